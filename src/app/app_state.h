@@ -1,0 +1,77 @@
+#pragma once
+// State of the application shell: the active screen, the key table, the
+// start-up tables and values, and the port's own options.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+
+namespace kvx {
+
+// A rectangle: left, top, right, bottom; right and bottom exclusive.
+struct Rect {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  int32_t Width() const { return right - left; }
+  int32_t Height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+
+constexpr int kKeyTableSize = 401;
+using KeyTableArray = std::array<int16_t, kKeyTableSize>;
+
+// Options of the port, taken out of the command line before the rest is parsed.
+struct PortOptions {
+  std::string data_folder;  // --data DIR or KORVEX_HOME; empty = executable folder
+  bool windowed = true;
+  bool fullscreen = false;
+  bool headless = false;    // no window and no sound device
+  bool no_menu = false;     // start the game at once instead of showing the startup menu
+  bool autoplay = false;
+  bool help = false;
+  std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
+  std::string rest;                     // what is left: the program's own command line
+};
+
+// The 24-byte record of a key event while recording a play.
+struct KeyRecord {
+  double position = 0;
+  int32_t time = 0;
+  int32_t code = 0;
+  int32_t down = 0;
+  int32_t reserved = 0;
+};
+
+struct WindowGeometry;
+
+struct AppState {
+  int32_t GameState = 6;
+  KeyTableArray KeyTable{};
+  std::array<std::string, 8> RankLetters{};
+  std::array<int32_t, 16> LevelTable{};
+
+  // Start-up values.
+  int32_t ScreenWidth = 640, ScreenHeight = 480;
+  int32_t BgaX = 192, BgaY = 128, BgaWidth = 256, BgaHeight = 256;
+  float DegToRad = 0;
+  std::vector<KeyRecord> Records;  // 10001 entries after Start
+  int32_t RecordCount = 0, RecordReadIndex = 0, RecordWriteIndex = 0;
+  int32_t ListCursor = 0;
+
+  // Built-in source rectangles of the song-select and result images.
+  Rect RectA, RectB, RectK, RectL, RectM;
+  std::array<Rect, 4> RectC{}, RectD{}, RectE{};
+  std::array<Rect, 6> RectF{};
+  std::array<std::array<Rect, 2>, 10> RectG{};
+  std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
+
+  WindowGeometry* window = nullptr;  // points into Game
+  std::string command_line;          // the program's own command line
+  bool started = false;              // Start has run (input goes to the game)
+  bool Running = false;              // ListAnm may continue
+  bool PlayStop = false;             // the -S option: end the play loop
+  bool play_first_entry = false;     // a chart came from the command line
+};
+
+}  // namespace kvx

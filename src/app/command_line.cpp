@@ -1,0 +1,134 @@
+#include "app/command_line.h"
+
+#include "app/game.h"
+#include "library/jukebox.h"
+#include "library/song_search.h"
+#include "platform/text.h"
+
+namespace kvx {
+
+namespace {
+constexpr char kSpacePlaceholder = '\x01';  // cannot occur in a file name
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+  std::string joined;
+  if (text.find('"') != std::string::npos) {
+    auto pieces = Split(text, '"');
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      if (i % 2 == 1)
+        for (char& c : pieces[i])
+          if (c == ' ') c = kSpacePlaceholder;
+      joined += pieces[i];
+    }
+  } else {
+    joined = text;
+  }
+  std::vector<std::string> args;
+  for (auto& arg : Split(joined, ' ')) {
+    for (char& c : arg)
+      if (c == kSpacePlaceholder) c = ' ';
+    args.push_back(arg);
+  }
+  return args;
+}
+
+std::string JoinCommandLine(const std::vector<std::string>& args) {
+  std::string text;
+  for (const auto& arg : args) {
+    if (!text.empty()) text += ' ';
+    if (arg.find(' ') != std::string::npos)
+      text += '"' + arg + '"';
+    else
+      text += arg;
+  }
+  return text;
+}
+
+PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* error) {
+  PortOptions options;
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--data" && i + 1 < args.size()) {
+      options.data_folder = args[++i];
+    } else if (a.rfind("--data=", 0) == 0) {
+      options.data_folder = a.substr(7);
+    } else if (a == "--windowed") {
+      options.windowed = true, options.fullscreen = false;
+    } else if (a == "--fullscreen") {
+      options.fullscreen = true, options.windowed = false;
+    } else if (a == "--headless") {
+      options.headless = true;
+    } else if (a == "--no-menu") {
+      options.no_menu = true;
+    } else if (a == "--autoplay") {
+      options.autoplay = true;
+    } else if (a == "--help" || a == "-h") {
+      options.help = true;
+    } else if (a == "--chart-info") {
+      while (i + 1 < args.size()) options.chart_info.push_back(args[++i]);
+      if (options.chart_info.empty() && error) *error = "--chart-info needs at least one chart file";
+    } else if (a.rfind("--", 0) == 0) {
+      if (error) *error = "unknown option " + a;
+    } else {
+      rest.push_back(a);
+    }
+  }
+  options.rest = JoinCommandLine(rest);
+  return options;
+}
+
+std::string PortUsage() {
+  return "usage: korvex [options] [-B|-B-] [-W|-W-] [-S] [chart.bms ...] [list.kpl]\n"
+         "  --data DIR         use DIR as the program folder (holds _kvxfiles); also KORVEX_HOME\n"
+         "  --windowed         play in a window (default)\n"
+         "  --fullscreen       play full screen\n"
+         "  --headless         no window and no sound device (tests, tools)\n"
+         "  --no-menu          skip the startup menu and start at once\n"
+         "  --autoplay         play charts automatically (demo mode)\n"
+         "  --chart-info F...  print what the chart files hold and exit\n"
+         "  --help             this text\n"
+         "  -B / -B-           show / hide background images\n"
+         "  -W / -W-           load / skip key sounds\n"
+         "  -S                 stop after the play\n";
+}
+
+CommandLineResult ParseCommandLine(Game& g, const std::string& text) {
+  CommandLineResult result;
+  for (const auto& arg : SplitCommandLine(text)) {
+    if (arg.empty()) continue;
+    std::string head = ToUpperAscii(arg.substr(0, 2));
+    char third = arg.size() > 2 ? arg[2] : '\0';
+    bool option = head.size() == 2 && (head[0] == '-' || head[0] == '/');
+    char letter = option ? head[1] : '\0';
+    if (option && (letter == 'P' || letter == 'Q')) continue;
+    if (option && letter == 'S') {
+      g.app.PlayStop = true;
+      continue;
+    }
+    if (option && letter == 'B') {
+      g.settings.NoBGA = third == '-';
+      continue;
+    }
+    if (option && letter == 'W') {
+      g.settings.NoWAV = third == '-';
+      continue;
+    }
+    if (EndsWithNoCase(arg, ".KPL")) {
+      LoadListFile(g, arg, false);
+      ++result.lists_loaded;
+      continue;
+    }
+    if (result.charts_added == 0) {
+      ClearSongList(g);
+      ++result.lists_cleared;
+    }
+    AddSongFile(g, arg);
+    ++result.charts_added;
+  }
+  if (result.charts_added > 0) g.app.play_first_entry = true;
+  return result;
+}
+
+}  // namespace kvx

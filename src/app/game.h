@@ -1,0 +1,70 @@
+#pragma once
+// The one object that owns a whole game: every process-wide table of the
+// program lives here, so several games can run in one process (tests, network
+// battles on loopback).
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/debug_log.h"
+#include "app/settings.h"
+#include "chart/chart_state.h"
+#include "library/library_state.h"
+#include "media/bga.h"
+#include "media/display.h"
+#include "media/input.h"
+#include "media/skin.h"
+#include "media/sound.h"
+#include "menu/menu_state.h"
+#include "net/net_state.h"
+#include "platform/clock.h"
+#include "platform/event_pump.h"
+#include "play/play_state.h"
+#include "screens/screens_state.h"
+
+namespace kvx {
+
+struct Paths {
+  std::string program;  // the program folder, without a trailing "/"
+  std::string data;     // program + "/_kvxfiles"
+  std::string In(const std::string& relative) const { return data + "/" + relative; }
+};
+
+// Thrown by ExitApp and by the missing-data-folder stop; unwinds every nested
+// loop back to the program's entry, which returns the code.
+struct ProgramExit {
+  int code = 0;
+};
+
+struct Game {
+  Game();
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  PortOptions options;
+  Paths paths;
+  Logger log;
+  Settings settings;
+  WindowGeometry window;
+  AppState app;
+  ChartState chart;
+  PlayState play;
+  SkinLayout skin;
+  DisplayState display;
+  SoundState sound;
+  BgaState bga;
+  InputState input;
+  LibraryState library;
+  ScreensState screens;
+  NetState net;
+  MenuState menu;
+
+  std::unique_ptr<Clock> clock;
+  EventPump pump;
+
+  uint32_t NowMs() { return clock->NowMs(); }
+  // Sets the program folder and the paths below it.
+  void SetProgramFolder(const std::string& folder);
+};
+
+}  // namespace kvx

@@ -1,0 +1,279 @@
+#include "app/settings.h"
+
+// Values are UTF-8 bytes passed through as they are.
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <variant>
+#include <vector>
+
+#include "app/game.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace kvx {
+
+std::optional<bool> ParseIniBool(const std::string& raw) {
+  std::string text = Trim(raw);
+  if (EqualsNoCase(text, "True")) return true;
+  if (EqualsNoCase(text, "False")) return false;
+  if (auto number = ParseIniSingle(text)) return *number != 0.0f;
+  return std::nullopt;
+}
+
+// Integer text, or decimal text rounded to nearest with halves to even.
+std::optional<int32_t> ParseIniInt(const std::string& raw) {
+  std::string text = Trim(raw);
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  double rounded = std::nearbyint(value);
+  if (rounded < -2147483648.0 || rounded > 2147483647.0) return std::nullopt;
+  return static_cast<int32_t>(rounded);
+}
+
+std::optional<uint8_t> ParseIniByte(const std::string& text) {
+  auto value = ParseIniInt(text);
+  if (!value || *value < 0 || *value > 255) return std::nullopt;
+  return static_cast<uint8_t>(*value);
+}
+
+std::optional<float> ParseIniSingle(const std::string& raw) {
+  std::string text = Trim(raw);
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  float value = std::strtof(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::string FormatIniBool(bool value) { return value ? "True" : "False"; }
+
+std::string FormatIniSingle(float value) {
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string SettingsPath(const Game& game) { return game.paths.data + "/kvx_conf.ini"; }
+std::string DefaultSkinPath(const Game& game) { return game.paths.data + "/kvx_scr.brd"; }
+
+namespace {
+
+using SettingRef = std::variant<bool*, int32_t*, uint8_t*, float*, std::string*>;
+
+struct SettingKey {
+  const char* section;
+  const char* key;
+  SettingRef target;
+  std::optional<std::string> missing_default;  // nothing: an empty default
+};
+
+// Every key of the file in the order it is read.
+std::vector<SettingKey> ReadOrder(Game& g) {
+  Settings& s = g.settings;
+  auto none = std::nullopt;
+  return {
+      {"Setting", "Sleep", &s.Sleep, none},
+      {"Setting", "NoBGA", &s.NoBGA, none},
+      {"Setting", "NoWAV", &s.NoWAV, none},
+      {"Setting", "ShowObj", &s.ShowObj, none},
+      {"Setting", "ShowBGA", &s.ShowBGA, none},
+      {"Setting", "PlaySound", &s.PlaySound, none},
+      {"Setting", "PlayKeySound", &s.PlayKeySound, none},
+      {"Setting", "UserPlay", &s.UserPlay, none},
+      {"Setting", "UserRec", &s.UserRec, none},
+      {"Setting", "ShowRec", &s.ShowRec, none},
+      {"Setting", "PlayRec", &s.PlayRec, none},
+      {"Setting", "DEMOMode", &s.DEMOMode, none},
+      {"Setting", "ShowVLine", &s.ShowVLine, none},
+      {"Setting", "ShowGlid", &s.ShowGlid, none},
+      {"Setting", "HiSpeed", &s.HiSpeed, none},
+      {"Setting", "RealHiSpeed", &s.RealHiSpeed, none},
+      {"Setting", "PolMode", &s.PolMode, none},
+      {"Setting", "ShowGauge", &s.ShowGauge, none},
+      {"NoteSetting", "Hidden", &s.Hidden, none},
+      {"NoteSetting", "Sudden", &s.Sudden, none},
+      {"NoteSetting", "Stealth", &s.Stealth, none},
+      {"NoteSetting", "Reverse", &s.Reverse, none},
+      {"NoteSetting", "Accel", &s.Accel, none},
+      {"NoteSetting", "Vexo", &s.Vexo, none},
+      {"Setting", "DontStretch", &s.DontStretch, "0"},
+      {"NetSetting", "MyName", &s.MyName, "Default"},
+      {"Setting", "ScreenColors", &s.ScreenColors, "1"},
+      {"Setting", "WAVLoadmode", &s.WAVLoadmode, "0"},
+      {"Setting", "BMPLoadmode", &s.BMPLoadmode, "0"},
+      {"Setting", "BMPRelease", &s.BMPRelease, "0"},
+      {"Setting", "BMSPreview", &s.BMSPreview, "1"},
+      {"Setting", "CourseLoadMode", &s.CourseLoadMode, "1"},
+      {"Setting", "NOVSync", &s.NOVSync, "0"},
+      {"Setting", "Font", &s.Font, "ＭＳ Ｐゴシック"},
+      {"Setting", "brd", &s.brd, DefaultSkinPath(g)},
+      {"Setting", "DRAWLIMIT", &s.DRAWLIMIT, "1"},
+      {"Setting", "ENDLESSMODE", &s.ENDLESSMODE, "1"},
+      {"Setting", "NOSMOOTHSCROLL", &s.NOSMOOTHSCROLL, "0"},
+      {"Setting", "DirectBlt", &s.DirectBlt, "0"},
+      {"Setting", "JoyXYEnable", &s.JoyXYEnable, "0"},
+      {"Setting", "WaitVBlank", &s.WaitVBlank, "True"},
+      {"Setting", "RealtimeStretch", &s.RealtimeStretch, "False"},
+      {"Setting", "CourseEffect", &s.CourseEffect, "True"},
+      {"Setting", "ShowClearedOnList", &s.ShowClearedOnList, "True"},
+      {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
+  };
+}
+
+// Converts text into the target; a failed conversion leaves it unchanged.
+void Assign(const SettingRef& target, const std::string& text) {
+  std::visit(
+      [&](auto* p) {
+        using T = std::remove_pointer_t<decltype(p)>;
+        if constexpr (std::is_same_v<T, bool>) {
+          if (auto v = ParseIniBool(text)) *p = *v;
+        } else if constexpr (std::is_same_v<T, int32_t>) {
+          if (auto v = ParseIniInt(text)) *p = *v;
+        } else if constexpr (std::is_same_v<T, uint8_t>) {
+          if (auto v = ParseIniByte(text)) *p = *v;
+        } else if constexpr (std::is_same_v<T, float>) {
+          if (auto v = ParseIniSingle(text)) *p = *v;
+        } else {
+          *p = text;
+        }
+      },
+      target);
+}
+
+std::string Format(const SettingRef& target) {
+  return std::visit(
+      [](auto* p) -> std::string {
+        using T = std::remove_pointer_t<decltype(p)>;
+        if constexpr (std::is_same_v<T, bool>)
+          return FormatIniBool(*p);
+        else if constexpr (std::is_same_v<T, float>)
+          return FormatIniSingle(*p);
+        else if constexpr (std::is_same_v<T, std::string>)
+          return *p;
+        else
+          return std::to_string(static_cast<int64_t>(*p));
+      },
+      target);
+}
+
+bool LoadIni(const std::string& file, CSimpleIniA& ini) {
+  auto bytes = ReadTextFile(file);
+  if (!bytes) return false;
+  ini.SetUnicode(true);
+  std::string text = DecodeText(*bytes);
+  return ini.LoadData(text.data(), text.size()) >= 0;
+}
+
+std::string CutValue(const char* value) {
+  std::string text = value ? value : "";
+  return Utf8Left(text, 127);
+}
+
+// Applies the missing-file column: only the entries listed there.
+void ApplyMissingFileValues(Game& g) {
+  Settings& s = g.settings;
+  s.Sleep = 0;
+  s.NoBGA = s.NoWAV = false;
+  s.ShowObj = s.ShowBGA = s.PlaySound = true;
+  s.PlayKeySound = false;
+  s.UserPlay = true;
+  s.UserRec = s.ShowRec = s.PlayRec = s.DEMOMode = s.ShowVLine = s.ShowGlid = false;
+  s.HiSpeed = s.RealHiSpeed = 1.0f;
+  s.PolMode = false;
+  s.ShowGauge = true;
+  s.Hidden = s.Sudden = s.Stealth = s.Reverse = s.Accel = s.Vexo = false;
+  s.DontStretch = false;
+  s.MyName = "Default";
+  s.ScreenColors = 1;
+  s.WAVLoadmode = s.BMPLoadmode = s.BMPRelease = 0;
+  s.BMSPreview = 1;
+  s.CourseLoadMode = 0;
+  s.NOVSync = false;
+  s.DRAWLIMIT = 1;
+  s.ENDLESSMODE = 1;
+  s.NOSMOOTHSCROLL = s.DirectBlt = s.JoyXYEnable = s.RealtimeStretch = false;
+  s.CourseEffect = s.ShowClearedOnList = true;
+  s.PreviewDelay = 500;
+  s.brd = DefaultSkinPath(g);
+}
+
+void ApplyWindowGeometry(Game& g, CSimpleIniA& ini) {
+  auto get = [&](const char* key) { return ParseIniSingle(CutValue(ini.GetValue("MainForm", key, ""))); };
+  auto left = get("Left"), top = get("Top"), width = get("Width"), height = get("Height");
+  if (left && top && width && height) {
+    g.window.Left = *left;
+    g.window.Top = *top;
+    g.window.Width = *width;
+    g.window.Height = *height;
+    g.window.applied = true;
+  }
+  if (auto state = ParseIniInt(CutValue(ini.GetValue("MainForm", "WindowState", ""))))
+    g.window.WindowState = *state;
+}
+
+}  // namespace
+
+std::string GetIniString(const std::string& file, const std::string& section, const std::string& key,
+                         const std::string& fallback) {
+  CSimpleIniA ini;
+  if (!LoadIni(file, ini)) return Utf8Left(fallback, 127);
+  return CutValue(ini.GetValue(section.c_str(), key.c_str(), fallback.c_str()));
+}
+
+void LoadSettings(Game& g) {
+  std::string file = SettingsPath(g);
+  CSimpleIniA ini;
+  if (!FileExists(file) || !LoadIni(file, ini)) {
+    ApplyMissingFileValues(g);
+  } else {
+    for (const auto& entry : ReadOrder(g)) {
+      std::string fallback = entry.missing_default.value_or("");
+      Assign(entry.target, CutValue(ini.GetValue(entry.section, entry.key, fallback.c_str())));
+    }
+    ApplyWindowGeometry(g, ini);
+  }
+  g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;
+}
+
+void SaveSettings(Game& g) {
+  std::string file = SettingsPath(g);
+  CSimpleIniA ini;
+  ini.SetUnicode(true);
+  if (FileExists(file)) LoadIni(file, ini);
+  // The stored geometry is that of the normal (restored) window.
+  ini.SetValue("MainForm", "Left", FormatIniSingle(g.window.Left).c_str());
+  ini.SetValue("MainForm", "Top", FormatIniSingle(g.window.Top).c_str());
+  ini.SetValue("MainForm", "Width", FormatIniSingle(g.window.Width).c_str());
+  ini.SetValue("MainForm", "Height", FormatIniSingle(g.window.Height).c_str());
+  ini.SetValue("MainForm", "WindowState", std::to_string(g.window.WindowState).c_str());
+  std::vector<SettingKey> order = ReadOrder(g);
+  // Write order: as read, but MyName after PolMode and DrawLimit's own spelling.
+  auto find = [&](const char* key) {
+    for (auto& e : order)
+      if (EqualsNoCase(e.key, key)) return e;
+    return order.front();
+  };
+  static const char* kWriteOrder[] = {
+      "Sleep", "NoBGA", "NoWAV", "ShowObj", "ShowBGA", "PlaySound", "PlayKeySound", "UserPlay", "UserRec",
+      "ShowRec", "PlayRec", "DEMOMode", "ShowVLine", "ShowGlid", "HiSpeed", "RealHiSpeed", "PolMode",
+      "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
+      "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
+      "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay"};
+  for (const char* key : kWriteOrder) {
+    SettingKey entry = find(key);
+    const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;
+    // An existing key keeps its own spelling; SimpleIni matches without case.
+    ini.SetValue(entry.section, name, Format(entry.target).c_str());
+  }
+  std::string out;
+  if (ini.Save(out) >= 0) WriteFileBytes(file, out);
+}
+
+}  // namespace kvx

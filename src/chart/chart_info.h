@@ -1,0 +1,13 @@
+#pragma once
+// The --chart-info tool mode: loads charts without sound or images and prints
+// their figures to stdout.
+#include <string>
+#include <vector>
+
+namespace kvx {
+
+struct Game;
+
+int RunChartInfo(Game& game, const std::vector<std::string>& files);
+
+}  // namespace kvx

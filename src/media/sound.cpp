@@ -1,0 +1,11 @@
+#include "media/sound.h"
+
+#include "app/game.h"
+
+namespace kvx {
+
+void InitDS(Game& g) { DebugLog(g, "InitDS (stub)"); }
+void PlaySE(Game& g, int index, bool looping) {}
+void StopSE(Game& g, int index) {}
+
+}  // namespace kvx

@@ -1,0 +1,27 @@
+#include "platform/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace kvx {
+
+static int64_t SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+SteadyClock::SteadyClock() : origin_ns_(SteadyNs()) {}
+
+uint32_t SteadyClock::NowMs() {
+  return static_cast<uint32_t>((SteadyNs() - origin_ns_) / 1000000);
+}
+
+void SteadyClock::SleepMs(uint32_t ms) {
+  if (ms == 0)
+    std::this_thread::yield();
+  else
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace kvx

@@ -1,0 +1,46 @@
+#pragma once
+// The millisecond clock that all timing uses. The game reads time only through
+// this interface so that tests can run a whole play on a scripted clock.
+#include <cstdint>
+
+namespace kvx {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since an arbitrary start, wrapping like a 32-bit timer.
+  virtual uint32_t NowMs() = 0;
+  // Gives up the processor for about ms milliseconds (0 just yields).
+  virtual void SleepMs(uint32_t ms) = 0;
+};
+
+// The real clock: std::chrono::steady_clock at 1 ms resolution.
+class SteadyClock : public Clock {
+ public:
+  SteadyClock();
+  uint32_t NowMs() override;
+  void SleepMs(uint32_t ms) override;
+
+ private:
+  int64_t origin_ns_;
+};
+
+// A clock that moves only when told to. Sleeping advances it, so loops that
+// sleep or wait for the next frame make progress; `frame_step_ms` is how far a
+// zero-length sleep moves it (a frame of a headless run).
+class ScriptedClock : public Clock {
+ public:
+  explicit ScriptedClock(uint32_t start_ms = 0, uint32_t frame_step_ms = 1)
+      : now_(start_ms), frame_step_(frame_step_ms) {}
+  uint32_t NowMs() override { return now_; }
+  void SleepMs(uint32_t ms) override { now_ += ms ? ms : frame_step_; }
+  void Advance(uint32_t ms) { now_ += ms; }
+  void Set(uint32_t ms) { now_ = ms; }
+  void SetFrameStep(uint32_t ms) { frame_step_ = ms; }
+
+ private:
+  uint32_t now_;
+  uint32_t frame_step_;
+};
+
+}  // namespace kvx

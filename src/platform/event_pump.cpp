@@ -1,0 +1,83 @@
+#include "platform/event_pump.h"
+
+#include <algorithm>
+
+namespace kvx {
+
+int EventPump::AddSource(Source source) {
+  sources_.emplace_back(next_handle_, std::move(source));
+  return next_handle_++;
+}
+
+void EventPump::RemoveSource(int handle) {
+  std::erase_if(sources_, [&](auto& s) { return s.first == handle; });
+}
+
+int EventPump::AddListener(Listener listener) {
+  listeners_.emplace_back(next_handle_, std::move(listener));
+  return next_handle_++;
+}
+
+void EventPump::RemoveListener(int handle) {
+  std::erase_if(listeners_, [&](auto& l) { return l.first == handle; });
+}
+
+void EventPump::Inject(PlatformEvent event) { injected_.push_back(std::move(event)); }
+
+void EventPump::SetTimer(int id, uint32_t interval_ms, TimerCallback callback) {
+  for (auto& t : timers_) {
+    if (t.id == id) {
+      t.interval = interval_ms;
+      t.next_due = Now() + interval_ms;
+      t.callback = std::move(callback);
+      return;
+    }
+  }
+  timers_.push_back(Timer{id, interval_ms, Now() + interval_ms, std::move(callback)});
+}
+
+void EventPump::KillTimer(int id) {
+  std::erase_if(timers_, [&](const Timer& t) { return t.id == id; });
+}
+
+bool EventPump::HasTimer(int id) const {
+  return std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.id == id; });
+}
+
+uint32_t EventPump::TimerInterval(int id) const {
+  for (const auto& t : timers_)
+    if (t.id == id) return t.interval;
+  return 0;
+}
+
+void EventPump::Pump() {
+  std::vector<PlatformEvent> events;
+  events.swap(injected_);
+  // Copies, because a listener may add or remove sources and listeners.
+  auto sources = sources_;
+  for (auto& [handle, source] : sources) source(events);
+  for (const auto& e : events) {
+    auto listeners = listeners_;
+    for (auto& [handle, listener] : listeners) listener(e);
+  }
+  RunDueTimers();
+}
+
+void EventPump::RunDueTimers() {
+  uint32_t now = Now();
+  std::vector<int> due;
+  for (const auto& t : timers_)
+    if (!t.running && static_cast<int32_t>(now - t.next_due) >= 0) due.push_back(t.id);
+  for (int id : due) {
+    auto it = std::find_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.id == id; });
+    if (it == timers_.end()) continue;  // killed by an earlier callback
+    it->next_due = now + std::max<uint32_t>(it->interval, 1);
+    it->running = true;
+    TimerCallback callback = it->callback;
+    callback();
+    it = std::find_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.id == id; });
+    if (it != timers_.end()) it->running = false;
+  }
+}
+
+}  // namespace kvx
