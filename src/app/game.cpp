@@ -7,6 +7,11 @@ Game::Game() : clock(std::make_unique<SteadyClock>()) {
   app.window = &window;
 }
 
+void Game::UseClock(std::unique_ptr<Clock> replacement) {
+  clock = std::move(replacement);
+  pump.SetClock(clock.get());
+}
+
 void Game::SetProgramFolder(const std::string& folder) {
   paths.program = folder;
   while (paths.program.size() > 1 && paths.program.back() == '/') paths.program.pop_back();

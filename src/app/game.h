@@ -63,6 +63,8 @@ struct Game {
   EventPump pump;
 
   uint32_t NowMs() { return clock->NowMs(); }
+  // Replaces the clock (tests use a ScriptedClock).
+  void UseClock(std::unique_ptr<Clock> replacement);
   // Sets the program folder and the paths below it.
   void SetProgramFolder(const std::string& folder);
 };

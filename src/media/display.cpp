@@ -14,5 +14,6 @@ void PreparePreviewSurface(Game& g) { DebugLog(g, "PreparePreviewSurface (stub)"
 void PresentFrame(Game& g, bool noVSync) { g.pump.Pump(); }
 void ShowMessage(Game& g, const std::string& text) { DebugLog(g, "ShowMessage (stub)"); }
 void ReleaseDirectX(Game& g) {}
+void Loading(Game& g) {}
 
 }  // namespace kvx

@@ -19,5 +19,7 @@ void PreparePreviewSurface(Game& game);
 void PresentFrame(Game& game, bool noVSync = false);
 void ShowMessage(Game& game, const std::string& text);
 void ReleaseDirectX(Game& game);
+// Draws one frame of the loading screen.
+void Loading(Game& game);
 
 }  // namespace kvx

@@ -9,3 +9,10 @@ void PlaySE(Game& g, int index, bool looping) {}
 void StopSE(Game& g, int index) {}
 
 }  // namespace kvx
+
+namespace kvx {
+
+void loadwav(Game& g, int number) {}
+void ReleaseChangedSounds(Game& g) {}
+
+}  // namespace kvx

@@ -1,17 +1,10 @@
 // Writes the default data folder and the demo songs into the given folder
-// (the folder of the built executable).
+// (the folder of the built executable). Everything is generated here.
 #include <cstdio>
 #include <string>
 
+#include "assets.h"
 #include "platform/files.h"
-
-namespace {
-
-bool WriteSearchDirFile(const std::string& data) {
-  return kvx::WriteFileBytes(data + "/kvx_searchdir.txt", "<CURRENTDIR>/songs\r\n");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -22,9 +15,12 @@ int main(int argc, char** argv) {
   std::string data = out + "/_kvxfiles";
   for (const char* sub : {"", "/jukelist", "/courselist", "/wav"}) kvx::MakeFolder(data + sub);
   kvx::MakeFolder(out + "/songs");
-  if (!kvx::FileExists(data + "/kvx_searchdir.txt") && !WriteSearchDirFile(data)) {
-    std::fprintf(stderr, "kvx_assetgen: cannot write %s\n", data.c_str());
-    return 1;
-  }
-  return 0;
+  bool ok = true;
+  if (!kvx::FileExists(data + "/kvx_searchdir.txt"))
+    ok &= kvx::WriteFileBytes(data + "/kvx_searchdir.txt", "<CURRENTDIR>/songs\r\n");
+  ok &= assetgen::WriteSystemSounds(data);
+  ok &= assetgen::WriteDefaultSkin(data);
+  ok &= assetgen::WriteFixedImages(data);
+  ok &= assetgen::WriteDemoSongs(out + "/songs");
+  return ok ? 0 : 1;
 }
