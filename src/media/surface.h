@@ -1,0 +1,40 @@
+#pragma once
+// Drawing surfaces: the stand-in for off-screen and back-buffer surfaces.
+// The display implements these operations; every drawing Part uses them.
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+
+struct SDL_Texture;
+
+namespace kvx {
+
+struct Game;
+
+struct Surface {
+  SDL_Texture* texture = nullptr;
+  int width = 0, height = 0;
+  bool color_key = false;  // black pixels are not copied when this is the source of a keyed copy
+  bool Valid() const { return texture != nullptr; }
+};
+
+// Fast-copy flags.
+constexpr int kBltSourceColorKey = 1;
+constexpr int kBltWait = 16;
+
+// Loads a picture file (any format SDL2_image reads) into a surface of its size.
+bool LoadSurfaceFromFile(Game& game, Surface& surface, const std::string& path, bool color_key_black);
+// Creates a blank (black) surface that can be drawn to.
+bool CreateSurface(Game& game, Surface& surface, int width, int height, bool color_key_black);
+void ReleaseSurface(Surface& surface);
+// Fills the rectangle (the whole surface when rect is null) with 0xRRGGBB.
+void FillSurface(Game& game, Surface& dest, const Rect* rect, uint32_t rgb);
+// Copies sourceRect of source to (x, y) of dest, clipped to clip.
+void BltClipped(Game& game, Surface& dest, const Rect& clip, int x, int y, Surface& source,
+                const Rect& sourceRect, int flags);
+// Copies sourceRect of source stretched into destRect of dest.
+void BltStretch(Game& game, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
+                int flags);
+
+}  // namespace kvx
