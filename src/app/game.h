@@ -19,6 +19,8 @@
 #include "net/net_state.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
+#include "play/judge_state.h"
+#include "play/options_state.h"
 #include "play/play_state.h"
 #include "screens/screens_state.h"
 
@@ -49,6 +51,8 @@ struct Game {
   AppState app;
   ChartState chart;
   PlayState play;
+  JudgeState judge;
+  PlayOptionsState playopt;
   SkinLayout skin;
   DisplayState display;
   SoundState sound;

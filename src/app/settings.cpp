@@ -203,6 +203,20 @@ void ApplyMissingFileValues(Game& g) {
   s.brd = DefaultSkinPath(g);
 }
 
+// The values the variables hold before the file is read: zero, false and empty,
+// but for the font face and the preview interval, which come from the window.
+void ResetToStartupValues(Game& g) {
+  for (const auto& entry : ReadOrder(g)) {
+    if (EqualsNoCase(entry.key, "Font") || EqualsNoCase(entry.key, "PreviewDelay")) continue;
+    std::visit(
+        [](auto* p) {
+          using T = std::remove_pointer_t<decltype(p)>;
+          *p = T{};
+        },
+        entry.target);
+  }
+}
+
 void ApplyWindowGeometry(Game& g, CSimpleIniA& ini) {
   auto get = [&](const char* key) { return ParseIniSingle(CutValue(ini.GetValue("MainForm", key, ""))); };
   auto left = get("Left"), top = get("Top"), width = get("Width"), height = get("Height");
@@ -232,6 +246,7 @@ void LoadSettings(Game& g) {
   if (!FileExists(file) || !LoadIni(file, ini)) {
     ApplyMissingFileValues(g);
   } else {
+    ResetToStartupValues(g);
     for (const auto& entry : ReadOrder(g)) {
       std::string fallback = entry.missing_default.value_or("");
       Assign(entry.target, CutValue(ini.GetValue(entry.section, entry.key, fallback.c_str())));
@@ -245,6 +260,7 @@ void SaveSettings(Game& g) {
   std::string file = SettingsPath(g);
   CSimpleIniA ini;
   ini.SetUnicode(true);
+  ini.SetSpaces(false);  // key=value, as the Windows INI writer does
   if (FileExists(file)) LoadIni(file, ini);
   // The stored geometry is that of the normal (restored) window.
   ini.SetValue("MainForm", "Left", FormatIniSingle(g.window.Left).c_str());

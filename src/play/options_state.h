@@ -1,0 +1,8 @@
+#pragma once
+// Placeholder: filled in by the subsystem that owns it.
+
+namespace kvx {
+
+struct PlayOptionsState {};
+
+}  // namespace kvx

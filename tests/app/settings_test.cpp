@@ -1,0 +1,151 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "app/game.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "test_support.h"
+
+namespace kvx {
+namespace {
+
+struct SettingsFixture : ::testing::Test {
+  test::TempFolder dir;
+  Game g;
+  void SetUp() override {
+    g.SetProgramFolder(dir.path());
+    MakeFolder(g.paths.data);
+  }
+  void WriteIni(const std::string& text) { dir.Write("_kvxfiles/kvx_conf.ini", text); }
+};
+
+TEST_F(SettingsFixture, MissingFileGivesTheMissingFileColumn) {
+  g.settings.CourseLoadMode = 5;
+  g.settings.MyName = "x";
+  LoadSettings(g);
+  EXPECT_EQ(g.settings.HiSpeed, 1.0f);
+  EXPECT_EQ(g.settings.RealHiSpeed, 1.0f);
+  EXPECT_TRUE(g.settings.UserPlay);
+  EXPECT_EQ(g.settings.CourseLoadMode, 0);
+  EXPECT_EQ(g.settings.MyName, "Default");
+  EXPECT_EQ(g.settings.brd, g.paths.data + "/kvx_scr.brd");
+  EXPECT_EQ(g.settings.PreviewDelay, 500);
+  EXPECT_FALSE(g.settings.ComboLinkedHiSpeed);
+  EXPECT_FALSE(FileExists(SettingsPath(g)));  // the loader never creates the file
+}
+
+TEST_F(SettingsFixture, MissingKeysAndBadValues) {
+  WriteIni("[Setting]\r\nSleep=abc\r\nNoBGA=true\r\nNoWAV=7\r\nShowObj=0\r\nRealHiSpeed=1.5\r\n");
+  LoadSettings(g);
+  EXPECT_EQ(g.settings.Sleep, 0);  // abc leaves the start-up value; loading goes on
+  EXPECT_TRUE(g.settings.NoBGA);
+  EXPECT_TRUE(g.settings.NoWAV);  // a non-zero number is true
+  EXPECT_FALSE(g.settings.ShowObj);
+  EXPECT_EQ(g.settings.HiSpeed, 0.0f);  // no HiSpeed key: stays 0 ...
+  EXPECT_TRUE(g.settings.ComboLinkedHiSpeed);  // ... and the combo-linked mode is on
+  EXPECT_EQ(g.settings.RealHiSpeed, 1.5f);
+  EXPECT_EQ(g.settings.CourseLoadMode, 1);  // key default, unlike the missing-file value 0
+  EXPECT_EQ(g.settings.MyName, "Default");
+  EXPECT_EQ(g.settings.Font, "ＭＳ Ｐゴシック");
+  EXPECT_TRUE(g.settings.WaitVBlank);
+  EXPECT_TRUE(g.settings.CourseEffect);
+  EXPECT_EQ(g.settings.DRAWLIMIT, 1);
+  EXPECT_EQ(g.settings.PreviewDelay, 500);
+}
+
+TEST_F(SettingsFixture, WindowGeometryNeedsAllFourValues) {
+  WriteIni("[MainForm]\nLeft=150\nTop=300\nWidth=9600\nWindowState=2\n");
+  LoadSettings(g);
+  EXPECT_FALSE(g.window.applied);
+  EXPECT_EQ(g.window.Left, 0.0f);
+  EXPECT_EQ(g.window.WindowState, 2);
+  WriteIni("[MainForm]\nLeft=150\nTop=300\nWidth=9600\nHeight=7200.5\n");
+  LoadSettings(g);
+  EXPECT_TRUE(g.window.applied);
+  EXPECT_EQ(g.window.Left, 150.0f);
+  EXPECT_EQ(g.window.Height, 7200.5f);
+}
+
+TEST_F(SettingsFixture, LongValuesAreCutTo127Characters) {
+  std::string name(200, 'n');
+  WriteIni("[NetSetting]\r\nMyName=" + name + "\r\n");
+  LoadSettings(g);
+  EXPECT_EQ(g.settings.MyName, std::string(127, 'n'));
+  std::string japanese;
+  for (int i = 0; i < 130; ++i) japanese += "あ";
+  WriteIni("[NetSetting]\r\nMyName=" + japanese + "\r\n");
+  LoadSettings(g);
+  EXPECT_EQ(Utf8Length(g.settings.MyName), 127u);
+}
+
+TEST_F(SettingsFixture, EveryKeyRoundTripsInWriteOrder) {
+  Settings& s = g.settings;
+  s.Sleep = 3, s.NoBGA = true, s.HiSpeed = 0.25f, s.RealHiSpeed = 1.5f, s.MyName = "プレイヤー";
+  s.Hidden = true, s.ScreenColors = 3, s.WAVLoadmode = 1, s.BMSPreview = 0, s.CourseLoadMode = 2;
+  s.Font = "IPAPGothic", s.brd = "/x/y.brd", s.DRAWLIMIT = 3, s.ENDLESSMODE = 0, s.JoyXYEnable = true;
+  s.WaitVBlank = false, s.ShowClearedOnList = false, s.PreviewDelay = 1500;
+  g.window = {1500, 750, 9600, 7200, 2, false};
+  SaveSettings(g);
+  std::string text = dir.Read("_kvxfiles/kvx_conf.ini");
+  EXPECT_NE(text.find("HiSpeed=0.25"), std::string::npos);
+  EXPECT_NE(text.find("RealHiSpeed=1.5"), std::string::npos);
+  EXPECT_NE(text.find("DrawLimit=3"), std::string::npos);
+  EXPECT_NE(text.find("NoBGA=True"), std::string::npos);
+  EXPECT_NE(text.find("WindowState=2"), std::string::npos);
+  // Keys of [Setting] appear in the write order.
+  const char* order[] = {"Sleep=", "NoBGA=", "PolMode=", "ShowGauge=", "DontStretch=", "brd=", "DrawLimit=",
+                         "WaitVBlank=", "JoyXYEnable=", "PreviewDelay="};
+  size_t last = 0;
+  for (const char* key : order) {
+    size_t at = text.find(std::string("\n") + key);
+    ASSERT_NE(at, std::string::npos) << key;
+    EXPECT_GT(at, last) << key;
+    last = at;
+  }
+
+  Game h;
+  h.SetProgramFolder(dir.path());
+  LoadSettings(h);
+  const Settings& r = h.settings;
+  EXPECT_EQ(r.Sleep, 3);
+  EXPECT_TRUE(r.NoBGA);
+  EXPECT_EQ(r.HiSpeed, 0.25f);
+  EXPECT_EQ(r.RealHiSpeed, 1.5f);
+  EXPECT_EQ(r.MyName, "プレイヤー");
+  EXPECT_TRUE(r.Hidden);
+  EXPECT_EQ(r.ScreenColors, 3);
+  EXPECT_EQ(r.WAVLoadmode, 1);
+  EXPECT_EQ(r.BMSPreview, 0);
+  EXPECT_EQ(r.CourseLoadMode, 2);
+  EXPECT_EQ(r.Font, "IPAPGothic");
+  EXPECT_EQ(r.brd, "/x/y.brd");
+  EXPECT_EQ(r.DRAWLIMIT, 3);
+  EXPECT_EQ(r.ENDLESSMODE, 0);
+  EXPECT_TRUE(r.JoyXYEnable);
+  EXPECT_FALSE(r.WaitVBlank);
+  EXPECT_FALSE(r.ShowClearedOnList);
+  EXPECT_EQ(r.PreviewDelay, 1500);
+  EXPECT_TRUE(h.window.applied);
+  EXPECT_EQ(h.window.Left, 1500.0f);
+  EXPECT_EQ(h.window.WindowState, 2);
+}
+
+TEST(SettingsConversions, BooleansNumbersAndShortestSingles) {
+  EXPECT_EQ(ParseIniBool("TRUE"), true);
+  EXPECT_EQ(ParseIniBool("false"), false);
+  EXPECT_EQ(ParseIniBool("-1"), true);
+  EXPECT_EQ(ParseIniBool("0"), false);
+  EXPECT_EQ(ParseIniBool("yes"), std::nullopt);
+  EXPECT_EQ(ParseIniInt("2.5"), 2);  // halves to even
+  EXPECT_EQ(ParseIniInt("3.5"), 4);
+  EXPECT_EQ(ParseIniInt(""), std::nullopt);
+  EXPECT_EQ(ParseIniByte("256"), std::nullopt);
+  EXPECT_EQ(FormatIniSingle(1.0f), "1");
+  EXPECT_EQ(FormatIniSingle(1.5f), "1.5");
+  EXPECT_EQ(FormatIniSingle(0.1f), "0.1");
+  EXPECT_EQ(ParseIniSingle(FormatIniSingle(0.1f)), 0.1f);
+}
+
+}  // namespace
+}  // namespace kvx
