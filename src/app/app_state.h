@@ -66,9 +66,29 @@ struct AppState {
   std::array<std::array<Rect, 2>, 10> RectG{};
   std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
 
+  // Input routing (main loop): held buttons, lanes held and auto-played lanes
+  // (indexed by function number - 11), key repeat and list acceleration.
+  std::array<bool, kKeyTableSize> ButtonState{};
+  std::array<bool, 19> LanePressed{};
+  std::array<bool, 19> LaneAuto{};
+  uint8_t RepeatPhase = 0;  // 0 idle, 1 waiting, 2 repeating
+  int16_t RepeatCode = 0;
+  uint32_t RepeatTime = 0;
+  int16_t ListAccelCode = 0;  // 200 or 208 while a scratch button scrolls the list; 0 otherwise
+  uint32_t ListAccelPressTime = 0, ListAccelLastTime = 0;
+  float ListScrollVelocity = 0;
+  bool ListStopHandled = true;
+  bool IgnoreNextButton = false;
+  bool StarHeld = false;
+  uint32_t StarPressTime = 0;
+  int32_t SavedGameState = 0;  // the screen to return to from the lane auto-play setup
+  int32_t MouseTotalX = 0, MouseTotalY = 0;
+  int32_t JoyTotalX = 0, JoyTotalY = 0;
+
   WindowGeometry* window = nullptr;  // points into Game
   std::string command_line;          // the program's own command line
   bool started = false;              // Start has run (input goes to the game)
+  bool routing_installed = false;    // the input listener is on the event pump
   bool Running = false;              // ListAnm may continue
   bool PlayStop = false;             // the -S option: end the play loop
   bool play_first_entry = false;     // a chart came from the command line

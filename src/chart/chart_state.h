@@ -2,8 +2,11 @@
 // The chart tables: the one loaded chart (or chained course).
 #include <array>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "library/library_state.h"
 
 namespace kvx {
 
@@ -16,14 +19,24 @@ struct ChartObject {
   int32_t Value = 0;
   int32_t State = 0;
 };
+static_assert(sizeof(ChartObject) == 24);
+
+// One point where a lane's key sound switches to the next note's sound.
+struct KeySoundEntry {
+  int32_t Channel = 0;
+  int32_t Position = 0;
+  int32_t Value = 0;
+};
 
 constexpr int kMaxObjects = 65536;
 constexpr int kMaxMeasure = 2048;
 constexpr int kMediaIds = 256;
 constexpr int kMaxCourseSongs = 128;
+constexpr int kMaxKeySounds = 5001;
+constexpr int kCourseTableSize = kMaxCourseSongs * kMediaIds;  // [song + 128 * id]
 
 struct ChartState {
-  ChartState() : Objects(kMaxObjects) {}
+  ChartState() : Objects(kMaxObjects), LaneRng(std::random_device{}()) {}
 
   std::vector<ChartObject> Objects;  // always kMaxObjects entries
   int32_t ObjectCount = 0;
@@ -44,14 +57,41 @@ struct ChartState {
   std::array<bool, 2> SideUsed{};
   bool SevenKeys = false;
   std::array<uint8_t, 100> LaneMap{};
+  // Shuffle the side-1 key lanes when the next chart is read (the F2 option of
+  // song select sets it). The generator is seeded per game; tests reseed it.
+  bool RandomLanes = false;
+  std::mt19937 LaneRng;
+
+  // Preparation results.
+  std::vector<KeySoundEntry> KeySoundList;  // at most kMaxKeySounds
+  int32_t KeySoundCount = 0;
+  // Start of every measure after preparation, in position units (index =
+  // measure, LastMeasure + 2 entries).
+  std::vector<int32_t> MeasureStart;
+  std::array<int32_t, 2> SideSlot{0, 1};
+  uint8_t PlaySides = 1;
+  int32_t LengthMs = 0;
+  int32_t BmsId = 0;
+  std::array<float, 2> GaugeIncrement{};
+  std::array<double, 2> ScoreUnit{};
+  std::array<int32_t, 4> JudgeWindow{3, 6, 18, 24};
+  float GaugeSampleInterval = 0;
+  std::string WindowCaption;
 
   // Loading and course chaining.
+  // Read and prepare without creating or releasing any sound or image (tool
+  // modes, tests, benchmarks); the file names are still recorded.
+  bool NoMediaLoads = false;
   bool LoadCancel = false;
   bool CourseMode = false;
   bool BackgroundPreview = false;
   int32_t BaseMeasure = 0;
   int32_t CourseSong = 0;
-  // Per-song media names of a course, indexed [song + 128 * id].
+  // The songs of the course being played (filled by CourseLoad).
+  std::vector<SongEntry> CourseSongs;
+  uint8_t CourseSongCount = 0;
+  // Per-song media names of a course, indexed [song + 128 * id]; sized to
+  // kCourseTableSize by BMSLoadCourse.
   std::vector<std::string> CourseWavFile, CourseBmpFile;
   std::vector<bool> CourseWavLoaded, CourseBmpLoaded;
 };

@@ -4,6 +4,15 @@
 
 namespace kvx {
 
-void UpdateCourseList(Game& g) { DebugLog(g, "UpdateCourseList (stub)"); }
+// Courses and their editor arrive with the song library; until then there are
+// no courses and the editor screens return to the song list.
+void UpdateCourseList(Game& g) { DebugLog(g, "UpdateCourseList: no courses yet"); }
+void CourseLoad(Game& g, const std::string& path, bool headerOnly) {
+  DebugLog(g, "CourseLoad: courses are not supported yet: " + path);
+  g.chart.LoadCancel = true;
+}
+void ProcessKey_EditCourse(Game& g, int16_t code) { g.app.GameState = 0; }
+void ProcessKey_EnterCourse(Game& g, int16_t character) { g.app.GameState = 0; }
+void mEditCourse(Game& g) { g.app.GameState = 0; }
 
 }  // namespace kvx

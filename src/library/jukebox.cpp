@@ -11,5 +11,6 @@ int UpdateJukeList(Game& g) {
 void JukeReady(Game& g) { DebugLog(g, "JukeReady (stub)"); }
 void LoadListFile(Game& g, const std::string& path, bool quiet) { DebugLog(g, "LoadListFile (stub)"); }
 void PlayListEntry(Game& g, int index) { DebugLog(g, "PlayListEntry (stub)"); }
+void DropFile(Game& g, const std::string& path) {}
 
 }  // namespace kvx

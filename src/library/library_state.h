@@ -1,8 +1,52 @@
 #pragma once
-// Placeholder: filled in by the subsystem that owns it.
+// The song library's shared records: the song-list entry (a chart, a jukebox
+// or a course) and the current list with its companions.
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace kvx {
 
-struct LibraryState {};
+// One entry of a song list. The field order is also the order of the record in
+// list and course files.
+struct SongEntry {
+  std::string Title;
+  std::string Artist;
+  std::string Genre;
+  float Bpm = 0;
+  int32_t Player = 0;
+  int32_t PlayLevel = 0;
+  std::string MidiFile;
+  int32_t Rank = 0;
+  int32_t VolWav = 0;
+  int32_t Total = 0;
+  int32_t LengthMs = 0;
+  std::string StageFile;
+  int32_t WavCount = 0;
+  int32_t BmpCount = 0;
+  std::string FilePath;
+
+  bool operator==(const SongEntry&) const = default;
+};
+
+struct LibraryState {
+  // The current list. SongListLast is the index of the last entry, -1 when the
+  // list is empty; it always equals SongList.size() - 1.
+  std::vector<SongEntry> SongList;
+  int32_t SongListLast = -1;
+  // Companions cleared with the list. The list cursor itself is
+  // AppState::ListCursor.
+  int64_t TotalPlayTime = 0;  // sum of LengthMs over the list, ms
+  std::string CurrentListFile;
+  std::vector<bool> SongMarks;  // one flag per entry, filled by whoever fills the list
+
+  // The folder walk of the chart search.
+  std::vector<std::string> FoundFiles;
+  int16_t SearchDepth = 0;
+  bool NoDepthLimit = false;
+  // The progress line of the search ("Adding...120 files of 37files / 00:42:10"),
+  // shown in the startup menu's title while the game display does not exist.
+  std::string ProgressTitle;
+};
 
 }  // namespace kvx

@@ -1,14 +1,216 @@
 #include "library/song_search.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "app/game.h"
+#include "chart/chart_text.h"
+#include "platform/files.h"
+#include "platform/text.h"
 
 namespace kvx {
+
+namespace {
+
+constexpr int kMaxTimingEvents = 1001;
+constexpr int kMaxScanMeasure = 1024;
+
+// One point of the play-length computation: a tempo change or a measure start.
+struct TimingEvent {
+  int32_t Measure = 0;
+  int32_t Tick = 0;
+  int32_t PositionInMeasure = 0;
+  bool IsBpmChange = false;
+  int32_t Bpm = 0;
+};
+
+// Iterative quicksort by tick: median of three, Hoare partition, lower range first.
+void SortEvents(std::vector<TimingEvent>& ev) {
+  if (ev.size() < 2) return;
+  std::vector<std::pair<int, int>> stack;
+  stack.emplace_back(0, static_cast<int>(ev.size()) - 1);
+  while (!stack.empty()) {
+    auto [lo, hi] = stack.back();
+    stack.pop_back();
+    if (lo >= hi) continue;
+    int32_t p = ev[(lo + hi) / 2].Tick, a = ev[lo].Tick, c = ev[hi].Tick;
+    if (p < a) std::swap(p, a);
+    if (p > c) {
+      std::swap(p, c);
+      if (p < a) std::swap(p, a);
+    }
+    int i = lo - 1, j = hi + 1;
+    for (;;) {
+      do ++i; while (ev[i].Tick < p);
+      do --j; while (ev[j].Tick > p);
+      if (i >= j) break;
+      std::swap(ev[i], ev[j]);
+    }
+    if (j + 1 < hi) stack.emplace_back(j + 1, hi);
+    if (lo < i - 1) stack.emplace_back(lo, i - 1);
+  }
+}
+
+int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<float, kMaxScanMeasure + 1>& factors,
+                      std::vector<TimingEvent>& events) {
+  auto factorOf = [&](int32_t m) {
+    float f = (m >= 0 && m <= kMaxScanMeasure) ? factors[m] : 0.0f;
+    // Unset, non-positive and absurd lengths count as a full measure.
+    return (f > 0.0f && f <= 1000.0f) ? f : 1.0f;
+  };
+  for (int32_t m = 0; m <= highestMeasure; ++m) {
+    if (static_cast<int>(events.size()) >= kMaxTimingEvents) break;
+    events.push_back({m, m * 192, 0, false, 0});
+  }
+  SortEvents(events);
+  // Scale by measure length. Measure starts come from cumulative lengths so an
+  // event at position 192 of a measure cannot disturb the running sum.
+  std::vector<int64_t> start(static_cast<size_t>(std::max(0, highestMeasure)) + 2, 0);
+  for (size_t m = 1; m < start.size(); ++m)
+    start[m] = start[m - 1] + static_cast<int64_t>(RoundHalfEven(192.0f * factorOf(static_cast<int32_t>(m - 1))));
+  for (auto& e : events) {
+    const size_t m = static_cast<size_t>(std::clamp<int32_t>(e.Measure, 0, static_cast<int32_t>(start.size()) - 1));
+    double t = RoundHalfEven(static_cast<double>(start[m]) +
+                             static_cast<double>(static_cast<float>(e.PositionInMeasure) * factorOf(e.Measure)));
+    e.Tick = static_cast<int32_t>(std::clamp(t, 0.0, 2147483647.0));
+  }
+  // Tempo.
+  auto rounded = RoundToInt32(headerBpm);
+  double bpm = rounded.value_or(0);
+  double offset = 0;
+  for (const auto& e : events) {
+    if (!e.IsBpmChange) continue;
+    if (bpm != 0) offset = offset - (e.Bpm - bpm) * (e.Tick - offset) / bpm;
+    bpm = e.Bpm;
+  }
+  if (bpm == 0 || events.empty()) return 0;
+  const double last = events.back().Tick;
+  return RoundToInt32(last * 1250.0 / bpm - offset * 1250.0 / bpm).value_or(0);
+}
+
+}  // namespace
+
+std::string FormatPlayTime(int64_t ms) {
+  if (ms < 0) ms = 0;
+  const int64_t s = ms / 1000;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(s / 3600),
+                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+  return text;
+}
+
+void ShowListProgress(Game& g) {
+  if (g.app.started) return;  // only during the startup-menu phase
+  LibraryState& l = g.library;
+  l.ProgressTitle = "Adding..." + std::to_string(l.FoundFiles.size()) + " files of " +
+                    std::to_string(l.SongList.size()) + "files / " + FormatPlayTime(l.TotalPlayTime);
+}
+
+void ClearSongList(Game& g) {
+  LibraryState& l = g.library;
+  l.SongList.clear();
+  l.SongListLast = -1;
+  l.TotalPlayTime = 0;
+  g.app.ListCursor = 0;
+  l.CurrentListFile.clear();
+  l.SongMarks.clear();
+  ShowListProgress(g);
+}
+
+void AddSongFile(Game& g, const std::string& path) {
+  LibraryState& l = g.library;
+  l.SongList.emplace_back();
+  l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
+  if (FileExists(path)) ReadBMSHeader(g, path, l.SongListLast);
+  l.TotalPlayTime += l.SongList.back().LengthMs;
+  ShowListProgress(g);
+}
+
+void ReadBMSHeader(Game& g, const std::string& path, int32_t index) {
+  LibraryState& l = g.library;
+  if (index < 0 || static_cast<size_t>(index) >= l.SongList.size()) return;
+  ScanBMSHeader(path, l.SongList[index]);
+}
+
+void ScanBMSHeader(const std::string& path, SongEntry& e) {
+  std::string text;
+  if (auto size = FileSize(path); !size || *size <= kMaxChartFileBytes) {
+    if (auto bytes = ReadTextFile(path)) text = DecodeText(*bytes);
+  }
+  // Lone CR and lone LF line ends are read like CR LF.
+  NormalizeLineEnds(text);
+  text += "\r\n";
+  e.FilePath = path;
+  e.Player = 1;
+  e.PlayLevel = 3;
+  e.Rank = 2;
+
+  std::array<float, kMaxScanMeasure + 1> factors{};
+  std::vector<TimingEvent> events;
+  int32_t highest = 0;
+  const std::string_view all(text);
+  // The first line is never a command (a command follows a line end).
+  size_t pos = all.find("\r\n#");
+  while (pos != std::string_view::npos) {
+    const size_t start = pos + 3;
+    const size_t end = all.find("\r\n", start);  // always found: the text ends with CR LF
+    const std::string_view line = all.substr(start, end - start);
+    if (!line.empty() && line.front() >= '0' && line.front() <= '9') {
+      const int32_t measure = LeadingDecimal(line.substr(0, 3));
+      const int32_t channel = line.size() > 3 ? LeadingDecimal(line.substr(3, 2)) : 0;
+      const std::string_view data = line.size() > 6 ? line.substr(6) : std::string_view{};
+      highest = std::max(highest, measure);
+      if (channel == 2) {
+        if (measure <= kMaxScanMeasure)
+          if (auto f = ParseSingle(data)) factors[measure] = *f;
+      } else if (channel == 3) {
+        const size_t n = data.size() / 2;
+        for (size_t i = 0; i < n && static_cast<int>(events.size()) < kMaxTimingEvents; ++i) {
+          if (data[2 * i] == '0' && data[2 * i + 1] == '0') continue;
+          const int32_t place = static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * (192.0 / n)));
+          events.push_back({measure, measure * 192 + place, place, true, LeadingHex(data.substr(2 * i, 2))});
+        }
+      }
+    } else {
+      const std::string key3 = KeywordUpper(line, 3);
+      if (key3 == "WAV") ++e.WavCount;
+      else if (key3 == "BMP") ++e.BmpCount;
+      else if (key3 == "STA") e.StageFile = ArgumentFrom(line, 11);
+      else if (key3 == "TIT") e.Title = ArgumentFrom(line, 7);
+      else if (key3 == "ART") e.Artist = ArgumentFrom(line, 8);
+      else if (key3 == "GEN") e.Genre = ArgumentFrom(line, 7);
+      else if (key3 == "BPM") {
+        if (auto v = ParseSingle(ArgumentFrom(line, 5))) e.Bpm = *v;
+      } else if (key3 == "RAN") {
+        if (auto v = ParseInt32(ArgumentFrom(line, 6))) e.Rank = *v;
+      } else if (key3 == "TOT") {
+        if (auto v = ParseInt32(ArgumentFrom(line, 7))) e.Total = *v;
+      } else if (key3 == "VOL") {
+        if (auto v = ParseInt32(ArgumentFrom(line, 8))) e.VolWav = *v;
+      } else if (key3 == "MID") {
+        e.MidiFile = ArgumentFrom(line, 10);
+      } else {
+        const std::string key6 = KeywordUpper(line, 6);
+        if (key6 == "PLAYER") {
+          if (auto v = ParseInt32(ArgumentFrom(line, 8))) e.Player = *v;
+        } else if (key6 == "PLAYLE") {
+          if (auto v = ParseInt32(ArgumentFrom(line, 11))) e.PlayLevel = *v;
+        }
+      }
+    }
+    pos = all.find("\r\n#", end);
+  }
+  e.LengthMs = ComputeLength(e.Bpm, highest, factors, events);
+}
 
 bool MakeBMSListFile(Game& g, bool flag) {
   DebugLog(g, "MakeBMSListFile (stub)");
   return true;
 }
-void ClearSongList(Game& g) { DebugLog(g, "ClearSongList (stub)"); }
-void AddSongFile(Game& g, const std::string& path) { DebugLog(g, "AddSongFile (stub)"); }
 
 }  // namespace kvx

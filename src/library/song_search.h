@@ -1,13 +1,27 @@
 #pragma once
-// The chart search and the song list it fills.
+// The chart search, the header scan and the song list it fills.
+#include <cstdint>
 #include <string>
+
+#include "library/library_state.h"
 
 namespace kvx {
 
 struct Game;
 
 bool MakeBMSListFile(Game& game, bool flag);
+// Empties SongList and its companions, then shows the progress.
 void ClearSongList(Game& game);
+// Appends one entry for the chart at path (empty when the file is missing).
 void AddSongFile(Game& game, const std::string& path);
+// Fills SongList[index] from the chart's header; nothing when index is not
+// an entry of the list.
+void ReadBMSHeader(Game& game, const std::string& path, int32_t index);
+// The header scan itself, into one entry (also used by tools and tests).
+void ScanBMSHeader(const std::string& path, SongEntry& entry);
+// The progress line of the search (see LibraryState::ProgressTitle).
+void ShowListProgress(Game& game);
+// "HH:MM:SS" of a millisecond count; hours take two digits at least.
+std::string FormatPlayTime(int64_t ms);
 
 }  // namespace kvx

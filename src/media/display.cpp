@@ -1,19 +1,609 @@
+// The game window, the frame loop's present step, the fixed surfaces and the
+// bitmap-font and screen drawing routines.
 #include "media/display.h"
 
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
 #include "app/game.h"
+#include "media/bga.h"
+#include "media/display_internal.h"
+#include "media/input.h"
+#include "media/skin.h"
+#include "media/sound.h"
+#include "platform/sdl_events.h"
+#include "platform/text.h"
+#include "play/play_loop.h"
 
 namespace kvx {
 
-void InitDX(Game& g) { DebugLog(g, "InitDX (stub)"); }
-void ShowGameWindow(Game& g) { DebugLog(g, "ShowGameWindow (stub)"); }
-void InitDD(Game& g) { DebugLog(g, "InitDD (stub)"); }
-void CreateSurfaces(Game& g) { DebugLog(g, "CreateSurfaces (stub)"); }
-void ShowStartupText(Game& g, const std::string& text) { DebugLog(g, "ShowStartupText (stub)"); }
-void LoadSS(Game& g) { DebugLog(g, "LoadSS (stub)"); }
-void PreparePreviewSurface(Game& g) { DebugLog(g, "PreparePreviewSurface (stub)"); }
-void PresentFrame(Game& g, bool noVSync) { g.pump.Pump(); }
-void ShowMessage(Game& g, const std::string& text) { DebugLog(g, "ShowMessage (stub)"); }
-void ReleaseDirectX(Game& g) {}
-void Loading(Game& g) {}
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+
+bool DummyVideoDriver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+}
+
+// The window's normal geometry and state, kept for the settings file.
+void RememberWindowGeometry(Game& g) {
+  DisplayState& d = g.display;
+  if (!d.window || d.fullscreen) return;
+  Uint32 flags = SDL_GetWindowFlags(d.window);
+  if (flags & SDL_WINDOW_MINIMIZED) {
+    g.window.WindowState = 1;
+    return;
+  }
+  if (flags & SDL_WINDOW_MAXIMIZED) {
+    g.window.WindowState = 2;
+    return;
+  }
+  g.window.WindowState = 0;
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(d.window, &x, &y);
+  SDL_GetWindowSize(d.window, &w, &h);
+  if (w <= 0 || h <= 0) return;
+  g.window.Left = static_cast<float>(x * kTwipsPerPixel);
+  g.window.Top = static_cast<float>(y * kTwipsPerPixel);
+  g.window.Width = static_cast<float>(w * kTwipsPerPixel);
+  g.window.Height = static_cast<float>(h * kTwipsPerPixel);
+}
+
+void ObserveSdlEvent(Game& g, const SDL_Event& e) {
+  DisplayState& d = g.display;
+  if (e.type == SDL_RENDER_TARGETS_RESET || e.type == SDL_RENDER_DEVICE_RESET) {
+    d.targets_reset = true;
+    return;
+  }
+  if (e.type != SDL_WINDOWEVENT || e.window.windowID != d.window_id) return;
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+      RememberWindowGeometry(g);
+      break;
+    default:
+      break;
+  }
+}
+
+void InstallEvents(Game& g) {
+  DisplayState& d = g.display;
+  if (!d.event_listener) {
+    d.event_listener = g.pump.AddListener([&g](const PlatformEvent& e) {
+      if (e.kind == PlatformEvent::Kind::WindowHidden) g.display.window_hidden = true;
+      if (e.kind == PlatformEvent::Kind::WindowShown) g.display.window_hidden = false;
+    });
+  }
+  if (!d.event_source && d.sdl_events) {
+    SdlEventSourceOptions options;
+    options.clock = g.clock.get();
+    options.game_window = [&g] { return g.display.window_id; };
+    options.observer = [&g](const SDL_Event& e) { ObserveSdlEvent(g, e); };
+    d.event_source = InstallSdlEventSource(g.pump, std::move(options));
+  }
+}
+
+bool MakeCanvas(Game& g) {
+  DisplayState& d = g.display;
+  d.headless = true;
+  if (!d.canvas) d.canvas = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
+  return d.canvas != nullptr;
+}
+
+// Shows BackSurface: scaled into the window (whole-number factors while the
+// window is at least 640x480, letterboxed), or copied onto the canvas.
+void PresentBackSurface(Game& g, bool vsync) {
+  DisplayState& d = g.display;
+  if (!d.renderer || !d.BackSurface.Valid()) return;
+  SDL_Renderer* r = d.renderer;
+  if (d.window && d.vsync != (vsync ? 1 : 0)) {
+    SDL_RenderSetVSync(r, vsync ? 1 : 0);
+    d.vsync = vsync ? 1 : 0;
+  }
+  SDL_SetRenderTarget(r, nullptr);
+  SDL_SetTextureBlendMode(d.BackSurface.texture, SDL_BLENDMODE_NONE);
+  if (d.window) {
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(r, &ow, &oh);
+    SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    SDL_RenderClear(r);
+    SDL_Rect dst{0, 0, 640, 480};
+    if (ow > 0 && oh > 0) {
+      int factor = std::min(ow / 640, oh / 480);
+      if (factor >= 1) {
+        dst.w = 640 * factor, dst.h = 480 * factor;
+      } else {
+        double f = std::min(ow / 640.0, oh / 480.0);
+        dst.w = std::max(1, static_cast<int>(640 * f)), dst.h = std::max(1, static_cast<int>(480 * f));
+      }
+      dst.x = (ow - dst.w) / 2, dst.y = (oh - dst.h) / 2;
+    }
+    SDL_RenderCopy(r, d.BackSurface.texture, nullptr, &dst);
+  } else {
+    SDL_RenderCopy(r, d.BackSurface.texture, nullptr, nullptr);
+  }
+  SDL_RenderPresent(r);
+  ++d.frames_presented;
+}
+
+bool LoadFixedImage(Game& g, Surface& s, const char* name, bool key) {
+  return LoadSurfaceFromFile(g, s, g.paths.In(name), key);
+}
+
+std::string Utf8Mid(const std::string& text, size_t from_char) {
+  // from_char is 1-based, as the wipe counts characters.
+  size_t skip = from_char > 0 ? from_char - 1 : 0;
+  size_t i = 0;
+  while (i < text.size() && skip > 0) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    --skip;
+  }
+  return text.substr(i);
+}
+
+}  // namespace
+
+uint64_t FreeVideoMemory(Game&) {
+  // The textures live in the memory the system has available.
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  uint64_t value = 0;
+  std::string unit;
+  while (meminfo >> key >> value >> unit)
+    if (key == "MemAvailable:") return value * 1024;
+  return 0;
+}
+
+void InitDX(Game& g) {
+  DisplayState& d = g.display;
+  if (!d.sdl_events) {
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
+      DebugLog(g, "Error: Can't create DirectX7 object.");
+      throw ProgramExit{1};
+    }
+    d.sdl_events = true;
+  }
+  if (!g.options.headless && !d.sdl_video) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+      d.sdl_video = true;
+      if (DummyVideoDriver()) d.headless = true;
+    } else {
+      DebugLog(g, std::string("No video device (") + SDL_GetError() + "): drawing without a window.");
+      d.headless = true;
+    }
+  }
+  if (g.options.headless) d.headless = true;
+  IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+  InitDisplayText(g);
+  InitTileTransition(g);
+  InstallEvents(g);
+}
+
+void ShowGameWindow(Game& g) {
+  DisplayState& d = g.display;
+  InstallEvents(g);
+  if (d.window || d.canvas) {
+    if (d.window) SDL_ShowWindow(d.window);
+    return;
+  }
+  if (d.headless || !d.sdl_video) {
+    MakeCanvas(g);
+    DebugLog(g, "Game window: 640x480 (no display)");
+    return;
+  }
+  d.fullscreen = g.options.fullscreen;
+  SDL_Rect bounds{0, 0, 640, 480};
+  if (SDL_GetDisplayUsableBounds(0, &bounds) != 0) SDL_GetDisplayBounds(0, &bounds);
+  d.scale = std::max(1, std::min(bounds.w / 640, bounds.h / 480));
+  int w = 640 * d.scale, h = 480 * d.scale;
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+  if (g.window.applied && !d.fullscreen) {
+    int sw = static_cast<int>(std::lround(g.window.Width / kTwipsPerPixel));
+    int sh = static_cast<int>(std::lround(g.window.Height / kTwipsPerPixel));
+    int sx = static_cast<int>(std::lround(g.window.Left / kTwipsPerPixel));
+    int sy = static_cast<int>(std::lround(g.window.Top / kTwipsPerPixel));
+    if (sw >= 320 && sh >= 240) {
+      w = std::min(sw, std::max(bounds.w, 640));
+      h = std::min(sh, std::max(bounds.h, 480));
+    }
+    // Keep the window reachable when the stored place is off the desktop.
+    if (sx + w > bounds.x + 64 && sx < bounds.x + bounds.w - 64 && sy >= bounds.y - 16 &&
+        sy < bounds.y + bounds.h - 64) {
+      x = sx, y = sy;
+    }
+  }
+  Uint32 flags = SDL_WINDOW_RESIZABLE | (d.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  d.window = SDL_CreateWindow("korvex", x, y, w, h, flags);
+  if (!d.window) {
+    DebugLog(g, std::string("Error : can't create the game window : ") + SDL_GetError());
+    MakeCanvas(g);
+    return;
+  }
+  d.window_id = SDL_GetWindowID(d.window);
+  SDL_SetWindowMinimumSize(d.window, 320, 240);
+  if (!d.caption.empty()) SDL_SetWindowTitle(d.window, d.caption.c_str());
+  if (g.window.applied && g.window.WindowState == 2 && !d.fullscreen) SDL_MaximizeWindow(d.window);
+  d.window_hidden = false;
+  DebugLog(g, "Game window: " + std::to_string(w) + "x" + std::to_string(h) + (d.fullscreen ? " full screen" : "") +
+                  " (scale " + std::to_string(d.scale) + ")");
+  RememberWindowGeometry(g);
+}
+
+void InitDD(Game& g) {
+  DisplayState& d = g.display;
+  DebugLog(g, "[InitDD]");
+  if (!d.window && !d.canvas) ShowGameWindow(g);
+  if (!d.renderer) {
+    if (d.window) {
+      d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+      if (!d.renderer) d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_SOFTWARE);
+      if (!d.renderer) {
+        DebugLog(g, std::string("Error : no renderer for the window : ") + SDL_GetError());
+        if (MakeCanvas(g)) d.renderer = SDL_CreateSoftwareRenderer(d.canvas);
+      }
+    } else if (d.canvas) {
+      d.renderer = SDL_CreateSoftwareRenderer(d.canvas);
+    }
+    if (!d.renderer) {
+      DebugLog(g, std::string("Error: Can't create DirectDraw object. : -1 (") + SDL_GetError() + ")");
+      return;
+    }
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(d.renderer, &info);
+    d.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0 || (info.name && std::strcmp(info.name, "software") == 0);
+    d.vsync = -1;
+    DebugLog(g, std::string("Renderer: ") + (info.name ? info.name : "?") + (d.headless ? " (no window)" : ""));
+  }
+  d.ColorBits = (g.settings.ScreenColors + 1) * 8;
+  DebugLog(g, "Display mode changed to 640x480x" + std::to_string(d.ColorBits) + " : error = 0");
+  DebugLog(g, "Primary Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  d.BgaRect = Rect{0, 0, 256, 256};
+}
+
+void CreateSurfaces(Game& g) {
+  DisplayState& d = g.display;
+  if (!d.renderer) return;
+  ReleaseSurface(d.BgaSurface);
+  DebugLog(g, "[CreateSurfaces]");
+  DebugLog(g, "VRAM " + std::to_string(FreeVideoMemory(g)) + "bytes free");
+  DebugLog(g, "Creating surfaces...");
+  // The window font follows the Font setting.
+  InitDisplayText(g);
+  // The back buffer belongs to the screen: it is made once and kept.
+  if (!d.BackSurface.Valid() && !CreateSurface(g, d.BackSurface, 640, 480, true))
+    DebugLog(g, std::string("Error : can't create back surface : ") + SDL_GetError());
+  d.BackSurface.color_key = true;
+  d.BackTextColor = 0x0000FF;
+  int bw = g.app.BgaWidth, bh = g.app.BgaHeight;
+  if (bw <= 0 || bh <= 0 || bw > kMaxSurfaceSide || bh > kMaxSurfaceSide) bw = bh = 256;
+  if (!CreateSurface(g, d.BgaSurface, bw, bh, false))
+    DebugLog(g, std::string("Error : can't create BGA surface : ") + SDL_GetError());
+  ReleaseSurface(d.GraphSurface);
+  if (!CreateSurface(g, d.GraphSurface, 300, 203, true))
+    DebugLog(g, std::string("Error : can't create Graph surface : ") + SDL_GetError());
+  ReleaseSurface(d.CaptureSurface);
+  if (!CreateSurface(g, d.CaptureSurface, 640, 480, true))
+    DebugLog(g, std::string("Error : can't create Capture surface : ") + SDL_GetError());
+}
+
+void ShowStartupText(Game& g, const std::string& text) {
+  DisplayState& d = g.display;
+  if (!d.BackSurface.Valid()) return;
+  FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+  DrawSurfaceText(g, d.BackSurface, 0, 0, text);
+  PresentBackSurface(g, false);
+}
+
+void GreyCopy(Game& g, Surface& s, int width, int height) {
+  if (!TargetSurface(g, s)) return;
+  width = std::min(width, s.width), height = std::min(height, s.height);
+  if (width <= 0 || height <= 0) return;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  SDL_Rect area{0, 0, width, height};
+  if (SDL_RenderReadPixels(g.display.renderer, &area, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) != 0)
+    return;
+  // Through a 256-level grey palette: each colour becomes its nearest grey.
+  for (uint32_t& p : pixels) {
+    uint32_t r = (p >> 16) & 0xFF, gr = (p >> 8) & 0xFF, b = p & 0xFF;
+    uint32_t v = (r + gr + b + 1) / 3;
+    p = WithKeyAlpha((v << 16) | (v << 8) | v);
+  }
+  SDL_UpdateTexture(s.texture, &area, pixels.data(), width * 4);
+}
+
+void LoadSS(Game& g) {
+  DisplayState& d = g.display;
+  if (d.BackSurface.Valid()) {
+    FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+    DrawSurfaceText(g, d.BackSurface, 0, 0, "NOW LOADING ... BITMAP FILES");
+    PresentBackSurface(g, false);
+  }
+  // Every one of the five is released before it is loaded again.
+  for (Surface* s : {&d.SongSelectBgSurface, &d.SongSelectBgGreySurface, &d.SongSelectObjSurface, &d.NoStageSurface,
+                     &d.ResultObjSurface})
+    ReleaseSurface(*s);
+  LoadFixedImage(g, d.SongSelectBgSurface, "ssbg.bmp", false);
+  LoadFixedImage(g, d.SongSelectBgGreySurface, "ssbg.bmp", false);
+  DebugLog(g, "[LoadSS] SongSelect Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  GreyCopy(g, d.SongSelectBgGreySurface, 640, 480);
+  LoadFixedImage(g, d.SongSelectObjSurface, "ssobj.bmp", true);
+  DebugLog(g, "[LoadSS] SSObj Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  LoadFixedImage(g, d.NoStageSurface, "ssnostg.bmp", true);
+  DebugLog(g, "[LoadSS] SSNOSTG Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  LoadFixedImage(g, d.ResultObjSurface, "resobj.bmp", false);
+  DebugLog(g, "[LoadSS] Result Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  d.SongSelectObjSurface.color_key = true;
+  d.NoStageSurface.color_key = true;
+}
+
+void PreparePreviewSurface(Game& g) {
+  if (!g.display.renderer) return;
+  if (!CreateSurface(g, g.display.PreviewSurface, 192, 144, false))
+    DebugLog(g, std::string("Error : can't create preview surface : ") + SDL_GetError());
+}
+
+void DrawFontText(Game& g, int x, int y, const std::string& text, float spacing) {
+  DisplayState& d = g.display;
+  if (!d.BackSurface.Valid() || !d.SkinSurface.Valid()) return;
+  std::string bytes = Utf8ToCp932(text);
+  bool trail = false;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (trail) {  // second byte of a double-byte character: its place only
+      trail = false;
+      continue;
+    }
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      trail = true;
+      continue;
+    }
+    if (c < 33 || c > 126) continue;
+    int px = RoundEven(x + static_cast<double>(i) * d.CharWidth + static_cast<double>(spacing) * (i + 1));
+    BltClipped(g, d.BackSurface, d.ScreenRect, px, y, d.SkinSurface, d.GlyphRects[c - 32], kBltSourceColorKey);
+  }
+}
+
+std::string FormatNumber(int32_t value, int digits) {
+  if (digits <= 0) digits = 3;
+  digits = std::min(digits, 32);
+  int64_t v = value;
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%0*lld", v < 0 ? "-" : "", digits, static_cast<long long>(v < 0 ? -v : v));
+  return text;
+}
+
+void DrawNumber(Game& g, const NumberFont& font, int x, int y, int32_t value, int digits, Surface* source) {
+  DisplayState& d = g.display;
+  Surface& from = source ? *source : d.SongSelectObjSurface;
+  std::string text = FormatNumber(value, digits);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c < '0' || c > '9') continue;
+    BltClipped(g, d.BackSurface, d.ScreenRect, x + font.advance * static_cast<int>(i), y, from, font.rects[c - '0'],
+               kBltSourceColorKey);
+  }
+}
+
+void DrawScrollingTiles(Game& g) {
+  if (g.settings.DRAWLIMIT >= 3) return;
+  DisplayState& d = g.display;
+  int o = static_cast<int>((g.NowMs() % 3200) / 10);
+  const Rect tile{0, 0, 160, 120};
+  for (int i = 0; i < 6; ++i) {
+    for (int r = 0; r < 6; ++r) {
+      int x = (r % 2 == 0) ? i * 160 - 320 + o : i * 160 - o;
+      int y = RoundEven(-0.75 * o) + 120 * r;
+      BltClipped(g, d.BackSurface, d.ScreenRect, x, y, d.ResultObjSurface, tile, kBltWait);
+    }
+  }
+}
+
+void InitTileTransition(Game& g) {
+  DisplayState& d = g.display;
+  d.random.seed(g.NowMs());
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int i = 0; i < 300; ++i) {
+    int left = (i % 20) * 32, top = (i / 20) * 32;
+    d.Tiles[i].rect = Rect{left, top, left + 32, top + 32};
+    d.Tiles[i].fall = 480 + RoundEven(unit(d.random) * 480);
+  }
+}
+
+void DrawTileTransition(Game& g) {
+  DisplayState& d = g.display;
+  int32_t q = static_cast<int32_t>(g.NowMs() - g.play.FadeStart) / 10;
+  if (q < 0) q = 0;
+  double p = std::min(1.0, q / 30.0);
+  double p4 = p * p * p * p;
+  for (int i = 0; i < 300; ++i) {
+    int x = (i % 20) * 32;
+    int y = (i / 20) * 32 + RoundEven(p4 * d.Tiles[i].fall);
+    BltClipped(g, d.BackSurface, d.ScreenRect, x, y, d.CaptureSurface, d.Tiles[i].rect, kBltWait);
+  }
+  if (p >= 1.0) g.play.FadeState = kFadeNone;
+}
+
+void Loading(Game& g) {
+  DisplayState& d = g.display;
+  FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+  if (d.StageImageSurface.Valid()) {
+    Surface& stage = d.StageImageSurface;
+    int32_t t = static_cast<int32_t>(g.NowMs() - g.play.FadeStart);
+    if (t >= 0 && t < 500 && !g.settings.DontStretch) {
+      double k = static_cast<double>(500 - t) * (500 - t) / 500;
+      int32_t h = RoundEven(k) / 2;
+      Rect src{0, 0, stage.width, stage.height};
+      src.left = RoundEven(h * 0.96);
+      src.top = RoundEven(h * 1.28);
+      src.right -= src.top;
+      src.bottom -= src.left;
+      BltStretch(g, d.BackSurface, d.ScreenRect, stage, src, kBltWait);
+    } else {
+      BltClipped(g, d.BackSurface, d.ScreenRect, 0, 0, stage, Rect{0, 0, stage.width, stage.height}, kBltWait);
+    }
+  }
+  if (g.play.FadeState == kFadeIntro) DrawTileTransition(g);
+  int y = 400 - d.CharHeight;
+  DrawFontText(g, 200, y, "NOW LOADING");
+  DrawFontText(g, 200 + 11 * d.CharWidth, y, std::string((g.NowMs() / 200) % 4, '.'));
+  if (g.chart.CourseMode) {
+    d.BackTextColor = 0xFFFFFF;
+    int song = g.chart.CourseSong;
+    std::string title =
+        song >= 0 && song < static_cast<int>(g.chart.CourseSongs.size()) ? g.chart.CourseSongs[song].Title : "";
+    DrawSurfaceText(g, d.BackSurface, 200 + 15 * d.CharWidth, 398 - d.CharHeight,
+                    std::to_string(song + 1) + ". " + title);
+  }
+  PresentFrame(g, true);
+}
+
+void ShowMessage(Game& g, const std::string& text) {
+  MessageLineState& m = g.display.MessageLine;
+  m.visible = true;
+  m.start = g.NowMs();
+  m.text = text;
+}
+
+void PresentFrame(Game& g, bool noVSync) {
+  DisplayState& d = g.display;
+  uint32_t now = g.NowMs();
+  MessageLineState& m = d.MessageLine;
+  if (m.visible) {
+    if (g.app.GameState == 3)
+      DrawFontText(g, 220, 385, m.text, 0);
+    else
+      DrawFontText(g, 0, 465, m.text, 0);
+    int32_t shown = static_cast<int32_t>(now - m.start);
+    if (shown > 1000) {
+      int32_t n = (shown - 1000) / 100;
+      if (n != 0) m.text = Utf8Mid(m.text, static_cast<size_t>(n));
+    }
+    if (m.text.empty()) m.visible = false;
+  }
+  char fps[48];
+  std::snprintf(fps, sizeof fps, "FPS:%.1f", d.FpsCounter.fps);
+  DrawFontText(g, 310, 479 - d.CharHeight, fps);
+
+  g.pump.Pump();
+  g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 0)));
+
+  bool no_wait = noVSync || g.settings.NOVSync;
+  if (g.settings.DirectBlt)
+    d.last_present = no_wait ? PresentMode::Blt : PresentMode::BltAfterVBlank;
+  else
+    d.last_present = no_wait ? PresentMode::FlipNoVSync : PresentMode::Flip;
+  PresentBackSurface(g, !no_wait);
+
+  PollJoysticks(g);
+
+  FpsCounterState& f = d.FpsCounter;
+  ++f.frames;
+  uint32_t t = g.NowMs();
+  uint32_t elapsed = t - f.last_update;
+  if (elapsed >= 200) {
+    f.fps = f.frames * 1000.0 / elapsed;
+    f.frames = 0;
+    f.last_update = t;
+  }
+}
+
+double MeasuredFps(Game& g) { return g.display.FpsCounter.fps > 0 ? g.display.FpsCounter.fps : 60.0; }
+
+bool CheckDisplay(Game& g) {
+  DisplayState& d = g.display;
+  bool hidden = d.window_hidden || d.targets_reset;
+  if (d.window && (SDL_GetWindowFlags(d.window) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN))) hidden = true;
+  if (hidden) {
+    if (!d.DisplayLost) {
+      d.DisplayLost = true;
+      DebugLog(g, "Display lost.");
+      if (g.play.Playing && !g.play.Paused) {
+        BMSPause(g);
+        d.paused_by_loss = true;
+      }
+    }
+    d.targets_reset = false;  // seen; the restore below rebuilds everything
+    g.pump.Pump();
+    // Wait a little even with Sleep 0, so a minimised game does not spin.
+    g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 10)));
+    return false;
+  }
+  if (d.DisplayLost) {
+    d.DisplayLost = false;
+    DebugLog(g, "Display restored.");
+    FlushTextCache(g);
+    CreateSurfaces(g);
+    LoadRectData(g, g.settings.brd);
+    LoadSS(g);
+    // Resume only a play that the loss paused (a play paused by the player stays paused).
+    if (d.paused_by_loss && g.play.Playing) BMSResume(g);
+    d.paused_by_loss = false;
+  }
+  return true;
+}
+
+void ReleaseStageImage(Game& g) { ReleaseSurface(g.display.StageImageSurface); }
+
+void SetWindowCaption(Game& g, const std::string& caption) {
+  g.display.caption = caption;
+  if (g.display.window) SDL_SetWindowTitle(g.display.window, caption.c_str());
+}
+
+std::vector<uint32_t> ReadSurfacePixels(Game& g, Surface& s) {
+  std::vector<uint32_t> pixels;
+  if (!TargetSurface(g, s)) return pixels;
+  pixels.resize(static_cast<size_t>(s.width) * s.height);
+  if (SDL_RenderReadPixels(g.display.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), s.width * 4) != 0)
+    pixels.clear();
+  return pixels;
+}
+
+void ReleaseDisplay(Game& g) {
+  DisplayState& d = g.display;
+  if (d.renderer) ReleaseBgaSurfaces(g);
+  for (Surface* s : {&d.BackSurface, &d.BgaSurface, &d.GraphSurface, &d.CaptureSurface, &d.SkinSurface,
+                     &d.SongSelectBgSurface, &d.SongSelectBgGreySurface, &d.SongSelectObjSurface, &d.NoStageSurface,
+                     &d.ResultObjSurface, &d.StageImageSurface, &d.PreviewSurface})
+    ReleaseSurface(*s);
+  FlushTextCache(g);
+  if (d.renderer) SDL_DestroyRenderer(d.renderer);
+  d.renderer = nullptr;
+  if (d.window) {
+    RememberWindowGeometry(g);
+    SDL_DestroyWindow(d.window);
+  }
+  d.window = nullptr;
+  d.window_id = 0;
+  if (d.canvas) SDL_FreeSurface(d.canvas);
+  d.canvas = nullptr;
+}
+
+void ReleaseDirectX(Game& g) {
+  DisplayState& d = g.display;
+  ReleaseInput(g);
+  ReleaseDisplay(g);
+  ReleaseSound(g);
+  if (d.event_source) g.pump.RemoveSource(d.event_source);
+  if (d.event_listener) g.pump.RemoveListener(d.event_listener);
+  d.event_source = d.event_listener = 0;
+  ReleaseDisplayText(g);
+  if (d.sdl_video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (d.sdl_events) SDL_QuitSubSystem(SDL_INIT_EVENTS);
+  d.sdl_video = d.sdl_events = false;
+}
 
 }  // namespace kvx

@@ -1,12 +1,139 @@
 #pragma once
 // The display: the game window, the surfaces and the text routines.
+//
+// Every surface is an SDL render-target texture in ARGB8888. The frame is
+// composed on BackSurface (640x480) and presented scaled into the window.
+//
+// Colour keys: all surfaces keep one rule, "a pixel has alpha 0 exactly when
+// it is black". Loading, fills and text keep it. A colour-keyed copy from a
+// keyed source is drawn with alpha blending, so black (alpha 0) pixels are
+// skipped and every other pixel (alpha 255) is copied unchanged; a plain copy
+// is drawn without blending and copies the pixels, black included. Scaling is
+// nearest-neighbour, so stretched copies keep the rule. This works the same on
+// the software renderer and on accelerated renderers.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <random>
 #include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "media/surface.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Surface;
 
 namespace kvx {
 
 struct Game;
 
-struct DisplayState {};
+// A digit font of the skin: advance width, then the rectangles of 0..9.
+struct NumberFont {
+  int16_t advance = 0;
+  std::array<Rect, 10> rects{};
+};
+
+// The one-line status message.
+struct MessageLineState {
+  bool visible = false;
+  std::string text;
+  uint32_t start = 0;  // ms on the game clock
+};
+
+struct FpsCounterState {
+  int32_t frames = 0;
+  uint32_t last_update = 0;
+  double fps = 0;
+};
+
+// One tile of the falling-tile transition.
+struct FallingTile {
+  Rect rect;
+  int32_t fall = 480;
+};
+
+// The list-text fonts, and the fonts of the surfaces' own text drawing.
+enum class GdiFont {
+  Status,   // 10 px
+  List1,    // 10 px
+  List2,    // 10 px
+  Bold16,   // 16 px, bold
+  Bold12,   // 12 px, bold
+  Title,    // 26 px, 9 px average width
+  Window,   // the game window's font (face from the Font setting): BackSurface text
+  Graph,    // the Font face at size 8: GraphSurface text
+};
+constexpr int kGdiFontCount = 8;
+
+// How the last frame went to the screen (flip or copy, with or without the
+// vertical-blank wait).
+enum class PresentMode { None, Flip, FlipNoVSync, BltAfterVBlank, Blt };
+
+class DisplayText;  // fonts and rendered-text cache (display_text.cpp)
+
+struct DisplayState {
+  // Platform objects.
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Surface* canvas = nullptr;  // the picture of a run without a window
+  uint32_t window_id = 0;
+  bool sdl_events = false;        // InitDX took the SDL event subsystem
+  bool sdl_video = false;         // InitDX took the SDL video subsystem
+  bool headless = false;          // drawing goes to `canvas`
+  bool software = false;          // the renderer is SDL's software renderer
+  bool fullscreen = false;
+  int scale = 1;                  // window size / 640 when it was made
+  int vsync = -1;                 // what the renderer was last told (-1 unknown)
+  int event_source = 0, event_listener = 0;
+
+  // The screen.
+  Rect ScreenRect{0, 0, 640, 480};
+  int32_t ScreenWidth = 640, ScreenHeight = 480;
+  Rect BgaRect{0, 0, 256, 256};
+  int32_t ColorBits = 16;  // (ScreenColors + 1) x 8, logged only
+
+  Surface BackSurface;
+  Surface BgaSurface;
+  Surface GraphSurface;
+  Surface CaptureSurface;
+  Surface SkinSurface;           // created by the skin loader
+  Surface SongSelectBgSurface;
+  Surface SongSelectBgGreySurface;
+  Surface SongSelectObjSurface;
+  Surface NoStageSurface;
+  Surface ResultObjSurface;
+  Surface StageImageSurface;     // the chart's stage picture (chart loading)
+  Surface PreviewSurface;        // 192x144 song-select preview, shown at (304, 78)
+
+  // The skin's bitmap font (set by the skin loader).
+  uint8_t CharWidth = 0, CharHeight = 0;
+  std::array<Rect, 97> GlyphRects{};  // index = character code - 32
+
+  MessageLineState MessageLine;
+  FpsCounterState FpsCounter;
+
+  // Falling-tile transition.
+  std::array<FallingTile, 300> Tiles{};
+  std::mt19937 random{0};
+
+  // Text colour of BackSurface's own text drawing (0xRRGGBB).
+  uint32_t BackTextColor = 0x0000FF;
+
+  // Display loss (window minimised or hidden, render targets reset).
+  bool window_hidden = false;   // from WindowHidden / WindowShown events
+  bool targets_reset = false;   // the renderer lost its target textures
+  bool DisplayLost = false;
+  bool paused_by_loss = false;
+
+  std::string caption;  // the game window's title
+
+  PresentMode last_present = PresentMode::None;
+  uint32_t frames_presented = 0;
+
+  std::shared_ptr<DisplayText> text;
+};
 
 void InitDX(Game& game);
 void ShowGameWindow(Game& game);
@@ -18,8 +145,60 @@ void LoadSS(Game& game);
 void PreparePreviewSurface(Game& game);
 void PresentFrame(Game& game, bool noVSync = false);
 void ShowMessage(Game& game, const std::string& text);
+// The frame rate PresentFrame measured last (frames x 1000 / elapsed ms); the
+// time step of the play easing is its inverse. 60 until the first measurement.
+double MeasuredFps(Game& game);
+// True when the display is usable this frame (the play loop skips drawing otherwise).
+bool CheckDisplay(Game& game);
 void ReleaseDirectX(Game& game);
 // Draws one frame of the loading screen.
 void Loading(Game& game);
+// Releases the stage (loading) picture, if one is loaded.
+void ReleaseStageImage(Game& game);
+// Sets the game window's title (chart preparation names the chart there).
+void SetWindowCaption(Game& game, const std::string& caption);
+
+// Releases every surface and the renderer and window. Surfaces of other
+// subsystems must be released before (ReleaseDirectX does that).
+void ReleaseDisplay(Game& game);
+
+// Bitmap-font text of the skin onto BackSurface; spacing is added after every
+// character. Bytes outside 33..126 (and the second bytes of double-byte
+// characters) take their place but draw nothing.
+void DrawFontText(Game& game, int x, int y, const std::string& text, float spacing = 0);
+// Digits of value onto BackSurface from `source` (SongSelectObjSurface when
+// null); digits 0 means 3. A minus sign leaves its cell empty.
+void DrawNumber(Game& game, const NumberFont& font, int x, int y, int32_t value, int digits = 3,
+                Surface* source = nullptr);
+// The number text DrawNumber draws ("007", "-005", "12345").
+std::string FormatNumber(int32_t value, int digits);
+// The moving tiled background of the result screens.
+void DrawScrollingTiles(Game& game);
+// Lays out the 300 falling tiles with new random fall distances.
+void InitTileTransition(Game& game);
+// One frame of the falling tiles (active while FadeState is 200).
+void DrawTileTransition(Game& game);
+// Makes the surface's picture grey over width x height from (0,0).
+void GreyCopy(Game& game, Surface& surface, int width, int height);
+
+// Text in a TrueType font (Japanese included) onto a surface at (x, y), the
+// top-left corner of the text's cell; rgb is 0xRRGGBB. With `background`
+// (0xRRGGBB) the text cell is filled first (opaque text). Returns the width
+// in pixels that was drawn.
+int DrawGdiText(Game& game, Surface& dest, GdiFont font, int x, int y, const std::string& utf8,
+                uint32_t rgb, const uint32_t* background = nullptr);
+// Width and height of the text in that font (0 when no font is available).
+int GdiTextWidth(Game& game, GdiFont font, const std::string& utf8);
+int GdiFontHeight(Game& game, GdiFont font);
+// The surface's own text drawing: BackSurface in the window font and
+// BackTextColor, GraphSurface opaque in the graph font (black on RGB(0,128,0)),
+// any other surface like BackSurface.
+void DrawSurfaceText(Game& game, Surface& dest, int x, int y, const std::string& utf8);
+
+// Reads the pixels of a surface as 0xAARRGGBB values, row by row (tests,
+// screenshots). Empty when it cannot be read.
+std::vector<uint32_t> ReadSurfacePixels(Game& game, Surface& surface);
+// Frees memory of the renderer as a number for the log lines ("VRAM FREE:").
+uint64_t FreeVideoMemory(Game& game);
 
 }  // namespace kvx

@@ -5,11 +5,18 @@
 
 namespace kvx {
 
-bool LoadSurfaceFromFile(Game&, Surface&, const std::string&, bool) { return false; }
-bool CreateSurface(Game&, Surface&, int, int, bool) { return false; }
-void ReleaseSurface(Surface& surface) { surface = Surface{}; }
-void FillSurface(Game&, Surface&, const Rect*, uint32_t) {}
-void BltClipped(Game&, Surface&, const Rect&, int, int, Surface&, const Rect&, int) {}
-void BltStretch(Game&, Surface&, const Rect&, Surface&, const Rect&, int) {}
+// Called by ReleaseDirectX and PresentFrame (display engineer); belong to the input devices.
+void ReleaseInput(Game&) {}
+void PollJoysticks(Game&) {}
+// Called by ReleaseDisplay (display engineer); belongs to the background images.
+void ReleaseBgaSurfaces(Game&) {}
+
+}  // namespace kvx
+
+namespace kvx {
+
+// Called by the chart reader and BMSInit (chart engineer).
+void LoadCourseBmp(Game&, int, int) {}
+void ClearImageLoadFlags(Game&) {}
 
 }  // namespace kvx

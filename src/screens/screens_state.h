@@ -1,8 +1,20 @@
 #pragma once
-// Placeholder: filled in by the subsystem that owns it.
+// State of the front-end screens: song select and the result screen.
+#include <cstdint>
+#include <string>
 
 namespace kvx {
 
-struct ScreensState {};
+struct ScreensState {
+  std::string RankingName;   // the name offered in the ranking entry
+  std::string JukeboxName;   // heading of the song list
+  float ScrollOffset = 0;    // list scroll animation, in entries
+  bool EditingCourse = false;
+  bool PreviewMode = false;  // shuffle play of a whole jukebox
+  uint8_t FadeSubject = 0;
+  int32_t PreviewCursor = -1;  // the entry the running preview was started for
+  int32_t ReturnState = 0;     // the list to return to after play (0 charts, 7 courses)
+  bool CourseEntry = false;    // the entry under the cursor is a course (course list)
+};
 
 }  // namespace kvx

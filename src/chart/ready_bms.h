@@ -1,0 +1,31 @@
+#pragma once
+// Loading what the song list names before play, the song-select preview and
+// unloading after play.
+#include <cstdint>
+#include <string>
+
+namespace kvx {
+
+struct Game;
+
+// Window timer ids of the game window.
+constexpr int kPreviewTimerId = 1001;     // one-shot: start the preview of the entry under the cursor
+constexpr int kPreviewPlayTimerId = 5;    // 20 ms: one frame of the preview play
+
+// Loads the chart or course of the entry under the cursor (GameState 3).
+void ReadyBMS(Game& game);
+// The preview timer's handler.
+void PreviewTimerFired(Game& game);
+// One tick of the 20 ms preview-play timer.
+void PreviewPlayTick(Game& game);
+// Ends a running preview at once.
+void StopPreview(Game& game);
+// Stops every chart sound and rewinds it; buffers stay loaded.
+void UnloadBMS(Game& game);
+// Loads a picture into the stage image surface (releasing the previous one).
+void LoadStageImage(Game& game, const std::string& path);
+// Starts the play clock at a measure (byPosition false) or a position (true);
+// re-applies the tempo changes before the target. Called by the play loop.
+void SeekChart(Game& game, int32_t target, bool byPosition);
+
+}  // namespace kvx

@@ -1,0 +1,43 @@
+#pragma once
+// Helpers shared by the display's source files (surfaces, text, frames).
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "media/surface.h"
+
+namespace kvx {
+
+struct Game;
+
+// The largest surface side the display creates (a bigger picture is refused).
+constexpr int kMaxSurfaceSide = 8192;
+
+inline SDL_Rect ToSdlRect(const Rect& r) { return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// Alpha of a pixel under the display's colour-key rule: 0 for black, else 255.
+inline uint32_t WithKeyAlpha(uint32_t rgb) {
+  rgb &= 0xFFFFFFu;
+  return rgb ? (rgb | 0xFF000000u) : 0u;
+}
+
+// Sets every pixel's alpha by the colour-key rule (ARGB8888 pixels).
+void ApplyKeyAlpha(uint32_t* pixels, int width, int height, int pitch_pixels);
+
+// Makes the surface the renderer's target; false when there is no renderer.
+bool TargetSurface(Game& game, Surface& surface);
+// Copies src rectangle of source to dst rectangle of dest (scaled when the
+// sizes differ), keyed (black skipped) or plain. No bounds checks.
+void CopyRect(Game& game, Surface& dest, const SDL_Rect& dst, Surface& source, const SDL_Rect& src,
+              bool keyed);
+// Creates a target texture of the given size for the game's renderer.
+SDL_Texture* CreateTargetTexture(Game& game, int width, int height);
+
+// Text module.
+void InitDisplayText(Game& game);
+void ReleaseDisplayText(Game& game);
+// Drops the cached text pictures (their textures belong to the renderer).
+void FlushTextCache(Game& game);
+
+}  // namespace kvx

@@ -1,0 +1,310 @@
+// TrueType text for the song lists, the status line and the surfaces' own
+// text drawing. Fonts are found through fontconfig; the default face of the
+// settings ("ＭＳ Ｐゴシック") is served by IPA P Gothic. Text is drawn without
+// anti-aliasing, as the small sizes of these fonts were on the original
+// platform, which also keeps the display's colour-key rule exact: every text
+// pixel is either the text colour or untouched.
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+#include "app/game.h"
+#include "media/display.h"
+#include "media/display_internal.h"
+
+namespace kvx {
+
+namespace {
+
+struct FontSpec {
+  int cell_height;   // GDI cell height in pixels (0: use em_pixels)
+  int em_pixels;     // em size for point-sized fonts
+  int avg_width;     // requested average character width (0: natural)
+  bool bold;
+  bool window_face;  // face from the Font setting instead of the fixed face
+};
+
+// Status, List1, List2, Bold16, Bold12, Title, Window (9 pt), Graph (8 pt).
+constexpr FontSpec kFontSpecs[kGdiFontCount] = {
+    {10, 0, 0, false, false}, {10, 0, 0, false, false}, {10, 0, 0, false, false}, {16, 0, 0, true, false},
+    {12, 0, 0, true, false},  {26, 0, 9, false, false}, {0, 12, 0, false, true},  {0, 11, 0, false, true},
+};
+
+constexpr const char* kDefaultFace = "ＭＳ Ｐゴシック";
+constexpr size_t kMaxCachedTexts = 512;
+constexpr size_t kMaxTextBytes = 1024;
+
+struct CachedText {
+  SDL_Texture* texture = nullptr;
+  int width = 0, height = 0;  // drawn size (width already scaled)
+  uint64_t last_use = 0;
+};
+
+}  // namespace
+
+class DisplayText {
+ public:
+  struct Font {
+    TTF_Font* font = nullptr;
+    std::string file;
+    float xscale = 1.0f;
+  };
+  Font fonts[kGdiFontCount];
+  std::unordered_map<std::string, CachedText> cache;
+  uint64_t uses = 0;
+  bool ttf = false;
+  bool opened = false;
+  std::string window_face;  // the Font setting the window fonts were opened with
+
+  ~DisplayText() { Close(); }
+  void Flush() {
+    for (auto& [key, entry] : cache)
+      if (entry.texture) SDL_DestroyTexture(entry.texture);
+    cache.clear();
+  }
+  void Close() {
+    Flush();
+    for (auto& f : fonts) {
+      if (f.font) TTF_CloseFont(f.font);
+      f = Font{};
+    }
+    if (ttf) TTF_Quit();
+    ttf = false;
+    opened = false;
+  }
+};
+
+// Windows face names that Linux systems do not have, and their stand-ins.
+std::string MapFontFace(const std::string& face) {
+  static const std::pair<const char*, const char*> kMap[] = {
+      {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"}, {"ＭＳ ゴシック", "IPAGothic"},
+      {"MS Gothic", "IPAGothic"},        {"MS UI Gothic", "IPAPGothic"}, {"ＭＳ Ｐ明朝", "IPAPMincho"},
+      {"MS PMincho", "IPAPMincho"},      {"ＭＳ 明朝", "IPAMincho"},     {"MS Mincho", "IPAMincho"},
+  };
+  for (const auto& [from, to] : kMap)
+    if (face == from) return to;
+  return face.empty() ? "IPAPGothic" : face;
+}
+
+// The font file fontconfig chooses for a face (preferring Japanese coverage).
+static std::string FindFontFile(const std::string& face, int* index) {
+  *index = 0;
+  if (!FcInit()) return "";
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(MapFontFace(face).c_str()));
+  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  std::string file;
+  if (match) {
+    FcChar8* path = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
+      file = reinterpret_cast<const char*>(path);
+    int i = 0;
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &i) == FcResultMatch) *index = i;
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return file;
+}
+
+static TTF_Font* OpenSized(const std::string& file, int index, const FontSpec& spec) {
+  if (spec.cell_height <= 0) return TTF_OpenFontIndex(file.c_str(), spec.em_pixels, index);
+  // A GDI height is the whole cell: take the largest size whose line fits it.
+  TTF_Font* font = TTF_OpenFontIndex(file.c_str(), spec.cell_height, index);
+  if (!font) return nullptr;
+  for (int size = spec.cell_height; size > 4 && TTF_FontHeight(font) > spec.cell_height; --size)
+    TTF_SetFontSize(font, size - 1);
+  return font;
+}
+
+void InitDisplayText(Game& g) {
+  if (!g.display.text) g.display.text = std::make_shared<DisplayText>();
+  DisplayText& t = *g.display.text;
+  if (!t.ttf) {
+    if (TTF_Init() != 0) {
+      DebugLog(g, std::string("Error : can't start the font engine : ") + SDL_GetError());
+      return;
+    }
+    t.ttf = true;
+  }
+  if (t.opened && t.window_face == g.settings.Font) return;
+  t.Flush();
+  t.opened = true;
+  t.window_face = g.settings.Font;
+  for (int i = 0; i < kGdiFontCount; ++i) {
+    auto& f = t.fonts[i];
+    if (f.font) TTF_CloseFont(f.font);
+    f = DisplayText::Font{};
+    const FontSpec& spec = kFontSpecs[i];
+    std::string face = spec.window_face ? g.settings.Font : kDefaultFace;
+    int index = 0;
+    f.file = FindFontFile(face, &index);
+    if (f.file.empty()) {
+      DebugLog(g, "Error : no font found for " + face);
+      continue;
+    }
+    f.font = OpenSized(f.file, index, spec);
+    if (!f.font) {
+      DebugLog(g, "Error : can't open font " + f.file + " : " + SDL_GetError());
+      continue;
+    }
+    TTF_SetFontHinting(f.font, TTF_HINTING_MONO);
+    if (spec.bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
+    if (spec.avg_width > 0) {
+      int w = 0, h = 0;
+      if (TTF_SizeUTF8(f.font, "abcdefghijklmnopqrstuvwxyz", &w, &h) == 0 && w > 0)
+        f.xscale = std::clamp(static_cast<float>(spec.avg_width) * 26.0f / static_cast<float>(w), 0.25f, 4.0f);
+    }
+  }
+  DebugLog(g, "Fonts: " + t.fonts[0].file + " (list), " + t.fonts[static_cast<int>(GdiFont::Window)].file +
+                  " (" + g.settings.Font + ")");
+}
+
+void FlushTextCache(Game& g) {
+  if (g.display.text) g.display.text->Flush();
+}
+
+void ReleaseDisplayText(Game& g) {
+  if (g.display.text) g.display.text->Close();
+}
+
+namespace {
+
+DisplayText::Font* FontOf(Game& g, GdiFont font) {
+  if (!g.display.text) return nullptr;
+  int i = static_cast<int>(font);
+  if (i < 0 || i >= kGdiFontCount || !g.display.text->fonts[i].font) return nullptr;
+  return &g.display.text->fonts[i];
+}
+
+// Control characters would show as boxes; a tab becomes a space.
+std::string Printable(const std::string& utf8) {
+  std::string out;
+  out.reserve(std::min(utf8.size(), kMaxTextBytes));
+  for (char c : utf8) {
+    if (out.size() >= kMaxTextBytes) break;
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u == '\t') out += ' ';
+    else if (u >= 0x20 && u != 0x7F) out += c;
+  }
+  // Do not leave a cut multi-byte character at the end.
+  while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) {
+    size_t start = out.size() - 1;
+    while (start > 0 && (static_cast<unsigned char>(out[start]) & 0xC0) == 0x80) --start;
+    unsigned char lead = static_cast<unsigned char>(out[start]);
+    size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (out.size() - start >= need) break;
+    out.resize(start);
+  }
+  return out;
+}
+
+CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std::string& text, uint32_t rgb,
+                       const uint32_t* background) {
+  DisplayText& t = *g.display.text;
+  std::string key;
+  key.reserve(text.size() + 24);
+  key += std::to_string(font_index) + ':' + std::to_string(rgb & 0xFFFFFF) + ':' +
+         (background ? std::to_string(*background & 0xFFFFFF) : std::string("-")) + ':' + text;
+  auto it = t.cache.find(key);
+  if (it != t.cache.end()) {
+    it->second.last_use = ++t.uses;
+    return &it->second;
+  }
+  SDL_Surface* glyphs = TTF_RenderUTF8_Solid(f.font, text.c_str(), SDL_Color{255, 255, 255, 255});
+  if (!glyphs) return nullptr;
+  SDL_Surface* indexed = glyphs;
+  int w = indexed->w, h = indexed->h;
+  std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+  uint32_t fg = background ? WithKeyAlpha(rgb) : ((rgb & 0xFFFFFF) | 0xFF000000u);
+  uint32_t bg = background ? WithKeyAlpha(*background) : 0u;
+  SDL_LockSurface(indexed);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row = static_cast<const uint8_t*>(indexed->pixels) + static_cast<size_t>(y) * indexed->pitch;
+    for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = row[x] ? fg : bg;
+  }
+  SDL_UnlockSurface(indexed);
+  SDL_FreeSurface(glyphs);
+  SDL_Texture* tex = CreateTargetTexture(g, w, h);
+  if (!tex || SDL_UpdateTexture(tex, nullptr, pixels.data(), w * 4) != 0) {
+    if (tex) SDL_DestroyTexture(tex);
+    return nullptr;
+  }
+  if (t.cache.size() >= kMaxCachedTexts) {
+    // Drop the older half.
+    std::vector<uint64_t> ages;
+    ages.reserve(t.cache.size());
+    for (auto& [k, e] : t.cache) ages.push_back(e.last_use);
+    std::nth_element(ages.begin(), ages.begin() + ages.size() / 2, ages.end());
+    uint64_t cut = ages[ages.size() / 2];
+    for (auto i = t.cache.begin(); i != t.cache.end();) {
+      if (i->second.last_use <= cut) {
+        SDL_DestroyTexture(i->second.texture);
+        i = t.cache.erase(i);
+      } else {
+        ++i;
+      }
+    }
+  }
+  CachedText entry;
+  entry.texture = tex;
+  entry.width = std::max(1, static_cast<int>(std::lround(w * f.xscale)));
+  entry.height = h;
+  entry.last_use = ++t.uses;
+  return &(t.cache[key] = entry);
+}
+
+}  // namespace
+
+int DrawGdiText(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+                const uint32_t* background) {
+  DisplayText::Font* f = FontOf(g, font);
+  if (!f || !dest.Valid() || !g.display.renderer) return 0;
+  std::string text = Printable(utf8);
+  if (text.empty()) return 0;
+  CachedText* c = RenderText(g, *f, static_cast<int>(font), text, rgb, background);
+  if (!c) return 0;
+  Surface piece;
+  piece.texture = c->texture;
+  int tw = 0, th = 0;
+  SDL_QueryTexture(c->texture, nullptr, nullptr, &tw, &th);
+  piece.width = tw;
+  piece.height = th;
+  piece.color_key = true;
+  // Opaque text replaces its cell; transparent text leaves the cell's background.
+  CopyRect(g, dest, SDL_Rect{x, y, c->width, c->height}, piece, SDL_Rect{0, 0, tw, th}, background == nullptr);
+  return c->width;
+}
+
+int GdiTextWidth(Game& g, GdiFont font, const std::string& utf8) {
+  DisplayText::Font* f = FontOf(g, font);
+  if (!f) return 0;
+  std::string text = Printable(utf8);
+  int w = 0, h = 0;
+  if (text.empty() || TTF_SizeUTF8(f->font, text.c_str(), &w, &h) != 0) return 0;
+  return static_cast<int>(std::lround(w * f->xscale));
+}
+
+int GdiFontHeight(Game& g, GdiFont font) {
+  DisplayText::Font* f = FontOf(g, font);
+  return f ? TTF_FontHeight(f->font) : 0;
+}
+
+void DrawSurfaceText(Game& g, Surface& dest, int x, int y, const std::string& utf8) {
+  if (&dest == &g.display.GraphSurface) {
+    const uint32_t background = 0x008000;
+    DrawGdiText(g, dest, GdiFont::Graph, x, y, utf8, 0x000000, &background);
+  } else {
+    DrawGdiText(g, dest, GdiFont::Window, x, y, utf8, g.display.BackTextColor);
+  }
+}
+
+}  // namespace kvx

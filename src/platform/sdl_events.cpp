@@ -1,0 +1,117 @@
+#include "platform/sdl_events.h"
+
+#include <memory>
+
+namespace kvx {
+
+uint32_t SdlEventTime(uint32_t sdl_event_ms, uint32_t sdl_now_ms, uint32_t game_now_ms) {
+  int32_t age = static_cast<int32_t>(sdl_now_ms - sdl_event_ms);
+  if (age < 0) age = 0;  // an event stamped after "now" happened now
+  return game_now_ms - static_cast<uint32_t>(age);
+}
+
+bool TranslateSdlEvent(const SDL_Event& e, uint32_t game_window_id, PlatformEvent* out) {
+  using K = PlatformEvent::Kind;
+  PlatformEvent p;
+  switch (e.type) {
+    case SDL_QUIT:
+      p.kind = K::Quit;
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (e.key.repeat) return false;  // the game runs its own key repeat
+      p.kind = e.type == SDL_KEYDOWN ? K::KeyDown : K::KeyUp;
+      p.code = e.key.keysym.scancode;
+      break;
+    case SDL_TEXTINPUT:
+      p.kind = K::TextInput;
+      p.text = e.text.text;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      p.kind = K::MouseDown;
+      p.code = e.button.button;
+      p.x = e.button.x;
+      p.y = e.button.y;
+      break;
+    case SDL_MOUSEMOTION:
+      p.kind = K::MouseMove;
+      p.x = e.motion.xrel;
+      p.y = e.motion.yrel;
+      break;
+    case SDL_DROPFILE:
+      if (!e.drop.file) return false;
+      p.kind = K::DropFile;
+      p.text = e.drop.file;
+      break;
+    case SDL_WINDOWEVENT:
+      if (game_window_id && e.window.windowID != game_window_id) return false;
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_HIDDEN:
+        case SDL_WINDOWEVENT_MINIMIZED:
+          p.kind = K::WindowHidden;
+          break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+          p.kind = K::WindowShown;
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          p.kind = K::Quit;
+          break;
+        default:
+          return false;
+      }
+      break;
+    case SDL_JOYDEVICEADDED:
+      p.kind = K::JoyAdded;
+      p.code = e.jdevice.which;
+      break;
+    case SDL_JOYDEVICEREMOVED:
+      p.kind = K::JoyRemoved;
+      p.code = e.jdevice.which;
+      break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+      p.kind = e.type == SDL_JOYBUTTONDOWN ? K::JoyButtonDown : K::JoyButtonUp;
+      p.code = e.jbutton.which;
+      p.x = e.jbutton.button;
+      break;
+    case SDL_JOYAXISMOTION:
+      p.kind = K::JoyAxis;
+      p.code = e.jaxis.which;
+      p.x = e.jaxis.axis;
+      p.y = e.jaxis.value;
+      break;
+    default:
+      return false;
+  }
+  *out = std::move(p);
+  return true;
+}
+
+int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options) {
+  auto opts = std::make_shared<SdlEventSourceOptions>(std::move(options));
+  return pump.AddSource([opts](std::vector<PlatformEvent>& events) {
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
+    uint32_t window = opts->game_window ? opts->game_window() : 0;
+    bool quit_queued = false;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      if (opts->observer) opts->observer(e);
+      PlatformEvent p;
+      bool translated = TranslateSdlEvent(e, window, &p);
+      if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
+      if (!translated) continue;
+      if (p.kind == PlatformEvent::Kind::Quit) {
+        // Closing the last window sends both a close and a quit event.
+        if (quit_queued) continue;
+        quit_queued = true;
+      }
+      uint32_t game_now = opts->clock ? opts->clock->NowMs() : 0;
+      p.timestamp_ms = SdlEventTime(e.common.timestamp, SDL_GetTicks(), game_now);
+      events.push_back(std::move(p));
+    }
+  });
+}
+
+}  // namespace kvx

@@ -1,0 +1,32 @@
+#pragma once
+// Judgement, gauge and scoring.
+#include <cstdint>
+
+namespace kvx {
+
+struct Game;
+
+// Resets the per-play judgement state before each play.
+void ResetPlayState(Game& game);
+// Judges note objectIndex; offset 0 measures it now (PlayPosition - position),
+// 48 is passed for a missed note. True when the note was consumed.
+bool Judge(Game& game, int32_t objectIndex, float offset);
+// Per lane while the notes are drawn: the candidate choice for one note and
+// the missed-note detection for one lane (lane = channel - 11).
+void ChooseCandidate(Game& game, int32_t objectIndex, int32_t screenY);
+void DetectMiss(Game& game, int lane);
+// Refreshes the digit strings of the play screen for a player slot.
+void UpdateNumberDigits(Game& game, int slot);
+// Class index 0 (SS) .. 6 (E) of a J-PTS ratio.
+int ClassOf(float ratio);
+// The class of the slot's J-PTS so far (6 before anything is judged).
+int CurrentClass(const Game& game, int slot);
+// Fills judge.Result for both slots and chooses the result sound (13 cleared,
+// 14 failed; with two sides, failed only when both are below 80).
+void RunResultTally(Game& game);
+// The figure shown t ms into the 2000 ms count-up of the result screen.
+int64_t CountUpFigure(int64_t finalValue, uint32_t t);
+// Judged notes so far (JPointsMax / 18).
+int JudgedNotes(const Game& game);
+
+}  // namespace kvx

@@ -1,0 +1,545 @@
+#include "play/play_loop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "app/game.h"
+#include "play/play_loop_links.h"
+#include "play/play_screen.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr int kTimerEffectTick = 2;
+constexpr int kTimerPreview = 5;
+constexpr int kCodeEsc = 1;
+constexpr int kCodeF12 = 88;
+constexpr int kSoundReady = 3, kSoundFade = 4, kSoundFail = 14, kSoundSelect = 1, kSoundSelStart = 12;
+constexpr int kCourseEffectNone = 255, kCourseEffectBreak = 5;
+
+// Rounding of the play arithmetic: to nearest, halves to even.
+int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+
+bool IsNoteChannel(int ch) {
+  return (ch >= 11 && ch <= 19 && ch != 17) || (ch >= 21 && ch <= 29 && ch != 27);
+}
+bool IsSoundChannel(int ch) { return ch == 1 || (ch >= 11 && ch <= 19) || (ch >= 21 && ch <= 29); }
+
+// The frozen states share the saved tempo: pause and break may overlap, and
+// only the first freeze saves the running tempo (the second would save 0).
+bool Frozen(const PlayState& p) { return p.Paused || p.BreakActive; }
+
+void StopAndRememberSounds(Game& g) {
+  for (int id = 1; id < kMediaIds; ++id) {
+    if (!WavExists(g, id)) continue;
+    if (WavIsPlaying(g, id)) {
+      g.play.SoundWasPlaying[id] = true;
+      StopWav(g, id);
+    }
+  }
+}
+
+void ResumeRememberedSounds(Game& g) {
+  for (int id = 1; id < kMediaIds; ++id) {
+    if (!g.play.SoundWasPlaying[id]) continue;
+    g.play.SoundWasPlaying[id] = false;
+    if (WavExists(g, id)) ResumeWav(g, id);
+  }
+}
+
+void RestoreTempo(Game& g) {
+  float rhs = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
+  BPMChange(g, g.play.PausedBPM / rhs);
+}
+
+// Plays a chart sound by id when it is a valid id.
+void PlayChartSound(Game& g, int32_t id) {
+  if (id > 0 && id < kMediaIds) PlayWav(g, id, 0);
+}
+
+void CourseSongChange(Game& g, const ChartObject& obj) {
+  uint32_t t0 = g.NowMs();
+  int song = std::clamp(obj.Value, 0, kMaxCourseSongs - 1);
+  g.chart.CourseSong = song;
+  ShowMessage(g, "Song: [" + std::to_string(song + 1) + "] " + CourseSongTitle(g, song) + " / " +
+                     CourseSongArtist(g, song));
+  int interval = std::max(1, RoundEven(g.play.GaugeSampleInterval));
+  int notes = std::max(1, g.chart.NoteCount[0]);
+  int judged = JudgedNoteCount(g);
+  DrawGraphLine(g, g.play.ElapsedMs / interval, 0, judged * 300 / notes, 203, 0x0040C0 /* RGB 0,64,192 */);
+  ApplyCourseSongTables(g, song);  // load flags and judgement windows of the song
+  ResetBgaLayers(g);
+  if (g.settings.CourseLoadMode == 1) LoadAllCourseSongMedia(g, song);
+  if (g.settings.CourseEffect) {
+    if (LoadCourseStageImage(g, song)) {
+      g.play.FadeState = kFadeStage;
+      g.play.FadeStart = g.NowMs();
+    }
+  }
+  // The time spent here must not make the chart jump ahead.
+  g.play.PlayStartTime += g.NowMs() - t0;
+}
+
+void HandleObject(Game& g, int index) {
+  PlayState& p = g.play;
+  const ChartObject& obj = g.chart.Objects[index];
+  const int ch = obj.Channel;
+  const bool near = p.PlayPosition - obj.Position < 48;
+  if (ch == kChannelSongChange) {
+    CourseSongChange(g, obj);
+  } else if (ch == kChannelBarLine) {
+    p.LastBarMeasure = obj.Measure;
+    p.LastBarPosition = obj.Position;
+    if (RandomSpeedMode(g)) {
+      std::uniform_real_distribution<float> uni(0.0f, 1.0f);
+      float target = uni(g.play.rng) * 9 >= 7 ? 1 + 5 * uni(g.play.rng) : 1 + 2 * uni(g.play.rng);
+      SetTargetHiSpeed(g, target);
+    }
+  } else if (ch == 1) {
+    if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value);
+  } else if (ch == 3) {
+    BPMChange(g, static_cast<float>(obj.Value));
+    p.DisplayedBPM = static_cast<float>(obj.Value);
+  } else if (ch == 4) {
+    SetBgaImage(g, 0, obj.Value, obj.Offset == -127);
+  } else if (ch == 6) {
+    SetPoorImage(g, obj.Value);
+  } else if (ch == 7) {
+    SetBgaImage(g, 1, obj.Value, obj.Offset == -127);
+  } else if (IsNoteChannel(ch)) {
+    const int lane = ch - 11;
+    const bool automatic = g.app.LaneAuto[lane] || g.settings.DEMOMode;
+    if ((g.settings.PlayKeySound || automatic) && near) PlayChartSound(g, obj.Value);
+    if (automatic) {
+      p.LaneCandidate[lane] = -1;
+      Judge(g, index, 0.0f);
+    }
+  } else if (ch >= 31 && ch <= 49) {
+    p.LaneKeySound[ch - 31] = obj.Value;
+  }
+}
+
+void TakeGaugeSamples(Game& g) {
+  PlayState& p = g.play;
+  const int interval = std::max(1, RoundEven(p.GaugeSampleInterval));
+  if (p.ElapsedMs < 0) return;
+  const int target = p.ElapsedMs / interval;
+  const int slot = LocalPlayerSlot(g);
+  const float gauge = std::clamp(LocalGauge(g), 0.0f, 100.0f);
+  const bool network = NetworkBattle(g);
+  const int a = (gauge > 80 || network || g.chart.CourseMode) ? 1 : 0;
+  for (int i = static_cast<int>(p.GaugeSamples[0]); i <= target && i < kGaugeHistoryLength; ++i) {
+    p.GaugeHistory[0][i] = static_cast<uint8_t>(RoundEven(gauge));
+    p.GaugeSamples[0] = static_cast<float>(i + 1);
+    if (network) NetGaugeSample(g, i + 1);
+    PlotGraphCell(g, i, 200 - RoundEven(2 * gauge), slot + 5 * a);
+  }
+}
+
+void PlayDueEchoes(Game& g) {
+  // Entries whose time has come are played and removed; later ones move down.
+  for (int i = 0; i < EchoQueueSize(g);) {
+    if (EchoDueTime(g, i) < g.play.ElapsedMs) {
+      PlayEchoEntry(g, i);
+      RemoveEchoEntry(g, i);
+    } else {
+      ++i;
+    }
+  }
+}
+
+void WalkKeySoundList(Game& g) {
+  PlayState& p = g.play;
+  const int count = KeySoundCount(g);
+  while (p.KeySoundCursor < count) {
+    const KeySoundRecord rec = KeySoundAt(g, p.KeySoundCursor);
+    if (!(rec.Position < p.PlayPosition)) break;
+    if (rec.Channel >= 11 && rec.Channel <= 29) p.LaneKeySound[rec.Channel - 11] = rec.Value;
+    ++p.KeySoundCursor;
+  }
+}
+
+void WalkReplay(Game& g) {
+  PlayState& p = g.play;
+  const int limit = std::min<int>(p.ReplayLimit, static_cast<int>(p.RecordList.size()));
+  while (p.ReplayCursor < limit) {
+    const ChartObject& rec = p.RecordList[p.ReplayCursor];
+    if (!(rec.Position < p.PlayPosition)) break;
+    ++p.ReplayCursor;
+    if (p.PlayPosition - rec.Position > 48) continue;  // too far behind: skipped
+    PlayChartSound(g, rec.Value);
+  }
+}
+
+void PreloadAhead(Game& g) {
+  const PlayState& p = g.play;
+  const auto& objs = g.chart.Objects;
+  const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+  for (int i = p.NextObject; i < count && objs[i].Position <= p.PlayPosition + 120; ++i) {
+    const ChartObject& o = objs[i];
+    if (!IsSoundChannel(o.Channel) || o.Value <= 0 || o.Value >= kMediaIds) continue;
+    if (g.chart.WavLoadState[o.Value] >= 255 || g.play.PreloadTried[o.Value]) continue;
+    // A file that fails to load is tried once per play, not once per frame.
+    g.play.PreloadTried[o.Value] = true;
+    loadwav(g, o.Value);
+  }
+}
+
+void InstallEffectTimer(Game& g) {
+  g.pump.SetTimer(kTimerEffectTick, 1, [&g] { EffectTick(g); });
+}
+
+}  // namespace
+
+double PlayPositionAt(const Game& g, uint32_t tick) {
+  const PlayState& p = g.play;
+  int32_t elapsed = static_cast<int32_t>(tick - p.PlayStartTime);
+  return elapsed * p.PositionRate + p.BasePosition;
+}
+
+int32_t JudgementColour(int32_t code) {
+  // RGB(r, g, b) packed as r + 256 g + 65536 b.
+  switch (code) {
+    case 4: return 255 + 255 * 256;          // FGREAT 255,255,0
+    case 3: return 255 * 256;                // GREAT 0,255,0
+    case 2: return 255 * 65536;              // GOOD 0,0,255
+    case 1: return 255 + 255 * 65536;        // BAD 255,0,255
+    case 0: return 255;                      // POOR 255,0,0
+    default: return 0;
+  }
+}
+
+void BPMChange(Game& g, float bpm) {
+  PlayState& p = g.play;
+  ShowMessage(g, "BPM CHANGE : " + FormatIniSingle(bpm));
+  const float rhs = g.settings.RealHiSpeed;
+  const double newEffective = static_cast<double>(bpm) * rhs;
+  p.BasePosition = RoundEven(p.BasePosition - (newEffective - p.EffectiveBPM) / 1250.0 * p.ElapsedMs);
+  p.EffectiveBPM = static_cast<float>(newEffective);
+  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
+  // A changed play speed changes the pitch as well as the tempo.
+  for (int id = 0; id < kMediaIds; ++id)
+    if (WavExists(g, id)) SetWavFrequency(g, id, RoundEven(WavBaseFrequency(g, id) * static_cast<double>(rhs)));
+}
+
+void BMSPause(Game& g) {
+  PlayState& p = g.play;
+  if (p.Paused) return;
+  const bool wasFrozen = Frozen(p);
+  p.Paused = true;
+  DebugLog(g, "[BMSPause]");
+  StopAndRememberSounds(g);
+  if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
+  BPMChange(g, 0);
+}
+
+void BMSResume(Game& g) {
+  PlayState& p = g.play;
+  if (!p.Paused) return;
+  DebugLog(g, "[BMSResume] BPM:" + FormatIniSingle(p.PausedBPM));
+  p.Paused = false;
+  // A break that is still running keeps the chart frozen; its end restores.
+  if (!p.BreakActive) {
+    ResumeRememberedSounds(g);
+    RestoreTempo(g);
+  }
+  DebugLog(g, "[Resumed]");
+}
+
+void StartBreak(Game& g) {
+  PlayState& p = g.play;
+  const bool wasFrozen = Frozen(p);
+  p.BreakActive = true;
+  p.BreakStart = g.NowMs();
+  StopAndRememberSounds(g);
+  if (CourseEffectKind(g) != kCourseEffectBreak) PlaySE(g, kSoundFail);
+  if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
+  BPMChange(g, 0);
+}
+
+void UpdateFrame(Game& g) {
+  PlayState& p = g.play;
+  const uint32_t now = g.NowMs();
+  const uint32_t frameStart = now;
+  // 1. Clock.
+  p.ElapsedMs = static_cast<int32_t>(now - p.PlayStartTime);
+  p.PlayPosition = p.ElapsedMs * p.PositionRate + p.BasePosition;
+
+  // 2. End of the break.
+  if (p.BreakActive && !p.Failed && static_cast<int32_t>(now - p.BreakStart) > 1000) {
+    if (!p.Paused) {
+      ResumeRememberedSounds(g);
+      RestoreTempo(g);
+    }
+    if (CourseEffectKind(g) != kCourseEffectBreak) {
+      p.Failed = true;
+      p.FailedTime = now;
+    }
+    p.BreakActive = false;
+    SetCourseEffectKind(g, kCourseEffectNone);
+  }
+
+  // 3. Delayed (echo) sounds.
+  PlayDueEchoes(g);
+  // 4. Key-sound assignments passed.
+  WalkKeySoundList(g);
+  // 5. Replay of recorded presses.
+  if (g.settings.PlayRec) WalkReplay(g);
+
+  // 6. Objects that are due: everything at or before the play position.
+  const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+  while (p.NextObject < count && g.chart.Objects[p.NextObject].Position <= p.PlayPosition) {
+    HandleObject(g, p.NextObject);
+    ++p.NextObject;
+  }
+
+  // 7. Sounds of the next 120 units.
+  PreloadAhead(g);
+  // 8. Gauge history.
+  TakeGaugeSamples(g);
+
+  // 9. Quitting needs ESC held for more than half a second.
+  if (p.EscHeld && static_cast<int32_t>(now - p.EscDownTime) > 500) {
+    p.FadeStart = now;
+    p.FadeState = kFadeClose;
+    p.FadeMayFinish = 1;
+    p.EscHeld = false;
+  }
+
+  // 10. Drawing (with the missed-note detection and the candidate choice).
+  if (!g.chart.BackgroundPreview) {
+    p.LastFrameMs = g.NowMs() - frameStart;
+    DrawPlayScreen(g, p.NextObject);
+    EffectTick(g);
+  }
+  // 11. The last object has been processed.
+  if (p.NextObject >= count) p.Playing = false;
+}
+
+void PlayLoop(Game& g) {
+  PlayState& p = g.play;
+  // 1.
+  g.app.LanePressed.fill(false);
+  g.app.ButtonState.fill(false);
+  p.QuitPlay = false;
+  p.Playing = true;
+  DebugLog(g, "[PlayLoop]");
+  // 2.
+  p.BasePosition = 0;
+  p.InitialBPM = g.chart.BPM;
+  p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
+  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
+  p.DisplayedBPM = g.chart.BPM;
+  p.PreloadTried.fill(false);
+  p.FrameCount = 0;
+  p.ReplayCursor = 0;
+  p.ReplayLimit = static_cast<int32_t>(p.RecordList.size());
+  DebugLog(g, "  playloop start");
+  // 3. Intro.
+  PlaySE(g, kSoundReady);
+  CaptureBackSurface(g);
+  p.FadeState = kFadeIntro;
+  p.FadeStart = g.NowMs();
+  p.FadeMayFinish = 0;
+  ShowMessage(g, "R E A D Y ?");
+  const uint32_t introStart = g.NowMs();
+  ClearOptionsChanged(g);
+  // 4. The intro lasts 1000 ms; the clock starts at its last frame.
+  do {
+    p.PlayStartTime = g.NowMs();
+    DrawPlayScreen(g, 0);
+    EffectTick(g);
+  } while (static_cast<int32_t>(g.NowMs() - introStart) < 1000 && !p.QuitPlay && !g.app.PlayStop);
+  // 5.
+  SeekChart(g, 0, true);
+  if (!p.QuitPlay) {
+    // 6.
+    InstallEffectTimer(g);
+    // 7.
+    ResetHiSpeedForPlayStart(g);
+    p.BreakActive = false;
+    g.app.GameState = 3;
+    p.Failed = false;
+    p.ReachedEnd = false;
+    // 8.
+    const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+    while (!p.QuitPlay) {
+      if (g.app.PlayStop) p.QuitPlay = true;  // the -S option
+      if (p.NextObject >= count && p.FadeState == kFadeNone) {
+        if (g.screens.PreviewMode) {
+          CaptureBackSurface(g);
+          break;
+        }
+        p.FadeStart = g.NowMs();
+        p.FadeState = kFadeClose;
+        p.FadeMayFinish = 1;
+        PlaySE(g, kSoundFade);
+        p.ReachedEnd = true;
+      }
+      if (p.Failed && p.FadeState == kFadeNone) {
+        p.FadeStart = g.NowMs();
+        p.FadeState = kFadeFailed;
+        p.FadeMayFinish = 1;
+        PlaySE(g, kSoundFade);
+      }
+      UpdateFrame(g);
+    }
+    DebugLog(g, "playloop end");
+    g.pump.KillTimer(kTimerEffectTick);
+  }
+  // 9.
+  ClearPendingImages(g);
+  if (NetworkBattle(g)) NetEndOfPlay(g);
+  // 10.
+  g.app.GameState = 4;
+  ApplyHiSpeedAfterPlay(g);
+}
+
+void StartPlay(Game& g) {
+  PlayState& p = g.play;
+  // 1.
+  g.chart.BackgroundPreview = false;
+  g.settings.PlayKeySound = false;
+  g.settings.UserPlay = true;
+  // 2.
+  ResetPlayState(g);
+  p.GaugeSamples.fill(0);
+  for (auto& row : p.GaugeHistory) row.fill(0);
+  p.KeyFlash.fill(0);
+  p.EscHeld = false;
+  p.Paused = false;
+  p.SoundWasPlaying.fill(false);
+  SeekChart(g, 0, false);
+  DebugLog(g, "totalobjs: " + std::to_string(g.chart.ObjectCount));
+  // 3.
+  PlayLoop(g);
+  // 4.
+  RestoreGameWindow(g);
+  if (p.NextObject < g.chart.ObjectCount) g.screens.PreviewMode = false;
+  p.RecordList.clear();
+  p.ReplayCursor = 0;
+  p.ReplayLimit = 0;
+  // 5.
+  if (!g.screens.PreviewMode) {
+    RunResultScreen(g);
+    RunScoreRecord(g, !g.settings.DEMOMode && p.ReachedEnd);
+    g.app.ButtonState.fill(false);
+    g.app.LanePressed.fill(false);
+  }
+  // 6.
+  UnloadBMS(g);
+  // 7.
+  if (!g.screens.PreviewMode) {
+    p.FixedGaugeMode = false;
+    ClearNetPlayStarted(g);
+    PlaySE(g, kSoundSelect, true);
+    p.PreviewFadeVolume = 0;
+    if (SEExists(g, kSoundSelect)) SetSEVolume(g, kSoundSelect, 0);
+    if (g.settings.BMSPreview) EnableSongPreviewTimer(g);
+    PlaySE(g, kSoundSelStart);
+  }
+}
+
+void ProcessKey_Play(Game& g, int keycode) { ProcessKey_Play(g, keycode, KeyPressTime(g, keycode)); }
+
+void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
+  PlayState& p = g.play;
+  const uint32_t now = g.NowMs();
+  // A press reported as happening in the future is taken as happening now.
+  if (static_cast<int32_t>(eventMs - now) > 0) eventMs = now;
+  if (keycode == kCodeEsc) {
+    p.EscDownTime = eventMs;
+    p.EscHeld = true;
+  }
+  if (keycode == kCodeF12) {
+    if (p.Paused)
+      BMSResume(g);
+    else
+      BMSPause(g);
+  }
+  if (p.Paused || p.BreakActive) return;
+  if (keycode < 0 || keycode >= kKeyTableSize) return;
+  int c = g.app.KeyTable[keycode];
+  if (c < 11 || c > 29 || c == 20) return;
+  g.app.LanePressed[c - 11] = true;
+  if (c == 17) c = 16;  // the pedal keys act on the scratch lane
+  if (c == 27) c = 26;
+  const int lane = c - 11;
+  p.KeyFlash[lane] = 1;
+  PlayChartSound(g, p.LaneKeySound[lane]);  // every press sounds, hit or not
+
+  // Judgement at the time of the press. The frame handles the key event some
+  // time after it happened (up to a whole frame later); judging at the frame's
+  // position would make the timing depend on the frame rate. The position at
+  // the event is the frame's position moved back by the time since the event:
+  // PlayPosition - PositionRate x (now - eventMs), which is the clock formula
+  // evaluated at eventMs. Judge measures "now" from PlayPosition, so it is set
+  // to the event's position for the call and restored afterwards.
+  const double eventPosition = PlayPositionAt(g, eventMs);
+  if (p.LaneCandidate[lane] != -1 && !p.Failed) {
+    const double framePosition = p.PlayPosition;
+    p.PlayPosition = eventPosition;
+    const bool consumed = Judge(g, p.LaneCandidate[lane], 0.0f);
+    p.PlayPosition = framePosition;
+    if (consumed) p.LaneCandidate[lane] = -1;
+  }
+  if (g.settings.UserRec && static_cast<int>(p.RecordList.size()) < kMaxRecordEvents) {
+    ChartObject rec;
+    rec.Channel = c;
+    rec.Measure = p.LastBarMeasure;
+    rec.Position = RoundEven(eventPosition);
+    rec.Value = p.LaneKeySound[lane];
+    rec.Offset = JudgementColour(LastJudgementCode(g));
+    p.RecordList.push_back(rec);
+  }
+}
+
+void ButtonUp_Play(Game& g, int keycode) {
+  PlayState& p = g.play;
+  if (keycode == kCodeEsc) {
+    p.EscHeld = false;
+    return;
+  }
+  if (keycode < 0 || keycode >= kKeyTableSize) return;
+  const int f = g.app.KeyTable[keycode];
+  if (f == 1) {
+    p.EscHeld = false;
+    return;
+  }
+  if (f < 11 || f > 29 || f == 20) return;
+  g.app.LanePressed[f - 11] = false;
+  p.KeyFlash[f - 11] = 0;
+  // A pedal key lit the scratch lane's beam: put it out unless the scratch
+  // key itself is still held.
+  if (f == 17 && !g.app.LanePressed[16 - 11]) p.KeyFlash[16 - 11] = 0;
+  if (f == 27 && !g.app.LanePressed[26 - 11]) p.KeyFlash[26 - 11] = 0;
+  if (f == 16 && g.app.LanePressed[17 - 11]) p.KeyFlash[16 - 11] = 1;
+  if (f == 26 && g.app.LanePressed[27 - 11]) p.KeyFlash[26 - 11] = 1;
+}
+
+void PreviewTick(Game& g) {
+  PlayState& p = g.play;
+  // 1. The song-select music fades to about -15 dB within 0.6 s.
+  if (p.PreviewFadeVolume >= -1500) {
+    p.PreviewFadeVolume -= 50;
+    if (SEExists(g, kSoundSelect)) SetSEVolume(g, kSoundSelect, p.PreviewFadeVolume);
+  }
+  // 2. One frame; nothing is drawn in a background preview.
+  UpdateFrame(g);
+  // 3.
+  if (p.QuitPlay || !p.Playing) {
+    g.pump.KillTimer(kTimerPreview);
+    ShowMessage(g, "PLAY STOP");
+    p.Playing = false;
+    g.settings.PlayKeySound = false;
+    g.settings.UserPlay = true;
+    UnloadBMS(g);
+  }
+}
+
+}  // namespace kvx

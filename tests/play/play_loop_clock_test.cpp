@@ -1,0 +1,250 @@
+// The play clock, tempo changes, pause, break, the ESC hold and the end of play.
+#include "play_loop_fixture.h"
+
+namespace kvx::test {
+namespace {
+
+TEST(PlayClock, PositionFollowsTempoAndReBasesAtTempoChanges) {
+  HeadlessPlay h;
+  h.Chart(150, 8, {});
+  h.g.chart.BackgroundPreview = true;  // frames without drawing
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  EXPECT_EQ(h.g.play.ElapsedMs, 1000);
+  EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, 120.0);  // 1000 x 150 / 1250
+
+  // 120 -> 240 at elapsed 2000 ms (position 192).
+  HeadlessPlay k;
+  k.Chart(120, 8, {});
+  k.g.chart.BackgroundPreview = true;
+  k.StartClock();
+  k.clock().Advance(2000);
+  UpdateFrame(k.g);
+  EXPECT_DOUBLE_EQ(k.g.play.PlayPosition, 192.0);
+  BPMChange(k.g, 240);
+  EXPECT_EQ(k.g.play.BasePosition, -192);
+  EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 240);
+  EXPECT_DOUBLE_EQ(k.g.play.PositionRate, 0.192);
+  EXPECT_FLOAT_EQ(k.g.play.UnitsPerSecond, 192);  // 240 / 240 x 192
+  UpdateFrame(k.g);
+  EXPECT_DOUBLE_EQ(k.g.play.PlayPosition, 192.0);
+  k.clock().Advance(500);
+  UpdateFrame(k.g);
+  EXPECT_DOUBLE_EQ(k.g.play.PlayPosition, 192.0 + 500 * 0.192);
+
+  // The play speed factor multiplies the tempo.
+  HeadlessPlay r;
+  r.g.settings.RealHiSpeed = 1.5f;
+  r.Chart(100, 8, {});
+  r.g.chart.BackgroundPreview = true;
+  r.StartClock();
+  r.clock().Advance(1000);
+  UpdateFrame(r.g);
+  EXPECT_DOUBLE_EQ(r.g.play.PlayPosition, 120.0);
+  EXPECT_EQ(r.g.play.BasePosition, 0);
+}
+
+TEST(PlayClock, ObjectsAtThePositionAreHandledInTheSameFrame) {
+  HeadlessPlay h;
+  // Tempo changes are observable objects: one exactly at the position the
+  // frame reaches (120 at 1000 ms), one a unit further.
+  h.Chart(150, 8, {ChartObject{0, 120, 0, 3, 300, 0}, ChartObject{0, 121, 0, 3, 600, 0}});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 300);   // the object at 120 ran
+  EXPECT_EQ(h.g.chart.Objects[h.g.play.NextObject].Position, 121);
+  EXPECT_FLOAT_EQ(h.g.play.DisplayedBPM, 300);
+  // The tempo change kept the position continuous.
+  UpdateFrame(h.g);
+  EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, 120.0);
+  h.clock().Advance(4);  // 4 ms at 300 BPM = 0.96 units: not yet at 121
+  UpdateFrame(h.g);
+  EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 300);
+  h.clock().Advance(1);
+  UpdateFrame(h.g);
+  EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 600);
+
+  // The last object processed ends Playing.
+  h.clock().Advance(100000);
+  UpdateFrame(h.g);
+  EXPECT_EQ(h.g.play.NextObject, h.g.chart.ObjectCount);
+  EXPECT_FALSE(h.g.play.Playing);
+}
+
+TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
+  HeadlessPlay h;
+  h.Chart(150, 64, {});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  const double before = h.g.play.PlayPosition;
+  ProcessKey_Play(h.g, 88, h.g.NowMs());  // F12
+  EXPECT_TRUE(h.g.play.Paused);
+  EXPECT_FLOAT_EQ(h.g.play.PausedBPM, 150);
+  EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 0);
+  for (int i = 0; i < 100; ++i) {
+    h.clock().Advance(100);
+    UpdateFrame(h.g);
+    ASSERT_DOUBLE_EQ(h.g.play.PlayPosition, before);
+  }
+  // Lane presses are ignored while paused.
+  h.g.play.LaneCandidate[0] = 3;
+  ProcessKey_Play(h.g, 11, h.g.NowMs());
+  EXPECT_EQ(h.g.play.KeyFlash[0], 0);
+  EXPECT_EQ(h.g.play.LaneCandidate[0], 3);
+  ProcessKey_Play(h.g, 88, h.g.NowMs());
+  EXPECT_FALSE(h.g.play.Paused);
+  EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 150);
+  UpdateFrame(h.g);
+  EXPECT_NEAR(h.g.play.PlayPosition, before, 0.5);
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  EXPECT_NEAR(h.g.play.PlayPosition, before + 120, 0.5);
+  const std::string log = h.folder.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("[BMSPause]"), std::string::npos);
+  EXPECT_NE(log.find("[BMSResume] BPM:150"), std::string::npos);
+  EXPECT_NE(log.find("[Resumed]"), std::string::npos);
+}
+
+TEST(PlayClock, BreakFreezesForOneSecondAndAPauseInsideItKeepsTheTempo) {
+  HeadlessPlay h;
+  h.Chart(120, 64, {});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  const double at = h.g.play.PlayPosition;
+  StartBreak(h.g);
+  EXPECT_TRUE(h.g.play.BreakActive);
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);  // exactly 1000 ms: still frozen
+  EXPECT_TRUE(h.g.play.BreakActive);
+  EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, at);
+  h.clock().Advance(1);
+  UpdateFrame(h.g);
+  EXPECT_FALSE(h.g.play.BreakActive);
+  EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 120);
+  // A break that is not the break course effect (pressure mode) fails the play.
+  EXPECT_TRUE(h.g.play.Failed);
+
+  // A pause during a break, ended after the break: the tempo comes back
+  // (saving the frozen tempo would have left the chart stopped for good).
+  HeadlessPlay k;
+  k.Chart(120, 64, {});
+  k.g.chart.BackgroundPreview = true;
+  k.StartClock();
+  k.clock().Advance(500);
+  UpdateFrame(k.g);
+  StartBreak(k.g);
+  BMSPause(k.g);
+  k.clock().Advance(1500);
+  UpdateFrame(k.g);
+  EXPECT_FALSE(k.g.play.BreakActive);
+  EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 0);  // still paused
+  BMSResume(k.g);
+  EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 120);
+}
+
+TEST(PlayLoop, EscHeldOverHalfASecondClosesThePlay) {
+  HeadlessPlay h(5);
+  h.Chart(120, 64, {});
+  // The intro takes 1000 ms; play runs from there.
+  h.Key(1500, 1, true);
+  h.Key(1900, 1, false);  // 400 ms: nothing
+  h.Key(3000, 1, true);
+  h.Key(3600, 1, false);  // 600 ms: the closing fade starts after 500 ms
+  uint32_t fadeSeen = 0;
+  h.g.pump.AddListener([&](const PlatformEvent&) {});
+  h.g.pump.SetTimer(77, 1, [&] {
+    if (!fadeSeen && h.g.play.FadeState == kFadeClose) fadeSeen = h.g.NowMs();
+  });
+  PlayLoop(h.g);
+  EXPECT_TRUE(h.g.play.QuitPlay);
+  EXPECT_FALSE(h.g.play.ReachedEnd);
+  // Not before the second press: the 400 ms hold did nothing.
+  ASSERT_GT(fadeSeen, 3500u);
+  EXPECT_LE(fadeSeen, 3515u);
+  // Play ended about 200 ms after the fade began.
+  EXPECT_GE(h.g.NowMs(), fadeSeen + 195);
+  EXPECT_LE(h.g.NowMs(), fadeSeen + 215);
+  EXPECT_EQ(h.g.app.GameState, 4);
+  EXPECT_FALSE(h.g.pump.HasTimer(2));  // the effect tick timer is stopped
+  const std::string log = h.folder.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("[PlayLoop]"), std::string::npos);
+  EXPECT_NE(log.find("playloop start"), std::string::npos);
+  EXPECT_NE(log.find("playloop end"), std::string::npos);
+}
+
+TEST(PlayLoop, EndOfChartFadesOrEndsAtOnceInPreviewMode) {
+  HeadlessPlay h(10);
+  h.Chart(240, 2, {});  // 384 units at 0.192 per ms: 2000 ms
+  PlayLoop(h.g);
+  EXPECT_TRUE(h.g.play.ReachedEnd);
+  // Intro 1000 ms, 2000 ms of chart, then 200 ms of fade.
+  EXPECT_GE(h.g.NowMs(), 3200u);
+  EXPECT_LE(h.g.NowMs(), 3260u);
+
+  HeadlessPlay k(10);
+  k.Chart(240, 2, {});
+  k.g.screens.PreviewMode = true;
+  PlayLoop(k.g);
+  EXPECT_FALSE(k.g.play.ReachedEnd);
+  EXPECT_EQ(k.g.play.FadeState, kFadeNone);
+  EXPECT_FALSE(k.g.play.QuitPlay);  // left at once, not by a finished fade
+  EXPECT_LE(k.g.NowMs(), 3030u);
+}
+
+TEST(PlayKeys, PedalKeyLightsAndJudgesTheScratchLane) {
+  HeadlessPlay h;
+  h.Chart(120, 8, {Note(16, 96)});
+  h.g.chart.BackgroundPreview = true;
+  h.g.app.KeyTable[40] = 17;
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  h.g.play.LaneCandidate[16 - 11] = 1;
+  ProcessKey_Play(h.g, 40, h.g.NowMs());
+  EXPECT_TRUE(h.g.app.LanePressed[17 - 11]);
+  EXPECT_EQ(h.g.play.KeyFlash[16 - 11], 1);
+  EXPECT_EQ(h.g.play.KeyFlash[17 - 11], 0);
+  ButtonUp_Play(h.g, 40);
+  EXPECT_FALSE(h.g.app.LanePressed[17 - 11]);
+  EXPECT_EQ(h.g.play.KeyFlash[16 - 11], 0);  // the beam goes out with the pedal
+
+  // ESC down and up.
+  ProcessKey_Play(h.g, 1, h.g.NowMs());
+  EXPECT_TRUE(h.g.play.EscHeld);
+  ButtonUp_Play(h.g, 1);
+  EXPECT_FALSE(h.g.play.EscHeld);
+}
+
+TEST(PlayKeys, PositionAtAnEventIsTheClockAtThatTime) {
+  HeadlessPlay h;
+  h.Chart(150, 8, {});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs()), 120.0);
+  EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs() - 25), 117.0);  // 25 ms x 0.12
+  BPMChange(h.g, 300);
+  EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs()), 120.0);
+  EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs() + 10), 122.4);
+
+  // Recording a press: position of the event, the lane's sound, the last bar.
+  h.g.settings.UserRec = true;
+  h.g.play.LaneKeySound[2] = 7;
+  h.g.play.LastBarMeasure = 0;
+  ProcessKey_Play(h.g, 13, h.g.NowMs() - 5);  // 5 ms before the frame: 1.2 units earlier
+  ASSERT_EQ(h.g.play.RecordList.size(), 1u);
+  EXPECT_EQ(h.g.play.RecordList[0].Channel, 13);
+  EXPECT_EQ(h.g.play.RecordList[0].Position, 119);
+  EXPECT_EQ(h.g.play.RecordList[0].Value, 7);
+}
+
+}  // namespace
+}  // namespace kvx::test
