@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/files.h"
 // A headless play: a game on a scripted clock whose frames advance it by a
 // fixed step, with scripted key events delivered through the event pump at
 // their own time stamps, and small charts written into the chart tables.
@@ -25,6 +26,7 @@ class HeadlessPlay {
  public:
   explicit HeadlessPlay(uint32_t frame_ms = 5) : frame_ms_(frame_ms) {
     g.SetProgramFolder(folder.path());
+    MakeFolder(g.paths.data);  // the debug log lives there
     auto clock = std::make_unique<ScriptedClock>(0, frame_ms);
     clock_ = clock.get();
     g.UseClock(std::move(clock));
