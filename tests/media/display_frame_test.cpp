@@ -37,7 +37,7 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   EXPECT_EQ(frame_at(1199), "ABCDEFGHIJ");
   EXPECT_EQ(frame_at(1200), "BCDEFGHIJ");
   EXPECT_EQ(frame_at(1300), "DEFGHIJ") << "n = 3 drops two";
-  EXPECT_EQ(frame_at(1500), "IJ");
+  EXPECT_EQ(frame_at(1500), "HIJ") << "n = 5 drops four";
   EXPECT_TRUE(g.display.MessageLine.visible);
   EXPECT_EQ(frame_at(1600), "");
   EXPECT_FALSE(g.display.MessageLine.visible);
