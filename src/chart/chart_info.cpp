@@ -16,7 +16,9 @@ namespace {
 
 std::string Line(const std::string& key, const std::string& value) { return key + ": " + value + "\n"; }
 
-std::string Describe(Game& g, const std::string& path) {
+}  // namespace
+
+std::string ChartInfoText(Game& g, const std::string& path) {
   ChartState& c = g.chart;
   std::string out = "== " + path + "\n";
   // The header text fields keep the previous chart's values when a chart has
@@ -73,14 +75,12 @@ std::string Describe(Game& g, const std::string& path) {
   return out;
 }
 
-}  // namespace
-
 int RunChartInfo(Game& g, const std::vector<std::string>& files) {
   // No window and no sound device: the loaders are never called.
   g.chart.NoMediaLoads = true;
   int code = 0;
   for (const auto& file : files) {
-    std::string text = Describe(g, file);
+    std::string text = ChartInfoText(g, file);
     if (!FileExists(file)) code = 1;
     std::fwrite(text.data(), 1, text.size(), stdout);
   }

@@ -1,0 +1,42 @@
+#include "chart/chart_info.h"
+
+#include "chart/chart_fixture.h"
+
+namespace kvx::test {
+namespace {
+
+using ChartInfo = ChartFixture;
+
+// A double-play chart with a 3/4 measure and two tempo changes, figured by hand:
+//   measure starts 0, 192, 336 (measure 1 is 3/4), 528, 720 (closing bar line);
+//   0..336 at 120 BPM = 3500 ms, 336..528 at 180 = 1333.3 ms, 528..720 at 60 = 4000 ms;
+//   preparation length round(8833.3) = 8833; the header scan stops at the start of
+//   the last measure with a line: 3500 + 1333.3 = 4833;
+//   notes: side 1 = 4 + 1 (scratch), side 2 = 2; #PLAYER 3 puts them all in slot 0: 7;
+//   BMS-ID = (7 + 2) * (3 + 1) + (1 + 1) * 120 + 8833 = 9109; rank 1 windows 2 4 12 16.
+TEST_F(ChartInfo, HandCheckedChart) {
+  g.chart.NoMediaLoads = true;
+  std::string path = Write("hand.bms", Body({"#PLAYER 3", "#TITLE Hand", "#ARTIST Me", "#GENRE Test", "#BPM 120",
+                                             "#RANK 1", "#PLAYLEVEL 3", "#WAV01 a.wav", "#00102:0.75",
+                                             "#00111:01010101", "#00203:B4", "#00221:0101", "#00303:3C",
+                                             "#00316:01"}));
+  const std::string text = ChartInfoText(g, path);
+  for (const char* line :
+       {"Title: Hand\n", "Artist: Me\n", "Genre: Test\n", "BPM: 120\n", "Player: 3\n", "Rank: 1\n",
+        "GaugeTotal: 100\n", "WavCount: 1\n", "BMSInfo --------\n", "* BMS-ID: 9109\n",
+        "* 14objects, 3measures\n", "* TotalNotes 1:7 2:2\n", "* length 8833ms, 720pixels\n",
+        "LengthMs (preparation): 8833\n", "LengthMs (header scan): 4833\n", "JudgeWindow: 2 4 12 16\n",
+        "PlaySides: 2\n", "Objects per channel:\n  -1: 5\n  3: 2\n  11: 4\n  16: 1\n  21: 2\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n--- in ---\n" << text;
+  // Positions in the 3/4 measure are scaled.
+  auto notes = OnChannel(11);
+  ASSERT_EQ(notes.size(), 4u);
+  EXPECT_EQ(notes[1].Position, 228);
+  EXPECT_EQ(notes[3].Position, 300);
+
+  EXPECT_NE(ChartInfoText(g, dir.path() + "/songs/missing.bms").find("file not exist."), std::string::npos);
+  EXPECT_EQ(RunChartInfo(g, {dir.path() + "/songs/missing.bms"}), 1);
+}
+
+}  // namespace
+}  // namespace kvx::test
