@@ -21,7 +21,7 @@ namespace kvx {
 
 namespace {
 
-struct FontSpec {
+struct FontStyle {
   int cell_height;   // GDI cell height in pixels (0: use em_pixels)
   int em_pixels;     // em size for point-sized fonts
   int avg_width;     // requested average character width (0: natural)
@@ -30,7 +30,7 @@ struct FontSpec {
 };
 
 // Status, List1, List2, Bold16, Bold12, Title, Window (9 pt), Graph (8 pt).
-constexpr FontSpec kFontSpecs[kGdiFontCount] = {
+constexpr FontStyle kFontStyles[kGdiFontCount] = {
     {10, 0, 0, false, false}, {10, 0, 0, false, false}, {10, 0, 0, false, false}, {16, 0, 0, true, false},
     {12, 0, 0, true, false},  {26, 0, 9, false, false}, {0, 12, 0, false, true},  {0, 11, 0, false, true},
 };
@@ -115,12 +115,12 @@ static std::string FindFontFile(const std::string& face, int* index) {
   return file;
 }
 
-static TTF_Font* OpenSized(const std::string& file, int index, const FontSpec& spec) {
-  if (spec.cell_height <= 0) return TTF_OpenFontIndex(file.c_str(), spec.em_pixels, index);
+static TTF_Font* OpenSized(const std::string& file, int index, const FontStyle& style) {
+  if (style.cell_height <= 0) return TTF_OpenFontIndex(file.c_str(), style.em_pixels, index);
   // A GDI height is the whole cell: take the largest size whose line fits it.
-  TTF_Font* font = TTF_OpenFontIndex(file.c_str(), spec.cell_height, index);
+  TTF_Font* font = TTF_OpenFontIndex(file.c_str(), style.cell_height, index);
   if (!font) return nullptr;
-  for (int size = spec.cell_height; size > 4 && TTF_FontHeight(font) > spec.cell_height; --size)
+  for (int size = style.cell_height; size > 4 && TTF_FontHeight(font) > style.cell_height; --size)
     TTF_SetFontSize(font, size - 1);
   return font;
 }
@@ -143,25 +143,25 @@ void InitDisplayText(Game& g) {
     auto& f = t.fonts[i];
     if (f.font) TTF_CloseFont(f.font);
     f = DisplayText::Font{};
-    const FontSpec& spec = kFontSpecs[i];
-    std::string face = spec.window_face ? g.settings.Font : kDefaultFace;
+    const FontStyle& style = kFontStyles[i];
+    std::string face = style.window_face ? g.settings.Font : kDefaultFace;
     int index = 0;
     f.file = FindFontFile(face, &index);
     if (f.file.empty()) {
       DebugLog(g, "Error : no font found for " + face);
       continue;
     }
-    f.font = OpenSized(f.file, index, spec);
+    f.font = OpenSized(f.file, index, style);
     if (!f.font) {
       DebugLog(g, "Error : can't open font " + f.file + " : " + SDL_GetError());
       continue;
     }
     TTF_SetFontHinting(f.font, TTF_HINTING_MONO);
-    if (spec.bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
-    if (spec.avg_width > 0) {
+    if (style.bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
+    if (style.avg_width > 0) {
       int w = 0, h = 0;
       if (TTF_SizeUTF8(f.font, "abcdefghijklmnopqrstuvwxyz", &w, &h) == 0 && w > 0)
-        f.xscale = std::clamp(static_cast<float>(spec.avg_width) * 26.0f / static_cast<float>(w), 0.25f, 4.0f);
+        f.xscale = std::clamp(static_cast<float>(style.avg_width) * 26.0f / static_cast<float>(w), 0.25f, 4.0f);
     }
   }
   DebugLog(g, "Fonts: " + t.fonts[0].file + " (list), " + t.fonts[static_cast<int>(GdiFont::Window)].file +
