@@ -17,6 +17,12 @@ void LoadCourseBmp(Game& game, int song, int id);
 // Forgets which chart images are loaded (BMSInit; the surfaces stay cached).
 void ClearImageLoadFlags(Game& game);
 
+// Composes the current base and layer images into BgaSurface.
+void ComposeBga(Game& game);
+// Draws the background animation window of the play screen (poor picture,
+// recomposition when dirty, tile modes).
+void DrawBgaWindow(Game& game);
+
 // Releases all 256 image surfaces (ReleaseDisplay at shutdown, before the
 // renderer that owns them goes away).
 void ReleaseBgaSurfaces(Game& game);

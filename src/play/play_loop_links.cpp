@@ -36,11 +36,8 @@ bool LoadCourseStageImage(Game& g, int song) { return false; }
 
 // ---- Background images --------------------------------------------------------
 
-void SetBgaImage(Game& g, int layer, int32_t id, bool releaseMark) {}
-void SetPoorImage(Game& g, int32_t id) {}
-void ResetBgaLayers(Game& g) {}
-void ClearPendingImages(Game& g) {}
-void ReleaseChartImages(Game& g) {}
+// SetBgaImage, SetPoorImage, ResetBgaLayers, ClearPendingImages and
+// ReleaseChartImages belong to the background images (media/bga).
 
 // ---- Display ------------------------------------------------------------------
 
@@ -64,10 +61,6 @@ void SetCourseEffectKind(Game& g, int kind) {}
 void ClearOptionsChanged(Game& g) {}
 void ResetHiSpeedForPlayStart(Game& g) {}
 void ApplyHiSpeedAfterPlay(Game& g) {}
-
-// ---- Input --------------------------------------------------------------------
-
-uint32_t KeyPressTime(Game& g, int keycode) { return g.NowMs(); }
 
 // ---- Network ------------------------------------------------------------------
 

@@ -66,7 +66,7 @@ struct ImageDef {
   Picture picture;
 };
 
-struct ChartSpec {
+struct ChartPlan {
   std::string file;
   std::string label;  // shown after the title, e.g. BEGINNER
   int level;
@@ -88,7 +88,7 @@ struct Song {
   std::vector<ImageDef> images;
   std::vector<ImageEvent> image_events;
   std::string stage_file;
-  std::vector<ChartSpec> charts;
+  std::vector<ChartPlan> charts;
 
   int Sound(const std::string& name, Voice voice, std::vector<int> pitches, double seconds, float gain) {
     auto it = sound_ids.find(name);
@@ -642,7 +642,7 @@ int RolePriority(Role r) {
 // Picks the events a chart plays as notes and gives each a lane. An event
 // whose lanes are all too busy (a note in the same lane less than
 // kMinLaneGapMs before, or the chord limit reached) stays in the background.
-std::vector<Placed> Chart(const Song& song, const ChartSpec& spec) {
+std::vector<Placed> Chart(const Song& song, const ChartPlan& plan) {
   std::vector<Event> ev = song.events;
   std::stable_sort(ev.begin(), ev.end(), [](const Event& a, const Event& b) {
     if (a.tick != b.tick) return a.tick < b.tick;
@@ -654,10 +654,10 @@ std::vector<Placed> Chart(const Song& song, const ChartSpec& spec) {
     if (e.role == Role::Lead) lead_lo = std::min(lead_lo, e.pitch), lead_hi = std::max(lead_hi, e.pitch);
     if (e.role == Role::Harm) harm_lo = std::min(harm_lo, e.pitch), harm_hi = std::max(harm_hi, e.pitch);
   }
-  const int keys = spec.keys;
+  const int keys = plan.keys;
   // Lane sets by role (indices 0..keys-1). With several roles in play the
   // melody takes the right hand and the accompaniment the left.
-  bool busy_chart = spec.max_tier >= 2;
+  bool busy_chart = plan.max_tier >= 2;
   std::vector<int> lead_lanes, harm_lanes, drum_lanes;
   for (int k = 0; k < keys; ++k) lead_lanes.push_back(k);
   if (busy_chart && keys == 7) {
@@ -675,7 +675,7 @@ std::vector<Placed> Chart(const Song& song, const ChartSpec& spec) {
   for (const Event& e : ev) {
     double ms = song.TickToMs(e.tick);
     if (e.tick != chord_tick) chord_tick = e.tick, chord_size = 0;
-    bool note = e.tier <= spec.max_tier && chord_size < spec.max_chord;
+    bool note = e.tier <= plan.max_tier && chord_size < plan.max_chord;
     auto free = [&](int lane) { return last_tick[lane] != e.tick && ms - last_ms[lane] >= kMinLaneGapMs; };
     int chosen = -1;
     if (note) {
@@ -744,8 +744,8 @@ struct ChartStats {
   double length_ms = 0;
 };
 
-std::string WriteChart(const Song& song, const ChartSpec& spec, ChartStats& stats) {
-  std::vector<Placed> placed = Chart(song, spec);
+std::string WriteChart(const Song& song, const ChartPlan& plan, ChartStats& stats) {
+  std::vector<Placed> placed = Chart(song, plan);
   int notes = 0;
   for (const Placed& p : placed)
     if (p.channel != 1) ++notes, stats.scratch += p.channel == 16;
@@ -756,11 +756,11 @@ std::string WriteChart(const Song& song, const ChartSpec& spec, ChartStats& stat
   std::string t = "\r\n";
   t += "#PLAYER 1\r\n";
   t += "#GENRE " + song.genre + "\r\n";
-  t += "#TITLE " + song.title + " [" + spec.label + "]\r\n";
+  t += "#TITLE " + song.title + " [" + plan.label + "]\r\n";
   t += "#ARTIST " + song.artist + "\r\n";
   t += "#BPM " + std::to_string(song.bpm) + "\r\n";
-  t += "#PLAYLEVEL " + std::to_string(spec.level) + "\r\n";
-  t += "#RANK " + std::to_string(spec.rank) + "\r\n";
+  t += "#PLAYLEVEL " + std::to_string(plan.level) + "\r\n";
+  t += "#RANK " + std::to_string(plan.rank) + "\r\n";
   t += "#TOTAL " + std::to_string(total) + "\r\n";
   t += "#STAGEFILE " + song.stage_file + "\r\n\r\n";
   for (size_t i = 0; i < song.sounds.size(); ++i)
@@ -838,12 +838,12 @@ bool WriteSong(const std::string& songs, Song& song, std::string& report) {
     bool bmp = f.size() > 4 && f.compare(f.size() - 4, 4, ".bmp") == 0;
     ok &= bmp ? SavePictureBmp(img.picture, dir + "/" + f) : SavePicturePng(img.picture, dir + "/" + f);
   }
-  for (const ChartSpec& spec : song.charts) {
+  for (const ChartPlan& plan : song.charts) {
     ChartStats stats;
-    ok &= SaveText(WriteChart(song, spec, stats), dir + "/" + spec.file);
+    ok &= SaveText(WriteChart(song, plan, stats), dir + "/" + plan.file);
     char line[256];
     std::snprintf(line, sizeof line, "  %-28s %-12s level %2d  %3d bpm  %5.1f s  %4d notes (%d scratch)  %.1f notes/s\n",
-                  (song.folder + "/" + spec.file).c_str(), spec.label.c_str(), spec.level, song.bpm,
+                  (song.folder + "/" + plan.file).c_str(), plan.label.c_str(), plan.level, song.bpm,
                   stats.length_ms / 1000.0, stats.notes, stats.scratch, stats.notes * 1000.0 / stats.length_ms);
     report += line;
   }
