@@ -92,6 +92,7 @@ struct AppState {
   bool Running = false;              // ListAnm may continue
   bool PlayStop = false;             // the -S option: end the play loop
   bool play_first_entry = false;     // a chart came from the command line
+  bool DEMOModeSaved = false;        // DEMOMode before --autoplay switched it on
 };
 
 }  // namespace kvx

@@ -1,15 +1,310 @@
 #include "app/main_loop.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 #include "app/game.h"
 #include "app/startup.h"
+#include "library/courses.h"
+#include "library/jukebox.h"
+#include "media/display.h"
+#include "media/input.h"
+#include "media/sound.h"
+#include "play/options.h"
+#include "play/play_loop.h"
+#include "screens/result_screen.h"
+#include "screens/song_select.h"
 
 namespace kvx {
 
-// Not built yet: the song list loop arrives with the play issue. Until then
-// the window closes as soon as it is ready.
+namespace {
+
+constexpr int kJoystickCodeBase = 256;
+constexpr int kJoystickCodes = 40;
+
+bool IsListState(int state) { return state == 0 || state == 6 || state == 7 || state == 8 || state == 10; }
+
+int16_t FunctionOf(const Game& g, int code) {
+  return code >= 0 && code < kKeyTableSize ? g.app.KeyTable[code] : 0;
+}
+
+// Edge detection of one button: press or release when the held flag differs.
+void UpdateButton(Game& g, int code, bool down, bool with_repeat) {
+  AppState& a = g.app;
+  int16_t c = static_cast<int16_t>(code);
+  if (down && !a.ButtonState[code]) {
+    a.ButtonState[code] = true;
+    ButtonDown(g, c);
+    if (with_repeat && IsListState(a.GameState) && (code == 200 || code == 201 || code == 208 || code == 209)) {
+      a.RepeatPhase = 1;
+      a.RepeatCode = static_cast<int16_t>(code);
+      a.RepeatTime = g.NowMs();
+    }
+  } else if (!down && a.ButtonState[code]) {
+    ButtonUp(g, c);
+    a.ButtonState[code] = false;
+    if (with_repeat) {
+      a.RepeatPhase = 0;
+      a.RepeatCode = 0;
+    }
+  }
+}
+
+void RunKeyRepeat(Game& g) {
+  AppState& a = g.app;
+  uint32_t now = g.NowMs();
+  if (a.RepeatPhase == 1 && now - a.RepeatTime > 300) {
+    a.RepeatPhase = 2;
+    a.RepeatTime = now;
+  } else if (a.RepeatPhase == 2 && now - a.RepeatTime > 50) {
+    a.RepeatTime = now;
+    int16_t code = a.RepeatCode;
+    ButtonDown(g, code);
+  }
+}
+
+void RunListAcceleration(Game& g) {
+  AppState& a = g.app;
+  if (a.ListAccelCode == 0) return;
+  uint32_t now = g.NowMs();
+  uint32_t held = now - a.ListAccelPressTime;
+  if (held <= 200) return;
+  if (now - a.ListAccelLastTime > ListAccelInterval(held)) {
+    a.ListAccelLastTime = now;
+    int16_t code = a.ListAccelCode;
+    ProcessKey_SongSelect(g, code);
+  }
+}
+
+// The lane auto-play setup screen (mode 12).
+void DrawAutoPlaySetup(Game& g) {
+  char value[32];
+  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  DrawFontText(g, 80, 20, "Hi-Speed:", 0);
+  DrawFontText(g, 80, 30, "PlaySpeed:", 0);
+  DrawFontText(g, 80, 40, "BGA:", 0);
+  DrawFontText(g, 80, 50, "DEMO:", 0);
+  std::snprintf(value, sizeof value, "x%.2f", g.settings.HiSpeed);
+  DrawFontText(g, 180, 20, value, 0);
+  std::snprintf(value, sizeof value, "x%.2f", g.settings.RealHiSpeed);
+  DrawFontText(g, 180, 30, value, 0);
+  DrawFontText(g, 180, 40, g.settings.ShowBGA ? "ON" : "OFF", 0);
+  DrawFontText(g, 180, 50, g.settings.DEMOMode ? "ON" : "OFF", 0);
+  if (g.NowMs() % 500 > 100) DrawFontText(g, 400, 80, "AUTOPLAY:", 0);
+  for (int f = 11; f <= 29; ++f) {
+    if (f == 17 || f == 20 || f == 27) continue;
+    std::string row = "[" + std::to_string(f) + "] : " + (g.app.LaneAuto[f - 11] ? "True" : "False");
+    DrawFontText(g, 420, 10 * f, row, 0);
+  }
+  PresentFrame(g, false);
+}
+
+void StepListScroll(Game& g) {
+  AppState& a = g.app;
+  if (a.ListScrollVelocity == 0) return;
+  a.ListScrollVelocity = DecayListVelocity(a.ListScrollVelocity, g.display.FpsCounter.fps, g.settings.NOSMOOTHSCROLL);
+  if (std::fabs(a.ListScrollVelocity) < 0.01f) {
+    if (!a.ListStopHandled) {
+      a.ListStopHandled = true;
+      ListStopped(g);
+    }
+    a.ListScrollVelocity = 0;
+  } else {
+    a.ListStopHandled = false;
+  }
+}
+
+}  // namespace
+
+uint32_t ListAccelInterval(uint32_t held_ms) {
+  if (held_ms == 0) return 150000;
+  return std::max<uint32_t>(150000 / held_ms, 50);
+}
+
+float DecayListVelocity(float v, double fps, bool no_smooth_scroll) {
+  if (v == 0) return 0;
+  if (no_smooth_scroll) return 0.001f;
+  long d = std::lround((fps - 60) * 0.3 + 80);
+  d = std::min<long>(d, 95);
+  return static_cast<float>(d) * v / 100;
+}
+
 void ListAnm(Game& g) {
-  DebugLog(g, "ListAnm (stub)");
-  CloseGameWindow(g);
+  AppState& a = g.app;
+  a.Running = true;
+  a.ButtonState.fill(false);
+  a.LanePressed.fill(false);
+  a.GameState = 6;
+  PlaySE(g, 1, true);
+  PlaySE(g, 12, false);
+  g.screens.RankingName = g.settings.MyName;
+  if (a.play_first_entry) {
+    a.play_first_entry = false;
+    PlayListEntry(g, 0);
+  }
+  while (a.Running) {
+    RunKeyRepeat(g);
+    RunListAcceleration(g);
+    if (a.GameState == 9 || a.GameState == 10) {
+      mEditCourse(g);
+      continue;
+    }
+    if (a.GameState == 12) {
+      DrawAutoPlaySetup(g);
+      continue;
+    }
+    StepListScroll(g);
+    DrawList(g);
+    if (a.PlayStop && a.GameState != 3) CloseGameWindow(g);
+  }
+}
+
+void PollInputDevices(Game& g) {
+  uint8_t keys[256];
+  ReadKeyboardState(g, keys);
+  for (int code = 0; code < 256; ++code) UpdateButton(g, code, keys[code] != 0, true);
+  for (int j = 0; j < JoystickCount(g) && j < 2; ++j) {
+    JoystickSnapshot joy = ReadJoystick(g, j);
+    bool held[kJoystickCodes] = {};
+    if (g.settings.JoyXYEnable) {
+      held[0] = joy.x < -100;
+      held[1] = joy.x > 100;
+      held[2] = joy.y < -100;
+      held[3] = joy.y > 100;
+      g.app.JoyTotalX += joy.x;
+      g.app.JoyTotalY += joy.y;
+    }
+    for (int b = 0; b < 32; ++b) held[4 + b] = joy.buttons[b] != 0;
+    for (int k = 0; k < kJoystickCodes; ++k)
+      UpdateButton(g, kJoystickCodeBase + kJoystickCodes * j + k, held[k], false);
+  }
+}
+
+void ButtonDown(Game& g, int16_t& code) {
+  AppState& a = g.app;
+  if (a.IgnoreNextButton) {
+    a.IgnoreNextButton = false;
+    return;
+  }
+  if (code == 1 && (a.ButtonState[42] || a.ButtonState[54])) CloseGameWindow(g);
+  int16_t f = FunctionOf(g, code);
+  static const int16_t kSystemCodes[] = {0, 1, 15, 28, 200, 208, 203, 208};
+  bool system_key = f >= 1 && f <= 8;
+  if (f >= 1 && f <= 7) code = kSystemCodes[f];
+  if (f == 8) {
+    a.StarHeld = true;
+    a.StarPressTime = g.NowMs();
+  }
+  switch (a.GameState) {
+    case 0: case 6: case 7: case 8:
+      ProcessKey_SongSelect(g, code);
+      break;
+    case 3:
+      ProcessKey_Play(g, code);
+      break;
+    case 5:
+      {
+        // Escape counts as lane 11, so it also leaves the result screen.
+        int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
+        if (lane >= 11 && lane <= 29) a.LanePressed[lane - 11] = true;
+      }
+      break;
+    case 10:
+      ProcessKey_EditCourse(g, code);
+      break;
+    case 11:
+      if ((code == 28 || code == 1) && !system_key) ProcessKey_EnterName(g, 13);
+      break;
+    case 12:
+      if (code == 1) {
+        a.GameState = a.SavedGameState;
+      } else {
+        int16_t lane = FunctionOf(g, code);
+        if (lane == 17) lane = 16;
+        if (lane == 27) lane = 26;
+        if (lane >= 11 && lane <= 29) {
+          a.LaneAuto[lane - 11] = !a.LaneAuto[lane - 11];
+          PlaySE(g, 15, false);
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  ProcessOptionKeys(g, code);
+}
+
+void ButtonUp(Game& g, int16_t& code) {
+  AppState& a = g.app;
+  int16_t f = FunctionOf(g, code);
+  if (f == 8) {
+    a.StarHeld = false;
+    return;
+  }
+  if (code == 1 || f == 1) {
+    g.play.EscHeld = false;
+    return;
+  }
+  if (f < 11 || f > 29) return;
+  a.LanePressed[f - 11] = false;
+  if (f == 16 || f == 17 || f == 26 || f == 27) {
+    int partner = (f == 16 || f == 26) ? f + 1 : f - 1;
+    if (!a.LanePressed[partner - 11]) a.ListAccelCode = 0;
+  }
+  g.play.KeyFlash[f - 11] = false;
+}
+
+void HandleWindowEvent(Game& g, const PlatformEvent& e) {
+  using Kind = PlatformEvent::Kind;
+  AppState& a = g.app;
+  switch (e.kind) {
+    case Kind::TextInput:
+      for (unsigned char ch : e.text) {
+        if (a.GameState == 9) ProcessKey_EnterCourse(g, ch);
+        else if (a.GameState == 11) ProcessKey_EnterName(g, ch);
+      }
+      break;
+    case Kind::MouseDown: {
+      int16_t code = e.code == 1 ? 28 : e.code == 3 ? 203 : 0;
+      if (code) ButtonDown(g, code);
+      break;
+    }
+    case Kind::MouseMove:
+      a.MouseTotalX += e.x;
+      a.MouseTotalY += e.y;
+      if ((a.GameState == 0 || a.GameState == 6 || a.GameState == 7) && std::abs(a.MouseTotalY) > 16) {
+        int steps = a.MouseTotalY / 16;
+        MoveListCursorBy(g, -steps);
+        a.ListScrollVelocity += static_cast<float>(steps);
+        a.MouseTotalY = 0;
+      }
+      break;
+    case Kind::DropFile:
+      DropFile(g, e.text);
+      break;
+    case Kind::Quit:
+      if (a.started) CloseGameWindow(g);
+      break;
+    default:
+      break;
+  }
+}
+
+void InstallInputRouting(Game& g) {
+  if (g.app.routing_installed) return;
+  g.app.routing_installed = true;
+  g.pump.AddListener([&g](const PlatformEvent& e) {
+    using Kind = PlatformEvent::Kind;
+    switch (e.kind) {
+      case Kind::KeyDown: case Kind::KeyUp: case Kind::JoyButtonDown: case Kind::JoyButtonUp:
+      case Kind::JoyAxis: case Kind::JoyAdded: case Kind::JoyRemoved:
+        if (g.app.started) PollInputDevices(g);
+        break;
+      default:
+        HandleWindowEvent(g, e);
+    }
+  });
 }
 
 void CloseGameWindow(Game& g) {

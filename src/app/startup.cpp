@@ -135,6 +135,10 @@ bool Start(Game& g) {
     if (!MakeBMSListFile(g, false)) return false;
   }
   SetStartupValues(g);
+  if (g.options.autoplay) {
+    g.app.DEMOModeSaved = g.settings.DEMOMode;
+    g.settings.DEMOMode = true;
+  }
   if (!g.app.command_line.empty()) ParseCommandLine(g, g.app.command_line);
   HideStartupMenu(g);
   DebugLog(g, "Values initialized.");
@@ -152,6 +156,7 @@ bool Start(Game& g) {
   g.app.ListCursor = 0;
   DebugLog(g, "initialize complete. songlist mode.");
   g.app.started = true;
+  InstallInputRouting(g);
   ListAnm(g);
   return true;
 }
@@ -160,6 +165,8 @@ void ExitApp(Game& g) {
   DebugLog(g, "[ExitApp]");
   DebugLog(g, "saving settings...");
   SaveKeyTable(g);
+  // --autoplay lasts for this run only.
+  if (g.options.autoplay) g.settings.DEMOMode = g.app.DEMOModeSaved;
   SaveSettings(g);
   DebugLog(g, "Kill timers...");
   for (int id : {2, 100, 99, 5}) g.pump.KillTimer(id);

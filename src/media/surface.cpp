@@ -180,3 +180,15 @@ void BltStretch(Game& g, Surface& dest, const Rect& destRect, Surface& source, c
 }
 
 }  // namespace kvx
+
+namespace kvx {
+
+void DrawLine(Game& g, Surface& dest, int x0, int y0, int x1, int y1, uint32_t rgb) {
+  if (!TargetSurface(g, dest)) return;
+  SDL_Renderer* r = g.display.renderer;
+  SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+  SDL_SetRenderDrawColor(r, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 0xFF);
+  SDL_RenderDrawLine(r, x0, y0, x1, y1);
+}
+
+}  // namespace kvx

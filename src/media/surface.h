@@ -37,4 +37,7 @@ void BltClipped(Game& game, Surface& dest, const Rect& clip, int x, int y, Surfa
 void BltStretch(Game& game, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
                 int flags);
 
+// A one-pixel line from (x0, y0) to (x1, y1), both ends included.
+void DrawLine(Game& game, Surface& dest, int x0, int y0, int x1, int y1, uint32_t rgb);
+
 }  // namespace kvx

@@ -3,64 +3,137 @@
 #include <algorithm>
 
 #include "app/game.h"
+#include "chart/bms.h"
+#include "media/skin.h"
+#include "screens/song_select.h"
+#include "media/surface.h"
+#include "platform/files.h"
 
 namespace kvx {
 
 // ---- Chart sounds -----------------------------------------------------------
 
-bool WavExists(Game& g, int id) { return false; }
-bool WavIsPlaying(Game& g, int id) { return false; }
-void StopWav(Game& g, int id) {}
-void ResumeWav(Game& g, int id) {}
-void SetWavFrequency(Game& g, int id, int32_t hz) {}
-double WavBaseFrequency(Game& g, int id) { return 0; }
-void SetWavVolume(Game& g, int id, int32_t hundredthsDb) {}
-bool SEExists(Game& g, int index) { return false; }
-void SetSEVolume(Game& g, int index, int32_t hundredthsDb) {}
+bool WavExists(Game& g, int id) { return HasWavBuffer(g, id); }
+bool WavIsPlaying(Game& g, int id) { return IsWavPlaying(g, id); }
+void StopWav(Game& g, int id) { StopWavBuffer(g, id); }
+void ResumeWav(Game& g, int id) { ContinueWav(g, id); }
+void SetWavFrequency(Game& g, int id, int32_t hz) { SetWavBufferFrequency(g, id, hz); }
+double WavBaseFrequency(Game& g, int id) {
+  return id >= 0 && id < kWavIds ? g.sound.WavBaseFrequency[id] : 0;
+}
+void SetWavVolume(Game& g, int id, int32_t hundredthsDb) { SetWavBufferVolume(g, id, hundredthsDb); }
+bool SEExists(Game& g, int index) { return HasSystemSound(g, index); }
+void SetSEVolume(Game& g, int index, int32_t hundredthsDb) { SetSystemSoundVolume(g, index, hundredthsDb); }
 
-int EchoQueueSize(Game& g) { return 0; }
-int32_t EchoDueTime(Game& g, int i) { return 0; }
-void PlayEchoEntry(Game& g, int i) {}
-void RemoveEchoEntry(Game& g, int i) {}
+int EchoQueueSize(Game& g) { return static_cast<int>(g.sound.EchoQueue.size()); }
+int32_t EchoDueTime(Game& g, int i) { return g.sound.EchoQueue.at(i).Time; }
+void PlayEchoEntry(Game& g, int i) {
+  const EchoEntry& e = g.sound.EchoQueue.at(i);
+  PlayWav(g, e.Number, e.Tap);
+}
+void RemoveEchoEntry(Game& g, int i) { RemoveEcho(g, i); }
 
 // ---- Chart ------------------------------------------------------------------
 
-int KeySoundCount(Game& g) { return 0; }
-KeySoundRecord KeySoundAt(Game& g, int i) { return {}; }
+int KeySoundCount(Game& g) {
+  return std::clamp<int>(g.chart.KeySoundCount, 0, static_cast<int>(g.chart.KeySoundList.size()));
+}
+KeySoundRecord KeySoundAt(Game& g, int i) {
+  const KeySoundEntry& e = g.chart.KeySoundList.at(i);
+  return {e.Channel, e.Position, e.Value};
+}
 
-std::string CourseSongTitle(Game& g, int song) { return g.chart.Title; }
-std::string CourseSongArtist(Game& g, int song) { return g.chart.Artist; }
-void ApplyCourseSongTables(Game& g, int song) {}
-void LoadAllCourseSongMedia(Game& g, int song) {}
-bool LoadCourseStageImage(Game& g, int song) { return false; }
+namespace {
+const SongEntry* CourseSongEntry(Game& g, int song) {
+  if (song < 0 || song >= static_cast<int>(g.chart.CourseSongs.size())) return nullptr;
+  return &g.chart.CourseSongs[song];
+}
+}  // namespace
 
-// ---- Background images --------------------------------------------------------
+std::string CourseSongTitle(Game& g, int song) {
+  const SongEntry* e = CourseSongEntry(g, song);
+  return e ? e->Title : g.chart.Title;
+}
+std::string CourseSongArtist(Game& g, int song) {
+  const SongEntry* e = CourseSongEntry(g, song);
+  return e ? e->Artist : g.chart.Artist;
+}
+// The sounds and images of a course are looked up per song by the sound and
+// image layers themselves; what changes here is the song's judgement rank.
+void ApplyCourseSongTables(Game& g, int song) {
+  const SongEntry* e = CourseSongEntry(g, song);
+  if (!e) return;
+  const int rank = std::clamp<int>(e->Rank, 0, 3);
+  for (int k = 0; k < 4; ++k) g.chart.JudgeWindow[k] = g.app.LevelTable[rank * 4 + k];
+}
+void LoadAllCourseSongMedia(Game& g, int song) {
+  for (int id = 1; id < kMediaIds; ++id) {
+    LoadCourseWav(g, song, id);
+    coursebmsdbga(g, song, id);
+  }
+}
+bool LoadCourseStageImage(Game& g, int song) {
+  const SongEntry* e = CourseSongEntry(g, song);
+  if (!e || e->StageFile.empty()) return false;
+  const std::string path = JoinPath(FolderOf(e->FilePath), e->StageFile);
+  LoadStageImage(g, path);
+  return g.display.StageImageSurface.Valid();
+}
 
 // SetBgaImage, SetPoorImage, ResetBgaLayers, ClearPendingImages and
 // ReleaseChartImages belong to the background images (media/bga).
 
 // ---- Display ------------------------------------------------------------------
 
-void CaptureBackSurface(Game& g) {}
-void DrawGraphLine(Game& g, int x0, int y0, int x1, int y1, uint32_t rgb) {}
-void PlotGraphCell(Game& g, int x, int y, int cell) {}
+void CaptureBackSurface(Game& g) {
+  DisplayState& d = g.display;
+  if (!d.CaptureSurface.Valid() || !d.BackSurface.Valid()) return;
+  const Rect whole{0, 0, d.BackSurface.width, d.BackSurface.height};
+  BltClipped(g, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
+}
+void DrawGraphLine(Game& g, int x0, int y0, int x1, int y1, uint32_t rgb) {
+  DrawLine(g, g.display.GraphSurface, x0, y0, x1, y1, rgb);
+}
+void PlotGraphCell(Game& g, int x, int y, int cell) {
+  const auto& cells = g.skin.GraphCells;
+  if (cell < 0 || cell >= static_cast<int>(cells.size())) return;
+  const Rect& source = cells[cell];
+  const Rect clip{0, 0, g.display.GraphSurface.width, g.display.GraphSurface.height};
+  BltClipped(g, g.display.GraphSurface, clip, x, y, g.display.SkinSurface, source, 0);
+}
 void RestoreGameWindow(Game& g) { g.app.GameState = g.screens.ReturnState; }
 
 // ---- Judgement and options ------------------------------------------------------
 
-int JudgedNoteCount(Game& g) { return 0; }
-int PlaySides(Game& g) { return 1; }
-bool SuperShuffle(Game& g) { return false; }
+int JudgedNoteCount(Game& g) { return JudgedNotes(g); }
+int PlaySides(Game& g) { return std::clamp<int>(g.chart.PlaySides, 1, 2); }
+bool SuperShuffle(Game& g) { return g.playopt.SpShuffle; }
 int LocalPlayerSlot(Game& g) { return 0; }
-float LocalGauge(Game& g) { return 0; }
-int32_t LastJudgementCode(Game& g) { return -1; }
-bool RandomSpeedMode(Game& g) { return false; }
-void SetTargetHiSpeed(Game& g, float target) {}
-int CourseEffectKind(Game& g) { return 255; }
-void SetCourseEffectKind(Game& g, int kind) {}
-void ClearOptionsChanged(Game& g) {}
-void ResetHiSpeedForPlayStart(Game& g) {}
-void ApplyHiSpeedAfterPlay(Game& g) {}
+float LocalGauge(Game& g) { return g.judge.Player[0].Gauge; }
+int32_t LastJudgementCode(Game& g) { return g.judge.Player[0].LastJudgement; }
+bool RandomSpeedMode(Game& g) { return g.playopt.RandomSpeed; }
+void SetTargetHiSpeed(Game& g, float target) { g.playopt.TargetHiSpeed = target; }
+int CourseEffectKind(Game& g) { return g.playopt.CourseEffect; }
+void SetCourseEffectKind(Game& g, int kind) { g.playopt.CourseEffect = static_cast<uint8_t>(kind); }
+void ClearOptionsChanged(Game& g) { g.playopt.OptionsChanged = false; }
+void ResetHiSpeedForPlayStart(Game& g) {
+  if (g.settings.ComboLinkedHiSpeed || g.playopt.RandomSpeed) {
+    g.settings.HiSpeed = 1.0f;
+    g.playopt.TargetHiSpeed = 0;
+  }
+}
+void ApplyHiSpeedAfterPlay(Game& g) {
+  if (g.settings.ComboLinkedHiSpeed) {
+    g.settings.HiSpeed = 1.0f;
+    g.playopt.TargetHiSpeed = 0;
+  } else if (g.playopt.RandomSpeed) {
+    g.settings.HiSpeed = 0;
+    g.playopt.TargetHiSpeed = 0;
+  } else if (g.playopt.TargetHiSpeed != 0) {
+    g.settings.HiSpeed = g.playopt.TargetHiSpeed;
+    g.playopt.TargetHiSpeed = 0;
+  }
+}
 
 // ---- Network ------------------------------------------------------------------
 
@@ -71,7 +144,8 @@ void ClearNetPlayStarted(Game& g) {}
 
 // ---- After the play -------------------------------------------------------------
 
-void RunScoreRecord(Game& g, bool rank) {}
-void EnableSongPreviewTimer(Game& g) {}
+// The per-chart score records arrive with the result screen's rankings.
+void RunScoreRecord(Game&, bool) {}
+void EnableSongPreviewTimer(Game& g) { StartPreviewTimer(g); }
 
 }  // namespace kvx

@@ -13,6 +13,8 @@ void DrawList(Game& game);
 void MoveListCursorBy(Game& game, int n);
 // Applies a cursor change: restarts the preview timer.
 void chexec(Game& game);
+// (Re)starts the one-shot preview timer of the entry under the cursor.
+void StartPreviewTimer(Game& game);
 // The list has stopped scrolling.
 void ListStopped(Game& game);
 // Loads and plays the entry under the cursor.

@@ -71,7 +71,16 @@ TEST_F(StartupFixture, KeyFileMissingZeroLengthAndValid) {
 
 TEST_F(StartupFixture, WholeRunWritesBannerKeyTableAndSettings) {
   dir.Write("_kvxfiles/debug.txt", "old run\r\n");
+  // The window is closed as soon as the song list runs.
+  bool closed = false;
+  g.pump.AddSource([&](std::vector<PlatformEvent>& events) {
+    if (g.app.Running && !closed) {
+      closed = true;
+      events.push_back(PlatformEvent{});
+    }
+  });
   EXPECT_EQ(RunGame(g), 0);
+  EXPECT_TRUE(closed);
   std::string log = Log();
   EXPECT_EQ(log.find("old run"), std::string::npos);  // deleted at start
   auto lines = SplitLines(log);
