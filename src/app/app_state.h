@@ -92,7 +92,8 @@ struct AppState {
   bool Running = false;              // ListAnm may continue
   bool PlayStop = false;             // the -S option: end the play loop
   bool play_first_entry = false;     // a chart came from the command line
-  bool DEMOModeSaved = false;        // DEMOMode before --autoplay switched it on
+  bool DemoForced = false;           // --autoplay switched DEMOMode on for this run
+  bool DEMOModeSaved = false;        // DEMOMode before that
 };
 
 }  // namespace kvx

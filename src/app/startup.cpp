@@ -135,7 +135,8 @@ bool Start(Game& g) {
     if (!MakeBMSListFile(g, false)) return false;
   }
   SetStartupValues(g);
-  if (g.options.autoplay) {
+  if (g.options.autoplay && !g.app.DemoForced) {
+    g.app.DemoForced = true;
     g.app.DEMOModeSaved = g.settings.DEMOMode;
     g.settings.DEMOMode = true;
   }
@@ -166,7 +167,7 @@ void ExitApp(Game& g) {
   DebugLog(g, "saving settings...");
   SaveKeyTable(g);
   // --autoplay lasts for this run only.
-  if (g.options.autoplay) g.settings.DEMOMode = g.app.DEMOModeSaved;
+  if (g.app.DemoForced) g.settings.DEMOMode = g.app.DEMOModeSaved;
   SaveSettings(g);
   DebugLog(g, "Kill timers...");
   for (int id : {2, 100, 99, 5}) g.pump.KillTimer(id);
