@@ -1,11 +1,56 @@
 #pragma once
 // Background animation images.
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "media/surface.h"
 
 namespace kvx {
 
 struct Game;
 
-struct BgaState {};
+constexpr int kBgaImageIds = 256;
+constexpr int kBgaTiles = 6;
+constexpr int kBgaDelayFrames = 60;  // 6 tiles x 10 frames
+
+// One bouncing tile of tile modes 1 and 2.
+struct BgaTile {
+  int32_t x = 0, y = 0, dx = 0, dy = 0;
+};
+
+struct BgaState {
+  // Images of the loaded chart by number.
+  std::array<std::string, kBgaImageIds> LoadedBmpFile{};  // the path held in BmpSurface[n]
+  std::array<Surface, kBgaImageIds> BmpSurface{};
+  std::array<Rect, kBgaImageIds> BmpRect{};
+  // Numbers whose file could not be loaded for this chart (not retried).
+  std::array<bool, kBgaImageIds> BmpFailed{};
+
+  // Course play: images per song, indexed [song + 128 * id] like the chart's
+  // course name table; sized on first use.
+  std::vector<Surface> CourseBmpSurface;
+  std::vector<Rect> CourseBmpRect;
+
+  // What the play loop shows.
+  int32_t BgaBaseId = -1, BgaLayerId = -1;
+  int32_t PoorImageId = 0;  // #BMP00 unless the chart names another one
+  std::array<bool, 2> BgaReleaseMarks{};
+  bool BgaDirty = false;
+  // Images loaded on first display during the current play.
+  int32_t PendingImages = 0;
+
+  // Tile modes 1 and 2.
+  bool TilesMoving = false;
+  std::array<BgaTile, kBgaTiles> Tiles{};
+  std::mt19937 random{20061206u};
+  // Tile mode 2: a ring of older pictures; DelayHead is the newest.
+  std::vector<Surface> DelayChain;
+  int DelayHead = 0;
+};
 
 // Loads image n (the file named by chart.BmpFile[n]).
 void LoadBmp(Game& game, int n);

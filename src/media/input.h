@@ -2,10 +2,14 @@
 // Input devices: the keyboard and up to two joysticks.
 #include <array>
 #include <cstdint>
+#include <vector>
+
+struct _SDL_Joystick;
 
 namespace kvx {
 
 struct Game;
+struct PlatformEvent;
 
 // The state of one joystick as the game reads it: axes in -10000..10000,
 // one state byte per button (non-zero while held).
@@ -14,7 +18,36 @@ struct JoystickSnapshot {
   std::array<uint8_t, 32> buttons{};
 };
 
-struct InputState {};
+// One of the two joystick slots. A slot keeps its place while its device is
+// attached; a removed device frees it and its buttons read as released.
+struct JoystickSlot {
+  bool used = false;
+  int32_t instance_id = -1;       // SDL instance id (the device index for scripted devices)
+  _SDL_Joystick* device = nullptr;  // null for scripted devices
+  JoystickSnapshot state;
+};
+
+constexpr int kButtonCodes = 401;  // keyboard 0..255, joysticks 256 + 40 x j + k
+
+struct InputState {
+  bool keyboard_ready = false;
+  int keyboard_listener = 0;
+  std::array<uint8_t, 256> keys{};               // 0x80 while held
+  std::array<uint32_t, kButtonCodes> press_time{};  // last press, on the game clock
+  std::array<bool, kButtonCodes> press_known{};
+  bool sdl_joysticks = false;        // SDL's joystick subsystem is running for us
+  std::vector<int32_t> attached;     // instance ids of every attached joystick
+  int slots_used = 0;                // slots that have ever held a device (polled while free)
+  std::array<JoystickSlot, 2> joy{};
+  bool joy_failure = false;          // a device could not be set up (box pending or shown)
+  bool joy_failure_shown = false;
+};
+
+// Scales an SDL axis value (-32768..32767) to -10000..10000.
+int32_t ScaleJoystickAxis(int value);
+// Applies one keyboard or joystick event to the device state (the keyboard
+// listener calls it; the key configuration window feeds its own events here).
+void HandleInputEvent(Game& game, const PlatformEvent& event);
 
 void InitDI_Keyboard(Game& game);
 void InitJoysticks(Game& game);

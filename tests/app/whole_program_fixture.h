@@ -1,0 +1,126 @@
+#pragma once
+// Whole-program runs: the program runs from Main with a chart on its command
+// line, on a scripted clock, with key presses injected as window events
+// carrying their own time stamps. After the play a key lane leaves the result
+// screen and the window is closed.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "app/program.h"
+#include "platform/files.h"
+#include "test_support.h"
+
+namespace kvx::test {
+
+namespace fs = std::filesystem;
+
+inline constexpr uint32_t kGiveUpMs = 400000;  // a play that has not ended by then has hung
+
+// SDL scancodes of the default lane keys.
+inline int ScancodeOfLane(int channel) {
+  switch (channel) {
+    case 11: return SDL_SCANCODE_Z;
+    case 12: return SDL_SCANCODE_S;
+    case 13: return SDL_SCANCODE_X;
+    case 14: return SDL_SCANCODE_D;
+    case 15: return SDL_SCANCODE_C;
+    case 16: return SDL_SCANCODE_LSHIFT;
+    case 18: return SDL_SCANCODE_F;
+    case 19: return SDL_SCANCODE_V;
+    default: return SDL_SCANCODE_UNKNOWN;
+  }
+}
+
+// A program folder with the generated data and one demo song, and a game on a
+// scripted clock whose every event pump is one frame.
+class WholeProgram {
+ public:
+  // Called at every frame before the result screen (GameState tells where).
+  using Script = std::function<void(WholeProgram&, std::vector<PlatformEvent>&)>;
+
+  WholeProgram(const std::string& song_folder, const std::string& chart, uint32_t frame_ms)
+      : frame_ms_(frame_ms) {
+    const fs::path build(KVX_BUILD_DIR);
+    fs::copy(build / "_kvxfiles", fs::path(folder.path()) / "_kvxfiles", fs::copy_options::recursive);
+    fs::create_directories(fs::path(folder.path()) / "songs");
+    fs::copy(build / "songs" / song_folder, fs::path(folder.path()) / "songs" / song_folder,
+             fs::copy_options::recursive);
+    // Only the generated data: not the settings, key table or log of a run in the build folder.
+    for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt"})
+      fs::remove(fs::path(folder.path()) / "_kvxfiles" / leftover);
+    chart_path = folder.path() + "/songs/" + song_folder + "/" + chart;
+    g.SetProgramFolder(folder.path());
+    g.options.no_menu = true;
+    g.app.command_line = "\"" + chart_path + "\"";
+    auto clock = std::make_unique<ScriptedClock>(1000, frame_ms);
+    clock_ = clock.get();
+    g.UseClock(std::move(clock));
+    g.pump.AddSource([this](std::vector<PlatformEvent>& events) { Frame(events); });
+  }
+
+  int Run(Script script) {
+    script_ = std::move(script);
+    return RunGame(g);
+  }
+
+  PlatformEvent Key(int scancode, bool down, uint32_t at) const {
+    PlatformEvent e;
+    e.kind = down ? PlatformEvent::Kind::KeyDown : PlatformEvent::Kind::KeyUp;
+    e.code = scancode;
+    e.timestamp_ms = at;
+    return e;
+  }
+
+  // The clock time at which the play reaches `position` (constant tempo).
+  uint32_t TimeOfPosition(double position) const {
+    const PlayState& p = g.play;
+    return p.PlayStartTime + static_cast<uint32_t>((position - p.BasePosition) / p.PositionRate);
+  }
+
+  uint32_t Now() const { return clock_->NowMs(); }
+
+  TempFolder folder;
+  Game g;
+  std::string chart_path;
+  bool result_seen = false;
+  bool left_result = false;
+
+ private:
+  void Frame(std::vector<PlatformEvent>& events) {
+    if (clock_->NowMs() == last_frame_) clock_->Advance(frame_ms_);
+    last_frame_ = clock_->NowMs();
+    if (clock_->NowMs() > kGiveUpMs) {
+      events.push_back(PlatformEvent{});  // Quit
+      return;
+    }
+    // After the play: leave the result screen with a key lane, then close.
+    if (g.app.GameState == 5 && g.play.QuitPlay) {
+      result_seen = true;
+      if (!z_down_) events.push_back(Key(SDL_SCANCODE_Z, true, Now()));
+      else events.push_back(Key(SDL_SCANCODE_Z, false, Now()));
+      z_down_ = !z_down_;
+      return;
+    }
+    if (result_seen && g.app.GameState == 0) {
+      left_result = true;
+      events.push_back(PlatformEvent{});
+      return;
+    }
+    if (script_) script_(*this, events);
+  }
+
+  ScriptedClock* clock_ = nullptr;
+  uint32_t frame_ms_;
+  uint32_t last_frame_ = 0;
+  bool z_down_ = false;
+  Script script_;
+};
+
+}  // namespace kvx::test

@@ -1,0 +1,201 @@
+// The display in a real game window: an X server (the session's, or an Xvfb
+// started for the test), the x11 video driver, the generated default data,
+// and the pixels of BackSurface after text, numbers, the message line, the
+// FPS figure and the clipped, keyed and stretched copies.
+#include <SDL.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "display_fixture.h"
+#include "media/skin.h"
+
+namespace kvx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An X server for the test's duration: the one in DISPLAY, else an Xvfb of our own.
+class XServer {
+ public:
+  XServer() {
+    if (const char* d = std::getenv("DISPLAY"); d && *d) {
+      display_ = d;
+      return;
+    }
+    if (!fs::exists("/usr/bin/Xvfb") && std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+      reason_ = "no DISPLAY and no Xvfb binary (install the xvfb package)";
+      return;
+    }
+    int n = 99;
+    while (n < 140 && fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) ++n;
+    const std::string name = ":" + std::to_string(n);
+    pid_ = fork();
+    if (pid_ == 0) {
+      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+    for (int i = 0; i < 100 && !fs::exists(socket); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!fs::exists(socket)) {
+      reason_ = "Xvfb " + name + " did not start";
+      return;
+    }
+    display_ = name;
+  }
+  ~XServer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& display() const { return display_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_, reason_;
+};
+
+class DisplayScreenshot : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    // The window goes before its X server does (Xlib ends the process when
+    // its server disappears).
+    ReleaseDirectX(g);
+    xserver.reset();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (had_display) setenv("DISPLAY", old_display.c_str(), 1);
+    else unsetenv("DISPLAY");
+  }
+
+  // Pixels of a surface read back through the renderer.
+  struct Picture {
+    std::vector<uint32_t> px;
+    int w = 0;
+    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
+  };
+  Picture Read(Surface& s) { return Picture{ReadSurfacePixels(g, s), s.width}; }
+
+  // Counts the pixels of `back` at (x, y) that differ from rect of `src`:
+  // non-black source pixels must be copied; black ones must show `under`
+  // (keyed) or be black (plain).
+  int Mismatches(const Picture& back, int x, int y, const Picture& src, const Rect& rect, bool keyed,
+                 uint32_t under, int maxColumn = 640) {
+    int bad = 0;
+    for (int sy = rect.top; sy < rect.bottom; ++sy)
+      for (int sx = rect.left; sx < rect.right; ++sx) {
+        int dx = x + sx - rect.left, dy = y + sy - rect.top;
+        if (dx >= maxColumn) continue;
+        uint32_t want = src.at(sx, sy);
+        if (want == 0 && keyed) want = under;
+        if (back.at(dx, dy) != want) ++bad;
+      }
+    return bad;
+  }
+
+  TempFolder folder;
+  Game g;
+  std::unique_ptr<XServer> xserver;
+  bool had_display = false;
+  std::string old_display;
+};
+
+TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
+  const char* d = std::getenv("DISPLAY");
+  had_display = d != nullptr;
+  if (d) old_display = d;
+  xserver = std::make_unique<XServer>();
+  const XServer& x = *xserver;
+  if (x.display().empty()) GTEST_SKIP() << "No X server: " << x.reason();
+  const fs::path data = fs::path(KVX_BUILD_DIR) / "_kvxfiles";
+  if (!fs::exists(data / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing in " << data;
+  fs::copy(data, fs::path(folder.path()) / "_kvxfiles", fs::copy_options::recursive);
+
+  setenv("DISPLAY", x.display().c_str(), 1);
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  g.SetProgramFolder(folder.path());
+  g.UseClock(std::make_unique<ScriptedClock>(0, 1));
+  InitDX(g);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::string(driver) != "x11") GTEST_SKIP() << "x11 video driver unavailable: " << SDL_GetError();
+  ShowGameWindow(g);
+  InitDD(g);
+  CreateSurfaces(g);
+  LoadSS(g);
+  LoadRectData(g, g.paths.In("kvx_scr.brd"));
+  DisplayState& ds = g.display;
+  ASSERT_NE(ds.window, nullptr);
+  ASSERT_FALSE(ds.headless);
+  ASSERT_TRUE(ds.BackSurface.Valid());
+  ASSERT_TRUE(ds.SkinSurface.Valid());
+  ASSERT_GT(ds.CharWidth, 0);
+
+  const Picture skin = Read(ds.SkinSurface);
+  const Rect A = ds.GlyphRects['A' - 32];
+  // A glyph with both ink and black holes, for the keyed copy.
+  int inkA = 0, holesA = 0;
+  for (int y = A.top; y < A.bottom; ++y)
+    for (int xx = A.left; xx < A.right; ++xx) (skin.at(xx, y) ? inkA : holesA)++;
+  ASSERT_GT(inkA, 0);
+  ASSERT_GT(holesA, 0);
+
+  FillSurface(g, ds.BackSurface, nullptr, 0);
+  DrawFontText(g, 100, 100, "A");
+  DrawFontText(g, 630, 120, "A");  // runs off the screen's right edge
+  // Clipped at x 630 by the clip rectangle.
+  const Rect blueBand{600, 140, 640, 140 + A.Height()};
+  FillSurface(g, ds.BackSurface, &blueBand, kBlue);
+  BltClipped(g, ds.BackSurface, Rect{0, 0, 630, 480}, 625, 140, ds.SkinSurface, A, kBltSourceColorKey);
+  // Colour-keyed copy onto blue.
+  const Rect blue{200, 100, 200 + A.Width(), 100 + A.Height()};
+  FillSurface(g, ds.BackSurface, &blue, kBlue);
+  BltClipped(g, ds.BackSurface, ds.ScreenRect, 200, 100, ds.SkinSurface, A, kBltSourceColorKey);
+  // Stretched (plain) copy at twice the size onto blue: black is copied too.
+  const Rect big{300, 100, 300 + 2 * A.Width(), 100 + 2 * A.Height()};
+  FillSurface(g, ds.BackSurface, &big, kBlue);
+  BltStretch(g, ds.BackSurface, big, ds.SkinSurface, A, 0);
+  // A number in the skin's digit font.
+  NumberFont font;
+  font.advance = static_cast<int16_t>(g.skin.NumAdvance);
+  font.rects = g.skin.NumRects;
+  DrawNumber(g, font, 100, 200, 42, 3, &ds.SkinSurface);
+  ShowMessage(g, "AAA");
+  PresentFrame(g);
+
+  const Picture back = Read(ds.BackSurface);
+  ASSERT_EQ(back.px.size(), 640u * 480u);
+  EXPECT_EQ(Mismatches(back, 100, 100, skin, A, true, 0), 0);
+  EXPECT_EQ(Mismatches(back, 630, 120, skin, A, true, 0), 0);  // columns 630..639 only
+  EXPECT_EQ(Mismatches(back, 625, 140, skin, A, true, kBlue, 630), 0);
+  for (int y = 140; y < 140 + A.Height(); ++y)
+    for (int xx = 630; xx < 640; ++xx) ASSERT_EQ(back.at(xx, y), kBlue) << xx << "," << y;
+  EXPECT_EQ(Mismatches(back, 200, 100, skin, A, true, kBlue), 0);
+  int stretchBad = 0;
+  for (int y = 0; y < A.Height(); ++y)
+    for (int xx = 0; xx < A.Width(); ++xx)
+      for (int k = 0; k < 4; ++k)
+        stretchBad += back.at(300 + 2 * xx + k % 2, 100 + 2 * y + k / 2) != skin.at(A.left + xx, A.top + y);
+  EXPECT_EQ(stretchBad, 0);
+  // Digits 0, 4, 2 in their cells.
+  if (font.rects[4].right > font.rects[4].left) {
+    EXPECT_EQ(Mismatches(back, 100, 200, skin, font.rects[0], true, 0), 0);
+    EXPECT_EQ(Mismatches(back, 100 + font.advance, 200, skin, font.rects[4], true, 0), 0);
+    EXPECT_EQ(Mismatches(back, 100 + 2 * font.advance, 200, skin, font.rects[2], true, 0), 0);
+  }
+  // The message line at (0, 465) and the FPS figure at (310, 479 - CharHeight).
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Mismatches(back, i * ds.CharWidth, 465, skin, A, true, 0), 0) << i;
+  const Rect F = ds.GlyphRects['F' - 32];
+  EXPECT_EQ(Mismatches(back, 310, 479 - ds.CharHeight, skin, F, true, 0), 0);
+  EXPECT_GE(ds.frames_presented, 1u);
+}
+
+}  // namespace
+}  // namespace kvx::test
