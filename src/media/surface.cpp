@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/game.h"
@@ -179,9 +180,34 @@ void BltStretch(Game& g, Surface& dest, const Rect& destRect, Surface& source, c
   CopyRect(g, dest, dst, source, src, (flags & kBltSourceColorKey) && source.color_key);
 }
 
-}  // namespace kvx
+void BltStretchClipped(Game& g, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
+                       int flags) {
+  const int dw = destRect.Width(), dh = destRect.Height();
+  const int sw = sourceRect.Width(), sh = sourceRect.Height();
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+  Rect d = destRect, s = sourceRect;
+  auto cut = [](int32_t& edge, int32_t& sourceEdge, int over, int sourceLength, int destLength, int sign) {
+    edge += sign * over;
+    sourceEdge += sign * static_cast<int32_t>(static_cast<int64_t>(over) * sourceLength / destLength);
+  };
+  if (d.left < 0) cut(d.left, s.left, -d.left, sw, dw, 1);
+  if (d.top < 0) cut(d.top, s.top, -d.top, sh, dh, 1);
+  if (d.right > dest.width) cut(d.right, s.right, d.right - dest.width, sw, dw, -1);
+  if (d.bottom > dest.height) cut(d.bottom, s.bottom, d.bottom - dest.height, sh, dh, -1);
+  if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0) return;
+  BltStretch(g, dest, d, source, s, flags);
+}
 
-namespace kvx {
+void DarkenSurface(Game& g, Surface& dest, int percent) {
+  if (percent <= 0 || !TargetSurface(g, dest)) return;
+  SDL_Renderer* r = g.display.renderer;
+  const int alpha = std::min(percent, 100) * 255 / 100;
+  SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_BLEND);
+  SDL_SetRenderDrawColor(r, 0, 0, 0, static_cast<Uint8>(alpha));
+  SDL_Rect all{0, 0, dest.width, dest.height};
+  SDL_RenderFillRect(r, &all);
+  SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+}
 
 void DrawLine(Game& g, Surface& dest, int x0, int y0, int x1, int y1, uint32_t rgb) {
   if (!TargetSurface(g, dest)) return;

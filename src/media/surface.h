@@ -38,6 +38,13 @@ void BltStretch(Game& game, Surface& dest, const Rect& destRect, Surface& source
                 int flags);
 
 // A one-pixel line from (x0, y0) to (x1, y1), both ends included.
+// A stretching copy whose destination may reach past the edges of dest: the
+// part outside is cut off, with the source cut in proportion.
+void BltStretchClipped(Game& game, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
+                       int flags);
+
 void DrawLine(Game& game, Surface& dest, int x0, int y0, int x1, int y1, uint32_t rgb);
+// Darkens the whole surface towards black by percent (0 nothing, 100 black).
+void DarkenSurface(Game& game, Surface& dest, int percent);
 
 }  // namespace kvx

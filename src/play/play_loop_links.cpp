@@ -4,6 +4,7 @@
 
 #include "app/game.h"
 #include "chart/bms.h"
+#include "media/display.h"
 #include "media/skin.h"
 #include "screens/song_select.h"
 #include "media/surface.h"
@@ -90,6 +91,8 @@ void CaptureBackSurface(Game& g) {
   if (!d.CaptureSurface.Valid() || !d.BackSurface.Valid()) return;
   const Rect whole{0, 0, d.BackSurface.width, d.BackSurface.height};
   BltClipped(g, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
+  // The captured picture falls apart in tiles while FadeState is the intro.
+  InitTileTransition(g);
 }
 void DrawGraphLine(Game& g, int x0, int y0, int x1, int y1, uint32_t rgb) {
   DrawLine(g, g.display.GraphSurface, x0, y0, x1, y1, rgb);

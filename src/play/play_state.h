@@ -67,6 +67,7 @@ struct PlayState {
   std::array<int32_t, kLaneCount> LaneKeySound{};
   std::array<int32_t, kLaneCount> LaneCandidate{};
   std::array<uint8_t, kLaneCount> KeyFlash{};
+  std::array<float, kLaneCount> KeyBeam{};  // eased key-beam brightness, 0..1
 
   // The last bar line passed (for the play screen and recordings).
   int32_t LastBarMeasure = 0;

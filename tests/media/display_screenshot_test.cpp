@@ -3,66 +3,18 @@
 // and the pixels of BackSurface after text, numbers, the message line, the
 // FPS figure and the clipped, keyed and stretched copies.
 #include <SDL.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "display_fixture.h"
+#include "xserver.h"
 #include "media/skin.h"
 
 namespace kvx::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// An X server for the test's duration: the one in DISPLAY, else an Xvfb of our own.
-class XServer {
- public:
-  XServer() {
-    if (const char* d = std::getenv("DISPLAY"); d && *d) {
-      display_ = d;
-      return;
-    }
-    if (!fs::exists("/usr/bin/Xvfb") && std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
-      reason_ = "no DISPLAY and no Xvfb binary (install the xvfb package)";
-      return;
-    }
-    int n = 99;
-    while (n < 140 && fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) ++n;
-    const std::string name = ":" + std::to_string(n);
-    pid_ = fork();
-    if (pid_ == 0) {
-      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    for (int i = 0; i < 100 && !fs::exists(socket); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!fs::exists(socket)) {
-      reason_ = "Xvfb " + name + " did not start";
-      return;
-    }
-    display_ = name;
-  }
-  ~XServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& display() const { return display_; }
-  const std::string& reason() const { return reason_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_, reason_;
-};
 
 class DisplayScreenshot : public ::testing::Test {
  protected:

@@ -1,0 +1,48 @@
+#pragma once
+// The pieces of one play-screen frame, drawn by DrawPlayScreen in this order:
+// lanes and notes (play_screen.cpp), then the heads-up display
+// (play_screen_hud.cpp): gauges, numbers, class letter, bombs, judgements,
+// combo events and texts.
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace kvx {
+
+struct Game;
+
+namespace play_screen {
+
+// Keyed copy from the skin image onto the back surface, clipped to the screen.
+void SkinCopy(Game& g, int x, int y, const Rect& source);
+// Keyed stretching copy from the skin image, clipped to the screen.
+void SkinStretch(Game& g, const Rect& dest, const Rect& source);
+// The skin channel whose geometry a lane channel uses (17 -> 16, 27 -> 26).
+int DrawnChannel(int channel);
+// Side 0 or 1 of a lane index (channel - 11).
+int SideOfLane(int lane);
+// Player slot of a chart side.
+int SlotOfSide(const Game& g, int side);
+// round(PlayPosition) mod m, never negative.
+int32_t PositionMod(const Game& g, int32_t m);
+// Text on the back surface: the skin's bitmap font for plain ASCII, the
+// window's TrueType font otherwise (Japanese titles).
+void DrawPlayText(Game& g, int x, int y, const std::string& text);
+
+void DrawGauges(Game& g, int sides);
+void DrawNumbers(Game& g, int sides);
+void DrawClassLetter(Game& g);
+void DrawBombs(Game& g, int sides);
+void DrawJudgements(Game& g, int sides);
+void DrawPlayTexts(Game& g);
+
+// "0.0#": one decimal at least, two at most (1 -> "1.0", 1.25 -> "1.25").
+std::string FormatHiSpeed(float value);
+// "mm:ss" of a duration in ms (negative counts as 0).
+std::string FormatMinutes(int64_t ms);
+// The ticker window of a text: starts `step` code points further, wrapping.
+std::string TickerText(const std::string& utf8, int64_t step);
+
+}  // namespace play_screen
+}  // namespace kvx

@@ -1,0 +1,206 @@
+// The play screen drawn from the generated default skin on the dummy display:
+// where notes appear and vanish, the gauge bar steps, bombs, the class sound,
+// the fade, and the text formats.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "media/display.h"
+#include "media/skin.h"
+#include "media/sound.h"
+#include "play/judge.h"
+#include "play/play_screen_parts.h"
+#include "play_loop_fixture.h"
+
+namespace kvx {
+namespace {
+
+using test::HeadlessPlay;
+using test::Note;
+namespace fs = std::filesystem;
+
+class PlayScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(fs::path(KVX_BUILD_DIR) / "_kvxfiles", g.paths.data,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    g.options.headless = true;
+    InitDX(g);
+    ShowGameWindow(g);
+    InitDD(g);
+    CreateSurfaces(g);
+    LoadRectData(g, g.paths.In("kvx_scr.brd"));
+    ASSERT_TRUE(g.display.SkinSurface.Valid());
+    skin = ReadSurfacePixels(g, g.display.SkinSurface);
+    g.settings.ShowBGA = false;
+    g.settings.DontStretch = true;  // no widening: pictures at their own size
+  }
+  void TearDown() override {
+    ReleaseSound(g);
+    ReleaseDirectX(g);
+  }
+
+  uint32_t SkinAt(int x, int y) const {
+    return skin[static_cast<size_t>(y) * g.display.SkinSurface.width + x] & 0xFFFFFF;
+  }
+
+  // The share (0..1) of the picture's coloured pixels found on the back surface at (x, top).
+  double Found(const std::vector<uint32_t>& back, const Rect& picture, int x, int top) const {
+    int ink = 0, same = 0;
+    for (int sy = picture.top; sy < picture.bottom; ++sy)
+      for (int sx = picture.left; sx < picture.right; ++sx) {
+        const int dy = top + sy - picture.top;
+        if (!SkinAt(sx, sy) || dy < 0 || dy >= 480) continue;
+        ++ink;
+        same += (back[static_cast<size_t>(dy) * 640 + x + sx - picture.left] & 0xFFFFFF) == SkinAt(sx, sy);
+      }
+    return ink ? double(same) / ink : 0.0;
+  }
+
+  // The note picture of a lane at the y a chart position gives.
+  double NoteShown(const std::vector<uint32_t>& back, int channel, double position) const {
+    const Rect note = SkinObjRect(g.skin, g.skin.KeyDefs[channel][0]);
+    const int y = NoteScreenY(g, 0, position);
+    return Found(back, note, g.skin.KeyDefs[channel][1], y - note.Height() / 2);
+  }
+
+  std::vector<uint32_t> Frame(int32_t objectIndex = 0) {
+    DrawPlayScreen(g, objectIndex);
+    return ReadSurfacePixels(g, g.display.BackSurface);
+  }
+
+  HeadlessPlay play;
+  Game& g = play.g;
+  std::vector<uint32_t> skin;
+};
+
+// HiSpeed 1 and the line at 400: 400 units ahead is the top edge; at HiSpeed 2
+// only 200 units are shown. A reached note is not drawn but stays judgeable.
+TEST_F(PlayScreen, NotesShowFromTheTopEdgeDownToTheLine) {
+  ASSERT_EQ(JudgeLineY(g, 0), 400);
+  play.Chart(120, 4, {Note(11, 100), Note(12, 300), Note(13, 399), Note(14, 400), Note(15, 420)});
+  play.StartClock();
+  g.settings.HiSpeed = 1.0f;
+  EXPECT_EQ(NoteScreenY(g, 0, 400), 0);
+  auto back = Frame();
+  EXPECT_GT(NoteShown(back, 11, 100), 0.95);  // y 300
+  EXPECT_GT(NoteShown(back, 12, 300), 0.95);  // y 100
+  EXPECT_GT(NoteShown(back, 13, 399), 0.95);  // y 1, cut at the top
+  EXPECT_LT(NoteShown(back, 14, 400), 0.05);  // at the top edge: the walk stops there
+  EXPECT_LT(NoteShown(back, 15, 420), 0.05);
+
+  g.settings.HiSpeed = 2.0f;
+  back = Frame();
+  EXPECT_GT(NoteShown(back, 11, 100), 0.95);  // y 200
+  EXPECT_LT(NoteShown(back, 12, 300), 0.05);  // beyond the 200 units shown
+
+  // The play reaches the first note: it is gone from the screen, yet a press
+  // 20 units late still judges it (BAD).
+  g.settings.HiSpeed = 1.0f;
+  g.play.PlayPosition = 100;
+  int first = 0;
+  while (g.chart.Objects[first].Channel != 11) ++first;
+  g.play.NextObject = first + 1;  // the note at 100 has been reached
+  g.play.LaneCandidate.fill(-1);
+  Frame(0);  // candidate chosen while it is still on screen
+  g.play.PlayPosition = 100.5;
+  back = Frame(g.play.NextObject);
+  EXPECT_LT(NoteShown(back, 11, 100), 0.05);
+  ASSERT_GE(g.play.LaneCandidate[0], 0);
+  EXPECT_EQ(g.chart.Objects[g.play.LaneCandidate[0]].Position, 100);
+  g.play.PlayPosition = 120;
+  Frame(g.play.NextObject);
+  EXPECT_GE(g.play.LaneCandidate[0], 0);  // not missed before 48 units
+  Judge(g, g.play.LaneCandidate[0], 0);
+  EXPECT_EQ(g.judge.Player[0].CountBad, 1);
+  EXPECT_EQ(g.judge.Player[0].CountPoor, 0);
+}
+
+// Gauge bar: round((gauge - flicker) x unit) cut down to the step, never past
+// the shown percentage. Bombs of 8 frames last 160 ms. The closing fade darkens.
+TEST_F(PlayScreen, GaugeStepsBombsAndFade) {
+  play.Chart(120, 4, {});
+  play.StartClock();
+  const SkinLayout& s = g.skin;
+  ASSERT_EQ(s.GaugeStep, 4);
+  const Rect bar = s.GaugeRects[0];
+  const int row = (bar.top + bar.bottom) / 2;
+  g.judge.Player[0].DisplayedGauge = 50;
+  for (int frame = 0; frame < 20; ++frame) {
+    const auto back = Frame();
+    int length = 0;
+    while (length < bar.Width() &&
+           (back[static_cast<size_t>(s.GaugePosY[0] + row - bar.top) * 640 + s.GaugePosX[0] + length] & 0xFFFFFF) ==
+               SkinAt(bar.left + length, row))
+      ++length;
+    EXPECT_GE(length, static_cast<int>(40 * s.GaugeUnit) - s.GaugeStep) << frame;
+    EXPECT_LE(length, static_cast<int>(50 * s.GaugeUnit)) << frame;
+  }
+
+  ASSERT_EQ(s.BombFrameCount, 8);
+  const uint32_t start = g.NowMs();
+  g.judge.BombActive[2] = true;
+  g.judge.BombTime[2] = start;
+  play.clock().Set(start + 160);
+  Frame();
+  EXPECT_TRUE(g.judge.BombActive[2]);
+  play.clock().Set(start + 161);
+  Frame();
+  EXPECT_FALSE(g.judge.BombActive[2]);
+
+  // Closing fade 100 ms in: half dark. The lane frame's pixels show it.
+  const Rect frame = SkinObjRect(s, s.BasePanelObj[0]);
+  int fx = frame.left, fy = frame.top + 200;
+  while (!SkinAt(fx, fy)) ++fx;
+  const uint32_t lit = SkinAt(fx, fy);
+  g.play.FadeState = kFadeClose;
+  g.play.FadeStart = g.NowMs() - 100;
+  g.play.Playing = false;
+  const auto back = Frame();
+  const uint32_t dark = back[static_cast<size_t>(s.BasePanelY[0] + fy - frame.top) * 640 + s.BasePanelX[0] + fx -
+                             frame.left] & 0xFFFFFF;
+  for (int shift : {0, 8, 16})
+    EXPECT_NEAR(double((dark >> shift) & 0xFF), ((lit >> shift) & 0xFF) * 0.5, 2.0) << shift;
+}
+
+TEST_F(PlayScreen, ClassSoundPlaysOnlyWhenTheClassChanges) {
+  fs::create_directories(g.paths.data + "/wav");
+  InitDS(g);
+  ASSERT_TRUE(SoundAvailable(g));
+  play.Chart(120, 4, {});
+  play.StartClock();
+  const int ss = 5;  // class_ss.wav
+  ASSERT_TRUE(HasSystemSound(g, ss));
+  g.judge.JPointsMax = 18;
+  g.judge.Player[0].JPoints = 18;
+  Frame();
+  EXPECT_EQ(g.judge.ClassShown, 0);
+  EXPECT_TRUE(IsSystemSoundPlaying(g, ss));
+  StopSE(g, ss);
+  Frame();
+  EXPECT_FALSE(IsSystemSoundPlaying(g, ss));  // same class: no sound again
+  g.judge.JPointsMax = 36;                     // 50 %: class C
+  Frame();
+  EXPECT_EQ(g.judge.ClassShown, 4);
+  EXPECT_TRUE(IsSystemSoundPlaying(g, ss + 4));
+}
+
+TEST(PlayScreenText, HiSpeedTimeAndTicker) {
+  using namespace play_screen;
+  EXPECT_EQ(FormatHiSpeed(1.0f), "1.0");
+  EXPECT_EQ(FormatHiSpeed(1.5f), "1.5");
+  EXPECT_EQ(FormatHiSpeed(1.25f), "1.25");
+  EXPECT_EQ(FormatHiSpeed(10.0f), "10.0");
+  EXPECT_EQ(FormatMinutes(84999), "01:24");
+  EXPECT_EQ(FormatMinutes(-300), "00:00");
+  EXPECT_EQ(FormatMinutes(3600000), "60:00");
+  const std::string title = "AB\xE6\x97\xA5\xE6\x9C\xAC";  // "AB" and two Japanese characters
+  EXPECT_EQ(TickerText(title, 0), title);
+  EXPECT_EQ(TickerText(title, 2), "\xE6\x97\xA5\xE6\x9C\xAC");
+  EXPECT_EQ(TickerText(title, 3), "\xE6\x9C\xAC");
+  EXPECT_EQ(TickerText(title, 4), title);  // wraps round
+  EXPECT_EQ(TickerText("", 5), "");
+}
+
+}  // namespace
+}  // namespace kvx

@@ -1,0 +1,60 @@
+#pragma once
+// An X server for a test's duration: the one in DISPLAY, else an Xvfb started
+// for the test and stopped when the object goes away.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace kvx::test {
+
+class XServer {
+ public:
+  XServer() {
+    if (const char* d = std::getenv("DISPLAY"); d && *d) {
+      display_ = d;
+      return;
+    }
+    if (!std::filesystem::exists("/usr/bin/Xvfb") && std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+      reason_ = "no DISPLAY and no Xvfb binary (install the xvfb package)";
+      return;
+    }
+    // Tests run in parallel: start the search at a number of our own.
+    int n = 100 + getpid() % 400;
+    while (n < 600 && std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) ++n;
+    const std::string name = ":" + std::to_string(n);
+    pid_ = fork();
+    if (pid_ == 0) {
+      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+    for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!std::filesystem::exists(socket)) {
+      reason_ = "Xvfb " + name + " did not start";
+      return;
+    }
+    display_ = name;
+  }
+  ~XServer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& display() const { return display_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_, reason_;
+};
+
+}  // namespace kvx::test
