@@ -101,7 +101,9 @@ void DrawLane(Game& g, int ch, const LaneFrame& f) {
   if (DrawLimitAllows(g, DrawElement::KeyBeams)) DrawKeyBeam(g, ch, f, autoPressed);
   const int x = LaneX(g, ch);
   const int obj = LaneObject(g, ch);
-  if (g.app.LanePressed[lane] || autoPressed) SkinCopy(g, x, g.skin.KeyPanelY[side], SkinObjRect(g.skin, obj + 10));
+  // The pedal keys (17, 27) press the scratch lane they are drawn with.
+  const bool pedal = (ch == 16 || ch == 26) && g.app.LanePressed[lane + 1];
+  if (g.app.LanePressed[lane] || pedal || autoPressed) SkinCopy(g, x, g.skin.KeyPanelY[side], SkinObjRect(g.skin, obj + 10));
   DetectMiss(g, lane);
   SkinCopy(g, x, JudgeLineY(g, side) - 5, SkinObjRect(g.skin, obj + 20));
 }

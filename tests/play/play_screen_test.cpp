@@ -163,6 +163,23 @@ TEST_F(PlayScreen, GaugeStepsBombsAndFade) {
     EXPECT_NEAR(double((dark >> shift) & 0xFF), ((lit >> shift) & 0xFF) * 0.5, 2.0) << shift;
 }
 
+// A pressed lane shows its key picture on the key panel; the pedal key
+// shows the scratch's.
+TEST_F(PlayScreen, PressedKeysShowTheirPicture) {
+  play.Chart(120, 4, {});
+  play.StartClock();
+  const SkinLayout& s = g.skin;
+  const Rect key1 = SkinObjRect(s, s.KeyDefs[11][0] + 10), scratch = SkinObjRect(s, s.KeyDefs[16][0] + 10);
+  auto back = Frame();
+  EXPECT_LT(Found(back, key1, s.KeyDefs[11][1], s.KeyPanelY[0]), 0.5);
+  EXPECT_LT(Found(back, scratch, s.KeyDefs[16][1], s.KeyPanelY[0]), 0.5);
+  g.app.LanePressed[11 - 11] = true;
+  g.app.LanePressed[17 - 11] = true;
+  back = Frame();
+  EXPECT_GT(Found(back, key1, s.KeyDefs[11][1], s.KeyPanelY[0]), 0.95);
+  EXPECT_GT(Found(back, scratch, s.KeyDefs[16][1], s.KeyPanelY[0]), 0.95);
+}
+
 TEST_F(PlayScreen, ClassSoundPlaysOnlyWhenTheClassChanges) {
   fs::create_directories(g.paths.data + "/wav");
   InitDS(g);
