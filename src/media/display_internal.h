@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 
 #include "app/app_state.h"
 #include "media/surface.h"
@@ -39,5 +40,9 @@ void InitDisplayText(Game& game);
 void ReleaseDisplayText(Game& game);
 // Drops the cached text pictures (their textures belong to the renderer).
 void FlushTextCache(Game& game);
+// The font file fontconfig chooses for a face (Windows face names mapped to
+// their stand-ins, Japanese coverage preferred) and its face index; empty
+// when none is found.
+std::string FindFontFile(const std::string& face, int* index);
 
 }  // namespace kvx

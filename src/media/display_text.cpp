@@ -91,8 +91,7 @@ std::string MapFontFace(const std::string& face) {
   return face.empty() ? "IPAPGothic" : face;
 }
 
-// The font file fontconfig chooses for a face (preferring Japanese coverage).
-static std::string FindFontFile(const std::string& face, int* index) {
+std::string FindFontFile(const std::string& face, int* index) {
   *index = 0;
   if (!FcInit()) return "";
   FcPattern* pattern = FcPatternCreate();

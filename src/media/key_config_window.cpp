@@ -3,7 +3,6 @@
 // is made by the model in key_config.cpp; this file draws and forwards clicks.
 #include <GL/gl.h>
 #include <SDL.h>
-#include <fontconfig/fontconfig.h>
 
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "backends/imgui_impl_opengl3.h"
 #include "backends/imgui_impl_sdl.h"
 #include "imgui.h"
+#include "media/display_internal.h"
 #include "media/input.h"
 #include "media/key_config.h"
 #include "platform/message_box.h"
@@ -33,27 +33,6 @@ constexpr const char* kSpecialNote2 = "ESCをSTART、★をSELECTに割り当て
 constexpr const char* kInstruction = "設定したいボタンをクリックして、そのキーを押してください。1,2でも移動可能です。";
 constexpr const char* kControllerLabel = "コントローラはID1,2のみ有効です。認識数:";
 constexpr uint32_t kTimerMs = 16;  // Timer1
-
-// The list font: IPA P Gothic stands for the face "ＭＳ Ｐゴシック".
-std::string FindListFont() {
-  if (!FcInit()) return "";
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("IPAPGothic"));
-  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  std::string file;
-  if (match) {
-    FcChar8* path = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
-      file = reinterpret_cast<const char*>(path);
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pattern);
-  return file;
-}
 
 // One shape of the controller picture and the function it stands for.
 struct KeyShape {
@@ -241,8 +220,12 @@ void OpenKeyConfigWindow(Game& g) {
     AddWindowGlyphs(builder);
     builder.BuildRanges(&ranges);
   }
-  std::string font = FindListFont();
-  if (font.empty() || !io.Fonts->AddFontFromFileTTF(font.c_str(), 15.0f, nullptr, ranges.Data)) {
+  // The list font "ＭＳ Ｐゴシック", through the display's stand-in for it.
+  int font_index = 0;
+  const std::string font = FindFontFile("ＭＳ Ｐゴシック", &font_index);
+  ImFontConfig font_config;
+  font_config.FontNo = font_index;
+  if (font.empty() || !io.Fonts->AddFontFromFileTTF(font.c_str(), 15.0f, &font_config, ranges.Data)) {
     DebugLog(g, "KeyConfig: the Japanese font was not found; using the built-in font");
     io.Fonts->AddFontDefault();
   }
