@@ -13,14 +13,6 @@ namespace {
 constexpr float kMissOffset = 48.0f;
 constexpr float kCandidateReach = 96.0f;
 
-bool IsLaneChannel(int32_t channel) {
-  return (channel >= 11 && channel <= 19) || (channel >= 21 && channel <= 29);
-}
-
-int SlotOfSide(const Game& g, int side) {
-  int slot = g.chart.SideSlot[side];
-  return slot == 1 ? 1 : 0;
-}
 
 // Writes a non-negative integer as digits, at least `width` of them.
 void WriteDigits(DigitString& out, int64_t value, int width, bool minus) {
@@ -61,6 +53,12 @@ void ComboDigitsOf(PlayerScore& ps) {
 }
 
 }  // namespace
+
+bool IsLaneChannel(int32_t channel) {
+  return (channel >= 11 && channel <= 19) || (channel >= 21 && channel <= 29);
+}
+
+int SlotOfSide(const Game& g, int side) { return g.chart.SideSlot[side & 1] == 1 ? 1 : 0; }
 
 void ResetPlayState(Game& g) {
   PlayState& p = g.play;

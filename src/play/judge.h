@@ -6,6 +6,10 @@ namespace kvx {
 
 struct Game;
 
+// Note channels of the two sides: 11..19 and 21..29.
+bool IsLaneChannel(int32_t channel);
+// The player slot (0 or 1) that plays a chart side.
+int SlotOfSide(const Game& game, int side);
 // Resets the per-play judgement state before each play.
 void ResetPlayState(Game& game);
 // Judges note objectIndex; offset 0 measures it now (PlayPosition - position),

@@ -38,8 +38,6 @@ int DrawnChannel(int channel) {
 
 int SideOfLane(int lane) { return lane >= 10 ? 1 : 0; }
 
-int SlotOfSide(const Game& g, int side) { return g.chart.SideSlot[side & 1] == 1 ? 1 : 0; }
-
 int32_t PositionMod(const Game& g, int32_t m) {
   const int64_t p = std::llround(g.play.PlayPosition);
   return static_cast<int32_t>(((p % m) + m) % m);
@@ -51,8 +49,6 @@ using namespace play_screen;
 
 namespace {
 
-bool IsNoteChannel(int ch) { return (ch >= 11 && ch <= 19) || (ch >= 21 && ch <= 29); }
-
 void SetChartVolume(Game& g, int32_t hundredthsDb) {
   hundredthsDb = std::max<int32_t>(hundredthsDb, -10000);
   for (int id = 1; id < kMediaIds; ++id)
@@ -61,7 +57,6 @@ void SetChartVolume(Game& g, int32_t hundredthsDb) {
 
 int LaneX(const Game& g, int ch) { return g.skin.KeyDefs[DrawnChannel(ch)][1]; }
 int LaneObject(const Game& g, int ch) { return g.skin.KeyDefs[DrawnChannel(ch)][0]; }
-int LaneWidth(const Game& g, int ch) { return SkinObjWidth(g.skin, LaneObject(g, ch)); }
 
 // What one frame of lanes and notes shares.
 struct LaneFrame {
@@ -179,7 +174,7 @@ void WalkVisibleObjects(Game& g, int32_t objectIndex, const LaneFrame& f, bool d
         if (draw && side == 0) DrawSongChangeLabel(g, side, y, std::clamp(o.Value, 0, kMaxCourseSongs - 1));
       } else if (o.Channel == kChannelBarLine) {
         if (draw) DrawBarLine(g, side, y, f.widen);
-      } else if (IsNoteChannel(o.Channel) && (o.Channel / 10 - 1) == side) {
+      } else if (IsLaneChannel(o.Channel) && (o.Channel / 10 - 1) == side) {
         ChooseCandidate(g, i, y);
         if (draw) DrawNote(g, side, o.Channel, y, f.widen);
       }
@@ -195,15 +190,16 @@ void DrawPanels(Game& g, int sides) {
   }
 }
 
+// The lane channels a frame draws: 11 .. sides x 10 + 9 without 20 and the
+// pedal lanes 17 and 27, which are drawn (and judged) as the scratch.
+template <typename Each>
+void ForEachDrawnLane(const LaneFrame& f, Each each) {
+  for (int c = 11; c <= f.sides * 10 + 9; ++c)
+    if (c != 20 && c != 17 && c != 27) each(c);
+}
+
 void DrawLanesAndNotes(Game& g, int32_t objectIndex, LaneFrame& f) {
-  const int lastLane = f.sides * 10 + 9;
-  for (int c = 11; c <= lastLane; ++c) {
-    if (c == 20 || c == 17 || c == 27) continue;
-    DrawLane(g, c, f);
-  }
-  // The pedal lanes share the scratch's picture but keep their own miss check.
-  DetectMiss(g, 17 - 11);
-  if (f.sides > 1) DetectMiss(g, 27 - 11);
+  ForEachDrawnLane(f, [&](int c) { DrawLane(g, c, f); });
   if (DrawLimitAllows(g, DrawElement::ProgressMarks))
     for (int side = 0; side < f.sides; ++side) DrawProgressMarks(g, side);
   WalkVisibleObjects(g, objectIndex, f, true);
@@ -211,8 +207,7 @@ void DrawLanesAndNotes(Game& g, int32_t objectIndex, LaneFrame& f) {
 
 // Missed notes and candidates still run when the objects are not shown.
 void JudgeHiddenLanes(Game& g, int32_t objectIndex, const LaneFrame& f) {
-  for (int lane = 0; lane < f.sides * 10 - 1; ++lane)
-    if (lane != 9) DetectMiss(g, lane);
+  ForEachDrawnLane(f, [&](int c) { DetectMiss(g, c - 11); });
   WalkVisibleObjects(g, objectIndex, f, false);
 }
 
@@ -267,10 +262,6 @@ int32_t UpdatePlayFade(Game& g) {
         p.FadeStart = g.NowMs();
       }
       return 0;
-    case kFadeIntro:
-      // The falling-tile opening runs 300 ms.
-      if (t >= 300) p.FadeState = kFadeNone;
-      return 0;
     default:
       return 0;
   }
@@ -304,6 +295,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   DrawJudgements(g, f.sides);
   if (DrawLimitAllows(g, DrawElement::Texts)) DrawPlayTexts(g);
 
+  // The opening tiles fall for 300 ms; the transition ends the intro state itself.
   if (p.FadeState == kFadeIntro) DrawTileTransition(g);
   DarkenSurface(g, d.BackSurface, UpdatePlayFade(g));
   PresentFrame(g);

@@ -22,8 +22,6 @@ void SkinStretch(Game& g, const Rect& dest, const Rect& source);
 int DrawnChannel(int channel);
 // Side 0 or 1 of a lane index (channel - 11).
 int SideOfLane(int lane);
-// Player slot of a chart side.
-int SlotOfSide(const Game& g, int side);
 // round(PlayPosition) mod m, never negative.
 int32_t PositionMod(const Game& g, int32_t m);
 // Text on the back surface: the skin's bitmap font for plain ASCII, the
