@@ -23,12 +23,7 @@ namespace {
 class MainLoopFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    g.SetProgramFolder(dir.path());
-    g.options.headless = true;
-    MakeFolder(g.paths.data);
-    auto c = std::make_unique<ScriptedClock>(0, 1);
-    clock = c.get();
-    g.UseClock(std::move(c));
+    clock = test::UseHeadlessGame(g, dir.path());
     g.settings.BMSPreview = false;
     g.settings.Sleep = 0;
     for (int i = 0; i < 100; ++i) g.library.SongList.push_back(SongEntry{});

@@ -23,12 +23,7 @@ class DisplayFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    MakeFolder(folder.path() + "/_kvxfiles");
-    g.SetProgramFolder(folder.path());
-    g.options.headless = true;
-    auto c = std::make_unique<ScriptedClock>(0, 1);
-    clock = c.get();
-    g.UseClock(std::move(c));
+    clock = UseHeadlessGame(g, folder.path());
   }
   void TearDown() override { ReleaseDirectX(g); }
 

@@ -18,12 +18,7 @@ namespace {
 class InputFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    g.SetProgramFolder(dir.path());
-    g.options.headless = true;
-    MakeFolder(g.paths.data);
-    auto c = std::make_unique<ScriptedClock>(1000, 1);
-    clock = c.get();
-    g.UseClock(std::move(c));
+    clock = test::UseHeadlessGame(g, dir.path(), 1000);
     InitDI_Keyboard(g);
     InitJoysticks(g);
   }

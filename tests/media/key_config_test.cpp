@@ -19,10 +19,7 @@ namespace {
 class KeyConfigFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    g.SetProgramFolder(dir.path());
-    g.options.headless = true;
-    MakeFolder(g.paths.data);
-    g.UseClock(std::make_unique<ScriptedClock>(0, 1));
+    test::UseHeadlessGame(g, dir.path());
     InitDI_Keyboard(g);
     InitJoysticks(g);
   }

@@ -46,13 +46,8 @@ struct SoundFixture : ::testing::Test {
   ScriptedClock* clock = nullptr;
 
   void SetUp() override {
-    g.SetProgramFolder(dir.path());
-    g.options.headless = true;
-    MakeFolder(g.paths.data);
+    clock = UseHeadlessGame(g, dir.path(), 10000);
     MakeFolder(g.paths.data + "/wav");
-    auto scripted = std::make_unique<ScriptedClock>(10000);
-    clock = scripted.get();
-    g.UseClock(std::move(scripted));
     InitDS(g);
     ASSERT_TRUE(SoundAvailable(g)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
   }
