@@ -30,6 +30,16 @@ void SkinStretch(Game& g, const Rect& dest, const Rect& source) {
   BltStretchClipped(g, d.BackSurface, dest, d.SkinSurface, source, kBltSourceColorKey);
 }
 
+void SkinCopyWidened(Game& g, int x, int y, const Rect& source, int widen) {
+  if (widen == 0) SkinCopy(g, x, y, source);
+  else SkinStretch(g, Rect{x - widen, y, x + source.Width() + widen, y + source.Height()}, source);
+}
+
+int AnchorOf(int side) { return side == 0 ? 10 : 20; }
+
+int LaneX(const Game& g, int ch) { return g.skin.KeyDefs[DrawnChannel(ch)][1]; }
+int LaneObject(const Game& g, int ch) { return g.skin.KeyDefs[DrawnChannel(ch)][0]; }
+
 int DrawnChannel(int channel) {
   if (channel == 17) return 16;
   if (channel == 27) return 26;
@@ -54,9 +64,6 @@ void SetChartVolume(Game& g, int32_t hundredthsDb) {
   for (int id = 1; id < kMediaIds; ++id)
     if (WavExists(g, id)) SetWavVolume(g, id, hundredthsDb);
 }
-
-int LaneX(const Game& g, int ch) { return g.skin.KeyDefs[DrawnChannel(ch)][1]; }
-int LaneObject(const Game& g, int ch) { return g.skin.KeyDefs[DrawnChannel(ch)][0]; }
 
 // What one frame of lanes and notes shares.
 struct LaneFrame {
@@ -106,7 +113,7 @@ void DrawLane(Game& g, int ch, const LaneFrame& f) {
 void DrawProgressMarks(Game& g, int side) {
   const PlayState& p = g.play;
   const SkinLayout& s = g.skin;
-  const int anchor = side == 0 ? 10 : 20;
+  const int anchor = AnchorOf(side);
   const int32_t judgeY = JudgeLineY(g, side);
   const Rect marker = SkinObjRect(s, 31);
   if (g.chart.LengthMs > 0 && p.ElapsedMs > 0) {
@@ -129,7 +136,7 @@ void DrawProgressMarks(Game& g, int side) {
 }
 
 void DrawSongChangeLabel(Game& g, int side, int32_t y, int song) {
-  const int anchor = side == 0 ? 10 : 20;
+  const int anchor = AnchorOf(side);
   const int beat = PositionMod(g, 192) / 48 + 1;
   const int32_t lowest = g.skin.JudgePosY[side] - std::max<int>(g.display.CharHeight, 12);
   const std::string label =
@@ -138,24 +145,19 @@ void DrawSongChangeLabel(Game& g, int side, int32_t y, int song) {
 }
 
 void DrawBarLine(Game& g, int side, int32_t y, int widen) {
-  const int anchor = side == 0 ? 10 : 20;
+  const int anchor = AnchorOf(side);
   const NoteDrawPos d = ApplyNoteModifiers(g, JudgeLineY(g, side), y, false);
-  const Rect source = SkinObjRect(g.skin, g.skin.KeyDefs[anchor][0]);
-  const int x = g.skin.KeyDefs[anchor][1];
-  const int w = widen + d.widen;
-  SkinStretch(g, Rect{x - w, d.y, x + source.Width() + w, d.y + source.Height()}, source);
+  SkinCopyWidened(g, g.skin.KeyDefs[anchor][1], d.y, SkinObjRect(g.skin, g.skin.KeyDefs[anchor][0]),
+                  widen + d.widen);
 }
 
 void DrawNote(Game& g, int side, int ch, int32_t y, int widen) {
   const NoteDrawPos d = ApplyNoteModifiers(g, JudgeLineY(g, side), y, true);
   if (!d.visible) return;
   const Rect source = SkinObjRect(g.skin, LaneObject(g, ch));
-  const int x = LaneX(g, ch);
   const int w = std::max(widen + d.widen, -source.Width() / 2 + 1);
   // The note's middle is on the judgement line when it is due.
-  const int top = d.y - source.Height() / 2;
-  if (w == 0) SkinCopy(g, x, top, source);
-  else SkinStretch(g, Rect{x - w, top, x + source.Width() + w, top + source.Height()}, source);
+  SkinCopyWidened(g, LaneX(g, ch), d.y - source.Height() / 2, source, w);
 }
 
 // Walks the objects from objectIndex to the top of the screen of each side:
@@ -191,7 +193,7 @@ void DrawPanels(Game& g, int sides) {
 }
 
 // The lane channels a frame draws: 11 .. sides x 10 + 9 without 20 and the
-// pedal lanes 17 and 27, which are drawn (and judged) as the scratch.
+// pedal lanes 17 and 27, which show on the scratch lane.
 template <typename Each>
 void ForEachDrawnLane(const LaneFrame& f, Each each) {
   for (int c = 11; c <= f.sides * 10 + 9; ++c)

@@ -38,8 +38,7 @@ void DrawDigits(Game& g, const DigitString& digits, int x, int y, const Rect* re
 }
 
 int LaneCentre(const Game& g, int lane) {
-  const int ch = DrawnChannel(lane + 11);
-  return g.skin.KeyDefs[ch][1] + SkinObjWidth(g.skin, g.skin.KeyDefs[ch][0]) / 2;
+  return LaneX(g, lane + 11) + SkinObjWidth(g.skin, LaneObject(g, lane + 11)) / 2;
 }
 
 // The judgement word of a side: the picture and its drawn width (widened).
@@ -110,8 +109,7 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
   if (g.settings.Reverse) top = judgeY - top - w.source.Height();
   const bool shown = ps.LastJudgement == kJudgeFGreat || (g.play.FrameCount & 1);
   if (shown) {
-    SkinStretch(g, Rect{left - w.widen, top, left + w.source.Width() + w.widen, top + w.source.Height()},
-                w.source);
+    SkinCopyWidened(g, left, top, w.source, w.widen);
     if (ps.Combo > 0) DrawComboDigits(g, ps, left + w.source.Width() + 4, top, t);
   }
   DrawMarks(g, ps, centreX, top + std::max(w.source.Height(), 24) + 2);

@@ -18,6 +18,13 @@ namespace play_screen {
 void SkinCopy(Game& g, int x, int y, const Rect& source);
 // Keyed stretching copy from the skin image, clipped to the screen.
 void SkinStretch(Game& g, const Rect& dest, const Rect& source);
+// Keyed copy at (x, y), widened by `widen` pixels on each side (stretched).
+void SkinCopyWidened(Game& g, int x, int y, const Rect& source, int widen);
+// The KeyDefs entry that anchors a side (10 or 20): bar line object and lane x.
+int AnchorOf(int side);
+// Screen x and note object of a lane channel from the skin.
+int LaneX(const Game& g, int channel);
+int LaneObject(const Game& g, int channel);
 // The skin channel whose geometry a lane channel uses (17 -> 16, 27 -> 26).
 int DrawnChannel(int channel);
 // Side 0 or 1 of a lane index (channel - 11).
