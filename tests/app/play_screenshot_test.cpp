@@ -13,22 +13,19 @@
 #include "media/display.h"
 #include "media/skin.h"
 #include "play/play_screen.h"
+#include "picture.h"
 #include "whole_program_fixture.h"
 #include "xserver.h"
 
 namespace kvx {
 namespace {
 
+using test::InkMatch;
+using test::MatchInk;
+using test::Picture;
+using test::ReadPicture;
 using test::WholeProgram;
 namespace fs = std::filesystem;
-
-struct Picture {
-  std::vector<uint32_t> px;
-  int w = 0, h = 0;
-  uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
-};
-
-Picture Read(Game& g, Surface& s) { return Picture{ReadSurfacePixels(g, s), s.width, s.height}; }
 
 void SaveBmp(const Picture& p, const std::string& name) {
   const fs::path folder = fs::path(KVX_BUILD_DIR) / "screenshots";
@@ -52,13 +49,9 @@ PlayFrameFigures Measure(Game& g, const Picture& back, const Picture& skin) {
   PlayFrameFigures f;
   const SkinLayout& s = g.skin;
   const Rect frame = SkinObjRect(s, s.BasePanelObj[0]);
-  for (int y = frame.top; y < frame.bottom; ++y)
-    for (int x = frame.left; x < frame.right; ++x) {
-      const uint32_t want = skin.at(x, y);
-      if (!want) continue;
-      ++f.frame_pixels;
-      f.frame_matching += back.at(s.BasePanelX[0] + x - frame.left, s.BasePanelY[0] + y - frame.top) == want;
-    }
+  const InkMatch frame_match = MatchInk(back, s.BasePanelX[0], s.BasePanelY[0], skin, frame);
+  f.frame_pixels = frame_match.ink;
+  f.frame_matching = frame_match.same;
   // Every note on screen is where its position puts it: the note picture's
   // coloured pixels at (lane x, y - height / 2). A judgement word may cover one.
   const PlayState& p = g.play;
@@ -68,17 +61,9 @@ PlayFrameFigures Measure(Game& g, const Picture& back, const Picture& skin) {
     if (y <= 0) break;
     if (o.Channel < 11 || o.Channel > 19 || o.Channel == 17) continue;
     const Rect note = SkinObjRect(s, s.KeyDefs[o.Channel][0]);
-    const int x = s.KeyDefs[o.Channel][1], top = y - note.Height() / 2;
-    int ink = 0, same = 0;
-    for (int sy = note.top; sy < note.bottom; ++sy)
-      for (int sx = note.left; sx < note.right; ++sx) {
-        const uint32_t want = skin.at(sx, sy);
-        if (!want || top + sy - note.top < 0) continue;
-        ++ink;
-        same += back.at(x + sx - note.left, top + sy - note.top) == want;
-      }
+    const InkMatch m = MatchInk(back, s.KeyDefs[o.Channel][1], y - note.Height() / 2, skin, note);
     ++f.notes_on_screen;
-    f.notes_in_place += ink > 0 && same * 100 >= ink * 85;  // a bar line may cross it
+    f.notes_in_place += m.ink > 0 && m.same * 100 >= m.ink * 85;  // a bar line may cross it
   }
   // The gauge bar up to the shown percentage less the flicker, the background after it.
   const Rect bar = s.GaugeRects[0], bg = s.GaugeRects[1];
@@ -111,8 +96,8 @@ void PlayAndCheckScreenshot(const std::string& bmp_name) {
               // Not while the lane elements widen at the start of a measure.
               if (std::fmod(w.g.play.PlayPosition, 192.0) < 13) return;
               taken = true;
-              const Picture back = Read(w.g, w.g.display.BackSurface);
-              const Picture skin = Read(w.g, w.g.display.SkinSurface);
+              const Picture back = ReadPicture(w.g, w.g.display.BackSurface);
+              const Picture skin = ReadPicture(w.g, w.g.display.SkinSurface);
               ASSERT_EQ(back.px.size(), 640u * 480u);
               SaveBmp(back, bmp_name);
               f = Measure(w.g, back, skin);

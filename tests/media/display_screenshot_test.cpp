@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "display_fixture.h"
+#include "picture.h"
 #include "xserver.h"
 #include "media/skin.h"
 
@@ -28,13 +29,7 @@ class DisplayScreenshot : public ::testing::Test {
     else unsetenv("DISPLAY");
   }
 
-  // Pixels of a surface read back through the renderer.
-  struct Picture {
-    std::vector<uint32_t> px;
-    int w = 0;
-    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
-  };
-  Picture Read(Surface& s) { return Picture{ReadSurfacePixels(g, s), s.width}; }
+  Picture Read(Surface& s) { return ReadPicture(g, s); }
 
   // Counts the pixels of `back` at (x, y) that differ from rect of `src`:
   // non-black source pixels must be copied; black ones must show `under`

@@ -10,6 +10,7 @@
 #include "media/sound.h"
 #include "play/judge.h"
 #include "play/play_screen_parts.h"
+#include "picture.h"
 #include "play_loop_fixture.h"
 
 namespace kvx {
@@ -31,7 +32,7 @@ class PlayScreen : public ::testing::Test {
     CreateSurfaces(g);
     LoadRectData(g, g.paths.In("kvx_scr.brd"));
     ASSERT_TRUE(g.display.SkinSurface.Valid());
-    skin = ReadSurfacePixels(g, g.display.SkinSurface);
+    skin = test::ReadPicture(g, g.display.SkinSurface);
     g.settings.ShowBGA = false;
     g.settings.DontStretch = true;  // no widening: pictures at their own size
   }
@@ -40,38 +41,28 @@ class PlayScreen : public ::testing::Test {
     ReleaseDirectX(g);
   }
 
-  uint32_t SkinAt(int x, int y) const {
-    return skin[static_cast<size_t>(y) * g.display.SkinSurface.width + x] & 0xFFFFFF;
-  }
+  uint32_t SkinAt(int x, int y) const { return skin.at(x, y); }
 
   // The share (0..1) of the picture's coloured pixels found on the back surface at (x, top).
-  double Found(const std::vector<uint32_t>& back, const Rect& picture, int x, int top) const {
-    int ink = 0, same = 0;
-    for (int sy = picture.top; sy < picture.bottom; ++sy)
-      for (int sx = picture.left; sx < picture.right; ++sx) {
-        const int dy = top + sy - picture.top;
-        if (!SkinAt(sx, sy) || dy < 0 || dy >= 480) continue;
-        ++ink;
-        same += (back[static_cast<size_t>(dy) * 640 + x + sx - picture.left] & 0xFFFFFF) == SkinAt(sx, sy);
-      }
-    return ink ? double(same) / ink : 0.0;
+  double Found(const test::Picture& back, const Rect& picture, int x, int top) const {
+    return test::MatchInk(back, x, top, skin, picture).share();
   }
 
   // The note picture of a lane at the y a chart position gives.
-  double NoteShown(const std::vector<uint32_t>& back, int channel, double position) const {
+  double NoteShown(const test::Picture& back, int channel, double position) const {
     const Rect note = SkinObjRect(g.skin, g.skin.KeyDefs[channel][0]);
     const int y = NoteScreenY(g, 0, position);
     return Found(back, note, g.skin.KeyDefs[channel][1], y - note.Height() / 2);
   }
 
-  std::vector<uint32_t> Frame(int32_t objectIndex = 0) {
+  test::Picture Frame(int32_t objectIndex = 0) {
     DrawPlayScreen(g, objectIndex);
-    return ReadSurfacePixels(g, g.display.BackSurface);
+    return test::ReadPicture(g, g.display.BackSurface);
   }
 
   HeadlessPlay play;
   Game& g = play.g;
-  std::vector<uint32_t> skin;
+  test::Picture skin;
 };
 
 // HiSpeed 1 and the line at 400: 400 units ahead is the top edge; at HiSpeed 2
@@ -130,8 +121,7 @@ TEST_F(PlayScreen, GaugeStepsBombsAndFade) {
     const auto back = Frame();
     int length = 0;
     while (length < bar.Width() &&
-           (back[static_cast<size_t>(s.GaugePosY[0] + row - bar.top) * 640 + s.GaugePosX[0] + length] & 0xFFFFFF) ==
-               SkinAt(bar.left + length, row))
+           back.at(s.GaugePosX[0] + length, s.GaugePosY[0] + row - bar.top) == SkinAt(bar.left + length, row))
       ++length;
     EXPECT_GE(length, static_cast<int>(40 * s.GaugeUnit) - s.GaugeStep) << frame;
     EXPECT_LE(length, static_cast<int>(50 * s.GaugeUnit)) << frame;
@@ -157,8 +147,7 @@ TEST_F(PlayScreen, GaugeStepsBombsAndFade) {
   g.play.FadeStart = g.NowMs() - 100;
   g.play.Playing = false;
   const auto back = Frame();
-  const uint32_t dark = back[static_cast<size_t>(s.BasePanelY[0] + fy - frame.top) * 640 + s.BasePanelX[0] + fx -
-                             frame.left] & 0xFFFFFF;
+  const uint32_t dark = back.at(s.BasePanelX[0] + fx - frame.left, s.BasePanelY[0] + fy - frame.top);
   for (int shift : {0, 8, 16})
     EXPECT_NEAR(double((dark >> shift) & 0xFF), ((lit >> shift) & 0xFF) * 0.5, 2.0) << shift;
 }
