@@ -115,6 +115,11 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
   DrawMarks(g, ps, centreX, top + std::max(w.source.Height(), 24) + 2);
 }
 
+// Bitmap-font text centred on x.
+void DrawCentredText(Game& g, int x, int y, const std::string& text) {
+  DrawFontText(g, x - static_cast<int>(text.size()) * g.display.CharWidth / 2, y, text);
+}
+
 // A combo event's text rises for 1000 ms above the judgement word, then ends.
 void DrawComboEvent(Game& g, ComboEvent& e, int side, const std::string& text, int row, uint32_t now) {
   if (!e.active) return;
@@ -123,9 +128,7 @@ void DrawComboEvent(Game& g, ComboEvent& e, int side, const std::string& text, i
     e.active = false;
     return;
   }
-  const int width = static_cast<int>(text.size()) * g.display.CharWidth;
-  const int y = g.skin.JudgePosY[side] - 16 - row * 14 - t / 50;
-  DrawFontText(g, g.skin.JudgePosX[side] - width / 2, y, text);
+  DrawCentredText(g, g.skin.JudgePosX[side], g.skin.JudgePosY[side] - 16 - row * 14 - t / 50, text);
 }
 
 }  // namespace
@@ -201,10 +204,7 @@ void DrawJudgements(Game& g, int sides) {
     PlayerScore& ps = g.judge.Player[SlotOfSide(g, side)];
     DrawComboEvent(g, ps.ComboBreak, side, "COMBO BREAK " + std::to_string(ps.ComboBreak.combo), 0, now);
     DrawComboEvent(g, ps.ComboMilestone, side, std::to_string(ps.ComboMilestone.combo) + " COMBO!", 1, now);
-    if (g.playopt.BreakOnBad) {
-      const int width = 13 * g.display.CharWidth;
-      DrawFontText(g, g.skin.JudgePosX[side] - width / 2, g.skin.JudgePosY[side] + 40, "PRESSURE MODE");
-    }
+    if (g.playopt.BreakOnBad) DrawCentredText(g, g.skin.JudgePosX[side], g.skin.JudgePosY[side] + 40, "PRESSURE MODE");
   }
 }
 
