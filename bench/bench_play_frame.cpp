@@ -69,7 +69,7 @@ struct BenchGame {
   void StartClock() {
     kvx::PlayState& p = g.play;
     kvx::ResetPlayState(g);
-    g.app.GameState = 3;
+    g.app.GameState = kvx::Screen::Play;
     p.PlayStartTime = g.NowMs();
     p.BasePosition = 0;
     p.InitialBPM = g.chart.BPM;

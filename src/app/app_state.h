@@ -45,8 +45,28 @@ struct KeyRecord {
 
 struct WindowGeometry;
 
+// The active screen. The values are fixed: they are written to the log and
+// travel in network messages.
+enum class Screen : int32_t {
+  SongList = 0,          // charts of the open jukebox
+  NetWaitPreview = 1,    // network: waiting after the preview timer fired
+  NetWaitChoice = 2,     // network: waiting until every player has chosen the song
+  Play = 3,              // chart loading and play
+  PlayEnded = 4,         // play ended, result tally
+  Result = 5,            // result screen
+  JukeboxList = 6,       // the list of list files
+  CourseList = 7,        // course list
+  CourseSongChoice = 8,  // momentary: the course editor asks for a slot's chart
+  CourseNameEntry = 9,   // course name entry
+  CourseEditor = 10,     // course editor
+  RankingNameEntry = 11, // ranking name entry
+  AutoPlaySetup = 12,    // lane auto-play setup
+};
+
+inline int32_t ScreenNumber(Screen s) { return static_cast<int32_t>(s); }
+
 struct AppState {
-  int32_t GameState = 6;
+  Screen GameState = Screen::JukeboxList;
   KeyTableArray KeyTable{};
   std::array<std::string, 8> RankLetters{};
   std::array<int32_t, 16> LevelTable{};
@@ -81,7 +101,7 @@ struct AppState {
   bool IgnoreNextButton = false;
   bool StarHeld = false;
   uint32_t StarPressTime = 0;
-  int32_t SavedGameState = 0;  // the screen to return to from the lane auto-play setup
+  Screen SavedGameState = Screen::SongList;  // the screen to return to from the lane auto-play setup
   int32_t MouseTotalX = 0, MouseTotalY = 0;
   int32_t JoyTotalX = 0, JoyTotalY = 0;
 

@@ -23,7 +23,10 @@ namespace {
 constexpr int kJoystickCodeBase = 256;
 constexpr int kJoystickCodes = 40;
 
-bool IsListState(int state) { return state == 0 || state == 6 || state == 7 || state == 8 || state == 10; }
+bool IsListState(Screen s) {
+  return s == Screen::SongList || s == Screen::JukeboxList || s == Screen::CourseList ||
+         s == Screen::CourseSongChoice || s == Screen::CourseEditor;
+}
 
 int16_t FunctionOf(const Game& g, int code) {
   return code >= 0 && code < kKeyTableSize ? g.app.KeyTable[code] : 0;
@@ -135,7 +138,7 @@ void ListAnm(Game& g) {
   a.Running = true;
   a.ButtonState.fill(false);
   a.LanePressed.fill(false);
-  a.GameState = 6;
+  a.GameState = Screen::JukeboxList;
   PlaySE(g, 1, true);
   PlaySE(g, 12, false);
   g.screens.RankingName = g.settings.MyName;
@@ -146,17 +149,17 @@ void ListAnm(Game& g) {
   while (a.Running) {
     RunKeyRepeat(g);
     RunListAcceleration(g);
-    if (a.GameState == 9 || a.GameState == 10) {
+    if (a.GameState == Screen::CourseNameEntry || a.GameState == Screen::CourseEditor) {
       mEditCourse(g);
       continue;
     }
-    if (a.GameState == 12) {
+    if (a.GameState == Screen::AutoPlaySetup) {
       DrawAutoPlaySetup(g);
       continue;
     }
     StepListScroll(g);
     DrawList(g);
-    if (a.PlayStop && a.GameState != 3) CloseGameWindow(g);
+    if (a.PlayStop && a.GameState != Screen::Play) CloseGameWindow(g);
   }
 }
 
@@ -197,26 +200,26 @@ void ButtonDown(Game& g, int16_t& code) {
     a.StarPressTime = g.NowMs();
   }
   switch (a.GameState) {
-    case 0: case 6: case 7: case 8:
+    case Screen::SongList: case Screen::JukeboxList: case Screen::CourseList: case Screen::CourseSongChoice:
       ProcessKey_SongSelect(g, code);
       break;
-    case 3:
+    case Screen::Play:
       ProcessKey_Play(g, code);
       break;
-    case 5:
+    case Screen::Result:
       {
         // Escape counts as lane 11, so it also leaves the result screen.
         int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
         if (lane >= 11 && lane <= 29) a.LanePressed[lane - 11] = true;
       }
       break;
-    case 10:
+    case Screen::CourseEditor:
       ProcessKey_EditCourse(g, code);
       break;
-    case 11:
+    case Screen::RankingNameEntry:
       if ((code == 28 || code == 1) && !system_key) ProcessKey_EnterName(g, 13);
       break;
-    case 12:
+    case Screen::AutoPlaySetup:
       if (code == 1) {
         a.GameState = a.SavedGameState;
       } else {
@@ -261,8 +264,8 @@ void HandleWindowEvent(Game& g, const PlatformEvent& e) {
   switch (e.kind) {
     case Kind::TextInput:
       for (unsigned char ch : e.text) {
-        if (a.GameState == 9) ProcessKey_EnterCourse(g, ch);
-        else if (a.GameState == 11) ProcessKey_EnterName(g, ch);
+        if (a.GameState == Screen::CourseNameEntry) ProcessKey_EnterCourse(g, ch);
+        else if (a.GameState == Screen::RankingNameEntry) ProcessKey_EnterName(g, ch);
       }
       break;
     case Kind::MouseDown: {
@@ -273,7 +276,7 @@ void HandleWindowEvent(Game& g, const PlatformEvent& e) {
     case Kind::MouseMove:
       a.MouseTotalX += e.x;
       a.MouseTotalY += e.y;
-      if ((a.GameState == 0 || a.GameState == 6 || a.GameState == 7) && std::abs(a.MouseTotalY) > 16) {
+      if ((a.GameState == Screen::SongList || a.GameState == Screen::JukeboxList || a.GameState == Screen::CourseList) && std::abs(a.MouseTotalY) > 16) {
         int steps = a.MouseTotalY / 16;
         MoveListCursorBy(g, -steps);
         a.ListScrollVelocity += static_cast<float>(steps);

@@ -55,7 +55,7 @@ void UnloadBMS(Game& g) {
 void ReadyBMS(Game& g) {
   const SongEntry* entry = EntryUnderCursor(g);
   DebugLog(g, "[Ready BMS] Timer start");
-  g.app.GameState = 3;
+  g.app.GameState = Screen::Play;
   StopSE(g, 1);
   if (g.chart.CourseMode || g.screens.PreviewMode) g.play.FixedGaugeMode = true;
   g.play.FadeStart = g.NowMs();
@@ -76,7 +76,7 @@ void ReadyBMS(Game& g) {
     UnloadBMS(g);
     return;
   }
-  g.screens.ReturnState = g.chart.CourseMode ? 7 : 0;
+  g.screens.ReturnState = g.chart.CourseMode ? Screen::CourseList : Screen::SongList;
   bool course = g.screens.CourseEntry;
   int32_t saved_wav_mode = g.settings.WAVLoadmode;
   if (!course) {
@@ -93,7 +93,7 @@ void ReadyBMS(Game& g) {
     UnloadBMS(g);
     return;
   }
-  g.app.GameState = 3;
+  g.app.GameState = Screen::Play;
   DebugLog(g, "Load Complete");
   g.settings.WAVLoadmode = saved_wav_mode;
 }
@@ -103,10 +103,10 @@ void PreviewTimerFired(Game& g) {
   if (g.play.Playing && !g.play.QuitPlay) return;
   const SongEntry* entry = EntryUnderCursor(g);
   if (!g.settings.BMSPreview) return;
-  if (g.app.GameState != 0 || !entry) return;
+  if (g.app.GameState != Screen::SongList || !entry) return;
   std::string file = entry->FilePath;
   g.chart.BackgroundPreview = true;
-  int32_t saved_state = g.app.GameState;
+  Screen saved_state = g.app.GameState;
   ShowMessage(g, "load:" + file);
   bool saved_course = g.chart.CourseMode;
   int32_t saved_wav_mode = g.settings.WAVLoadmode;

@@ -11,8 +11,8 @@ void CourseLoad(Game& g, const std::string& path, bool headerOnly) {
   DebugLog(g, "CourseLoad: courses are not supported yet: " + path);
   g.chart.LoadCancel = true;
 }
-void ProcessKey_EditCourse(Game& g, int16_t code) { g.app.GameState = 0; }
-void ProcessKey_EnterCourse(Game& g, int16_t character) { g.app.GameState = 0; }
-void mEditCourse(Game& g) { g.app.GameState = 0; }
+void ProcessKey_EditCourse(Game& g, int16_t code) { g.app.GameState = Screen::SongList; }
+void ProcessKey_EnterCourse(Game& g, int16_t character) { g.app.GameState = Screen::SongList; }
+void mEditCourse(Game& g) { g.app.GameState = Screen::SongList; }
 
 }  // namespace kvx

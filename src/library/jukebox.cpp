@@ -60,7 +60,7 @@ void JukeReady(Game& g) {
     DebugLog(g, std::to_string(g.library.SongList.size()) + " chart(s) found", -1);
   }
   g.screens.JukeboxName = "ALL SONGS";
-  g.app.GameState = 0;
+  g.app.GameState = Screen::SongList;
   if (g.app.ListCursor >= static_cast<int>(g.library.SongList.size())) g.app.ListCursor = 0;
 }
 

@@ -13,6 +13,10 @@ int UpdateJukeList(Game& game);
 // Shows the list of songs to choose from.
 void JukeReady(Game& game);
 void LoadListFile(Game& game, const std::string& path, bool quiet);
+void SaveListFile(Game& game, const std::string& path, bool quiet);
+// Loads the jukebox under ListCursor into SongList; an empty jukebox ends the
+// program. The caller (song select) then shows the list or starts shuffle play.
+void OpenJukebox(Game& game);
 // Loads and plays the entry of SongList at that index directly.
 void PlayListEntry(Game& game, int index);
 // A file dropped on the game window.

@@ -40,6 +40,14 @@ struct LibraryState {
   std::string CurrentListFile;
   std::vector<bool> SongMarks;  // one flag per entry, filled by whoever fills the list
 
+  // The jukebox list: one entry per list file, and its last index (-1: none).
+  std::vector<SongEntry> JukeList;
+  int32_t JukeListLast = -1;
+  int32_t SavedJukeCursor = 0;  // the jukebox last opened; the cursor returns to it
+  // The course list: one entry per course file plus "[MAKE NEW COURSE]".
+  std::vector<SongEntry> CourseList;
+  int32_t CourseListLast = -1;
+
   // The folder walk of the chart search.
   std::vector<std::string> FoundFiles;
   int16_t SearchDepth = 0;

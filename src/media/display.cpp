@@ -483,7 +483,7 @@ void PresentFrame(Game& g, bool noVSync) {
   uint32_t now = g.NowMs();
   MessageLineState& m = d.MessageLine;
   if (m.visible) {
-    if (g.app.GameState == 3)
+    if (g.app.GameState == Screen::Play)
       DrawFontText(g, 220, 385, m.text, 0);
     else
       DrawFontText(g, 0, 465, m.text, 0);

@@ -286,7 +286,7 @@ int16_t ssKeyCvt_Joy(Game& g, int16_t code) {
     case 9: return 62;
     case 2:
       a.SavedGameState = a.GameState;
-      a.GameState = 12;
+      a.GameState = Screen::AutoPlaySetup;
       return 0;
     case 6:
       HiSpeedDown(g);

@@ -339,7 +339,7 @@ void loadwav(Game& g, int number) {
 
   std::string file;
   bool load = false;
-  if (c.CourseMode && g.app.GameState == 3 && CourseTablesReady(g)) {
+  if (c.CourseMode && g.app.GameState == Screen::Play && CourseTablesReady(g)) {
     int k = CourseIndex(std::clamp(c.CourseSong, 0, 127), number);
     c.CourseWavLoaded[k] = true;
     file = c.CourseWavFile[k];

@@ -50,7 +50,7 @@ void ComboLinkedOn(Game& g) {
 
 // After a play-speed step the tempo restarts from the chart's start BPM.
 void ApplyPlaySpeed(Game& g) {
-  if (g.app.GameState == 3) BPMChange(g, g.play.InitialBPM);
+  if (g.app.GameState == Screen::Play) BPMChange(g, g.play.InitialBPM);
   g.playopt.OptionsChanged = true;
 }
 

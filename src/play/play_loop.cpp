@@ -363,7 +363,7 @@ void PlayLoop(Game& g) {
     // 7.
     ResetHiSpeedForPlayStart(g);
     p.BreakActive = false;
-    g.app.GameState = 3;
+    g.app.GameState = Screen::Play;
     p.Failed = false;
     p.ReachedEnd = false;
     // 8.
@@ -396,7 +396,7 @@ void PlayLoop(Game& g) {
   ClearPendingImages(g);
   if (NetworkBattle(g)) NetEndOfPlay(g);
   // 10.
-  g.app.GameState = 4;
+  g.app.GameState = Screen::PlayEnded;
   ApplyHiSpeedAfterPlay(g);
 }
 

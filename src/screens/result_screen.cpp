@@ -75,7 +75,7 @@ void DrawResultFrame(Game& g, uint32_t t) {
 }  // namespace
 
 void RunResultScreen(Game& g) {
-  g.app.GameState = 5;
+  g.app.GameState = Screen::Result;
   RunResultTally(g);
   const ResultFigures& r = g.judge.Result[0];
   DebugLog(g, "[Result] SCORE: " + std::to_string(std::llround(r.Score)) +
@@ -113,7 +113,7 @@ void ProcessKey_EnterName(Game& g, int16_t character) {
     if (!name.empty()) name.pop_back();
   } else if (character == 13 || character == 27) {
     if (name.empty()) name = "VeXo :-";
-    g.app.GameState = 0;
+    g.app.GameState = Screen::SongList;
   }
 }
 

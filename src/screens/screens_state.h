@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "app/app_state.h"
+#include "screens/score_record.h"
+
 namespace kvx {
 
 struct ScreensState {
@@ -13,8 +16,9 @@ struct ScreensState {
   bool PreviewMode = false;  // shuffle play of a whole jukebox
   uint8_t FadeSubject = 0;
   int32_t PreviewCursor = -1;  // the entry the running preview was started for
-  int32_t ReturnState = 0;     // the list to return to after play (0 charts, 7 courses)
-  bool CourseEntry = false;    // the entry under the cursor is a course (course list)
+  Screen ReturnState = Screen::SongList;  // the list to return to after play (0 charts, 7 courses)
+  bool CourseEntry = false;
+  ScoreRecord Record;          // the record of the chart under the cursor    // the entry under the cursor is a course (course list)
 };
 
 }  // namespace kvx

@@ -47,7 +47,7 @@ void ListStopped(Game& g) {}
 
 void FadeEndSubject(Game& g) {
   g.chart.BackgroundPreview = false;
-  int32_t state = g.app.GameState;
+  Screen state = g.app.GameState;
   ReadyBMS(g);
   if (!g.chart.LoadCancel) StartPlay(g);
   g.app.GameState = state;
@@ -80,7 +80,7 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
 
 void DrawList(Game& g) {
   // The jukebox list is a single entry, all charts of the search folders.
-  if (g.app.GameState == 6 || g.app.GameState == 8) JukeReady(g);
+  if (g.app.GameState == Screen::JukeboxList || g.app.GameState == Screen::CourseSongChoice) JukeReady(g);
   g.screens.ScrollOffset *= 0.8f;
   if (std::abs(g.screens.ScrollOffset) < 0.01f) g.screens.ScrollOffset = 0;
   if (!CheckDisplay(g)) {

@@ -30,7 +30,7 @@ class MainLoopFixture : public ::testing::Test {
     InitDI_Keyboard(g);
     g.app.started = true;
     InstallInputRouting(g);
-    g.app.GameState = 0;
+    g.app.GameState = Screen::SongList;
   }
 
   void Key(int scancode, bool down) {
@@ -125,7 +125,7 @@ TEST_F(MainLoopFixture, FunctionMappingRewritesCodesForTheScreens) {
   EXPECT_FALSE(g.app.StarHeld);
 
   // On the result screen Escape counts as lane 11; the release clears it.
-  g.app.GameState = 5;
+  g.app.GameState = Screen::Result;
   code = 1;
   ButtonDown(g, code);
   EXPECT_TRUE(g.app.LanePressed[0]);
@@ -136,8 +136,8 @@ TEST_F(MainLoopFixture, FunctionMappingRewritesCodesForTheScreens) {
 
   // The lane auto-play setup screen toggles lanes (17 acts as 16) and
   // Escape returns to the screen it was opened from.
-  g.app.SavedGameState = 7;
-  g.app.GameState = 12;
+  g.app.SavedGameState = Screen::CourseList;
+  g.app.GameState = Screen::AutoPlaySetup;
   g.app.KeyTable[45] = 17;
   code = 45;
   ButtonDown(g, code);
@@ -147,7 +147,7 @@ TEST_F(MainLoopFixture, FunctionMappingRewritesCodesForTheScreens) {
   EXPECT_FALSE(g.app.LaneAuto[16 - 11]);
   code = 1;
   ButtonDown(g, code);
-  EXPECT_EQ(g.app.GameState, 7);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
 }
 
 TEST_F(MainLoopFixture, ShiftEscapeSavesTheSettingsAndEnds) {
@@ -163,7 +163,7 @@ TEST_F(MainLoopFixture, ShiftEscapeSavesTheSettingsAndEnds) {
 TEST_F(MainLoopFixture, EdgesAreReportedOncePerChange) {
   int downs = 0;
   g.app.KeyTable[44] = 11;
-  g.app.GameState = 5;  // lane presses are visible as LanePressed
+  g.app.GameState = Screen::Result;  // lane presses are visible as LanePressed
   Key(SDL_SCANCODE_Z, true);
   downs += g.app.LanePressed[0];
   g.app.LanePressed[0] = false;

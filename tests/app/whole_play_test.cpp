@@ -45,7 +45,7 @@ TEST(WholePlay, DroppedChartPlaysFromTheSongList) {
   size_t listed = 0;
   bool dropped = false;
   EXPECT_EQ(run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
-              if (dropped || w.g.app.GameState != 0) return;
+              if (dropped || w.g.app.GameState != Screen::SongList) return;
               listed = w.g.library.SongList.size();
               PlatformEvent e;
               e.kind = PlatformEvent::Kind::DropFile;
@@ -108,7 +108,7 @@ TEST(WholePlay, ScriptedPressesAreJudgedAtTheirEventTimes) {
 
   WholeProgram run("sunrise_parade", "sunrise_hyper.bme", 7);  // 7 ms frames: events fall between them
   const int rc = run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
-    if (w.g.app.GameState != 3) return;
+    if (w.g.app.GameState != Screen::Play) return;
     for (Press& p : plan) {
       if (p.sent) continue;
       const uint32_t at = w.TimeOfPosition(p.position + p.offset) + 1;

@@ -101,14 +101,14 @@ class WholeProgram {
       return;
     }
     // After the play: leave the result screen with a key lane, then close.
-    if (g.app.GameState == 5 && g.play.QuitPlay) {
+    if (g.app.GameState == Screen::Result && g.play.QuitPlay) {
       result_seen = true;
       if (!z_down_) events.push_back(Key(SDL_SCANCODE_Z, true, Now()));
       else events.push_back(Key(SDL_SCANCODE_Z, false, Now()));
       z_down_ = !z_down_;
       return;
     }
-    if (result_seen && g.app.GameState == 0) {
+    if (result_seen && g.app.GameState == Screen::SongList) {
       left_result = true;
       events.push_back(PlatformEvent{});
       return;

@@ -23,7 +23,7 @@ void WriteBmp(const std::string& path, int w, int h, uint32_t rgb) {
 TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   StartDisplay();
   MakeGlyphFont();
-  g.app.GameState = 0;
+  g.app.GameState = Screen::SongList;
   clock->Set(0);
   ShowMessage(g, "ABCDEFGHIJ");
   auto frame_at = [&](uint32_t t) {
@@ -43,7 +43,7 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   EXPECT_FALSE(g.display.MessageLine.visible);
 
   // Characters, not bytes, are wiped; in play the line is at (220, 385).
-  g.app.GameState = 3;
+  g.app.GameState = Screen::Play;
   clock->Set(5000);
   ShowMessage(g, "AあいうA");
   FillSurface(g, g.display.BackSurface, nullptr, 0);

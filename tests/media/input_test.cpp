@@ -213,10 +213,10 @@ TEST_F(InputFixture, LaneButtonsBecomeListKeys) {
   EXPECT_EQ(cvt(17), 0);
   EXPECT_FLOAT_EQ(g.settings.HiSpeed, 1.25f);
   EXPECT_EQ(g.app.ListAccelCode, 0);
-  g.app.GameState = 7;
+  g.app.GameState = Screen::CourseList;
   EXPECT_EQ(cvt(22), 0);
-  EXPECT_EQ(g.app.GameState, 12);
-  EXPECT_EQ(g.app.SavedGameState, 7);
+  EXPECT_EQ(g.app.GameState, Screen::AutoPlaySetup);
+  EXPECT_EQ(g.app.SavedGameState, Screen::CourseList);
 }
 
 }  // namespace

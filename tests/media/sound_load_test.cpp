@@ -259,7 +259,7 @@ TEST_F(SoundFixture, CourseStagesReuseAndPreload) {
   g.chart.CourseMode = true;
   g.chart.CourseWavFile.assign(kCourseWavSlots, "");
   g.chart.CourseWavLoaded.assign(kCourseWavSlots, false);
-  g.app.GameState = 3;
+  g.app.GameState = Screen::Play;
   g.chart.CourseWavFile[0 + 128 * 5] = a;
   g.chart.CourseWavFile[1 + 128 * 5] = a;
   g.chart.CourseWavFile[2 + 128 * 5] = b;

@@ -164,7 +164,7 @@ TEST(OptionsTest, TogglesAndSongSelectKeys) {
 TEST(OptionsTest, CourseEffectsRunAndRestore) {
   OptionGame t;
   Game& g = t.g;
-  g.app.GameState = 3;
+  g.app.GameState = Screen::Play;
   g.play.Playing = true;
   g.play.InitialBPM = 120;
   g.play.EffectiveBPM = 150;  // a later tempo of the chart is in force

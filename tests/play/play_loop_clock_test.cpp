@@ -171,7 +171,7 @@ TEST(PlayLoop, EscHeldOverHalfASecondClosesThePlay) {
   // Play ended about 200 ms after the fade began.
   EXPECT_GE(h.g.NowMs(), fadeSeen + 195);
   EXPECT_LE(h.g.NowMs(), fadeSeen + 215);
-  EXPECT_EQ(h.g.app.GameState, 4);
+  EXPECT_EQ(h.g.app.GameState, Screen::PlayEnded);
   EXPECT_FALSE(h.g.pump.HasTimer(2));  // the effect tick timer is stopped
   const std::string log = h.folder.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("[PlayLoop]"), std::string::npos);
