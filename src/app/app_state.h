@@ -63,7 +63,7 @@ enum class Screen : int32_t {
   AutoPlaySetup = 12,    // lane auto-play setup
 };
 
-inline int32_t ScreenNumber(Screen s) { return static_cast<int32_t>(s); }
+constexpr int32_t ScreenNumber(Screen s) { return static_cast<int32_t>(s); }
 
 struct AppState {
   Screen GameState = Screen::JukeboxList;
