@@ -156,7 +156,7 @@ void AutoPlaySetupKeys(Game& g, int16_t& code, bool) {
   if (lane == 27) lane = 26;
   if (lane >= 11 && lane <= 29) {
     a.LaneAuto[lane - 11] = !a.LaneAuto[lane - 11];
-    PlaySE(g, 15, false);
+    PlaySE(g, kSePtsCount, false);
   }
 }
 
@@ -220,8 +220,8 @@ void ListAnm(Game& g) {
   a.ButtonState.fill(false);
   a.LanePressed.fill(false);
   a.GameState = Screen::JukeboxList;
-  PlaySE(g, 1, true);
-  PlaySE(g, 12, false);
+  PlaySE(g, kSeSelect, true);
+  PlaySE(g, kSeSelStart, false);
   g.screens.RankingName = g.settings.MyName;
   if (a.play_first_entry) {
     a.play_first_entry = false;

@@ -8,6 +8,7 @@
 #include "app/game.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
+#include "app/timers.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
@@ -170,7 +171,7 @@ void ExitApp(Game& g) {
   if (g.app.DemoForced) g.settings.DEMOMode = g.app.DEMOModeSaved;
   SaveSettings(g);
   DebugLog(g, "Kill timers...");
-  for (int id : {2, 100, 99, 5}) g.pump.KillTimer(id);
+  for (int id : {kEffectTickTimerId, kNetPollTimerId, kUnsetTimerId, kPreviewPlayTimerId}) g.pump.KillTimer(id);
   DebugLog(g, "complete.");
   throw ProgramExit{0};
 }

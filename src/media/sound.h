@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/sound_decode.h"
+#include "media/system_sounds.h"
 
 namespace kvx {
 
@@ -16,23 +17,10 @@ struct Game;
 class AudioDevice;
 class SoundPrefetcher;
 
-constexpr int kSystemSoundCount = 16;
 constexpr int kWavIds = 256;
 constexpr int kEchoTaps = 11;          // echo buffers: WAV number + 256 x tap
 constexpr int kMaxEchoQueue = 256;
 constexpr int kCourseWavSlots = 128 * 256;  // [song + 128 x id]
-
-// System sound indices.
-constexpr int kSeSongChange = 0;
-constexpr int kSeSelect = 1;
-constexpr int kSeDecide = 2;
-constexpr int kSeReady = 3;
-constexpr int kSeFade = 4;
-constexpr int kSeClassSS = 5;  // 5..11: SS, S, A, B, C, D, E
-constexpr int kSeSelStart = 12;
-constexpr int kSeResClear = 13;
-constexpr int kSeResFail = 14;
-constexpr int kSePtsCount = 15;
 
 // File names of the system sounds below "<data>/wav", by index.
 extern const std::array<const char*, kSystemSoundCount> kSystemSoundFiles;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/timers.h"
 #include "media/display.h"
 #include "play/options.h"
 #include "play/play_loop.h"
@@ -20,8 +21,6 @@ void Say(Game& g, const std::string& text) {
   g.playopt.LastOptionMessage = text;
   ShowMessage(g, text);
 }
-
-constexpr int kEffectTimer = 2;
 
 std::string OneDecimal(float v) {
   char buf[32];
@@ -125,7 +124,7 @@ void EffectTick(Game& g) {
   }
 
   // 4. The timer ends with the play.
-  if (g.play.QuitPlay || !g.play.Playing) g.pump.KillTimer(kEffectTimer);
+  if (g.play.QuitPlay || !g.play.Playing) g.pump.KillTimer(kEffectTickTimerId);
 }
 
 void ShuffleAhead(Game& g) {

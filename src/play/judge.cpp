@@ -297,7 +297,7 @@ void RunResultTally(Game& g) {
   }
   const bool twoSides = g.chart.PlaySides >= 2 && g.chart.SideSlot[1] == 1;
   const bool failed = twoSides ? (!js.Result[0].Cleared && !js.Result[1].Cleared) : !js.Result[0].Cleared;
-  js.ResultSound = failed ? 14 : 13;
+  js.ResultSound = failed ? kSeResFail : kSeResClear;
 }
 
 int64_t CountUpFigure(int64_t finalValue, uint32_t t) {

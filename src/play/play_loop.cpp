@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/timers.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
 
@@ -13,11 +14,8 @@ namespace kvx {
 
 namespace {
 
-constexpr int kTimerEffectTick = 2;
-constexpr int kTimerPreview = 5;
 constexpr int kCodeEsc = 1;
 constexpr int kCodeF12 = 88;
-constexpr int kSoundReady = 3, kSoundFade = 4, kSoundFail = 14, kSoundSelect = 1, kSoundSelStart = 12;
 constexpr int kCourseEffectNone = 255, kCourseEffectBreak = 5;
 
 // Rounding of the play arithmetic: to nearest, halves to even.
@@ -189,7 +187,7 @@ void PreloadAhead(Game& g) {
 }
 
 void InstallEffectTimer(Game& g) {
-  g.pump.SetTimer(kTimerEffectTick, 1, [&g] { EffectTick(g); });
+  g.pump.SetTimer(kEffectTickTimerId, 1, [&g] { EffectTick(g); });
 }
 
 }  // namespace
@@ -217,9 +215,9 @@ void BPMChange(Game& g, float bpm) {
   ShowMessage(g, "BPM CHANGE : " + FormatIniSingle(bpm));
   const float rhs = g.settings.RealHiSpeed;
   const double newEffective = static_cast<double>(bpm) * rhs;
-  p.BasePosition = RoundEven(p.BasePosition - (newEffective - p.EffectiveBPM) / 1250.0 * p.ElapsedMs);
+  p.BasePosition = RoundEven(p.BasePosition - (newEffective - p.EffectiveBPM) / kMsPerUnitAtOneBpm * p.ElapsedMs);
   p.EffectiveBPM = static_cast<float>(newEffective);
-  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   // A changed play speed changes the pitch as well as the tempo.
   for (int id = 0; id < kMediaIds; ++id)
@@ -256,7 +254,7 @@ void StartBreak(Game& g) {
   p.BreakActive = true;
   p.BreakStart = g.NowMs();
   StopAndRememberSounds(g);
-  if (CourseEffectKind(g) != kCourseEffectBreak) PlaySE(g, kSoundFail);
+  if (CourseEffectKind(g) != kCourseEffectBreak) PlaySE(g, kSeResFail);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
 }
@@ -332,7 +330,7 @@ void PlayLoop(Game& g) {
   p.BasePosition = 0;
   p.InitialBPM = g.chart.BPM;
   p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
-  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   p.DisplayedBPM = g.chart.BPM;
   p.PreloadTried.fill(false);
@@ -341,7 +339,7 @@ void PlayLoop(Game& g) {
   p.ReplayLimit = static_cast<int32_t>(p.RecordList.size());
   DebugLog(g, "  playloop start");
   // 3. Intro.
-  PlaySE(g, kSoundReady);
+  PlaySE(g, kSeReady);
   CaptureBackSurface(g);
   p.FadeState = kFadeIntro;
   p.FadeStart = g.NowMs();
@@ -378,19 +376,19 @@ void PlayLoop(Game& g) {
         p.FadeStart = g.NowMs();
         p.FadeState = kFadeClose;
         p.FadeMayFinish = 1;
-        PlaySE(g, kSoundFade);
+        PlaySE(g, kSeFade);
         p.ReachedEnd = true;
       }
       if (p.Failed && p.FadeState == kFadeNone) {
         p.FadeStart = g.NowMs();
         p.FadeState = kFadeFailed;
         p.FadeMayFinish = 1;
-        PlaySE(g, kSoundFade);
+        PlaySE(g, kSeFade);
       }
       UpdateFrame(g);
     }
     DebugLog(g, "playloop end");
-    g.pump.KillTimer(kTimerEffectTick);
+    g.pump.KillTimer(kEffectTickTimerId);
   }
   // 9.
   ClearPendingImages(g);
@@ -437,11 +435,11 @@ void StartPlay(Game& g) {
   if (!g.screens.PreviewMode) {
     p.FixedGaugeMode = false;
     ClearNetPlayStarted(g);
-    PlaySE(g, kSoundSelect, true);
+    PlaySE(g, kSeSelect, true);
     p.PreviewFadeVolume = 0;
-    if (SEExists(g, kSoundSelect)) SetSEVolume(g, kSoundSelect, 0);
+    if (SEExists(g, kSeSelect)) SetSEVolume(g, kSeSelect, 0);
     if (g.settings.BMSPreview) EnableSongPreviewTimer(g);
-    PlaySE(g, kSoundSelStart);
+    PlaySE(g, kSeSelStart);
   }
 }
 
@@ -527,13 +525,13 @@ void PreviewTick(Game& g) {
   // 1. The song-select music fades to about -15 dB within 0.6 s.
   if (p.PreviewFadeVolume >= -1500) {
     p.PreviewFadeVolume -= 50;
-    if (SEExists(g, kSoundSelect)) SetSEVolume(g, kSoundSelect, p.PreviewFadeVolume);
+    if (SEExists(g, kSeSelect)) SetSEVolume(g, kSeSelect, p.PreviewFadeVolume);
   }
   // 2. One frame; nothing is drawn in a background preview.
   UpdateFrame(g);
   // 3.
   if (p.QuitPlay || !p.Playing) {
-    g.pump.KillTimer(kTimerPreview);
+    g.pump.KillTimer(kPreviewPlayTimerId);
     ShowMessage(g, "PLAY STOP");
     p.Playing = false;
     g.settings.PlayKeySound = false;

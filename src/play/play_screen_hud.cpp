@@ -20,7 +20,6 @@ namespace kvx::play_screen {
 namespace {
 
 constexpr uint32_t kTextColour = 0xFFFFFF;
-constexpr int kClassSoundBase = 5;  // class_ss.wav .. class_e.wav follow
 
 bool IsPlainAscii(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -173,7 +172,7 @@ void DrawClassLetter(Game& g) {
   const int cls = CurrentClass(g, SlotOfSide(g, 0));
   if (cls != js.ClassShown) {
     js.ClassShown = cls;
-    PlaySE(g, kClassSoundBase + cls);
+    PlaySE(g, kSeClassSS + cls);
   }
   const int drop = std::max(0, 10 - PositionMod(g, 48));
   SkinCopy(g, 275, 428 + drop, g.skin.ClassStrRects[std::clamp(cls, 0, 6)]);

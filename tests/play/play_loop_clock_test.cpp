@@ -1,6 +1,8 @@
 // The play clock, tempo changes, pause, break, the ESC hold and the end of play.
 #include "play_loop_fixture.h"
 
+#include "app/timers.h"
+
 namespace kvx::test {
 namespace {
 
@@ -172,7 +174,7 @@ TEST(PlayLoop, EscHeldOverHalfASecondClosesThePlay) {
   EXPECT_GE(h.g.NowMs(), fadeSeen + 195);
   EXPECT_LE(h.g.NowMs(), fadeSeen + 215);
   EXPECT_EQ(h.g.app.GameState, Screen::PlayEnded);
-  EXPECT_FALSE(h.g.pump.HasTimer(2));  // the effect tick timer is stopped
+  EXPECT_FALSE(h.g.pump.HasTimer(kEffectTickTimerId));  // the effect tick timer is stopped
   const std::string log = h.folder.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("[PlayLoop]"), std::string::npos);
   EXPECT_NE(log.find("playloop start"), std::string::npos);
