@@ -9,6 +9,7 @@
 #include "app/timers.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
+#include "screens/song_select.h"
 
 namespace kvx {
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int kCodeEsc = 1;
 constexpr int kCodeF12 = 88;
-constexpr int kCourseEffectNone = 255, kCourseEffectBreak = 5;
 
 // Rounding of the play arithmetic: to nearest, halves to even.
 int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
@@ -32,10 +32,10 @@ bool Frozen(const PlayState& p) { return p.Paused || p.BreakActive; }
 
 void StopAndRememberSounds(Game& g) {
   for (int id = 1; id < kMediaIds; ++id) {
-    if (!WavExists(g, id)) continue;
-    if (WavIsPlaying(g, id)) {
+    if (!HasWavBuffer(g, id)) continue;
+    if (IsWavPlaying(g, id)) {
       g.play.SoundWasPlaying[id] = true;
-      StopWav(g, id);
+      StopWavBuffer(g, id);
     }
   }
 }
@@ -44,7 +44,7 @@ void ResumeRememberedSounds(Game& g) {
   for (int id = 1; id < kMediaIds; ++id) {
     if (!g.play.SoundWasPlaying[id]) continue;
     g.play.SoundWasPlaying[id] = false;
-    if (WavExists(g, id)) ResumeWav(g, id);
+    if (HasWavBuffer(g, id)) ContinueWav(g, id);
   }
 }
 
@@ -66,7 +66,7 @@ void CourseSongChange(Game& g, const ChartObject& obj) {
                      CourseSongArtist(g, song));
   int interval = std::max(1, RoundEven(g.play.GaugeSampleInterval));
   int notes = std::max(1, g.chart.NoteCount[0]);
-  int judged = JudgedNoteCount(g);
+  int judged = JudgedNotes(g);
   DrawGraphLine(g, g.play.ElapsedMs / interval, 0, judged * 300 / notes, 203, 0x0040C0 /* RGB 0,64,192 */);
   ApplyCourseSongTables(g, song);  // load flags and judgement windows of the song
   ResetBgaLayers(g);
@@ -91,10 +91,9 @@ void HandleObject(Game& g, int index) {
   } else if (ch == kChannelBarLine) {
     p.LastBarMeasure = obj.Measure;
     p.LastBarPosition = obj.Position;
-    if (RandomSpeedMode(g)) {
+    if (g.playopt.RandomSpeed) {
       std::uniform_real_distribution<float> uni(0.0f, 1.0f);
-      float target = uni(g.play.rng) * 9 >= 7 ? 1 + 5 * uni(g.play.rng) : 1 + 2 * uni(g.play.rng);
-      SetTargetHiSpeed(g, target);
+      g.playopt.TargetHiSpeed = uni(g.play.rng) * 9 >= 7 ? 1 + 5 * uni(g.play.rng) : 1 + 2 * uni(g.play.rng);
     }
   } else if (ch == 1) {
     if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value);
@@ -126,7 +125,7 @@ void TakeGaugeSamples(Game& g) {
   if (p.ElapsedMs < 0) return;
   const int target = p.ElapsedMs / interval;
   const int slot = LocalPlayerSlot(g);
-  const float gauge = std::clamp(LocalGauge(g), 0.0f, 100.0f);
+  const float gauge = std::clamp(g.judge.Player[slot].Gauge, 0.0f, 100.0f);
   const bool network = NetworkBattle(g);
   const int a = (gauge > 80 || network || g.chart.CourseMode) ? 1 : 0;
   for (int i = static_cast<int>(p.GaugeSamples[0]); i <= target && i < kGaugeHistoryLength; ++i) {
@@ -151,9 +150,9 @@ void PlayDueEchoes(Game& g) {
 
 void WalkKeySoundList(Game& g) {
   PlayState& p = g.play;
-  const int count = KeySoundCount(g);
+  const int count = std::clamp<int>(g.chart.KeySoundCount, 0, static_cast<int>(g.chart.KeySoundList.size()));
   while (p.KeySoundCursor < count) {
-    const KeySoundRecord rec = KeySoundAt(g, p.KeySoundCursor);
+    const KeySoundEntry& rec = g.chart.KeySoundList[p.KeySoundCursor];
     if (!(rec.Position < p.PlayPosition)) break;
     if (rec.Channel >= 11 && rec.Channel <= 29) p.LaneKeySound[rec.Channel - 11] = rec.Value;
     ++p.KeySoundCursor;
@@ -221,7 +220,8 @@ void BPMChange(Game& g, float bpm) {
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   // A changed play speed changes the pitch as well as the tempo.
   for (int id = 0; id < kMediaIds; ++id)
-    if (WavExists(g, id)) SetWavFrequency(g, id, RoundEven(WavBaseFrequency(g, id) * static_cast<double>(rhs)));
+    if (HasWavBuffer(g, id))
+      SetWavBufferFrequency(g, id, RoundEven(g.sound.WavBaseFrequency[id] * static_cast<double>(rhs)));
 }
 
 void BMSPause(Game& g) {
@@ -254,7 +254,7 @@ void StartBreak(Game& g) {
   p.BreakActive = true;
   p.BreakStart = g.NowMs();
   StopAndRememberSounds(g);
-  if (CourseEffectKind(g) != kCourseEffectBreak) PlaySE(g, kSeResFail);
+  if (g.playopt.CourseEffect != kEffectBreak) PlaySE(g, kSeResFail);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
 }
@@ -273,12 +273,12 @@ void UpdateFrame(Game& g) {
       ResumeRememberedSounds(g);
       RestoreTempo(g);
     }
-    if (CourseEffectKind(g) != kCourseEffectBreak) {
+    if (g.playopt.CourseEffect != kEffectBreak) {
       p.Failed = true;
       p.FailedTime = now;
     }
     p.BreakActive = false;
-    SetCourseEffectKind(g, kCourseEffectNone);
+    g.playopt.CourseEffect = kEffectNone;
   }
 
   // 3. Delayed (echo) sounds.
@@ -346,7 +346,7 @@ void PlayLoop(Game& g) {
   p.FadeMayFinish = 0;
   ShowMessage(g, "R E A D Y ?");
   const uint32_t introStart = g.NowMs();
-  ClearOptionsChanged(g);
+  g.playopt.OptionsChanged = false;
   // 4. The intro lasts 1000 ms; the clock starts at its last frame.
   do {
     p.PlayStartTime = g.NowMs();
@@ -437,8 +437,8 @@ void StartPlay(Game& g) {
     ClearNetPlayStarted(g);
     PlaySE(g, kSeSelect, true);
     p.PreviewFadeVolume = 0;
-    if (SEExists(g, kSeSelect)) SetSEVolume(g, kSeSelect, 0);
-    if (g.settings.BMSPreview) EnableSongPreviewTimer(g);
+    if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, 0);
+    if (g.settings.BMSPreview) StartPreviewTimer(g);
     PlaySE(g, kSeSelStart);
   }
 }
@@ -492,7 +492,7 @@ void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
     rec.Measure = p.LastBarMeasure;
     rec.Position = RoundEven(eventPosition);
     rec.Value = p.LaneKeySound[lane];
-    rec.Offset = JudgementColour(LastJudgementCode(g));
+    rec.Offset = JudgementColour(g.judge.Player[LocalPlayerSlot(g)].LastJudgement);
     p.RecordList.push_back(rec);
   }
 }
@@ -525,7 +525,7 @@ void PreviewTick(Game& g) {
   // 1. The song-select music fades to about -15 dB within 0.6 s.
   if (p.PreviewFadeVolume >= -1500) {
     p.PreviewFadeVolume -= 50;
-    if (SEExists(g, kSeSelect)) SetSEVolume(g, kSeSelect, p.PreviewFadeVolume);
+    if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, p.PreviewFadeVolume);
   }
   // 2. One frame; nothing is drawn in a background preview.
   UpdateFrame(g);

@@ -210,7 +210,7 @@ void DrawJudgements(Game& g, int sides) {
 void DrawPlayTexts(Game& g) {
   const PlayState& p = g.play;
   const uint32_t now = g.NowMs();
-  if (RandomSpeedMode(g)) DrawFontText(g, 300, 450, "[RANDOM]");
+  if (g.playopt.RandomSpeed) DrawFontText(g, 300, 450, "[RANDOM]");
   if (g.settings.ComboLinkedHiSpeed) DrawFontText(g, 300, 450, "[C-Linked]");
   DrawFontText(g, 220, 400, "Hi-SPEED: " + FormatHiSpeed(g.settings.HiSpeed) + "x");
   const float rate = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
@@ -225,7 +225,7 @@ void DrawPlayTexts(Game& g) {
                              CourseSongArtist(g, song);
     DrawPlayText(g, 220, 370, TickerText(text, std::max(0, p.ElapsedMs) / 200));
   }
-  if (g.sound.EchoEffect) DrawFontText(g, 220, 350, "EFFECT: Echo [" + std::to_string(EchoQueueSize(g)) + "]");
+  if (g.sound.EchoEffect) DrawFontText(g, 220, 350, "EFFECT: Echo [" + std::to_string(g.sound.EchoQueue.size()) + "]");
 }
 
 std::string FormatHiSpeed(float value) {
