@@ -65,7 +65,7 @@ struct SoundState {
   std::vector<int32_t> CourseWavBaseFrequency;
   std::vector<std::string> CourseLoadedWavFile;
 
-  // Echo and course sources paused by PauseChartSounds.
+  // Echo sources paused by PauseChartSounds.
   std::vector<uint32_t> PausedExtraSources;
 
   // Parallel decoding of a chart's sounds before it is read.
@@ -134,8 +134,10 @@ void SetAllWavVolumes(Game& game, int32_t hundredthsDb);
 // Stops every chart sound (key sounds, echoes) and rewinds it; the buffers
 // stay loaded (UnloadBMS).
 void StopChartSounds(Game& game);
-// Pause and break: stops the playing chart sounds 1..255, remembering them in
-// play.SoundWasPlaying; the resume plays them on from where they stopped.
+// Pause and break: stops the playing chart sounds 1..255 and echoes,
+// remembering them (key sounds in play.SoundWasPlaying) in addition to what an
+// earlier freeze remembered; the resume plays them all on from where they
+// stopped and forgets them.
 void PauseChartSounds(Game& game);
 void ResumeChartSounds(Game& game);
 
@@ -145,7 +147,8 @@ void RemoveEcho(Game& game, int index);
 void ClearEchoQueue(Game& game);
 // Turns the echo effect on or off; empties the queue (F10 during play).
 void SetEchoEffect(Game& game, bool on);
-// Plays and removes every entry due before elapsedMs; the others stay.
+// Plays and removes every entry due before elapsedMs; the others stay (the
+// play loop runs it every frame with the play's elapsed time).
 void RunEchoQueue(Game& game, int32_t elapsedMs);
 
 // The message-line text of a load error ("]: DSERR_BADFORMAT" ...), with the

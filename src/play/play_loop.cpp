@@ -30,24 +30,6 @@ bool IsSoundChannel(int ch) { return ch == 1 || (ch >= 11 && ch <= 19) || (ch >=
 // only the first freeze saves the running tempo (the second would save 0).
 bool Frozen(const PlayState& p) { return p.Paused || p.BreakActive; }
 
-void StopAndRememberSounds(Game& g) {
-  for (int id = 1; id < kMediaIds; ++id) {
-    if (!HasWavBuffer(g, id)) continue;
-    if (IsWavPlaying(g, id)) {
-      g.play.SoundWasPlaying[id] = true;
-      StopWavBuffer(g, id);
-    }
-  }
-}
-
-void ResumeRememberedSounds(Game& g) {
-  for (int id = 1; id < kMediaIds; ++id) {
-    if (!g.play.SoundWasPlaying[id]) continue;
-    g.play.SoundWasPlaying[id] = false;
-    if (HasWavBuffer(g, id)) ContinueWav(g, id);
-  }
-}
-
 void RestoreTempo(Game& g) {
   float rhs = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
   BPMChange(g, g.play.PausedBPM / rhs);
@@ -136,18 +118,6 @@ void TakeGaugeSamples(Game& g) {
   }
 }
 
-void PlayDueEchoes(Game& g) {
-  // Entries whose time has come are played and removed; later ones move down.
-  for (int i = 0; i < EchoQueueSize(g);) {
-    if (EchoDueTime(g, i) < g.play.ElapsedMs) {
-      PlayEchoEntry(g, i);
-      RemoveEchoEntry(g, i);
-    } else {
-      ++i;
-    }
-  }
-}
-
 void WalkKeySoundList(Game& g) {
   PlayState& p = g.play;
   const int count = std::clamp<int>(g.chart.KeySoundCount, 0, static_cast<int>(g.chart.KeySoundList.size()));
@@ -230,7 +200,7 @@ void BMSPause(Game& g) {
   const bool wasFrozen = Frozen(p);
   p.Paused = true;
   DebugLog(g, "[BMSPause]");
-  StopAndRememberSounds(g);
+  PauseChartSounds(g);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
 }
@@ -242,7 +212,7 @@ void BMSResume(Game& g) {
   p.Paused = false;
   // A break that is still running keeps the chart frozen; its end restores.
   if (!p.BreakActive) {
-    ResumeRememberedSounds(g);
+    ResumeChartSounds(g);
     RestoreTempo(g);
   }
   DebugLog(g, "[Resumed]");
@@ -253,7 +223,7 @@ void StartBreak(Game& g) {
   const bool wasFrozen = Frozen(p);
   p.BreakActive = true;
   p.BreakStart = g.NowMs();
-  StopAndRememberSounds(g);
+  PauseChartSounds(g);
   if (g.playopt.CourseEffect != kEffectBreak) PlaySE(g, kSeResFail);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
@@ -270,7 +240,7 @@ void UpdateFrame(Game& g) {
   // 2. End of the break.
   if (p.BreakActive && !p.Failed && static_cast<int32_t>(now - p.BreakStart) > 1000) {
     if (!p.Paused) {
-      ResumeRememberedSounds(g);
+      ResumeChartSounds(g);
       RestoreTempo(g);
     }
     if (g.playopt.CourseEffect != kEffectBreak) {
@@ -282,7 +252,7 @@ void UpdateFrame(Game& g) {
   }
 
   // 3. Delayed (echo) sounds.
-  PlayDueEchoes(g);
+  RunEchoQueue(g, p.ElapsedMs);
   // 4. Key-sound assignments passed.
   WalkKeySoundList(g);
   // 5. Replay of recorded presses.

@@ -2,6 +2,7 @@
 #include "play_loop_fixture.h"
 
 #include "app/timers.h"
+#include "media/sound_test_support.h"
 
 namespace kvx::test {
 namespace {
@@ -149,6 +150,57 @@ TEST(PlayClock, BreakFreezesForOneSecondAndAPauseInsideItKeepsTheTempo) {
   EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 0);  // still paused
   BMSResume(k.g);
   EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 120);
+}
+
+TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
+  HeadlessPlay h;
+  MakeFolder(h.g.paths.data + "/wav");
+  InitDS(h.g);
+  ASSERT_TRUE(SoundAvailable(h.g));
+  const std::string tone = h.folder.path() + "/long.wav";
+  ASSERT_TRUE(WriteTone(tone, 44100, 1, 5.0, 440));
+  h.g.chart.WavFile[1] = tone;
+  loadwav(h.g, 1);
+  h.Chart(120, 64, {});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+  auto state = [&h](uint32_t source) {
+    EXPECT_TRUE(h.g.sound.device->MakeCurrent());
+    ALint value = 0;
+    alGetSourcei(source, AL_SOURCE_STATE, &value);
+    return value;
+  };
+
+  // A key sound with its echoes; the first echo is due after 200 ms.
+  SetEchoEffect(h.g, true);
+  PlayWav(h.g, 1);
+  h.clock().Advance(201);
+  UpdateFrame(h.g);
+  const uint32_t key = h.g.sound.WavSources[1], echo = h.g.sound.EchoSources[1 + 256];
+  ASSERT_NE(echo, 0u);
+  EXPECT_EQ(state(key), AL_PLAYING);
+  EXPECT_EQ(state(echo), AL_PLAYING);
+
+  // A break, then a pause inside it: both sounds stop and stay stopped while
+  // either freeze lasts.
+  StartBreak(h.g);
+  EXPECT_EQ(state(key), AL_PAUSED);
+  EXPECT_EQ(state(echo), AL_PAUSED);
+  EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);
+  BMSPause(h.g);
+  EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);  // the second freeze keeps what the first stopped
+  h.clock().Advance(1001);
+  UpdateFrame(h.g);
+  EXPECT_FALSE(h.g.play.BreakActive);
+  EXPECT_EQ(state(key), AL_PAUSED);
+  EXPECT_EQ(state(echo), AL_PAUSED);
+
+  // The resume after both brings both back from where they stopped.
+  BMSResume(h.g);
+  EXPECT_EQ(state(key), AL_PLAYING);
+  EXPECT_EQ(state(echo), AL_PLAYING);
+  EXPECT_FALSE(h.g.play.SoundWasPlaying[1]);
+  EXPECT_TRUE(h.g.sound.PausedExtraSources.empty());
 }
 
 TEST(PlayLoop, EscHeldOverHalfASecondClosesThePlay) {
