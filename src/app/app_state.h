@@ -79,13 +79,6 @@ struct AppState {
   int32_t RecordCount = 0, RecordReadIndex = 0, RecordWriteIndex = 0;
   int32_t ListCursor = 0;
 
-  // Built-in source rectangles of the song-select and result images.
-  Rect RectA, RectB, RectK, RectL, RectM;
-  std::array<Rect, 4> RectC{}, RectD{}, RectE{};
-  std::array<Rect, 6> RectF{};
-  std::array<std::array<Rect, 2>, 10> RectG{};
-  std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
-
   // Input routing (main loop): held buttons, lanes held and auto-played lanes
   // (indexed by function number - 11), key repeat and list acceleration.
   std::array<bool, kKeyTableSize> ButtonState{};

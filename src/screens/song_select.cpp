@@ -89,9 +89,9 @@ void DrawList(Game& g) {
   }
   Surface& back = g.display.BackSurface;
   FillSurface(g, back, nullptr, 0x000000);
-  if (g.display.SongSelectBgSurface.Valid()) {
+  if (g.screens.SongSelectBgSurface.Valid()) {
     Rect whole{0, 0, 640, 480};
-    BltClipped(g, back, whole, 0, 0, g.display.SongSelectBgSurface, whole, 0);
+    BltClipped(g, back, whole, 0, 0, g.screens.SongSelectBgSurface, whole, 0);
   }
   DrawGdiText(g, back, GdiFont::Bold16, 24, 16, "SELECT MUSIC", 0xFFFFFF);
   int count = EntryCount(g);
