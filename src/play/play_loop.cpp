@@ -233,11 +233,11 @@ void UpdateFrame(Game& g) {
   PlayState& p = g.play;
   const uint32_t now = g.NowMs();
   const uint32_t frameStart = now;
-  // 1. Clock.
+  // The clock.
   p.ElapsedMs = static_cast<int32_t>(now - p.PlayStartTime);
   p.PlayPosition = p.ElapsedMs * p.PositionRate + p.BasePosition;
 
-  // 2. End of the break.
+  // The end of the break.
   if (p.BreakActive && !p.Failed && static_cast<int32_t>(now - p.BreakStart) > 1000) {
     if (!p.Paused) {
       ResumeChartSounds(g);
@@ -251,26 +251,26 @@ void UpdateFrame(Game& g) {
     g.playopt.CourseEffect = kEffectNone;
   }
 
-  // 3. Delayed (echo) sounds.
+  // Delayed (echo) sounds.
   RunEchoQueue(g, p.ElapsedMs);
-  // 4. Key-sound assignments passed.
+  // Key-sound assignments passed.
   WalkKeySoundList(g);
-  // 5. Replay of recorded presses.
+  // Replay of recorded presses.
   if (g.settings.PlayRec) WalkReplay(g);
 
-  // 6. Objects that are due: everything at or before the play position.
+  // Objects that are due: everything at or before the play position.
   const int count = std::min(g.chart.ObjectCount, kMaxObjects);
   while (p.NextObject < count && g.chart.Objects[p.NextObject].Position <= p.PlayPosition) {
     HandleObject(g, p.NextObject);
     ++p.NextObject;
   }
 
-  // 7. Sounds of the next 120 units.
+  // Sounds of the next 120 units.
   PreloadAhead(g);
-  // 8. Gauge history.
+  // Gauge history.
   TakeGaugeSamples(g);
 
-  // 9. Quitting needs ESC held for more than half a second.
+  // Quitting needs ESC held for more than half a second.
   if (p.EscHeld && static_cast<int32_t>(now - p.EscDownTime) > 500) {
     p.FadeStart = now;
     p.FadeState = kFadeClose;
@@ -278,25 +278,25 @@ void UpdateFrame(Game& g) {
     p.EscHeld = false;
   }
 
-  // 10. Drawing (with the missed-note detection and the candidate choice).
+  // Drawing (with the missed-note detection and the candidate choice).
   if (!g.chart.BackgroundPreview) {
     p.LastFrameMs = g.NowMs() - frameStart;
     DrawPlayScreen(g, p.NextObject);
     EffectTick(g);
   }
-  // 11. The last object has been processed.
+  // The last object has been processed.
   if (p.NextObject >= count) p.Playing = false;
 }
 
 void PlayLoop(Game& g) {
   PlayState& p = g.play;
-  // 1.
+  // No button is held as the play starts.
   g.app.LanePressed.fill(false);
   g.app.ButtonState.fill(false);
   p.QuitPlay = false;
   p.Playing = true;
   DebugLog(g, "[PlayLoop]");
-  // 2.
+  // The clock at position 0 under the chart's tempo.
   p.BasePosition = 0;
   p.InitialBPM = g.chart.BPM;
   p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
@@ -308,7 +308,7 @@ void PlayLoop(Game& g) {
   p.ReplayCursor = 0;
   p.ReplayLimit = static_cast<int32_t>(p.RecordList.size());
   DebugLog(g, "  playloop start");
-  // 3. Intro.
+  // The intro: the "R E A D Y ?" fade over the captured screen.
   PlaySE(g, kSeReady);
   CaptureBackSurface(g);
   p.FadeState = kFadeIntro;
@@ -317,24 +317,22 @@ void PlayLoop(Game& g) {
   ShowMessage(g, "R E A D Y ?");
   const uint32_t introStart = g.NowMs();
   g.playopt.OptionsChanged = false;
-  // 4. The intro lasts 1000 ms; the clock starts at its last frame.
+  // The intro lasts 1000 ms; the clock starts at its last frame.
   do {
     p.PlayStartTime = g.NowMs();
     DrawPlayScreen(g, 0);
     EffectTick(g);
   } while (static_cast<int32_t>(g.NowMs() - introStart) < 1000 && !p.QuitPlay && !g.app.PlayStop);
-  // 5.
   SeekChart(g, 0, true);
   if (!p.QuitPlay) {
-    // 6.
     InstallEffectTimer(g);
-    // 7.
     ResetHiSpeedForPlayStart(g);
     p.BreakActive = false;
     g.app.GameState = Screen::Play;
     p.Failed = false;
     p.ReachedEnd = false;
-    // 8.
+    // Frames until QuitPlay: the end of the chart and a failed play start
+    // the closing fade, whose end sets QuitPlay.
     const int count = std::min(g.chart.ObjectCount, kMaxObjects);
     while (!p.QuitPlay) {
       if (g.app.PlayStop) p.QuitPlay = true;  // the -S option
@@ -360,21 +358,20 @@ void PlayLoop(Game& g) {
     DebugLog(g, "playloop end");
     g.pump.KillTimer(kEffectTickTimerId);
   }
-  // 9.
+  // After the play.
   ClearPendingImages(g);
   if (NetworkBattle(g)) NetEndOfPlay(g);
-  // 10.
   g.app.GameState = Screen::PlayEnded;
   ApplyHiSpeedAfterPlay(g);
 }
 
 void StartPlay(Game& g) {
   PlayState& p = g.play;
-  // 1.
+  // A play by the player, not a preview.
   g.chart.BackgroundPreview = false;
   g.settings.PlayKeySound = false;
   g.settings.UserPlay = true;
-  // 2.
+  // Fresh play state at the chart's start.
   ResetPlayState(g);
   p.GaugeSamples.fill(0);
   for (auto& row : p.GaugeHistory) row.fill(0);
@@ -384,24 +381,23 @@ void StartPlay(Game& g) {
   p.SoundWasPlaying.fill(false);
   SeekChart(g, 0, false);
   DebugLog(g, "totalobjs: " + std::to_string(g.chart.ObjectCount));
-  // 3.
   PlayLoop(g);
-  // 4.
+  // Back to the list the chart came from; a jukebox play that was cut short ends.
   RestoreGameWindow(g);
   if (p.NextObject < g.chart.ObjectCount) g.screens.PreviewMode = false;
   p.RecordList.clear();
   p.ReplayCursor = 0;
   p.ReplayLimit = 0;
-  // 5.
+  // The result screen and the chart's score record (not between the songs of
+  // a jukebox play).
   if (!g.screens.PreviewMode) {
     RunResultScreen(g);
     RunScoreRecord(g, !g.settings.DEMOMode && p.ReachedEnd);
     g.app.ButtonState.fill(false);
     g.app.LanePressed.fill(false);
   }
-  // 6.
   UnloadBMS(g);
-  // 7.
+  // Back on song select: its music, its preview timer and its start sound.
   if (!g.screens.PreviewMode) {
     p.FixedGaugeMode = false;
     ClearNetPlayStarted(g);
@@ -492,14 +488,14 @@ void ButtonUp_Play(Game& g, int keycode) {
 
 void PreviewTick(Game& g) {
   PlayState& p = g.play;
-  // 1. The song-select music fades to about -15 dB within 0.6 s.
+  // The song-select music fades to about -15 dB within 0.6 s.
   if (p.PreviewFadeVolume >= -1500) {
     p.PreviewFadeVolume -= 50;
     if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, p.PreviewFadeVolume);
   }
-  // 2. One frame; nothing is drawn in a background preview.
+  // One frame; nothing is drawn in a background preview.
   UpdateFrame(g);
-  // 3.
+  // The preview ends when the chart does or a cursor move stopped it.
   if (p.QuitPlay || !p.Playing) {
     g.pump.KillTimer(kPreviewPlayTimerId);
     ShowMessage(g, "PLAY STOP");
