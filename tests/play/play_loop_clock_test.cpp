@@ -164,12 +164,6 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   h.Chart(120, 64, {});
   h.g.chart.BackgroundPreview = true;
   h.StartClock();
-  auto state = [&h](uint32_t source) {
-    EXPECT_TRUE(h.g.sound.device->MakeCurrent());
-    ALint value = 0;
-    alGetSourcei(source, AL_SOURCE_STATE, &value);
-    return value;
-  };
 
   // A key sound with its echoes; the first echo is due after 200 ms.
   SetEchoEffect(h.g, true);
@@ -178,27 +172,32 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   UpdateFrame(h.g);
   const uint32_t key = h.g.sound.WavSources[1], echo = h.g.sound.EchoSources[1 + 256];
   ASSERT_NE(echo, 0u);
-  EXPECT_EQ(state(key), AL_PLAYING);
-  EXPECT_EQ(state(echo), AL_PLAYING);
+  // The state of the key sound's source and the first echo's source.
+  auto states = [&h, key, echo] {
+    EXPECT_TRUE(h.g.sound.device->MakeCurrent());
+    ALint k = 0, e = 0;
+    alGetSourcei(key, AL_SOURCE_STATE, &k);
+    alGetSourcei(echo, AL_SOURCE_STATE, &e);
+    return std::pair<ALint, ALint>(k, e);
+  };
+  const std::pair<ALint, ALint> playing(AL_PLAYING, AL_PLAYING), paused(AL_PAUSED, AL_PAUSED);
+  EXPECT_EQ(states(), playing);
 
   // A break, then a pause inside it: both sounds stop and stay stopped while
   // either freeze lasts.
   StartBreak(h.g);
-  EXPECT_EQ(state(key), AL_PAUSED);
-  EXPECT_EQ(state(echo), AL_PAUSED);
+  EXPECT_EQ(states(), paused);
   EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);
   BMSPause(h.g);
   EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);  // the second freeze keeps what the first stopped
   h.clock().Advance(1001);
   UpdateFrame(h.g);
   EXPECT_FALSE(h.g.play.BreakActive);
-  EXPECT_EQ(state(key), AL_PAUSED);
-  EXPECT_EQ(state(echo), AL_PAUSED);
+  EXPECT_EQ(states(), paused);
 
   // The resume after both brings both back from where they stopped.
   BMSResume(h.g);
-  EXPECT_EQ(state(key), AL_PLAYING);
-  EXPECT_EQ(state(echo), AL_PLAYING);
+  EXPECT_EQ(states(), playing);
   EXPECT_FALSE(h.g.play.SoundWasPlaying[1]);
   EXPECT_TRUE(h.g.sound.PausedExtraSources.empty());
 }
