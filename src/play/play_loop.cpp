@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "platform/rounding.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
 
@@ -19,9 +20,6 @@ constexpr int kCodeEsc = 1;
 constexpr int kCodeF12 = 88;
 constexpr int kSoundReady = 3, kSoundFade = 4, kSoundFail = 14, kSoundSelect = 1, kSoundSelStart = 12;
 constexpr int kCourseEffectNone = 255, kCourseEffectBreak = 5;
-
-// Rounding of the play arithmetic: to nearest, halves to even.
-int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 bool IsNoteChannel(int ch) {
   return (ch >= 11 && ch <= 19 && ch != 17) || (ch >= 21 && ch <= 29 && ch != 27);
