@@ -208,9 +208,4 @@ void ScanBMSHeader(const std::string& path, SongEntry& e) {
   e.LengthMs = ComputeLength(e.Bpm, highest, factors, events);
 }
 
-bool MakeBMSListFile(Game& g, bool flag) {
-  DebugLog(g, "MakeBMSListFile (stub)");
-  return true;
-}
-
 }  // namespace kvx
