@@ -181,9 +181,4 @@ void ScanBMSHeader(const std::string& path, SongEntry& e) {
   e.LengthMs = ComputeLength(e.Bpm, highest, factors, events);
 }
 
-bool MakeBMSListFile(Game& g, bool flag) {
-  DebugLog(g, "MakeBMSListFile (stub)");
-  return true;
-}
-
 }  // namespace kvx
