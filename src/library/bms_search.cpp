@@ -29,6 +29,8 @@ constexpr const char* kChartMasks = "*.bms;*.bme";
 constexpr int16_t kMaxWalkDepth = 256;
 // Below this many charts a second header-reading thread is not worth starting.
 constexpr size_t kParallelScanMinimum = 32;
+// A search-folder file larger than this is not read (a line per folder).
+constexpr uint64_t kMaxSearchFileBytes = uint64_t{16} << 20;
 
 struct FolderItem {
   std::string name;
@@ -204,7 +206,10 @@ void SearchBMSFolder(Game& g, std::string& folder) {
 
 bool MakeBMSListFile(Game& g, bool flag) {
   DebugLog(g, std::string("[MakeBMSListFile] depth limit:") + (flag ? "False" : "True"), +1);
-  const std::string text = DecodeText(ReadTextFile(g.paths.In("kvx_searchdir.txt")).value_or(""));
+  const std::string search_file = g.paths.In("kvx_searchdir.txt");
+  std::string text;
+  if (FileSize(search_file).value_or(0) <= kMaxSearchFileBytes)
+    text = DecodeText(ReadTextFile(search_file).value_or(""));
   for (std::string line : SearchFolderLines(g, text)) {
     DebugLog(g, "seeking " + line);
     line = NormalizeSeparators(line);

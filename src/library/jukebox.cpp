@@ -94,6 +94,13 @@ void PlayListEntry(Game& g, int index) {
 }
 
 void DropFile(Game& g, const std::string& path) {
+  // Only a list screen takes a dropped file: a play started from a drop in the
+  // middle of another play or a result would run inside it.
+  const Screen screen = g.app.GameState;
+  if (screen != Screen::SongList && screen != Screen::JukeboxList && screen != Screen::CourseList) {
+    DebugLog(g, "# dropped file ignored while not on a list: " + path);
+    return;
+  }
   if (EndsWithNoCase(path, ".BPD")) {
     ReadRecordOfPlay(g, path);
   } else if (EndsWithNoCase(path, ".KBL")) {

@@ -20,7 +20,7 @@ namespace {
 
 constexpr char kListMagic[8] = {'k', 'v', 'x', '_', 'j', 'u', 'k', 'e'};
 // A list file larger than this is not read (a 20,000-song list is about 4 MB).
-constexpr uint64_t kMaxListFileBytes = uint64_t{1} << 30;
+constexpr uint64_t kMaxListFileBytes = uint64_t{256} << 20;
 
 void PutI32(std::string& out, int32_t v) {
   const auto u = static_cast<uint32_t>(v);

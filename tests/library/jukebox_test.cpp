@@ -163,5 +163,27 @@ TEST_F(Jukebox, PlayingAnEntryOutsideTheListOnlyLogs) {
   EXPECT_NE(Log().find("error: Subscript out of range\r\n"), std::string::npos);
 }
 
+
+TEST_F(Jukebox, DroppedFilesByTheirEnding) {
+  // A mixed-case ".KbL" is a list file: the missing one gets the list box (a
+  // chart would have become a list entry), and there is no entry 0 to play.
+  g.app.GameState = Screen::SongList;
+  const std::string missing = dir.path() + "/Party.KbL";
+  testing::internal::CaptureStderr();
+  DropFile(g, missing);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "error: listfile " + missing + "is not exist.\n");
+  EXPECT_TRUE(g.library.SongList.empty());
+  EXPECT_NE(Log().find("error: Subscript out of range\r\n"), std::string::npos);
+  // Not while a chart plays or a result shows.
+  g.library.SongList = {Song("playing")};
+  g.library.SongListLast = 0;
+  for (Screen busy : {Screen::Play, Screen::Result, Screen::RankingNameEntry}) {
+    g.app.GameState = busy;
+    DropFile(g, dir.path() + "/other.bms");
+    EXPECT_EQ(Titles(g.library.SongList), std::vector<std::string>{"playing"});
+  }
+  EXPECT_NE(Log().find("# dropped file ignored while not on a list: " + dir.path() + "/other.bms"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kvx
