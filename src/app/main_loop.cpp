@@ -145,6 +145,7 @@ void ListAnm(Game& g) {
   if (a.play_first_entry) {
     a.play_first_entry = false;
     PlayListEntry(g, 0);
+    if (a.ExitAfterPlay) CloseGameWindow(g);
   }
   while (a.Running) {
     RunKeyRepeat(g);
@@ -159,28 +160,29 @@ void ListAnm(Game& g) {
     }
     StepListScroll(g);
     DrawList(g);
-    if (a.PlayStop && a.GameState != Screen::Play) CloseGameWindow(g);
   }
 }
 
 void PollInputDevices(Game& g) {
-  uint8_t keys[256];
-  ReadKeyboardState(g, keys);
-  for (int code = 0; code < 256; ++code) UpdateButton(g, code, keys[code] != 0, true);
+  // Every press and release in the order the devices reported them, so a
+  // press shorter than a frame, or two presses within one, reach the screens.
+  for (const ButtonEdge& e : TakeButtonEdges(g)) {
+    const int code = e.code;
+    const bool joystick = code >= kJoystickCodeBase;
+    const bool stick = joystick && (code - kJoystickCodeBase) % kJoystickCodes < 4;
+    if (stick && e.down && !g.settings.JoyXYEnable) continue;
+    if (e.down) {
+      // The handlers read the time of the press they are given.
+      g.input.press_time[code] = e.time_ms;
+      g.input.press_known[code] = true;
+    }
+    UpdateButton(g, code, e.down, !joystick);
+  }
+  if (!g.settings.JoyXYEnable) return;
   for (int j = 0; j < JoystickCount(g) && j < 2; ++j) {
     JoystickSnapshot joy = ReadJoystick(g, j);
-    bool held[kJoystickCodes] = {};
-    if (g.settings.JoyXYEnable) {
-      held[0] = joy.x < -100;
-      held[1] = joy.x > 100;
-      held[2] = joy.y < -100;
-      held[3] = joy.y > 100;
-      g.app.JoyTotalX += joy.x;
-      g.app.JoyTotalY += joy.y;
-    }
-    for (int b = 0; b < 32; ++b) held[4 + b] = joy.buttons[b] != 0;
-    for (int k = 0; k < kJoystickCodes; ++k)
-      UpdateButton(g, kJoystickCodeBase + kJoystickCodes * j + k, held[k], false);
+    g.app.JoyTotalX += joy.x;
+    g.app.JoyTotalY += joy.y;
   }
 }
 
@@ -210,7 +212,10 @@ void ButtonDown(Game& g, int16_t& code) {
       {
         // Escape counts as lane 11, so it also leaves the result screen.
         int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
-        if (lane >= 11 && lane <= 29) a.LanePressed[lane - 11] = true;
+        if (lane >= 11 && lane <= 29) {
+          a.LanePressed[lane - 11] = true;
+          ++a.LanePresses[lane - 11];  // a press shorter than a frame still counts
+        }
       }
       break;
     case Screen::CourseEditor:
@@ -297,6 +302,7 @@ void HandleWindowEvent(Game& g, const PlatformEvent& e) {
 void InstallInputRouting(Game& g) {
   if (g.app.routing_installed) return;
   g.app.routing_installed = true;
+  TakeButtonEdges(g);  // presses made before the game started are not the game's
   g.pump.AddListener([&g](const PlatformEvent& e) {
     using Kind = PlatformEvent::Kind;
     switch (e.kind) {
