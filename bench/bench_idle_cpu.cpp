@@ -66,8 +66,9 @@ void BM_IdleScreens(benchmark::State& state) {
     fs::create_directories(folder / "songs" / "idle");
     fs::copy(fs::path(KVX_BUILD_DIR) / "_kvxfiles", folder / "_kvxfiles", fs::copy_options::recursive);
     for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt"}) fs::remove(folder / "_kvxfiles" / leftover);
-    // No chart preview on the list: the list itself is measured.
-    std::ofstream(folder / "_kvxfiles" / "kvx_conf.ini") << "[Setting]\nBMSPreview=0\n";
+    // No chart preview on the list: the list itself is measured. (A settings
+    // file without the speeds would leave them at 0, which stops the play.)
+    std::ofstream(folder / "_kvxfiles" / "kvx_conf.ini") << "[Setting]\nBMSPreview=0\nHiSpeed=1\nRealHiSpeed=1\n";
     const fs::path chart = folder / "songs" / "idle" / "idle.bms";
     std::ofstream(chart) << "#PLAYER 1\n#TITLE idle\n#BPM 240\n#00111:01\n";
 

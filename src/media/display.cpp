@@ -565,9 +565,11 @@ void PresentFrame(Game& g, bool noVSync) {
     }
     if (m.text.empty()) m.visible = false;
   }
-  char fps[48];
-  std::snprintf(fps, sizeof fps, "FPS:%.1f", d.FpsCounter.fps);
-  DrawFontText(g, kFpsX, 479 - d.CharHeight, fps);
+  if (d.BackSurface.Valid()) {
+    char fps[48];
+    std::snprintf(fps, sizeof fps, "FPS:%.1f", d.FpsCounter.fps);
+    DrawFontText(g, kFpsX, 479 - d.CharHeight, fps);
+  }
 
   g.pump.Pump();
   g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 0)));

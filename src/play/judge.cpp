@@ -11,8 +11,6 @@ namespace kvx {
 
 namespace {
 
-constexpr float kMissOffset = 48.0f;
-constexpr float kCandidateReach = 96.0f;
 
 
 // Writes a non-negative integer as digits, at least `width` of them.

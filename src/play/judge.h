@@ -8,6 +8,12 @@ namespace kvx {
 struct Game;
 struct ChartObject;
 
+// A note becomes its lane's candidate once it is less than this many units
+// (two beats) ahead of the play position.
+constexpr float kCandidateReach = 96.0f;
+// A candidate this far behind the play position (one beat) is missed.
+constexpr float kMissOffset = 48.0f;
+
 // Note channels of the two sides: 11..19 and 21..29.
 bool IsLaneChannel(int32_t channel);
 // The player slot (0 or 1) that plays a chart side.
