@@ -3,6 +3,7 @@
 #include "screens/result_screen.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -23,9 +24,11 @@ bool IsLeavingLane(int f) {
   return (f >= 11 && f <= 15) || f == 18 || f == 19 || (f >= 21 && f <= 25) || f == 28 || f == 29;
 }
 
-bool LeavingLanePressed(const Game& g) {
+// A press since the screen started, however short: the presses are counted
+// as they arrive, so one made and released between two frames is not missed.
+bool LeavingLanePressed(const Game& g, const std::array<uint32_t, 19>& before) {
   for (int f = 11; f <= 29; ++f)
-    if (IsLeavingLane(f) && g.app.LanePressed[f - 11]) return true;
+    if (IsLeavingLane(f) && g.app.LanePresses[f - 11] != before[f - 11]) return true;
   return false;
 }
 
@@ -68,7 +71,7 @@ void DrawResultFrame(Game& g, uint32_t t) {
   const float max = static_cast<float>(std::max(1, g.judge.JPointsMax));
   const int shownClass = g.judge.JPointsMax == 0 ? 6 : ClassOf(jptsShown / max);
   DrawGdiText(g, back, GdiFont::Title, 480, 300, ClassName(g, shownClass), 0xFFD040);
-  DrawGdiText(g, back, GdiFont::Status, 40, 460, "Press a key to continue", 0xA0A0A0);
+  DrawGdiText(g, back, GdiFont::Status, 40, 460, "Press a lane key (1-7) or Esc to continue", 0xA0A0A0);
   PresentFrame(g, false);
 }
 
@@ -77,19 +80,13 @@ void DrawResultFrame(Game& g, uint32_t t) {
 void RunResultScreen(Game& g) {
   g.app.GameState = Screen::Result;
   RunResultTally(g);
-  const ResultFigures& r = g.judge.Result[0];
-  DebugLog(g, "[Result] SCORE: " + std::to_string(std::llround(r.Score)) +
-                  " ExPTS: " + std::to_string(r.ExPts) +
-                  " J-PTS: " + std::to_string(std::llround(r.JPoints)) +
-                  " COMBO: " + std::to_string(r.MaxCombo) + " CLASS: " + ClassName(g, r.Class) +
-                  " FGREAT " + std::to_string(r.CountFGreat) + " GREAT " + std::to_string(r.CountGreat) +
-                  " GOOD " + std::to_string(r.CountGood) + " BAD " + std::to_string(r.CountBad) +
-                  " POOR " + std::to_string(r.CountPoor));
+  DebugLog(g, ResultSummaryLine(g));
   g.app.LanePressed.fill(false);
   PlaySE(g, g.judge.ResultSound);
   PlaySE(g, kSePtsCount, true);
   bool counting = true;
   const uint32_t start = g.NowMs();
+  const std::array<uint32_t, 19> pressesBefore = g.app.LanePresses;
   while (g.app.Running || !g.app.started) {
     const uint32_t t = std::min(g.NowMs() - start, kCountUpMs);
     if (counting && t >= kCountUpMs) {
@@ -97,7 +94,7 @@ void RunResultScreen(Game& g) {
       counting = false;
     }
     DrawResultFrame(g, t);
-    if (g.play.QuitPlay && LeavingLanePressed(g)) break;
+    if (g.play.QuitPlay && LeavingLanePressed(g, pressesBefore)) break;
   }
   if (counting) StopSE(g, kSePtsCount);
   g.app.LanePressed.fill(false);
