@@ -125,7 +125,7 @@ std::string PortUsage() {
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"
          "  -W / -W-           load / skip key sounds\n"
-         "  -S                 end the program after playing the chart given here\n";
+         "  -S                 end the program after the chart given here (and its result screen)\n";
 }
 
 CommandLineResult ParseCommandLine(Game& g, const std::string& text) {
