@@ -13,6 +13,7 @@
 #include "media/sound.h"
 #include "play/options.h"
 #include "play/play_loop.h"
+#include "screens/ranking_screen.h"
 #include "screens/result_screen.h"
 #include "screens/song_select.h"
 
@@ -207,11 +208,7 @@ void ButtonDown(Game& g, int16_t& code) {
       ProcessKey_Play(g, code);
       break;
     case Screen::Result:
-      {
-        // Escape counts as lane 11, so it also leaves the result screen.
-        int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
-        if (lane >= 11 && lane <= 29) a.LanePressed[lane - 11] = true;
-      }
+      ProcessKey_Result(g, code);
       break;
     case Screen::CourseEditor:
       ProcessKey_EditCourse(g, code);
@@ -235,7 +232,8 @@ void ButtonDown(Game& g, int16_t& code) {
     default:
       break;
   }
-  ProcessOptionKeys(g, code);
+  // Keys typed into a ranking name are letters, not option keys.
+  if (a.GameState != Screen::RankingNameEntry) ProcessOptionKeys(g, code);
 }
 
 void ButtonUp(Game& g, int16_t& code) {

@@ -7,6 +7,7 @@
 #include "library/song_search.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "screens/score_record.h"
 #include "screens/song_select.h"
 
 namespace kvx {
@@ -77,7 +78,7 @@ void PlayListEntry(Game& g, int index) {
 
 void DropFile(Game& g, const std::string& path) {
   if (EndsWithNoCase(path, ".BPD")) {
-    DebugLog(g, "record files are not supported yet: " + path);
+    ReadRecordOfPlay(g, path);
   } else if (EndsWithNoCase(path, ".KBL")) {
     LoadListFile(g, path, false);
     PlayListEntry(g, 0);
