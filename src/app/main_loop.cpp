@@ -14,6 +14,7 @@
 #include "media/sound.h"
 #include "play/options.h"
 #include "play/play_loop.h"
+#include "screens/ranking_screen.h"
 #include "screens/result_screen.h"
 #include "screens/song_select.h"
 
@@ -132,13 +133,7 @@ void PlayKeys(Game& g, int16_t& code, bool) { ProcessKey_Play(g, code); }
 void EditCourseKeys(Game& g, int16_t& code, bool) { ProcessKey_EditCourse(g, code); }
 
 // The result screen waits for a lane button; Escape counts as lane 11.
-void ResultKeys(Game& g, int16_t& code, bool) {
-  int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
-  if (lane >= 11 && lane <= 29) {
-    g.app.LanePressed[lane - 11] = true;
-    ++g.app.LanePresses[lane - 11];  // a press shorter than a frame still counts
-  }
-}
+void ResultKeys(Game& g, int16_t& code, bool) { ProcessKey_Result(g, code); }
 
 // Enter or Escape ends the ranking name entry, unless the button is mapped to a
 // system function (typed characters arrive as window events).
@@ -280,7 +275,8 @@ void ButtonDown(Game& g, int16_t& code) {
     a.StarPressTime = g.NowMs();
   }
   if (const ScreenKeyHandler keys = HandlersOf(a.GameState).keys) keys(g, code, system_key);
-  ProcessOptionKeys(g, code);
+  // Keys typed into a ranking name are letters, not option keys.
+  if (a.GameState != Screen::RankingNameEntry) ProcessOptionKeys(g, code);
 }
 
 void ButtonUp(Game& g, int16_t& code) {
