@@ -44,7 +44,13 @@ TEST(WholePlay, DroppedChartPlaysFromTheSongList) {
   run.g.options.autoplay = true;
   size_t listed = 0;
   bool dropped = false;
+  int enter = 0;
   EXPECT_EQ(run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
+              // The game starts on the jukebox list: Enter opens the jukebox.
+              if (w.g.app.GameState == Screen::JukeboxList && enter < 2) {
+                events.push_back(w.Key(SDL_SCANCODE_RETURN, enter++ == 0, w.Now()));
+                return;
+              }
               if (dropped || w.g.app.GameState != Screen::SongList) return;
               listed = w.g.library.SongList.size();
               PlatformEvent e;
