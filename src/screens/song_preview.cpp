@@ -62,13 +62,28 @@ bool FirstSoundsReady(Game& g) {
   return true;
 }
 
-void PreviewPlayTimerTick(Game& g);
+// Loads the decoded sounds of the objects just ahead of the play position, so
+// the play frame finds them loaded. A sound still being decoded is left to a
+// later tick: the play frame must not load it itself and wait for the decode
+// (its note, if due first, plays without sound).
+void LoadDecodedSoundsAhead(Game& g) {
+  const auto& objs = g.chart.Objects;
+  const int32_t count = std::min(g.chart.ObjectCount, kMaxObjects);
+  const double horizon = g.play.PlayPosition + kPreviewLoadAhead;
+  for (int32_t i = std::max(0, g.play.NextObject); i < count && objs[i].Position <= horizon; ++i) {
+    const int id = objs[i].Value;
+    if (!IsSoundChannel(objs[i].Channel) || id <= 0 || id >= kMediaIds || g.chart.WavLoadState[id] >= 255) continue;
+    if (SoundPrefetchReady(g, g.chart.WavFile[id])) loadwav(g, id);
+    else g.play.PreloadTried[id] = true;  // the play frame leaves it alone
+  }
+}
 
 // The first sounds are decoded: load them and start the chart playing itself.
 void BeginPreviewPlay(Game& g) {
   SongPreviewState& pv = g.screens.Preview;
   for (int id : pv.first_ids) loadwav(g, id);
   SeekChart(g, pv.start_position, true);
+  LoadDecodedSoundsAhead(g);
   g.play.QuitPlay = false;
   g.play.Playing = true;
   g.chart.BackgroundPreview = true;
@@ -95,6 +110,7 @@ void PreviewPlayTimerTick(Game& g) {
   }
   if (pv.stage != Stage::Playing) return;
   QueueSoundsUpTo(g, static_cast<int32_t>(g.play.PlayPosition) + kPreviewDecodeAhead);
+  LoadDecodedSoundsAhead(g);
   PreviewPlayTick(g);
   if (!g.pump.HasTimer(kPreviewPlayTimerId)) {  // the play ended itself
     CancelSoundPrefetch(g);

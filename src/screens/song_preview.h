@@ -27,6 +27,9 @@ bool SongPreviewPlaying(const Game& game);
 // How far ahead of the play position the preview queues sounds for decoding
 // (position units: four measures).
 constexpr int32_t kPreviewDecodeAhead = 768;
+// How far ahead decoded sounds are loaded for the play frames (more than the
+// play frame's own look-ahead of 120 units).
+constexpr int32_t kPreviewLoadAhead = 192;
 // The longest the preview waits for its first sounds before it loads what is
 // missing itself (ms).
 constexpr uint32_t kPreviewMaxWaitMs = 3000;
