@@ -7,7 +7,9 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/timers.h"
 #include "media/display.h"
+#include "platform/rounding.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 
@@ -21,8 +23,6 @@ void Say(Game& g, const std::string& text) {
   ShowMessage(g, text);
 }
 
-constexpr int kEffectTimer = 2;
-
 std::string OneDecimal(float v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(v));
@@ -30,13 +30,6 @@ std::string OneDecimal(float v) {
 }
 
 bool ShuffledLane(int channel) { return (channel >= 11 && channel <= 15) || channel == 18 || channel == 19; }
-
-int32_t Round(double v) {
-  v = std::nearbyint(v);
-  if (v > INT32_MAX) return INT32_MAX;
-  if (v < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
 
 }  // namespace
 
@@ -47,14 +40,14 @@ void EffectTick(Game& g) {
   if (dt > 0.08) dt = 0.08;
   const float k = static_cast<float>(dt);
 
-  // 1. Displayed values ease towards the real ones.
+  // Displayed values ease towards the real ones.
   for (PlayerScore& ps : g.judge.Player) {
     ps.DisplayedGauge += (ps.Gauge - ps.DisplayedGauge) * k * 12;
     ps.DisplayedScore += (ps.Score - ps.DisplayedScore) * dt * 18;
     ps.DisplayedJPoints += (ps.JPoints - ps.DisplayedJPoints) * k * 18;
   }
 
-  // 2. Hi-speed eases towards its target.
+  // Hi-speed eases towards its target.
   PlayOptionsState& o = g.playopt;
   float& hs = g.settings.HiSpeed;
   if (o.TargetHiSpeed != 0) {
@@ -65,7 +58,7 @@ void EffectTick(Game& g) {
     }
   }
 
-  // 3. The course effect in force.
+  // The course effect in force.
   const uint32_t now = g.NowMs();
   const float t = static_cast<float>(static_cast<int32_t>(now - o.CourseEffectStart));
   float& rhs = g.settings.RealHiSpeed;
@@ -124,8 +117,8 @@ void EffectTick(Game& g) {
       break;
   }
 
-  // 4. The timer ends with the play.
-  if (g.play.QuitPlay || !g.play.Playing) g.pump.KillTimer(kEffectTimer);
+  // The timer ends with the play.
+  if (g.play.QuitPlay || !g.play.Playing) g.pump.KillTimer(kEffectTickTimerId);
 }
 
 void ShuffleAhead(Game& g) {
@@ -162,7 +155,7 @@ void ShuffleAhead(Game& g) {
 }
 
 int32_t NoteYFromLine(const Game& g, int32_t judgeY, double position) {
-  return Round(judgeY + (g.play.PlayPosition - position) * g.settings.HiSpeed);
+  return RoundEven(judgeY + (g.play.PlayPosition - position) * g.settings.HiSpeed);
 }
 
 NoteDrawPos ApplyNoteModifiers(const Game& g, int32_t judgeY, int32_t y, bool isNote) {
@@ -176,11 +169,11 @@ NoteDrawPos ApplyNoteModifiers(const Game& g, int32_t judgeY, int32_t y, bool is
   }
   if (judgeY > 0) {
     const double J = judgeY;
-    if (s.Accel) out.y = Round(double(out.y) * out.y / J);
+    if (s.Accel) out.y = RoundEven(double(out.y) * out.y / J);
     if (s.Vexo) {
       const double yy = out.y;
-      out.widen = Round(12.0 * yy / J - 12.0);
-      out.y = Round(J - 2.0 * (J - yy) * yy / J);
+      out.widen = RoundEven(12.0 * yy / J - 12.0);
+      out.y = RoundEven(J - 2.0 * (J - yy) * yy / J);
     }
   }
   if (s.Reverse) out.y = judgeY - out.y;

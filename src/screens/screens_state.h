@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "media/surface.h"
 #include "screens/score_record.h"
 
 namespace kvx {
@@ -62,6 +63,21 @@ struct ScreensState {
   int32_t CourseEditIndex = 0;  // the course list entry being edited
   std::string CourseEditName;
   int32_t CourseEditStars = 3;
+
+  // The song-select and result pictures (LoadSS) and the song-select preview.
+  Surface SongSelectBgSurface;
+  Surface SongSelectBgGreySurface;
+  Surface SongSelectObjSurface;
+  Surface NoStageSurface;
+  Surface ResultObjSurface;
+  Surface PreviewSurface;        // 192x144 song-select preview, shown at (304, 78)
+
+  // Built-in source rectangles of the song-select and result images.
+  Rect RectA, RectB, RectK, RectL, RectM;
+  std::array<Rect, 4> RectC{}, RectD{}, RectE{};
+  std::array<Rect, 6> RectF{};
+  std::array<std::array<Rect, 2>, 10> RectG{};
+  std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
 };
 
 }  // namespace kvx

@@ -121,6 +121,11 @@ void MoveListCursorBy(Game& g, int n) {
   chexec(g);
 }
 
+void OpenSongSelect(Game& g) {
+  RestartOpeningAnimation(g);
+  ApplySelection(g);
+}
+
 void RestartOpeningAnimation(Game& g) {
   ScreensState& s = g.screens;
   s.OpeningValue = kOpeningStart;
@@ -174,7 +179,7 @@ void LoadStagePicture(Game& g) {
   ReleaseStageImage(g);
   if (!LoadSurfaceFromFile(g, stage, *path, false)) return;  // the no-stage picture stays
   // The stage picture is shown at 640x480; the panel shows it scaled into the preview surface.
-  Surface& preview = g.display.PreviewSurface;
+  Surface& preview = g.screens.PreviewSurface;
   if (!preview.Valid()) return;
   BltStretch(g, preview, Rect{0, 0, preview.width, preview.height}, stage, Rect{0, 0, stage.width, stage.height}, 0);
   s.StagePictureShown = true;

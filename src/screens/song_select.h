@@ -4,6 +4,8 @@
 // the chart under the cursor and the fade into play.
 #include <cstdint>
 
+#include "app/timers.h"
+
 #include "screens/song_preview.h"
 #include "screens/song_sort.h"
 
@@ -11,6 +13,9 @@ namespace kvx {
 
 struct Game;
 
+// The screen as the main loop starts on it: the list's opening animation and
+// the entry under the cursor.
+void OpenSongSelect(Game& game);
 // A button pressed on song select (GameState 0, 6, 7 or 8).
 void ProcessKey_SongSelect(Game& game, int16_t& code);
 // Draws and presents one frame of the screen.
@@ -29,8 +34,5 @@ void FadeEndSubject(Game& game);
 void RestartOpeningAnimation(Game& game);
 // Starts the front-end fade: the screen brightens from black over 200 ms.
 void StartFrontFade(Game& game, uint8_t state);
-
-// The 10 ms timer that runs FadeEndSubject (timRunFESub).
-constexpr int kRunFadeEndTimerId = 1002;
 
 }  // namespace kvx

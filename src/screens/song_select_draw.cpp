@@ -45,16 +45,16 @@ constexpr uint32_t kLabelColor = 0x9CC8FF;
 enum class ListIcon { Jukebox = 0, Song = 1, Course = 2, NewCourse = 3 };
 
 // Parts of the fixed song-select image.
-const Rect& IconRect(const Game& g, ListIcon icon) { return g.app.RectC[static_cast<int>(icon)]; }
-const Rect& OptionIconRect(const Game& g, int i) { return g.app.RectE[i]; }
-const Rect& CoverTagRect(const Game& g, int cover) { return g.app.RectF[cover]; }
-const Rect& StarRect(const Game& g) { return g.app.RectK; }
-const Rect& SeparatorRect(const Game& g) { return g.app.RectL; }
-const Rect& NoStageRect(const Game& g, int i) { return g.app.RectJ[i]; }
+const Rect& IconRect(const Game& g, ListIcon icon) { return g.screens.RectC[static_cast<int>(icon)]; }
+const Rect& OptionIconRect(const Game& g, int i) { return g.screens.RectE[i]; }
+const Rect& CoverTagRect(const Game& g, int cover) { return g.screens.RectF[cover]; }
+const Rect& StarRect(const Game& g) { return g.screens.RectK; }
+const Rect& SeparatorRect(const Game& g) { return g.screens.RectL; }
+const Rect& NoStageRect(const Game& g, int i) { return g.screens.RectJ[i]; }
 NumberFont ListDigits(const Game& g) {
   NumberFont font;
   font.advance = 9;
-  font.rects = g.app.RectH;
+  font.rects = g.screens.RectH;
   return font;
 }
 
@@ -65,7 +65,7 @@ void Text(Game& g, GdiFont font, int x, int y, const std::string& text, uint32_t
 }
 
 void Part(Game& g, int x, int y, const Rect& part) {
-  BltClipped(g, Back(g), g.display.ScreenRect, x, y, g.display.SongSelectObjSurface, part, kBltSourceColorKey);
+  BltClipped(g, Back(g), g.display.ScreenRect, x, y, g.screens.SongSelectObjSurface, part, kBltSourceColorKey);
 }
 
 bool SongMode(Screen mode) {
@@ -162,11 +162,11 @@ void DrawEntries(Game& g) {
 void DrawPicture(Game& g) {
   DisplayState& d = g.display;
   const Rect whole{0, 0, kPictureW, kPictureH};
-  if (g.screens.StagePictureShown && d.PreviewSurface.Valid()) {
-    BltClipped(g, Back(g), d.ScreenRect, kPictureX, kPictureY, d.PreviewSurface, whole, 0);
+  if (g.screens.StagePictureShown && g.screens.PreviewSurface.Valid()) {
+    BltClipped(g, Back(g), d.ScreenRect, kPictureX, kPictureY, g.screens.PreviewSurface, whole, 0);
   } else {
     int window = std::abs(g.app.ListCursor) % 10;
-    BltClipped(g, Back(g), d.ScreenRect, kPictureX, kPictureY, d.NoStageSurface, NoStageRect(g, window), 0);
+    BltClipped(g, Back(g), d.ScreenRect, kPictureX, kPictureY, g.screens.NoStageSurface, NoStageRect(g, window), 0);
   }
   const int l = kPictureX - 1, t = kPictureY - 1, r = kPictureX + kPictureW, b = kPictureY + kPictureH;
   for (auto [x0, y0, x1, y1] : {std::array{l, t, r, t}, std::array{l, b, r, b}, std::array{l, t, l, b},
@@ -176,7 +176,7 @@ void DrawPicture(Game& g) {
 
 void DrawRanking(Game& g, int y) {
   const ScoreRecord& record = g.screens.Record;
-  BltStretch(g, Back(g), Rect{kPanelLeft, y, kPanelRight, y + 1}, g.display.SongSelectObjSurface, SeparatorRect(g),
+  BltStretch(g, Back(g), Rect{kPanelLeft, y, kPanelRight, y + 1}, g.screens.SongSelectObjSurface, SeparatorRect(g),
              kBltSourceColorKey);
   y += 6;
   for (int place = 1; place <= 3; ++place) {
@@ -223,7 +223,7 @@ void DrawSongPanel(Game& g) {
 void DrawJukeboxPanel(Game& g) {
   const SongEntry* e = EntryUnderCursor(g);
   if (!e) return;
-  BltStretch(g, Back(g), Rect{112, 64, 192, 144}, g.display.SongSelectObjSurface, IconRect(g, ListIcon::Jukebox),
+  BltStretch(g, Back(g), Rect{112, 64, 192, 144}, g.screens.SongSelectObjSurface, IconRect(g, ListIcon::Jukebox),
              kBltSourceColorKey);
   Text(g, GdiFont::Title, kPanelLeft, 228, g.screens.TitleMain, kHeadingColor);
   Text(g, GdiFont::Bold12, kPanelLeft, 257, g.screens.TitleSub, 0xFFC890);
@@ -280,12 +280,14 @@ void DrawFrontFade(Game& g) {
 }  // namespace
 
 void DrawList(Game& g) {
+  // The course editor asks for a slot's chart from the jukebox list.
+  if (g.app.GameState == Screen::CourseSongChoice) ShowJukeboxList(g);
   AdvanceListAnimations(g);
   RunClearCheck(g);
   if (!CheckDisplay(g)) return;  // it waits a little itself while the display is away
   DisplayState& d = g.display;
-  const bool grey = g.app.GameState == Screen::CourseList && d.SongSelectBgGreySurface.Valid();
-  Surface& background = grey ? d.SongSelectBgGreySurface : d.SongSelectBgSurface;
+  const bool grey = g.app.GameState == Screen::CourseList && g.screens.SongSelectBgGreySurface.Valid();
+  Surface& background = grey ? g.screens.SongSelectBgGreySurface : g.screens.SongSelectBgSurface;
   if (background.Valid()) BltClipped(g, Back(g), d.ScreenRect, 0, 0, background, d.ScreenRect, 0);
   else FillSurface(g, Back(g), nullptr, 0x000000);
   Text(g, GdiFont::Bold16, kHeadingX, kHeadingY, Heading(g), kHeadingColor, kListRight);

@@ -47,16 +47,16 @@ TEST(SongSelectDraw, SongListShowsCursorRowPictureStarsAndTitle) {
   EXPECT_EQ(back.at(620, kCursorRowY + 10), kCursorBar);
   EXPECT_NE(back.at(620, kCursorRowY + 30), kCursorBar);
   // The no-stage picture (the entry has no stage file) at the picture place.
-  Picture nostage = ReadPicture(s.g, s.g.display.NoStageSurface);
-  const Rect window = s.g.app.RectJ[4];
+  Picture nostage = ReadPicture(s.g, s.g.screens.NoStageSurface);
+  const Rect window = s.g.screens.RectJ[4];
   auto m = MatchInk(back, 56, 44, nostage, window);
   EXPECT_GT(m.ink, 10000);
   EXPECT_GT(m.share(), 0.95);
   // Seven stars after the level text.
-  Picture parts = ReadPicture(s.g, s.g.display.SongSelectObjSurface);
+  Picture parts = ReadPicture(s.g, s.g.screens.SongSelectObjSurface);
   const int star_x = 16 + GdiTextWidth(s.g, GdiFont::Bold16, "★7") + 8;
-  for (int i = 0; i < 7; ++i) EXPECT_GT(MatchInk(back, star_x + 13 * i, 197, parts, s.g.app.RectK).share(), 0.9) << i;
-  EXPECT_LT(MatchInk(back, star_x + 13 * 7, 197, parts, s.g.app.RectK).share(), 0.5);
+  for (int i = 0; i < 7; ++i) EXPECT_GT(MatchInk(back, star_x + 13 * i, 197, parts, s.g.screens.RectK).share(), 0.9) << i;
+  EXPECT_LT(MatchInk(back, star_x + 13 * 7, 197, parts, s.g.screens.RectK).share(), 0.5);
   // The main title in white in the title line, its suffix in its own colour below.
   EXPECT_EQ(s.g.screens.TitleMain, "夜明けのパレード ");
   EXPECT_GT(CountColour(back, Rect{16, 228, 288, 256}, 0xFFFFFF), 80);
@@ -67,7 +67,7 @@ TEST(SongSelectDraw, SongListShowsCursorRowPictureStarsAndTitle) {
   back = s.Back();
   EXPECT_GT(CountColour(back, Rect{304, 2, 640, 24}, 0xFFFFFF), 20);
   // Nothing is drawn over the logo and its caption.
-  Picture background = ReadPicture(s.g, s.g.display.SongSelectBgSurface);
+  Picture background = ReadPicture(s.g, s.g.screens.SongSelectBgSurface);
   int changed = 0;
   for (int y = 0; y < 24; ++y)
     for (int x = 0; x < 300; ++x) changed += back.at(x, y) != background.at(x, y);
@@ -86,7 +86,7 @@ TEST(SongSelectDraw, StagePictureOnceTheCursorRestsAndClearedEntriesInTheirColou
   s.Settle(20);  // past PreviewDelay (500 ms)
   ASSERT_TRUE(s.g.screens.StagePictureShown);
   Picture back = s.Back();
-  Picture preview = ReadPicture(s.g, s.g.display.PreviewSurface);
+  Picture preview = ReadPicture(s.g, s.g.screens.PreviewSurface);
   auto m = MatchInk(back, 56, 44, preview, Rect{0, 0, 192, 144});
   EXPECT_GT(m.ink, 10000);
   EXPECT_GT(m.share(), 0.98);
@@ -114,8 +114,8 @@ TEST(SongSelectDraw, ABrokenStagePictureShowsTheNoStagePicture) {
   ListStopped(s.g);
   EXPECT_FALSE(s.g.screens.StagePictureShown);
   s.Settle(1);
-  Picture nostage = ReadPicture(s.g, s.g.display.NoStageSurface);
-  EXPECT_GT(MatchInk(s.Back(), 56, 44, nostage, s.g.app.RectJ[0]).share(), 0.95);
+  Picture nostage = ReadPicture(s.g, s.g.screens.NoStageSurface);
+  EXPECT_GT(MatchInk(s.Back(), 56, 44, nostage, s.g.screens.RectJ[0]).share(), 0.95);
 }
 
 TEST(SongSelectDraw, OpeningAnimationSlidesTheListInAndTheFadeBrightens) {
