@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/game.h"
+#include "chart/position_sort.h"
 
 namespace kvx {
 
@@ -15,39 +16,10 @@ namespace {
 // quicksort run on the entries themselves, so the result is the same order.
 template <typename Key>
 std::vector<int32_t> SortedOrder(const std::vector<Key>& keys) {
-  const int32_t n = static_cast<int32_t>(keys.size());
-  std::vector<int32_t> order(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) order[i] = i;
-  if (n < 2) return order;
-  auto key = [&](int32_t place) -> const Key& { return keys[order[place]]; };
-  std::vector<std::pair<int32_t, int32_t>> stack;
-  stack.emplace_back(0, n - 1);
-  while (!stack.empty()) {
-    auto [lo, hi] = stack.back();
-    stack.pop_back();
-    if (lo >= hi) continue;
-    // Median of the keys at the middle, the first and the last place.
-    const Key* p = &key((lo + hi) / 2);
-    const Key* a = &key(lo);
-    const Key* c = &key(hi);
-    if (*p < *a) std::swap(p, a);
-    if (*p > *c) {
-      std::swap(p, c);
-      if (*p < *a) std::swap(p, a);
-    }
-    // The pivot's key by value: the partition moves the places it points into.
-    const Key pivot = *p;
-    int32_t i = lo - 1, j = hi + 1;
-    for (;;) {
-      do ++i; while (key(i) < pivot);
-      do --j; while (key(j) > pivot);
-      if (i >= j) break;
-      std::swap(order[i], order[j]);
-    }
-    // Only ranges of two or more are pushed; the lower range is handled next.
-    if (j + 1 < hi) stack.emplace_back(j + 1, hi);
-    if (lo < i - 1) stack.emplace_back(lo, i - 1);
-  }
+  std::vector<int32_t> order(keys.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+  QuickSortByKey(order.data(), static_cast<int32_t>(order.size()),
+                 [&keys](int32_t index) -> const Key& { return keys[index]; });
   return order;
 }
 

@@ -5,6 +5,8 @@
 
 #include "app/game.h"
 #include "chart/ready_bms.h"
+#include "library/jukebox.h"
+#include "library/list_file.h"
 #include "platform/files.h"
 #include "screens/song_select.h"
 #include "screens/song_select_text.h"
@@ -197,6 +199,44 @@ TEST_F(Keys, EnterStartsTheFadeIntoPlayAndShiftAddsTheFixedGauge) {
   g.app.ButtonState[31] = true;
   Press(28);
   EXPECT_TRUE(g.play.FixedGaugeMode);
+}
+
+// A jukebox whose list file holds the given songs, shown on the jukebox list.
+void ShowJukebox(Game& g, const std::vector<SongEntry>& songs) {
+  const std::string list = g.paths.data + "/jukelist/pack.kbl";
+  MakeFolder(g.paths.data + "/jukelist");
+  ASSERT_TRUE(WriteFileBytes(list, EncodeListFile(songs)));
+  g.library.JukeList = {Song("pack", 3, list)};
+  g.library.JukeListLast = 0;
+  JukeReady(g);
+}
+
+TEST_F(Keys, EnterOrRightOpensAJukeboxAndShiftEnterStartsShufflePlay) {
+  ShowJukebox(g, {Song("one", 3, dir.path() + "/one.bms"), Song("two", 5, dir.path() + "/two.bms")});
+  ASSERT_EQ(g.app.GameState, Screen::JukeboxList);
+  Press(205);  // Right opens it even with Shift held
+  EXPECT_EQ(g.app.GameState, Screen::SongList);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(g.screens.JukeboxName, "pack.kbl");
+  EXPECT_FLOAT_EQ(g.screens.ScrollOffset, 0.5f);
+  EXPECT_EQ(g.screens.TitleMain, "one");
+  EXPECT_EQ(g.screens.ClearCheckIndex, 0);
+  // Shift + Enter on the jukebox: shuffle play of the whole jukebox.
+  Press(203);
+  ASSERT_EQ(g.app.GameState, Screen::JukeboxList);
+  g.app.ButtonState[54] = true;  // right Shift
+  Press(28);
+  EXPECT_TRUE(g.screens.PreviewMode);
+  EXPECT_TRUE(g.play.FixedGaugeMode);
+  EXPECT_EQ(g.screens.FadeSubject, 1);
+  EXPECT_TRUE(g.pump.HasTimer(kRunFadeEndTimerId));
+  EXPECT_EQ(g.app.GameState, Screen::JukeboxList);  // where shuffle play returns to
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST_F(Keys, AnEmptyJukeboxEndsTheProgram) {
+  ShowJukebox(g, {});
+  EXPECT_THROW(Press(28), ProgramExit);
 }
 
 TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
