@@ -218,6 +218,7 @@ void ListAnm(Game& g) {
   a.ButtonState.fill(false);
   a.LanePressed.fill(false);
   a.GameState = Screen::JukeboxList;
+  OpenSongSelect(g);
   PlaySE(g, kSeSelect, true);
   PlaySE(g, kSeSelStart, false);
   g.screens.RankingName = g.settings.MyName;

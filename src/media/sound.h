@@ -105,6 +105,9 @@ void ReleaseChangedSounds(Game& game);
 void PrefetchChartSounds(Game& game, const std::string& chartPath);
 // The same for a list of file names as they will appear in chart.WavFile.
 void PrefetchSoundFiles(Game& game, const std::vector<std::string>& files);
+// True when loading the file would not wait for a decode still under way or
+// not yet started (also when it was never queued).
+bool SoundPrefetchReady(Game& game, const std::string& file);
 // Drops decoded files that were not asked for (ReleaseChangedSounds does this).
 void CancelSoundPrefetch(Game& game);
 
