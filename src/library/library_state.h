@@ -2,6 +2,7 @@
 // The song library's shared records: the song-list entry (a chart, a jukebox
 // or a course) and the current list with its companions.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct LibraryState {
   // The progress line of the search ("Adding...120 files of 37files / 00:42:10"),
   // shown in the startup menu's title while the game display does not exist.
   std::string ProgressTitle;
+  // Called whenever the progress changes (the startup menu redraws itself).
+  std::function<void()> OnProgress;
 };
 
 }  // namespace kvx
