@@ -56,7 +56,7 @@ void ReadyBMS(Game& g) {
   const SongEntry* entry = EntryUnderCursor(g);
   DebugLog(g, "[Ready BMS] Timer start");
   g.app.GameState = Screen::Play;
-  StopSE(g, 1);
+  StopSE(g, kSeSelect);
   if (g.chart.CourseMode || g.screens.PreviewMode) g.play.FixedGaugeMode = true;
   g.play.FadeStart = g.NowMs();
   g.play.FadeState = 200;
@@ -146,7 +146,7 @@ void StopPreview(Game& g) {
   g.settings.UserPlay = true;
   g.chart.BackgroundPreview = false;
   g.play.PreviewFadeVolume = 0;
-  SetSystemSoundVolume(g, 1, 0);
+  SetSystemSoundVolume(g, kSeSelect, 0);
   UnloadBMS(g);
 }
 
