@@ -223,8 +223,8 @@ MenuAction DrawStartupMenu(Game& g) {
   return m.busy ? MenuAction::None : action;
 }
 
-std::vector<const char*> MenuWindowTexts() {
-  std::vector<const char*> texts = {kSearch,   kAdd,    kRemove,    kSearchStart, kNoLimit, kKeyConfig,
+std::vector<std::string> MenuWindowTexts() {
+  std::vector<std::string> texts = {kSearch,   kAdd,    kRemove,    kSearchStart, kNoLimit, kKeyConfig,
                                     kServer,   kConnect, kStart,    kWaitLabel,   kChooserTitle, "キャンセル"};
   for (const auto& b : MenuCheckBoxes()) texts.push_back(b.label);
   for (const auto& l : MenuDropDowns())

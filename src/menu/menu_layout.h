@@ -1,5 +1,6 @@
 #pragma once
 // The layout of the startup menu's controls, drawn with Dear ImGui.
+#include <string>
 #include <vector>
 
 namespace kvx {
@@ -17,6 +18,6 @@ constexpr int kSearchPanelHeight = 250;  // the window grows by this when the pa
 // long actions are returned.
 MenuAction DrawStartupMenu(Game& game);
 // Every fixed text of the window, for the font's characters.
-std::vector<const char*> MenuWindowTexts();
+std::vector<std::string> MenuWindowTexts();
 
 }  // namespace kvx

@@ -12,7 +12,7 @@
 namespace kvx {
 
 struct Game;
-class MenuWindow;
+class ImGuiWindow;
 
 // Progress of a chart search run from the menu.
 struct MenuSearchProgress {
@@ -46,7 +46,7 @@ struct MenuState {
 
   bool started = false;  // the game was started or the window closed
   bool visible = false;
-  MenuWindow* window = nullptr;  // the open menu window, if any
+  ImGuiWindow* window = nullptr;  // the open menu window, if any
 
   // Scripted input for tests: called once per menu frame before its events
   // are read. A non-empty screenshot_path saves the next frame there (PNG).

@@ -60,7 +60,7 @@ SearchFolderList LoadSearchFolderList(const Game& g) {
 }
 
 bool SaveSearchFolderList(const Game& g, const SearchFolderList& list) {
-  return WriteFileSafely(SearchFolderFilePath(g), SearchFolderFileText(list));
+  return WriteFileBytes(SearchFolderFilePath(g), SearchFolderFileText(list));
 }
 
 std::string NormalizeFolderText(std::string_view folder) {

@@ -10,7 +10,8 @@
 #include "menu/menu_controls.h"
 #include "menu/menu_layout.h"
 #include "menu/menu_search.h"
-#include "menu/menu_window.h"
+#include "media/display_internal.h"
+#include "platform/imgui_window.h"
 #include "platform/message_box.h"
 #include "platform/sdl_events.h"
 
@@ -19,42 +20,38 @@ namespace kvx {
 namespace {
 
 constexpr const char* kCaption = "korvex startup menu";
-constexpr uint32_t kFrameMs = 16;
-constexpr uint32_t kBusyFrameMs = 30;
+constexpr uint32_t kBusyFrameMs = 50;
 
 int MenuHeight(const MenuState& m) { return kMenuHeight + (m.search_panel_open ? kSearchPanelHeight : 0); }
 
 // Reads the window's pending events. Closing the window ends the program;
 // dropped files add their folders (not while a search runs).
-void PumpMenuEvents(Game& g, MenuWindow& window) {
+void PumpMenuEvents(Game& g, ImGuiWindow& window) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
-    if (e.type == SDL_QUIT) CloseStartupMenu(g);
     if (e.type == SDL_DROPFILE) {
-      std::string path = e.drop.file ? e.drop.file : "";
+      const std::string path = e.drop.file ? e.drop.file : "";
       SDL_free(e.drop.file);
-      if (window.Owns(e) && !path.empty()) DropOnFolderList(g, path);
+      if (e.drop.windowID == window.id() && !path.empty()) DropOnFolderList(g, path);
       continue;
     }
     if (e.type == SDL_JOYDEVICEADDED || e.type == SDL_JOYDEVICEREMOVED) {
       // Controllers plugged in while the menu is shown are ready for the game.
       PlatformEvent p;
-      if (TranslateSdlEvent(e, window.Id(), &p)) HandleInputEvent(g, p);
+      if (TranslateSdlEvent(e, window.id(), &p)) HandleInputEvent(g, p);
       continue;
     }
-    if (!window.Owns(e)) continue;
-    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) CloseStartupMenu(g);
-    window.ProcessEvent(e);
+    if (window.HandleEvent(e) != ImGuiWindow::Event::None) CloseStartupMenu(g);
   }
 }
 
 // One frame: scripted input, events, the controls, the picture.
-MenuAction RunMenuFrame(Game& g, MenuWindow& window) {
+MenuAction RunMenuFrame(Game& g, ImGuiWindow& window) {
   MenuState& m = g.menu;
   if (m.frame_script) m.frame_script(g);
   PumpMenuEvents(g, window);
   window.SetSize(kMenuWidth, MenuHeight(m));
-  window.SetTitle(m.title);
+  window.SetCaption(m.title);
   window.BeginFrame();
   const MenuAction action = DrawStartupMenu(g);
   window.EndFrame(m.screenshot_path);
@@ -69,13 +66,6 @@ void RunMenuAction(Game& g, MenuAction action) {
     case MenuAction::StartGame: cmdNorm_Click(g); break;
     case MenuAction::None: break;
   }
-}
-
-// Frames are paced: vsync may not hold the loop back (no vsync under a
-// virtual X server), so the rest of the frame time is slept.
-void PaceFrame(uint32_t frame_start) {
-  const uint32_t spent = SDL_GetTicks() - frame_start;
-  if (spent < kFrameMs) SDL_Delay(kFrameMs - spent);
 }
 
 void StartWithoutMenu(Game& g) {
@@ -97,11 +87,21 @@ void ShowStartupMenu(Game& g) {
     StartWithoutMenu(g);
     return;
   }
-  MenuWindow window;
-  if (!window.Open(g, kCaption, kMenuWidth, MenuHeight(m), MenuWindowTexts())) {
+  ImGuiWindowSpec spec;
+  spec.caption = kCaption;
+  spec.width = kMenuWidth;
+  spec.height = MenuHeight(m);
+  spec.font_file = FindFontFile("ＭＳ Ｐゴシック", &spec.font_index);
+  spec.font_size = 16.0f;
+  spec.glyph_texts = MenuWindowTexts();
+  spec.keyboard_navigation = true;
+  ImGuiWindow window;
+  if (!window.Open(spec)) {
+    DebugLog(g, "Menu: " + window.error());
     StartWithoutMenu(g);
     return;
   }
+  if (window.UsesBuiltInFont()) DebugLog(g, "Menu: the Japanese font was not found; using the built-in font");
   DebugLog(g, "[frmMenu] shown");
   m.window = &window;
   m.visible = true;
@@ -113,11 +113,7 @@ void ShowStartupMenu(Game& g) {
     }
   } detach{m};
   // The loop ends when the game has been started and has come back.
-  while (m.visible) {
-    const uint32_t frame_start = SDL_GetTicks();
-    RunMenuAction(g, RunMenuFrame(g, window));
-    PaceFrame(frame_start);
-  }
+  while (m.visible) RunMenuAction(g, RunMenuFrame(g, window));
 }
 
 void HideStartupMenu(Game& g) {

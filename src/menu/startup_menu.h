@@ -21,7 +21,7 @@ bool cmdNorm_Click(Game& game);
 // Closing the menu ends the program (settings and key table are saved).
 [[noreturn]] void CloseStartupMenu(Game& game);
 // Draws one frame of the menu with every control disabled while a search
-// runs; frames come at most every 30 ms. Nothing without a menu window.
+// runs; frames come at most every 50 ms. Nothing without a menu window.
 void DrawBusyMenuFrame(Game& game);
 
 }  // namespace kvx

@@ -22,9 +22,6 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // The whole file cut at its first NUL byte.
 std::optional<std::string> ReadTextFile(const std::string& path);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
-// Writes the whole file safely: a temporary file in the same folder, flushed
-// to disk, then renamed over the target. The target is untouched on failure.
-bool WriteFileSafely(const std::string& path, std::string_view bytes);
 
 // "\" becomes "/".
 std::string NormalizeSeparators(std::string_view path);

@@ -18,7 +18,7 @@
 
 #include "app/game.h"
 #include "app/program.h"
-#include "menu/menu_window.h"
+#include "platform/imgui_window.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "test_support.h"
@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 class MenuInput {
  public:
   explicit MenuInput(Game& g) : g_(g) {}
-  uint32_t Window() const { return g_.menu.window ? g_.menu.window->Id() : 0; }
+  uint32_t Window() const { return g_.menu.window ? g_.menu.window->id() : 0; }
   // The middle of a control drawn in the last frame.
   bool Centre(const std::string& control, int* x, int* y) const {
     auto it = g_.menu.control_rects.find(control);
