@@ -28,8 +28,8 @@ constexpr const char* kWaitLabel = "秒後に再生開始";
 constexpr const char* kChooserTitle = "検索パスの追加";
 constexpr const char* kNoNetwork = " The network battle is not available yet.";
 
-constexpr float kRightColumn = 360.0f;
-constexpr float kCaptionWidth = 110.0f;
+constexpr float kRightColumn = 330.0f;
+constexpr float kCaptionWidth = 122.0f;
 
 // After each control: its tooltip, and its place for scripted clicks.
 void Describe(Game& g, const char* name, const std::string& tooltip) {
@@ -96,7 +96,7 @@ void DrawRightColumn(Game& g) {
   for (const MenuDropDown& list : MenuDropDowns()) DrawDropDown(g, list);
   DrawSkinList(g);
   Caption("Preview");
-  ImGui::SetNextItemWidth(60);
+  ImGui::SetNextItemWidth(50);
   std::string wait = m.txtWait;
   if (ImGui::InputText("##txtWait", &wait)) SetMenuWait(g, wait);
   Describe(g, "txtWait", "Seconds the cursor rests on a song before its preview starts playing.");

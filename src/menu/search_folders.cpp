@@ -60,7 +60,7 @@ SearchFolderList LoadSearchFolderList(const Game& g) {
 }
 
 bool SaveSearchFolderList(const Game& g, const SearchFolderList& list) {
-  return WriteFileBytes(SearchFolderFilePath(g), SearchFolderFileText(list));
+  return WriteFileSafely(SearchFolderFilePath(g), SearchFolderFileText(list), /*keep_tail=*/false);
 }
 
 std::string NormalizeFolderText(std::string_view folder) {
