@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <fstream>
+
 #include "backends/imgui_impl_opengl3.h"
 #include "backends/imgui_impl_sdl.h"
 
@@ -86,7 +88,8 @@ bool ImGuiWindow::Open(const ImGuiWindowSpec& spec) {
   builder.BuildRanges(&glyph_ranges_);
   ImFontConfig font_config;
   font_config.FontNo = spec.font_index;
-  builtin_font_ = spec.font_file.empty() ||
+  // Dear ImGui stops the program on a font file it cannot read: check first.
+  builtin_font_ = spec.font_file.empty() || !std::ifstream(spec.font_file, std::ios::binary).good() ||
                   !io.Fonts->AddFontFromFileTTF(spec.font_file.c_str(), spec.font_size, &font_config,
                                                 glyph_ranges_.Data);
   if (builtin_font_) io.Fonts->AddFontDefault();
