@@ -84,7 +84,8 @@ void OpenFolderChooser(FolderChooser& c, const std::string& title, const std::st
   c.title = title;
   for (const FolderChooser::StartingPoint& point :
        {FolderChooser::StartingPoint{"Home  " + home, home},
-        FolderChooser::StartingPoint{"korvex  " + program_folder, program_folder}, FolderChooser::StartingPoint{"/", "/"}}) {
+        FolderChooser::StartingPoint{"korvex  " + program_folder, program_folder},
+        FolderChooser::StartingPoint{"/", "/"}}) {
     const bool known = std::any_of(c.starting_points.begin(), c.starting_points.end(),
                                    [&](const auto& p) { return p.path == point.path; });
     if (!point.path.empty() && !known) c.starting_points.push_back(point);
@@ -105,10 +106,14 @@ std::optional<std::string> ChooserFolder(const FolderChooser& c) {
   if (text.empty()) return std::nullopt;
   const std::string home = HomeFolder();
   fs::path path;
-  if (text == "~") path = home;
-  else if (text.rfind("~/", 0) == 0) path = fs::path(home) / text.substr(2);
-  else if (text[0] != '/') path = fs::path(home) / text;
-  else path = text;
+  if (text == "~")
+    path = home;
+  else if (text.rfind("~/", 0) == 0)
+    path = fs::path(home) / text.substr(2);
+  else if (text[0] != '/')
+    path = fs::path(home) / text;
+  else
+    path = text;
   std::error_code ec;
   if (!fs::is_directory(path, ec)) return std::nullopt;
   return NormalFolderPath(path);
@@ -133,7 +138,9 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
   ImGui::SameLine();
   ImGui::SetNextItemWidth(-1);
   if (c.just_opened) ImGui::SetKeyboardFocusHere();
-  if (ImGui::InputText("##path", &c.path_field, ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll)) accept = true;
+  if (ImGui::InputText("##path", &c.path_field,
+                       ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll))
+    accept = true;
   const bool field_active = ImGui::IsItemActive();
   if (ImGui::IsItemHovered())
     ImGui::SetTooltip("Type a folder path and press Enter (~ is your home folder), or pick one in the tree below.");
@@ -144,8 +151,10 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
   ImGui::EndChild();
 
   const std::optional<std::string> folder = ChooserFolder(c);
-  if (folder) ImGui::TextUnformatted("Arrows move and open folders, Enter chooses, Escape cancels.");
-  else ImGui::TextColored(ImVec4(1.0f, 0.45f, 0.4f, 1.0f), "No such folder.");
+  if (folder)
+    ImGui::TextUnformatted("Arrows move and open folders, Enter chooses, Escape cancels.");
+  else
+    ImGui::TextColored(ImVec4(1.0f, 0.45f, 0.4f, 1.0f), "No such folder.");
 
   ImGui::BeginDisabled(!folder);
   if (ImGui::Button(kOK, ImVec2(100, 0))) accept = true;
@@ -157,8 +166,10 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
   if (ImGui::IsItemHovered()) ImGui::SetTooltip("Close without adding a folder.");
 
   if (!c.just_opened && !field_active && (KeyPressed(ImGuiKey_Enter) || KeyPressed(ImGuiKey_KeyPadEnter))) {
-    if (cancel_focused) cancel = true;
-    else accept = true;
+    if (cancel_focused)
+      cancel = true;
+    else
+      accept = true;
   }
   if (KeyPressed(ImGuiKey_Escape)) cancel = true;
   c.just_opened = false;

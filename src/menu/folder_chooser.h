@@ -20,8 +20,8 @@ struct FolderChooser {
   bool just_opened = false;  // the popup is opened and the path field focused on the next frame
   std::string title;
   std::vector<StartingPoint> starting_points;
-  std::string path_field;     // what the path field shows (UTF-8)
-  std::string selected_path;  // the tree's chosen folder, as the file system spells it
+  std::string path_field;                                      // what the path field shows (UTF-8)
+  std::string selected_path;                                   // the tree's chosen folder, as the file system spells it
   std::map<std::string, std::vector<std::string>> subfolders;  // listed folders, by path
 };
 

@@ -27,7 +27,11 @@ MenuCheckBox CheckBox(const char* name, const char* label, const char* tooltip) 
 template <auto Field, int Offset>
 MenuDropDown DropDown(const char* name, const char* caption, std::vector<const char*> entries, const char* tooltip) {
   using Value = std::remove_reference_t<decltype(std::declval<Settings&>().*Field)>;
-  return {name, caption, std::move(entries), tooltip, [](const Settings& s) { return int(s.*Field) - Offset; },
+  return {name,
+          caption,
+          std::move(entries),
+          tooltip,
+          [](const Settings& s) { return int(s.*Field) - Offset; },
           [](Settings& s, int i) { s.*Field = static_cast<Value>(i + Offset); }};
 }
 
@@ -35,41 +39,50 @@ MenuDropDown DropDown(const char* name, const char* caption, std::vector<const c
 
 const std::vector<MenuCheckBox>& MenuCheckBoxes() {
   static const std::vector<MenuCheckBox> boxes = {
-      CheckBox<&Settings::ShowClearedOnList>("chkClearList", "クリアした曲は文字色を変える",
-                   "Show the songs you have cleared in another text colour on the song list."),
+      CheckBox<&Settings::ShowClearedOnList>(
+          "chkClearList", "クリアした曲は文字色を変える",
+          "Show the songs you have cleared in another text colour on the song list."),
       CheckBox<&Settings::CourseEffect>("chkcourseShowSBG", "コース曲変わり目エフェクト",
-                   "Show the stage picture when a course moves on to its next song."),
+                                        "Show the stage picture when a course moves on to its next song."),
       CheckBox<&Settings::RealtimeStretch>("chkRealtimeStretch", "use another BGA Stretch Method ",
-                   "Stretch the background animation images (BGA) with another method."),
+                                           "Stretch the background animation images (BGA) with another method."),
       CheckBox<&Settings::NOVSync>("chkNoWait", "NO VSYNC",
-                   "Do not wait for the monitor's vertical refresh before showing a frame."),
-      CheckBox<&Settings::DirectBlt>("chkDirectBlt", "DirectBlt", "Copy each finished frame to the screen instead of flipping buffers."),
+                                   "Do not wait for the monitor's vertical refresh before showing a frame."),
+      CheckBox<&Settings::DirectBlt>("chkDirectBlt", "DirectBlt",
+                                     "Copy each finished frame to the screen instead of flipping buffers."),
       CheckBox<&Settings::NOSMOOTHSCROLL>("chkNoSmooth", "曲リストをスムーズスクロールしない",
-                   "Move the song list in steps instead of scrolling it smoothly."),
-      CheckBox<&Settings::ENDLESSMODE>("chkEndless", "Endlessモードは1P曲のみ", "Endless mode offers one-player (1P) charts only."),
-      CheckBox<&Settings::DontStretch>("chkDontStretch", "拡大処理を無効にする", "Never enlarge images; show them at their own size."),
+                                          "Move the song list in steps instead of scrolling it smoothly."),
+      CheckBox<&Settings::ENDLESSMODE>("chkEndless", "Endlessモードは1P曲のみ",
+                                       "Endless mode offers one-player (1P) charts only."),
+      CheckBox<&Settings::DontStretch>("chkDontStretch", "拡大処理を無効にする",
+                                       "Never enlarge images; show them at their own size."),
       CheckBox<&Settings::BMSPreview>("chkPreview", "BMS Preview 機能を有効にする",
-                    "Play a preview of the song under the cursor on the song list."),
+                                      "Play a preview of the song under the cursor on the song list."),
       CheckBox<&Settings::BMPRelease>("chkBGARelease", "BGA逐次解放を有効にする",
-                    "Free background images as soon as a song no longer needs them (saves memory). "
-                    "Off at every start."),
+                                      "Free background images as soon as a song no longer needs them (saves memory). "
+                                      "Off at every start."),
   };
   return boxes;
 }
 
 const std::vector<MenuDropDown>& MenuDropDowns() {
   static const std::vector<MenuDropDown> lists = {
-      DropDown<&Settings::DRAWLIMIT, 1>("cmbDrawLimit", "Draw limit", (std::vector<const char*>{"無制限(1)", "ちょっと制限(2)", "かなり制限(3)"}),
-                     "How much the play screen may draw: unlimited, some limit, or a strong limit for slow machines."),
-      DropDown<&Settings::ScreenColors, 0>("cmbScrColors", "Colours",
-                     (std::vector<const char*>{"8bit(256)", "16bit(65536)", "24bit(16777216)", "32bit(16777216)"}),
-                     "Colour depth of the full-screen mode."),
-      DropDown<&Settings::CourseLoadMode, 0>("cmbCourse", "Course loading", (std::vector<const char*>{"逐次読込", "曲ごと", "初回一括"}),
-                     "How the songs of a course are loaded: progressively, song by song, or all at the first song."),
-      DropDown<&Settings::BMPLoadmode, 0>("cmbBGAMode", "BGA loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
-                     "Load a song's background images all before it starts, or progressively while it plays."),
-      DropDown<&Settings::WAVLoadmode, 0>("cmbWAVMode", "Sound loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
-                     "Load a song's key sounds all before it starts, or progressively while it plays."),
+      DropDown<&Settings::DRAWLIMIT, 1>(
+          "cmbDrawLimit", "Draw limit", (std::vector<const char*>{"無制限(1)", "ちょっと制限(2)", "かなり制限(3)"}),
+          "How much the play screen may draw: unlimited, some limit, or a strong limit for slow machines."),
+      DropDown<&Settings::ScreenColors, 0>(
+          "cmbScrColors", "Colours",
+          (std::vector<const char*>{"8bit(256)", "16bit(65536)", "24bit(16777216)", "32bit(16777216)"}),
+          "Colour depth of the full-screen mode."),
+      DropDown<&Settings::CourseLoadMode, 0>(
+          "cmbCourse", "Course loading", (std::vector<const char*>{"逐次読込", "曲ごと", "初回一括"}),
+          "How the songs of a course are loaded: progressively, song by song, or all at the first song."),
+      DropDown<&Settings::BMPLoadmode, 0>(
+          "cmbBGAMode", "BGA loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
+          "Load a song's background images all before it starts, or progressively while it plays."),
+      DropDown<&Settings::WAVLoadmode, 0>(
+          "cmbWAVMode", "Sound loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
+          "Load a song's key sounds all before it starts, or progressively while it plays."),
   };
   return lists;
 }

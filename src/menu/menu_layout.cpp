@@ -74,7 +74,8 @@ void DrawSkinList(Game& g) {
   MenuState& m = g.menu;
   Caption("Skin");
   const bool valid = m.skin_selected >= 0 && m.skin_selected < static_cast<int>(m.skin_entries.size());
-  const std::string preview = ReplaceInvalidUtf8(valid ? m.skin_entries[m.skin_selected] : SkinEntryName(g, g.settings.brd));
+  const std::string preview =
+      ReplaceInvalidUtf8(valid ? m.skin_entries[m.skin_selected] : SkinEntryName(g, g.settings.brd));
   if (ImGui::BeginCombo("##cmbSkin", preview.c_str())) {
     for (int i = 0; i < static_cast<int>(m.skin_entries.size()); ++i) {
       ImGui::PushID(i);
@@ -126,7 +127,8 @@ void DrawFolderList(Game& g) {
 void DrawProgress(Game& g) {
   const MenuSearchProgress& p = g.menu.progress;
   const float chart_part = p.charts_found > 0 ? static_cast<float>(p.charts_read) / p.charts_found : 0.0f;
-  const float folder_part = p.folders > 0 ? std::clamp((std::max(p.folder, 1) - 1 + chart_part) / p.folders, 0.0f, 1.0f) : 0.0f;
+  const float folder_part =
+      p.folders > 0 ? std::clamp((std::max(p.folder, 1) - 1 + chart_part) / p.folders, 0.0f, 1.0f) : 0.0f;
   const std::string folders = "folder " + std::to_string(p.folder) + " of " + std::to_string(p.folders);
   const std::string charts = std::to_string(p.charts_read) + " of " + std::to_string(p.charts_found) + " charts";
   ImGui::ProgressBar(p.folder >= p.folders && p.folders > 0 && !g.menu.busy ? 1.0f : folder_part,
@@ -155,8 +157,14 @@ bool DrawSearchPanel(Game& g) {
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 120);
   bool search = ImGui::Button(Id(kSearchStart, "cmdSStart").c_str(), ImVec2(120, 0));
   Describe(g, "cmdSStart", "Save the folder list and search the checked folders for charts.");
-  DrawProgress(g);
-  ImGui::TextUnformatted(m.status.empty() ? m.title.c_str() : m.status.c_str());
+  if (m.progress.ran)
+    DrawProgress(g);
+  else
+    ImGui::TextUnformatted("Check the folders to search, then press 検索開始.");
+  if (!m.status.empty())
+    ImGui::TextUnformatted(m.status.c_str());
+  else if (m.progress.ran)
+    ImGui::TextUnformatted(m.title.c_str());
   return search;
 }
 
@@ -184,6 +192,7 @@ MenuAction DrawButtonRow(Game& g) {
   ImGui::EndDisabled();
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 100);
   if (ImGui::Button(Id(kStart, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
+  ImGui::SetItemDefaultFocus();  // keyboard navigation starts on the start button
   Describe(g, "cmdNorm", "Start the game.");
   return action;
 }
@@ -224,8 +233,8 @@ MenuAction DrawStartupMenu(Game& g) {
 }
 
 std::vector<std::string> MenuWindowTexts() {
-  std::vector<std::string> texts = {kSearch,   kAdd,    kRemove,    kSearchStart, kNoLimit, kKeyConfig,
-                                    kServer,   kConnect, kStart,    kWaitLabel,   kChooserTitle, "キャンセル"};
+  std::vector<std::string> texts = {kSearch, kAdd,     kRemove, kSearchStart, kNoLimit,      kKeyConfig,
+                                    kServer, kConnect, kStart,  kWaitLabel,   kChooserTitle, "キャンセル"};
   for (const auto& b : MenuCheckBoxes()) texts.push_back(b.label);
   for (const auto& l : MenuDropDowns())
     for (const char* e : l.entries) texts.push_back(e);

@@ -22,7 +22,9 @@ void AddChosenFolder(Game& g, const std::string& folder) {
   switch (AddSearchFolder(m.folders, folder, g.paths.program)) {
     case AddFolderResult::Added: m.status.clear(); break;
     case AddFolderResult::Duplicate: m.status = "Already in the list: " + ReplaceInvalidUtf8(folder); break;
-    case AddFolderResult::Unusable: m.status = "This folder name cannot be stored: " + ReplaceInvalidUtf8(folder); break;
+    case AddFolderResult::Unusable:
+      m.status = "This folder name cannot be stored: " + ReplaceInvalidUtf8(folder);
+      break;
   }
 }
 
@@ -49,6 +51,7 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
   LibraryState& l = g.library;
   m.busy = true;
   m.progress = MenuSearchProgress{};
+  m.progress.ran = true;
   m.progress.folders = static_cast<int>(LoadSearchFolderList(g).entries.size());
   l.NoDepthLimit = no_depth_limit;
   l.OnProgress = [&g] { UpdateMenuSearchProgress(g); };

@@ -16,10 +16,11 @@ class ImGuiWindow;
 
 // Progress of a chart search run from the menu.
 struct MenuSearchProgress {
-  int folder = 0;         // the search folder being walked, from 1
-  int folders = 0;        // search folders in the file
-  int charts_read = 0;    // headers read in the current folder
-  int charts_found = 0;   // chart files found in the current folder
+  bool ran = false;      // a search was started from the menu
+  int folder = 0;        // the search folder being walked, from 1
+  int folders = 0;       // search folders in the file
+  int charts_read = 0;   // headers read in the current folder
+  int charts_found = 0;  // chart files found in the current folder
 };
 
 // Where a control was drawn last, in window pixels (scripted clicks use it).
@@ -29,9 +30,9 @@ struct MenuControlRect {
 
 struct MenuState {
   std::string txtUserName = "Default";
-  std::string txtWait = "0.5";  // preview wait, seconds
-  std::string txtHost;          // host address for joining a network battle
-  bool chkNoLimit = false;      // unlimited folder depth for the next search
+  std::string txtWait = "0.5";            // preview wait, seconds
+  std::string txtHost;                    // host address for joining a network battle
+  bool chkNoLimit = false;                // unlimited folder depth for the next search
   std::vector<std::string> skin_entries;  // cmbSkin, relative to the data folder
   int skin_selected = -1;
 

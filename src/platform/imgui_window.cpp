@@ -4,7 +4,6 @@
 #include <SDL_image.h>
 
 #include <algorithm>
-
 #include <fstream>
 
 #include "backends/imgui_impl_opengl3.h"

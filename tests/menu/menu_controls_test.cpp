@@ -59,9 +59,12 @@ TEST_F(MenuControls, EveryChangeIsWrittenToItsSettingAtOnce) {
   const struct {
     const char* box;
     bool Settings::*field;
-  } booleans[] = {{"chkClearList", &Settings::ShowClearedOnList}, {"chkcourseShowSBG", &Settings::CourseEffect},
-                  {"chkRealtimeStretch", &Settings::RealtimeStretch}, {"chkNoWait", &Settings::NOVSync},
-                  {"chkDirectBlt", &Settings::DirectBlt},           {"chkNoSmooth", &Settings::NOSMOOTHSCROLL},
+  } booleans[] = {{"chkClearList", &Settings::ShowClearedOnList},
+                  {"chkcourseShowSBG", &Settings::CourseEffect},
+                  {"chkRealtimeStretch", &Settings::RealtimeStretch},
+                  {"chkNoWait", &Settings::NOVSync},
+                  {"chkDirectBlt", &Settings::DirectBlt},
+                  {"chkNoSmooth", &Settings::NOSMOOTHSCROLL},
                   {"chkDontStretch", &Settings::DontStretch}};
   for (const auto& b : booleans) {
     const bool before = g.settings.*(b.field);
@@ -94,10 +97,10 @@ TEST_F(MenuControls, EveryChangeIsWrittenToItsSettingAtOnce) {
 
   SaveSettings(g);
   const std::string ini = Ini();
-  for (const char* line : {"ShowClearedOnList=False", "CourseEffect=False", "RealtimeStretch=True", "NOVSync=True",
-                           "DirectBlt=True", "NOSMOOTHSCROLL=True", "DontStretch=True", "ENDLESSMODE=0",
-                           "BMSPreview=0", "DrawLimit=2", "ScreenColors=3", "CourseLoadMode=1", "BMPLoadmode=1",
-                           "WAVLoadmode=1", "MyName=Kim", "PreviewDelay=1"})
+  for (const char* line :
+       {"ShowClearedOnList=False", "CourseEffect=False", "RealtimeStretch=True", "NOVSync=True", "DirectBlt=True",
+        "NOSMOOTHSCROLL=True", "DontStretch=True", "ENDLESSMODE=0", "BMSPreview=0", "DrawLimit=2", "ScreenColors=3",
+        "CourseLoadMode=1", "BMPLoadmode=1", "WAVLoadmode=1", "MyName=Kim", "PreviewDelay=1"})
     EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
 }
 

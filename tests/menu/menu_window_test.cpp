@@ -18,8 +18,8 @@
 
 #include "app/game.h"
 #include "app/program.h"
-#include "platform/imgui_window.h"
 #include "platform/files.h"
+#include "platform/imgui_window.h"
 #include "platform/text.h"
 #include "test_support.h"
 #include "xserver.h"
@@ -117,8 +117,10 @@ class StartupMenuWindow : public ::testing::Test {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     xserver.reset();
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (had_display) setenv("DISPLAY", old_display.c_str(), 1);
-    else unsetenv("DISPLAY");
+    if (had_display)
+      setenv("DISPLAY", old_display.c_str(), 1);
+    else
+      unsetenv("DISPLAY");
   }
   std::unique_ptr<test::XServer> xserver;
   bool had_display = false;
@@ -152,9 +154,11 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   fs::create_directories(shots);
   fs::remove(shots / "menu.png");
   fs::remove(shots / "menu_search_panel.png");
+  fs::remove(shots / "menu_searching.png");
 
   std::set<std::string> busy_titles;
   int chooser_frames = 0;  // frames the chooser has been open
+  bool searching_shot = false;
   bool smooth_before = false;
   int pressed_x = -1, pressed_y = -1;
   auto click = [&](const std::string& control) {
@@ -166,8 +170,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   };
   auto drawn = [&](const std::string& control) { return [&, control] { return input.Visible(control); }; };
   std::vector<Step> steps = {
-      {"first frames", drawn("cmdNorm"),
-       [&] { g.menu.screenshot_path = (shots / "menu.png").string(); }},
+      {"first frames", drawn("cmdNorm"), [&] { g.menu.screenshot_path = (shots / "menu.png").string(); }},
       {"check chkNoSmooth", drawn("chkNoSmooth"),
        [&] {
          smooth_before = g.settings.NOSMOOTHSCROLL;
@@ -186,7 +189,12 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   int wait_frames = 0;
   bool release = false, key_release = false;
   g.menu.frame_script = [&](Game&) {
-    if (g.menu.busy) busy_titles.insert(g.menu.title.substr(0, 9));
+    if (g.menu.busy) {
+      busy_titles.insert(g.menu.title.substr(0, 9));
+      if (!searching_shot) g.menu.screenshot_path = (shots / "menu_searching.png").string();
+      searching_shot = true;
+      return;  // the controls are off: nothing to click
+    }
     chooser_frames = g.menu.chooser.open ? chooser_frames + 1 : 0;
     if (release) {  // the second half of a click
       input.Button(pressed_x, pressed_y, false);
@@ -238,7 +246,8 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   EXPECT_NE(log.find("[frmMenu] shown"), std::string::npos);
   EXPECT_NE(log.find("initialize complete. songlist mode."), std::string::npos);
 
-  for (const char* name : {"menu.png", "menu_search_panel.png"}) {
+  EXPECT_TRUE(searching_shot);
+  for (const char* name : {"menu.png", "menu_search_panel.png", "menu_searching.png"}) {
     SDL_Surface* shot = IMG_Load((shots / name).string().c_str());
     ASSERT_NE(shot, nullptr) << name << ": " << IMG_GetError();
     EXPECT_EQ(shot->w, 640) << name;
@@ -246,7 +255,8 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(shot, SDL_PIXELFORMAT_RGBA32, 0);
     std::set<uint32_t> colours;
     for (int y = 0; y < rgba->h; y += 3)
-      for (int x = 0; x < rgba->w; x += 3) colours.insert(static_cast<uint32_t*>(rgba->pixels)[y * rgba->pitch / 4 + x]);
+      for (int x = 0; x < rgba->w; x += 3)
+        colours.insert(static_cast<uint32_t*>(rgba->pixels)[y * rgba->pitch / 4 + x]);
     EXPECT_GT(colours.size(), 20u) << name;
     SDL_FreeSurface(rgba);
     SDL_FreeSurface(shot);

@@ -69,11 +69,12 @@ TEST(SearchFolderFile, NamesInAnyEncodingRoundTripByteForByte) {
   test::TempFolder dir;
   Game g;
   test::UseHeadlessGame(g, dir.path());
-  const std::string latin1 = "/music/caf\xe9";          // not UTF-8
+  const std::string latin1 = "/music/caf\xe9";                         // not UTF-8
   const std::string sjis = "/music/\x83\x54\x83\x45\x83\x93\x83\x68";  // Shift-JIS
   const std::string emoji = "/music/\xf0\x9f\x8e\xb5 beats";
   SearchFolderList list;
-  for (const auto& f : {latin1, sjis, emoji}) EXPECT_EQ(AddSearchFolder(list, f, g.paths.program), AddFolderResult::Added);
+  for (const auto& f : {latin1, sjis, emoji})
+    EXPECT_EQ(AddSearchFolder(list, f, g.paths.program), AddFolderResult::Added);
   list.entries[1].checked = false;
   ASSERT_TRUE(SaveSearchFolderList(g, list));
   EXPECT_EQ(dir.Read("_kvxfiles/kvx_searchdir.txt"), latin1 + "\r\n#" + sjis + "\r\n" + emoji + "\r\n");
@@ -130,7 +131,7 @@ TEST(SearchFolderList, DroppedChartAddsTheFolderHoldingIt) {
   EXPECT_TRUE(g.menu.search_panel_open);  // the list opens to show it
   DropOnFolderList(g, dir.path() + "/packs/Other");
   DropOnFolderList(g, dir.path() + "/PACKS/cool pack/song [7key].bms");  // missing file: the path itself
-  DropOnFolderList(g, dir.path() + "/packs/Cool Pack/");                  // already there
+  DropOnFolderList(g, dir.path() + "/packs/Cool Pack/");                 // already there
   ASSERT_EQ(g.menu.folders.entries.size(), 3u);
   EXPECT_EQ(g.menu.folders.entries[0], (SearchFolderEntry{dir.path() + "/packs/Cool Pack", true}));
   EXPECT_EQ(g.menu.folders.entries[1], (SearchFolderEntry{dir.path() + "/packs/Other", true}));
