@@ -69,6 +69,7 @@ void AppendMatches(Game& g, const std::string& folder, const std::vector<FolderI
       if (item.file && MatchesMask(item.name, mask)) l.FoundFiles.push_back(folder + item.name);
   }
   l.ProgressTitle = "Seaching " + std::to_string(l.FoundFiles.size()) + "... " + folder;
+  if (l.OnProgress) l.OnProgress();
 }
 
 // The folders of the running walk, by device and inode: a link back to one of

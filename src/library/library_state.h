@@ -2,6 +2,7 @@
 // The song library's shared records: the song-list entry (a chart, a jukebox
 // or a course) and the current list with its companions.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ struct LibraryState {
   // per folder walked, "Adding...120 files of 37files / 00:42:10" per chart
   // added (only while the game display does not exist), "Scan complete.".
   std::string ProgressTitle;
+  // Called whenever the progress changes (the startup menu redraws itself).
+  std::function<void()> OnProgress;
 };
 
 }  // namespace kvx

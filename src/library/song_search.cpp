@@ -84,6 +84,7 @@ void ShowListProgress(Game& g) {
   LibraryState& l = g.library;
   l.ProgressTitle = "Adding..." + std::to_string(l.FoundFiles.size()) + " files of " +
                     std::to_string(l.SongList.size()) + "files / " + FormatPlayTime(l.TotalPlayTime);
+  if (l.OnProgress) l.OnProgress();
 }
 
 void ClearSongList(Game& g) {

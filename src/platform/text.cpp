@@ -84,6 +84,23 @@ std::string DecodeText(std::string_view bytes) {
   return Cp932ToUtf8(bytes);
 }
 
+std::string ReplaceInvalidUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (length > 0 && IsValidUtf8(bytes.substr(i, length)) && i + length <= bytes.size()) {
+      out.append(bytes.substr(i, length));
+      i += length;
+    } else {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    }
+  }
+  return out;
+}
+
 size_t Utf8Length(std::string_view s) {
   size_t n = 0;
   for (unsigned char c : s)

@@ -15,6 +15,9 @@ std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
 // UTF-8 as is when valid, otherwise CP932 converted to UTF-8.
 std::string DecodeText(std::string_view bytes);
+// The bytes with every byte that is not part of valid UTF-8 replaced by U+FFFD
+// (for showing file names in any encoding).
+std::string ReplaceInvalidUtf8(std::string_view bytes);
 
 // Number of characters (code points) of UTF-8 text.
 size_t Utf8Length(std::string_view utf8);
