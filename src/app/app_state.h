@@ -63,7 +63,7 @@ enum class Screen : int32_t {
   AutoPlaySetup = 12,    // lane auto-play setup
 };
 
-inline int32_t ScreenNumber(Screen s) { return static_cast<int32_t>(s); }
+constexpr int32_t ScreenNumber(Screen s) { return static_cast<int32_t>(s); }
 
 struct AppState {
   Screen GameState = Screen::JukeboxList;
@@ -78,13 +78,6 @@ struct AppState {
   std::vector<KeyRecord> Records;  // 10001 entries after Start
   int32_t RecordCount = 0, RecordReadIndex = 0, RecordWriteIndex = 0;
   int32_t ListCursor = 0;
-
-  // Built-in source rectangles of the song-select and result images.
-  Rect RectA, RectB, RectK, RectL, RectM;
-  std::array<Rect, 4> RectC{}, RectD{}, RectE{};
-  std::array<Rect, 6> RectF{};
-  std::array<std::array<Rect, 2>, 10> RectG{};
-  std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
 
   // Input routing (main loop): held buttons, lanes held and auto-played lanes
   // (indexed by function number - 11), key repeat and list acceleration.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "app/game.h"
 #include "app/startup.h"
@@ -129,6 +130,87 @@ void StepListScroll(Game& g) {
   }
 }
 
+// One pass of the song list (jukeboxes, charts, courses): scroll, draw, present.
+void DrawSongListPass(Game& g) {
+  StepListScroll(g);
+  DrawList(g);
+  if (g.app.PlayStop && g.app.GameState != Screen::Play) CloseGameWindow(g);
+}
+
+// The key handlers of the screens, as ButtonDown calls them: the code after the
+// system-function mapping, and whether the button is mapped to a system function.
+void SongSelectKeys(Game& g, int16_t& code, bool) { ProcessKey_SongSelect(g, code); }
+void PlayKeys(Game& g, int16_t& code, bool) { ProcessKey_Play(g, code); }
+void EditCourseKeys(Game& g, int16_t& code, bool) { ProcessKey_EditCourse(g, code); }
+
+// The result screen waits for a lane button; Escape counts as lane 11.
+void ResultKeys(Game& g, int16_t& code, bool) {
+  int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
+  if (lane >= 11 && lane <= 29) g.app.LanePressed[lane - 11] = true;
+}
+
+// Enter or Escape ends the ranking name entry, unless the button is mapped to a
+// system function (typed characters arrive as window events).
+void NameEntryKeys(Game& g, int16_t& code, bool system_key) {
+  if ((code == 28 || code == 1) && !system_key) ProcessKey_EnterName(g, 13);
+}
+
+// Escape returns to the screen the setup was opened from; a lane button
+// toggles the lane's automatic play (the pedals act on the scratch lanes).
+void AutoPlaySetupKeys(Game& g, int16_t& code, bool) {
+  AppState& a = g.app;
+  if (code == 1) {
+    a.GameState = a.SavedGameState;
+    return;
+  }
+  int16_t lane = FunctionOf(g, code);
+  if (lane == 17) lane = 16;
+  if (lane == 27) lane = 26;
+  if (lane >= 11 && lane <= 29) {
+    a.LaneAuto[lane - 11] = !a.LaneAuto[lane - 11];
+    PlaySE(g, kSePtsCount, false);
+  }
+}
+
+using ScreenKeyHandler = void (*)(Game&, int16_t& code, bool system_key);
+using ScreenDrawer = void (*)(Game&);
+
+struct ScreenHandlers {
+  Screen screen;
+  ScreenKeyHandler keys;  // called by ButtonDown; null: the screen takes no buttons
+  ScreenDrawer draw;      // called by each pass of ListAnm; null: the screen runs its own loop
+};
+
+// Every screen, in the order of its number.
+constexpr ScreenHandlers kScreens[] = {
+    {Screen::SongList, SongSelectKeys, DrawSongListPass},
+    {Screen::NetWaitPreview, nullptr, DrawSongListPass},
+    {Screen::NetWaitChoice, nullptr, DrawSongListPass},
+    {Screen::Play, PlayKeys, nullptr},             // own loop: loading (ReadyBMS) and play (StartPlay)
+    {Screen::PlayEnded, nullptr, nullptr},         // own loop: StartPlay, on its way to the result screen
+    {Screen::Result, ResultKeys, nullptr},         // own loop: RunResultScreen
+    {Screen::JukeboxList, SongSelectKeys, DrawSongListPass},
+    {Screen::CourseList, SongSelectKeys, DrawSongListPass},
+    {Screen::CourseSongChoice, SongSelectKeys, DrawSongListPass},
+    {Screen::CourseNameEntry, nullptr, mEditCourse},  // typed characters: HandleWindowEvent
+    {Screen::CourseEditor, EditCourseKeys, mEditCourse},
+    {Screen::RankingNameEntry, NameEntryKeys, nullptr},  // own loop inside the result screen
+    {Screen::AutoPlaySetup, AutoPlaySetupKeys, DrawAutoPlaySetup},
+};
+
+constexpr bool ScreensInNumberOrder() {
+  for (size_t i = 0; i < std::size(kScreens); ++i)
+    if (ScreenNumber(kScreens[i].screen) != static_cast<int32_t>(i)) return false;
+  return true;
+}
+static_assert(ScreensInNumberOrder(), "kScreens lists every screen at the index of its number");
+
+const ScreenHandlers& HandlersOf(Screen s) {
+  static constexpr ScreenHandlers kNone{Screen::SongList, nullptr, nullptr};
+  const int32_t n = ScreenNumber(s);
+  return n >= 0 && n < static_cast<int32_t>(std::size(kScreens)) ? kScreens[n] : kNone;
+}
+
 }  // namespace
 
 uint32_t ListAccelInterval(uint32_t held_ms) {
@@ -150,8 +232,8 @@ void ListAnm(Game& g) {
   a.ButtonState.fill(false);
   a.LanePressed.fill(false);
   a.GameState = Screen::JukeboxList;
-  PlaySE(g, 1, true);
-  PlaySE(g, 12, false);
+  PlaySE(g, kSeSelect, true);
+  PlaySE(g, kSeSelStart, false);
   g.screens.RankingName = g.settings.MyName;
   if (a.play_first_entry) {
     a.play_first_entry = false;
@@ -160,17 +242,10 @@ void ListAnm(Game& g) {
   while (a.Running) {
     RunKeyRepeat(g);
     RunListAcceleration(g);
-    if (a.GameState == Screen::CourseNameEntry || a.GameState == Screen::CourseEditor) {
-      mEditCourse(g);
-      continue;
-    }
-    if (a.GameState == Screen::AutoPlaySetup) {
-      DrawAutoPlaySetup(g);
-      continue;
-    }
-    StepListScroll(g);
-    DrawList(g);
-    if (a.PlayStop && a.GameState != Screen::Play) CloseGameWindow(g);
+    // A screen with its own loop is seen here only when that loop returned
+    // without leaving it (a cancelled load): the song list shows meanwhile.
+    const ScreenDrawer draw = HandlersOf(a.GameState).draw;
+    (draw ? draw : DrawSongListPass)(g);
   }
 }
 
@@ -210,42 +285,7 @@ void ButtonDown(Game& g, int16_t& code) {
     a.StarHeld = true;
     a.StarPressTime = g.NowMs();
   }
-  switch (a.GameState) {
-    case Screen::SongList: case Screen::JukeboxList: case Screen::CourseList: case Screen::CourseSongChoice:
-      ProcessKey_SongSelect(g, code);
-      break;
-    case Screen::Play:
-      ProcessKey_Play(g, code);
-      break;
-    case Screen::Result:
-      {
-        // Escape counts as lane 11, so it also leaves the result screen.
-        int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
-        if (lane >= 11 && lane <= 29) a.LanePressed[lane - 11] = true;
-      }
-      break;
-    case Screen::CourseEditor:
-      ProcessKey_EditCourse(g, code);
-      break;
-    case Screen::RankingNameEntry:
-      if ((code == 28 || code == 1) && !system_key) ProcessKey_EnterName(g, 13);
-      break;
-    case Screen::AutoPlaySetup:
-      if (code == 1) {
-        a.GameState = a.SavedGameState;
-      } else {
-        int16_t lane = FunctionOf(g, code);
-        if (lane == 17) lane = 16;
-        if (lane == 27) lane = 26;
-        if (lane >= 11 && lane <= 29) {
-          a.LaneAuto[lane - 11] = !a.LaneAuto[lane - 11];
-          PlaySE(g, 15, false);
-        }
-      }
-      break;
-    default:
-      break;
-  }
+  if (const ScreenKeyHandler keys = HandlersOf(a.GameState).keys) keys(g, code, system_key);
   // While a course name is typed, keys are characters, not options.
   if (a.GameState != Screen::CourseNameEntry) ProcessOptionKeys(g, code);
 }

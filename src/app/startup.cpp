@@ -8,6 +8,7 @@
 #include "app/game.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
+#include "app/timers.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
@@ -58,27 +59,27 @@ void SetStartupValues(Game& g) {
 }
 
 void SetBuiltInRects(Game& g) {
-  AppState& a = g.app;
-  a.RectA = {0, 0, 160, 120};
-  a.RectB = {0, 160, 440, 230};
+  ScreensState& s = g.screens;
+  s.RectA = {0, 0, 160, 120};
+  s.RectB = {0, 160, 440, 230};
   for (int i = 0; i < 4; ++i) {
-    a.RectC[i] = {0, 20 * i, 20, 20 * i + 20};
-    a.RectD[i] = {0, 19 * i + 20, 70, 19 * i + 39};
-    a.RectE[i] = {20 * i, 120, 20 * i + 20, 140};
+    s.RectC[i] = {0, 20 * i, 20, 20 * i + 20};
+    s.RectD[i] = {0, 19 * i + 20, 70, 19 * i + 39};
+    s.RectE[i] = {20 * i, 120, 20 * i + 20, 140};
   }
-  for (int i = 0; i < 6; ++i) a.RectF[i] = {100, 12 * i + 62, 132, 12 * i + 74};
+  for (int i = 0; i < 6; ++i) s.RectF[i] = {100, 12 * i + 62, 132, 12 * i + 74};
   std::mt19937 random(std::random_device{}());
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
   for (int i = 0; i < 10; ++i) {
-    for (int j = 0; j < 2; ++j) a.RectG[i][j] = {60 * j + 132, 20 * i, 60 * j + 192, 20 * i + 20};
-    a.RectH[i] = {9 * i, 100, 9 * i + 9, 118};
-    a.RectI[i] = {80, 12 * i, 130, 12 * i + 12};
+    for (int j = 0; j < 2; ++j) s.RectG[i][j] = {60 * j + 132, 20 * i, 60 * j + 192, 20 * i + 20};
+    s.RectH[i] = {9 * i, 100, 9 * i + 9, 118};
+    s.RectI[i] = {80, 12 * i, 130, 12 * i + 12};
     int x = static_cast<int>(unit(random) * 192), y = static_cast<int>(unit(random) * 144);
-    a.RectJ[i] = {x, y, x + 192, y + 144};
+    s.RectJ[i] = {x, y, x + 192, y + 144};
   }
-  a.RectK = {0, 140, 12, 152};
-  a.RectL = {0, 160, 120, 161};
-  a.RectM = {0, 400, 187, 480};
+  s.RectK = {0, 140, 12, 152};
+  s.RectL = {0, 160, 120, 161};
+  s.RectM = {0, 400, 187, 480};
   g.settings.UserPlay = true;
   g.settings.ShowGauge = true;
 }
@@ -170,7 +171,7 @@ void ExitApp(Game& g) {
   if (g.app.DemoForced) g.settings.DEMOMode = g.app.DEMOModeSaved;
   SaveSettings(g);
   DebugLog(g, "Kill timers...");
-  for (int id : {2, 100, 99, 5}) g.pump.KillTimer(id);
+  for (int id : {kEffectTickTimerId, kNetPollTimerId, kUnsetTimerId, kPreviewPlayTimerId}) g.pump.KillTimer(id);
   DebugLog(g, "complete.");
   throw ProgramExit{0};
 }

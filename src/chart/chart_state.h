@@ -35,6 +35,11 @@ constexpr int kMaxCourseSongs = 128;
 constexpr int kMaxKeySounds = 5001;
 constexpr int kCourseTableSize = kMaxCourseSongs * kMediaIds;  // [song + 128 * id]
 
+// Positions are in units of 1/192 measure, 48 to a beat. A beat lasts
+// 60000 / bpm ms, so a unit lasts 1250 / bpm ms: play advances bpm / 1250
+// units per ms.
+constexpr double kMsPerUnitAtOneBpm = 1250.0;
+
 struct ChartState {
   ChartState() : Objects(kMaxObjects), LaneRng(std::random_device{}()) {}
 

@@ -63,7 +63,7 @@ void ReadyBMS(Game& g) {
   // during this load may cancel it.
   g.chart.LoadCancel = false;
   g.app.GameState = Screen::Play;
-  StopSE(g, 1);
+  StopSE(g, kSeSelect);
   if (g.chart.CourseMode || g.screens.PreviewMode) g.play.FixedGaugeMode = true;
   g.play.FadeStart = g.NowMs();
   g.play.FadeState = 200;
@@ -155,7 +155,7 @@ void StopPreview(Game& g) {
   g.settings.UserPlay = true;
   g.chart.BackgroundPreview = false;
   g.play.PreviewFadeVolume = 0;
-  SetSystemSoundVolume(g, 1, 0);
+  SetSystemSoundVolume(g, kSeSelect, 0);
   UnloadBMS(g);
 }
 

@@ -4,13 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "app/timers.h"
+
 namespace kvx {
 
 struct Game;
-
-// Window timer ids of the game window.
-constexpr int kPreviewTimerId = 1001;     // one-shot: start the preview of the entry under the cursor
-constexpr int kPreviewPlayTimerId = 5;    // 20 ms: one frame of the preview play
 
 // Loads the chart or course of the entry under the cursor (GameState 3).
 void ReadyBMS(Game& game);

@@ -345,7 +345,7 @@ void DrawBgaWindow(Game& g) {
     b.BgaDirty = true;
   }
 
-  // 1. The poor picture, for one measure after a BAD or POOR.
+  // The poor picture, for one measure after a BAD or POOR.
   bool poorShown = false;
   if (g.judge.PoorImageShown) {
     if (g.play.PlayPosition >= g.judge.PoorImagePosition + kPoorUnits) {
@@ -363,14 +363,14 @@ void DrawBgaWindow(Game& g) {
     }
   }
 
-  // 2. Recompose after a change; while the poor picture is up it waits, so
+  // Recompose after a change; while the poor picture is up it waits, so
   // the poor picture is not replaced before its measure is over.
   if (b.BgaDirty && !poorShown) {
     ComposeBga(g);
     b.BgaDirty = false;
   }
 
-  // 3. The window, by the skin's tile mode.
+  // The window, by the skin's tile mode.
   const Rect area = ComposeArea(d.BgaSurface);
   const AppState& a = g.app;
   switch (g.skin.TileMode) {

@@ -62,6 +62,18 @@ void LoadCourseBmp(Game& game, int song, int id);
 // Forgets which chart images are loaded (BMSInit; the surfaces stay cached).
 void ClearImageLoadFlags(Game& game);
 
+// The play's image changes: the base (layer 0) or layer (1) image, with the
+// release mark of an image shown once; the picture shown after a BAD or POOR.
+void SetBgaImage(Game& game, int layer, int32_t id, bool releaseMark);
+void SetPoorImage(Game& game, int32_t id);
+// No base or layer image (a course song change).
+void ResetBgaLayers(Game& game);
+// Forgets the count of images loaded on first display (end of play).
+void ClearPendingImages(Game& game);
+// Releases the chart's images after the stage transition (in a course, the
+// images of the songs already played).
+void ReleaseChartImages(Game& game);
+
 // Composes the current base and layer images into BgaSurface.
 void ComposeBga(Game& game);
 // Draws the background animation window of the play screen (poor picture,

@@ -327,32 +327,33 @@ void GreyCopy(Game& g, Surface& s, int width, int height) {
 
 void LoadSS(Game& g) {
   DisplayState& d = g.display;
+  ScreensState& screens = g.screens;
   if (d.BackSurface.Valid()) {
     FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
     DrawSurfaceText(g, d.BackSurface, 0, 0, "NOW LOADING ... BITMAP FILES");
     PresentBackSurface(g, false);
   }
   // Every one of the five is released before it is loaded again.
-  for (Surface* s : {&d.SongSelectBgSurface, &d.SongSelectBgGreySurface, &d.SongSelectObjSurface, &d.NoStageSurface,
-                     &d.ResultObjSurface})
+  for (Surface* s : {&screens.SongSelectBgSurface, &screens.SongSelectBgGreySurface, &screens.SongSelectObjSurface,
+                     &screens.NoStageSurface, &screens.ResultObjSurface})
     ReleaseSurface(*s);
-  LoadFixedImage(g, d.SongSelectBgSurface, "ssbg.bmp", false);
-  LoadFixedImage(g, d.SongSelectBgGreySurface, "ssbg.bmp", false);
+  LoadFixedImage(g, screens.SongSelectBgSurface, "ssbg.bmp", false);
+  LoadFixedImage(g, screens.SongSelectBgGreySurface, "ssbg.bmp", false);
   DebugLog(g, "[LoadSS] SongSelect Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
-  GreyCopy(g, d.SongSelectBgGreySurface, 640, 480);
-  LoadFixedImage(g, d.SongSelectObjSurface, "ssobj.bmp", true);
+  GreyCopy(g, screens.SongSelectBgGreySurface, 640, 480);
+  LoadFixedImage(g, screens.SongSelectObjSurface, "ssobj.bmp", true);
   DebugLog(g, "[LoadSS] SSObj Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
-  LoadFixedImage(g, d.NoStageSurface, "ssnostg.bmp", true);
+  LoadFixedImage(g, screens.NoStageSurface, "ssnostg.bmp", true);
   DebugLog(g, "[LoadSS] SSNOSTG Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
-  LoadFixedImage(g, d.ResultObjSurface, "resobj.bmp", false);
+  LoadFixedImage(g, screens.ResultObjSurface, "resobj.bmp", false);
   DebugLog(g, "[LoadSS] Result Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
-  d.SongSelectObjSurface.color_key = true;
-  d.NoStageSurface.color_key = true;
+  screens.SongSelectObjSurface.color_key = true;
+  screens.NoStageSurface.color_key = true;
 }
 
 void PreparePreviewSurface(Game& g) {
   if (!g.display.renderer) return;
-  if (!CreateSurface(g, g.display.PreviewSurface, 192, 144, false))
+  if (!CreateSurface(g, g.screens.PreviewSurface, 192, 144, false))
     DebugLog(g, std::string("Error : can't create preview surface : ") + SDL_GetError());
 }
 
@@ -388,7 +389,7 @@ std::string FormatNumber(int32_t value, int digits) {
 
 void DrawNumber(Game& g, const NumberFont& font, int x, int y, int32_t value, int digits, Surface* source) {
   DisplayState& d = g.display;
-  Surface& from = source ? *source : d.SongSelectObjSurface;
+  Surface& from = source ? *source : g.screens.SongSelectObjSurface;
   std::string text = FormatNumber(value, digits);
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
@@ -407,7 +408,7 @@ void DrawScrollingTiles(Game& g) {
     for (int r = 0; r < 6; ++r) {
       int x = (r % 2 == 0) ? i * 160 - 320 + o : i * 160 - o;
       int y = RoundEven(-0.75 * o) + 120 * r;
-      BltClipped(g, d.BackSurface, d.ScreenRect, x, y, d.ResultObjSurface, tile, kBltWait);
+      BltClipped(g, d.BackSurface, d.ScreenRect, x, y, g.screens.ResultObjSurface, tile, kBltWait);
     }
   }
 }
@@ -575,9 +576,10 @@ std::vector<uint32_t> ReadSurfacePixels(Game& g, Surface& s) {
 void ReleaseDisplay(Game& g) {
   DisplayState& d = g.display;
   if (d.renderer) ReleaseBgaSurfaces(g);
+  ScreensState& screens = g.screens;
   for (Surface* s : {&d.BackSurface, &d.BgaSurface, &d.GraphSurface, &d.CaptureSurface, &d.SkinSurface,
-                     &d.SongSelectBgSurface, &d.SongSelectBgGreySurface, &d.SongSelectObjSurface, &d.NoStageSurface,
-                     &d.ResultObjSurface, &d.StageImageSurface, &d.PreviewSurface})
+                     &screens.SongSelectBgSurface, &screens.SongSelectBgGreySurface, &screens.SongSelectObjSurface,
+                     &screens.NoStageSurface, &screens.ResultObjSurface, &d.StageImageSurface, &screens.PreviewSurface})
     ReleaseSurface(*s);
   FlushTextCache(g);
   if (d.renderer) SDL_DestroyRenderer(d.renderer);

@@ -99,13 +99,7 @@ struct DisplayState {
   Surface GraphSurface;
   Surface CaptureSurface;
   Surface SkinSurface;           // created by the skin loader
-  Surface SongSelectBgSurface;
-  Surface SongSelectBgGreySurface;
-  Surface SongSelectObjSurface;
-  Surface NoStageSurface;
-  Surface ResultObjSurface;
   Surface StageImageSurface;     // the chart's stage picture (chart loading)
-  Surface PreviewSurface;        // 192x144 song-select preview, shown at (304, 78)
 
   // The skin's bitmap font (set by the skin loader).
   uint8_t CharWidth = 0, CharHeight = 0;
@@ -166,8 +160,8 @@ void ReleaseDisplay(Game& game);
 // character. Bytes outside 33..126 (and the second bytes of double-byte
 // characters) take their place but draw nothing.
 void DrawFontText(Game& game, int x, int y, const std::string& text, float spacing = 0);
-// Digits of value onto BackSurface from `source` (SongSelectObjSurface when
-// null); digits 0 means 3. A minus sign leaves its cell empty.
+// Digits of value onto BackSurface from `source` (screens.SongSelectObjSurface
+// when null); digits 0 means 3. A minus sign leaves its cell empty.
 void DrawNumber(Game& game, const NumberFont& font, int x, int y, int32_t value, int digits = 3,
                 Surface* source = nullptr);
 // The number text DrawNumber draws ("007", "-005", "12345").

@@ -1,19 +1,17 @@
-// The key configuration window: a Dear ImGui window in its own SDL window
-// (OpenGL 3), running its own loop until OK, cancel or close. Every decision
-// is made by the model in key_config.cpp; this file draws and forwards clicks.
-#include <GL/gl.h>
+// The key configuration window: a Dear ImGui window (platform/imgui_window),
+// running its own loop until OK, cancel or close. Every decision is made by
+// the model in key_config.cpp; this file draws and forwards clicks.
 #include <SDL.h>
 
 #include <string>
 #include <vector>
 
 #include "app/game.h"
-#include "backends/imgui_impl_opengl3.h"
-#include "backends/imgui_impl_sdl.h"
 #include "imgui.h"
 #include "media/display_internal.h"
 #include "media/input.h"
 #include "media/key_config.h"
+#include "platform/imgui_window.h"
 #include "platform/message_box.h"
 #include "platform/sdl_events.h"
 
@@ -88,21 +86,6 @@ void DrawControllerPicture(const KeyConfigModel& m) {
   ImGui::Dummy(ImVec2(350, 104));
 }
 
-// Pointer, key and window events of the startup menu's window are not ours.
-bool ForOtherWindow(const SDL_Event& e, uint32_t window_id) {
-  switch (e.type) {
-    case SDL_WINDOWEVENT: return e.window.windowID != window_id;
-    case SDL_MOUSEMOTION: return e.motion.windowID != window_id;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: return e.button.windowID != window_id;
-    case SDL_MOUSEWHEEL: return e.wheel.windowID != window_id;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: return e.key.windowID != window_id;
-    case SDL_TEXTINPUT: return e.text.windowID != window_id;
-    default: return false;
-  }
-}
-
 enum class Close { None, OK, Cancel };
 
 Close DrawWindow(Game& g, KeyConfigModel& m) {
@@ -168,10 +151,9 @@ Close DrawWindow(Game& g, KeyConfigModel& m) {
 }
 
 // Every text of the window, so that the font carries its glyphs.
-void AddWindowGlyphs(ImFontGlyphRangesBuilder& b) {
-  for (const char* t : {kOK, kCancel, kDefault, kClear, kXY, kXYNote, kSpecialGroup, kSpecialNote1, kSpecialNote2,
-                        kInstruction, kControllerLabel, "(回転方向)", "↑↓←→★"})
-    b.AddText(t);
+std::vector<std::string> WindowTexts() {
+  return {kOK,           kCancel,       kDefault,     kClear,           kXY,         kXYNote, kSpecialGroup,
+          kSpecialNote1, kSpecialNote2, kInstruction, kControllerLabel, "(回転方向)", "↑↓←→★"};
 }
 
 }  // namespace
@@ -181,56 +163,20 @@ void OpenKeyConfigWindow(Game& g) {
     DebugLog(g, "KeyConfig: no display, the window is not shown");
     return;
   }
-  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    DebugLog(g, std::string("KeyConfig: video unavailable: ") + SDL_GetError());
-    return;
-  }
-  SDL_Window* prev_window = SDL_GL_GetCurrentWindow();
-  SDL_GLContext prev_context = SDL_GL_GetCurrentContext();
-  ImGuiContext* prev_imgui = ImGui::GetCurrentContext();
-
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 430,
-                                        SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-  if (!window) {
-    DebugLog(g, std::string("KeyConfig: can't create the window: ") + SDL_GetError());
-    return;
-  }
-  SDL_GLContext context = SDL_GL_CreateContext(window);
-  if (!context) {
-    DebugLog(g, std::string("KeyConfig: can't create the OpenGL context: ") + SDL_GetError());
-    SDL_DestroyWindow(window);
-    return;
-  }
-  SDL_GL_MakeCurrent(window, context);
-  SDL_GL_SetSwapInterval(1);
-  uint32_t window_id = SDL_GetWindowID(window);
-
-  ImGuiContext* imgui = ImGui::CreateContext();
-  ImGui::SetCurrentContext(imgui);
-  ImGuiIO& io = ImGui::GetIO();
-  io.IniFilename = nullptr;
-  ImGui::StyleColorsClassic();
-  ImVector<ImWchar> ranges;
-  {
-    ImFontGlyphRangesBuilder builder;
-    builder.AddRanges(io.Fonts->GetGlyphRangesJapanese());
-    AddWindowGlyphs(builder);
-    builder.BuildRanges(&ranges);
-  }
+  ImGuiWindowSpec spec;
+  spec.caption = kCaption;
+  spec.width = 640;
+  spec.height = 430;
   // The list font "ＭＳ Ｐゴシック", through the display's stand-in for it.
-  int font_index = 0;
-  const std::string font = FindFontFile("ＭＳ Ｐゴシック", &font_index);
-  ImFontConfig font_config;
-  font_config.FontNo = font_index;
-  if (font.empty() || !io.Fonts->AddFontFromFileTTF(font.c_str(), 15.0f, &font_config, ranges.Data)) {
-    DebugLog(g, "KeyConfig: the Japanese font was not found; using the built-in font");
-    io.Fonts->AddFontDefault();
+  spec.font_file = FindFontFile("ＭＳ Ｐゴシック", &spec.font_index);
+  spec.font_size = 15.0f;
+  spec.glyph_texts = WindowTexts();
+  ImGuiWindow window;
+  if (!window.Open(spec)) {
+    DebugLog(g, "KeyConfig: " + window.error());
+    return;
   }
-  ImGui_ImplSDL2_InitForOpenGL(window, context);
-  ImGui_ImplOpenGL3_Init("#version 130");
+  if (window.UsesBuiltInFont()) DebugLog(g, "KeyConfig: the Japanese font was not found; using the built-in font");
 
   KeyConfigModel model;
   LoadKeyConfig(g, model);
@@ -242,19 +188,14 @@ void OpenKeyConfigWindow(Game& g) {
   while (close == Close::None) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-      if (e.type == SDL_QUIT) {
-        quit = true;
+      const ImGuiWindow::Event seen = window.HandleEvent(e);
+      if (seen != ImGuiWindow::Event::None) {
+        quit = quit || seen == ImGuiWindow::Event::Quit;
         close = Close::Cancel;
         continue;
       }
-      if (e.type == SDL_WINDOWEVENT && e.window.windowID == window_id &&
-          e.window.event == SDL_WINDOWEVENT_CLOSE) {
-        close = Close::Cancel;
-        continue;
-      }
-      if (!ForOtherWindow(e, window_id)) ImGui_ImplSDL2_ProcessEvent(&e);
       PlatformEvent p;
-      if (!TranslateSdlEvent(e, window_id, &p)) continue;
+      if (!TranslateSdlEvent(e, window.id(), &p)) continue;
       using Kind = PlatformEvent::Kind;
       if (p.kind == Kind::KeyDown || p.kind == Kind::KeyUp || p.kind == Kind::JoyAdded ||
           p.kind == Kind::JoyRemoved || p.kind == Kind::JoyButtonDown || p.kind == Kind::JoyButtonUp ||
@@ -269,20 +210,10 @@ void OpenKeyConfigWindow(Game& g) {
       next_tick = SDL_GetTicks() + kTimerMs;
       KeyConfigTick(g, model);
     }
-    ImGui_ImplOpenGL3_NewFrame();
-    ImGui_ImplSDL2_NewFrame();
-    ImGui::NewFrame();
+    window.BeginFrame();
     Close clicked = DrawWindow(g, model);
     if (clicked != Close::None) close = clicked;
-    ImGui::Render();
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    glViewport(0, 0, w, h);
-    glClearColor(0.1f, 0.1f, 0.12f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-    SDL_GL_SwapWindow(window);
-    SDL_Delay(1);
+    window.EndFrame();
   }
 
   if (close == Close::OK) {
@@ -293,13 +224,7 @@ void OpenKeyConfigWindow(Game& g) {
   }
   DebugLog(g, close == Close::OK ? "[KeyConfig] saved and closed" : "[KeyConfig] cancelled");
 
-  ImGui_ImplOpenGL3_Shutdown();
-  ImGui_ImplSDL2_Shutdown();
-  ImGui::DestroyContext(imgui);
-  ImGui::SetCurrentContext(prev_imgui);
-  SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(window);
-  if (prev_window && prev_context) SDL_GL_MakeCurrent(prev_window, prev_context);
+  window.Close();
   if (quit) {
     SDL_Event q{};
     q.type = SDL_QUIT;

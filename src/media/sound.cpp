@@ -633,8 +633,9 @@ void StopChartSounds(Game& g) {
 
 void PauseChartSounds(Game& g) {
   auto& s = g.sound;
-  g.play.SoundWasPlaying.fill(false);
   if (!Use(g)) return;
+  // What an earlier freeze stopped stays remembered: a pause inside a break
+  // finds those sounds stopped, and they must come back all the same.
   for (int n = 1; n < kWavIds; ++n) {
     if (!HasWavBuffer(g, n)) continue;
     if (SourceState(s.WavSources[n]) == AL_PLAYING) {
@@ -642,7 +643,6 @@ void PauseChartSounds(Game& g) {
       alSourcePause(s.WavSources[n]);
     }
   }
-  s.PausedExtraSources.clear();
   for (ALuint source : s.EchoSources) {
     if (source && SourceState(source) == AL_PLAYING) {
       alSourcePause(source);
@@ -684,6 +684,7 @@ void SetEchoEffect(Game& g, bool on) {
 }
 
 void RunEchoQueue(Game& g, int32_t elapsedMs) {
+  // Entries whose time has come are played and removed; later ones move down.
   auto& queue = g.sound.EchoQueue;
   for (size_t i = 0; i < queue.size();) {
     if (queue[i].Time < elapsedMs) {

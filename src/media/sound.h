@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/sound_decode.h"
+#include "media/system_sounds.h"
 
 namespace kvx {
 
@@ -16,23 +17,10 @@ struct Game;
 class AudioDevice;
 class SoundPrefetcher;
 
-constexpr int kSystemSoundCount = 16;
 constexpr int kWavIds = 256;
 constexpr int kEchoTaps = 11;          // echo buffers: WAV number + 256 x tap
 constexpr int kMaxEchoQueue = 256;
 constexpr int kCourseWavSlots = 128 * 256;  // [song + 128 x id]
-
-// System sound indices.
-constexpr int kSeSongChange = 0;
-constexpr int kSeSelect = 1;
-constexpr int kSeDecide = 2;
-constexpr int kSeReady = 3;
-constexpr int kSeFade = 4;
-constexpr int kSeClassSS = 5;  // 5..11: SS, S, A, B, C, D, E
-constexpr int kSeSelStart = 12;
-constexpr int kSeResClear = 13;
-constexpr int kSeResFail = 14;
-constexpr int kSePtsCount = 15;
 
 // File names of the system sounds below "<data>/wav", by index.
 extern const std::array<const char*, kSystemSoundCount> kSystemSoundFiles;
@@ -77,7 +65,7 @@ struct SoundState {
   std::vector<int32_t> CourseWavBaseFrequency;
   std::vector<std::string> CourseLoadedWavFile;
 
-  // Echo and course sources paused by PauseChartSounds.
+  // Echo sources paused by PauseChartSounds.
   std::vector<uint32_t> PausedExtraSources;
 
   // Parallel decoding of a chart's sounds before it is read.
@@ -146,8 +134,10 @@ void SetAllWavVolumes(Game& game, int32_t hundredthsDb);
 // Stops every chart sound (key sounds, echoes) and rewinds it; the buffers
 // stay loaded (UnloadBMS).
 void StopChartSounds(Game& game);
-// Pause and break: stops the playing chart sounds 1..255, remembering them in
-// play.SoundWasPlaying; the resume plays them on from where they stopped.
+// Pause and break: stops the playing chart sounds 1..255 and echoes,
+// remembering them (key sounds in play.SoundWasPlaying) in addition to what an
+// earlier freeze remembered; the resume plays them all on from where they
+// stopped and forgets them.
 void PauseChartSounds(Game& game);
 void ResumeChartSounds(Game& game);
 
@@ -157,7 +147,8 @@ void RemoveEcho(Game& game, int index);
 void ClearEchoQueue(Game& game);
 // Turns the echo effect on or off; empties the queue (F10 during play).
 void SetEchoEffect(Game& game, bool on);
-// Plays and removes every entry due before elapsedMs; the others stay.
+// Plays and removes every entry due before elapsedMs; the others stay (the
+// play loop runs it every frame with the play's elapsed time).
 void RunEchoQueue(Game& game, int32_t elapsedMs);
 
 // The message-line text of a load error ("]: DSERR_BADFORMAT" ...), with the

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/timers.h"
 #include "media/display.h"
 #include "play/options.h"
 #include "play/play_loop.h"
@@ -20,8 +21,6 @@ void Say(Game& g, const std::string& text) {
   g.playopt.LastOptionMessage = text;
   ShowMessage(g, text);
 }
-
-constexpr int kEffectTimer = 2;
 
 std::string OneDecimal(float v) {
   char buf[32];
@@ -47,14 +46,14 @@ void EffectTick(Game& g) {
   if (dt > 0.08) dt = 0.08;
   const float k = static_cast<float>(dt);
 
-  // 1. Displayed values ease towards the real ones.
+  // Displayed values ease towards the real ones.
   for (PlayerScore& ps : g.judge.Player) {
     ps.DisplayedGauge += (ps.Gauge - ps.DisplayedGauge) * k * 12;
     ps.DisplayedScore += (ps.Score - ps.DisplayedScore) * dt * 18;
     ps.DisplayedJPoints += (ps.JPoints - ps.DisplayedJPoints) * k * 18;
   }
 
-  // 2. Hi-speed eases towards its target.
+  // Hi-speed eases towards its target.
   PlayOptionsState& o = g.playopt;
   float& hs = g.settings.HiSpeed;
   if (o.TargetHiSpeed != 0) {
@@ -65,7 +64,7 @@ void EffectTick(Game& g) {
     }
   }
 
-  // 3. The course effect in force.
+  // The course effect in force.
   const uint32_t now = g.NowMs();
   const float t = static_cast<float>(static_cast<int32_t>(now - o.CourseEffectStart));
   float& rhs = g.settings.RealHiSpeed;
@@ -124,8 +123,8 @@ void EffectTick(Game& g) {
       break;
   }
 
-  // 4. The timer ends with the play.
-  if (g.play.QuitPlay || !g.play.Playing) g.pump.KillTimer(kEffectTimer);
+  // The timer ends with the play.
+  if (g.play.QuitPlay || !g.play.Playing) g.pump.KillTimer(kEffectTickTimerId);
 }
 
 void ShuffleAhead(Game& g) {

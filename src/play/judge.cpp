@@ -103,11 +103,11 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
   PlayerScore& ps = js.Player[slot];
   const uint32_t now = g.NowMs();
 
-  // 1. Measure the offset now (positive = late).
+  // Measure the offset now (positive = late).
   if (offset == 0.0f) offset = static_cast<float>(play.PlayPosition - note.Position);
-  // 2. A press a whole BAD window early or more counts as a POOR but leaves the note.
+  // A press a whole BAD window early or more counts as a POOR but leaves the note.
   const bool tooEarly = offset <= -static_cast<float>(w[3]);
-  // 3. Two consecutive near-window hits within one unit of each other count as exact.
+  // Two consecutive near-window hits within one unit of each other count as exact.
   if (std::fabs(offset) < static_cast<float>(w[1])) {
     if (std::fabs(offset - js.LastOffset[side]) < 1.0f) {
       js.LastOffset[side] = offset;
@@ -118,21 +118,21 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
   } else {
     js.LastOffset[side] = 0.0f;
   }
-  // 4.
+  // Early and late count alike from here.
   offset = std::fabs(offset);
-  // 5. An automatic lane only shows its bomb.
+  // An automatic lane only shows its bomb.
   if (g.app.LaneAuto[lane]) {
     js.BombActive[lane] = true;
     js.BombTime[lane] = now;
     return false;
   }
-  // 6.
+  // A judged note takes the poor picture away.
   if (js.PoorImageShown) {
     js.PoorImageShown = false;
     js.BgaChanged = true;
   }
   const int32_t comboBefore = ps.Combo;
-  // 7. Strict comparisons.
+  // The judgement: strict comparisons with the windows.
   int32_t code;
   if (offset < w[0]) code = kJudgeFGreat;
   else if (offset < w[1]) code = kJudgeGreat;
@@ -144,7 +144,7 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
   const float inc = g.chart.GaugeIncrement[slot];
   const double unit = g.chart.ScoreUnit[slot];
 
-  // 8. Apply.
+  // Counts, combo, gauge and score.
   switch (code) {
     case kJudgeFGreat:
       ps.CountFGreat++;
@@ -193,7 +193,8 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
   }
   if (!tooEarly) note.State = 1;
 
-  // 10. Common tail.
+  // What every judgement updates: maximum combo, milestones, the gauge's limits,
+  // J-PTS and the progress graph.
   ps.MaxCombo = std::max(ps.MaxCombo, ps.Combo);
   if (ps.Combo >= 1 && ps.Combo % 100 == 0 && ps.Combo != comboBefore) ps.ComboMilestone = {true, ps.Combo, now};
   if (ps.Gauge > 100.0f) ps.Gauge = 100.0f;
@@ -297,7 +298,7 @@ void RunResultTally(Game& g) {
   }
   const bool twoSides = g.chart.PlaySides >= 2 && g.chart.SideSlot[1] == 1;
   const bool failed = twoSides ? (!js.Result[0].Cleared && !js.Result[1].Cleared) : !js.Result[0].Cleared;
-  js.ResultSound = failed ? 14 : 13;
+  js.ResultSound = failed ? kSeResFail : kSeResClear;
 }
 
 int64_t CountUpFigure(int64_t finalValue, uint32_t t) {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "media/system_sounds.h"
+
 namespace kvx {
 
 // Display codes of the judgements (also the skin's judgement image index).
@@ -102,7 +104,7 @@ struct JudgeState {
 
   // Result tally (RunResultTally).
   std::array<ResultFigures, 2> Result{};
-  int ResultSound = 13;  // system sound 13 res_clear.wav or 14 res_fail.wav
+  int ResultSound = kSeResClear;  // kSeResClear or kSeResFail
 };
 
 }  // namespace kvx

@@ -6,19 +6,17 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/timers.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
+#include "screens/song_select.h"
 
 namespace kvx {
 
 namespace {
 
-constexpr int kTimerEffectTick = 2;
-constexpr int kTimerPreview = 5;
 constexpr int kCodeEsc = 1;
 constexpr int kCodeF12 = 88;
-constexpr int kSoundReady = 3, kSoundFade = 4, kSoundFail = 14, kSoundSelect = 1, kSoundSelStart = 12;
-constexpr int kCourseEffectNone = 255, kCourseEffectBreak = 5;
 
 // Rounding of the play arithmetic: to nearest, halves to even.
 int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
@@ -31,24 +29,6 @@ bool IsSoundChannel(int ch) { return ch == 1 || (ch >= 11 && ch <= 19) || (ch >=
 // The frozen states share the saved tempo: pause and break may overlap, and
 // only the first freeze saves the running tempo (the second would save 0).
 bool Frozen(const PlayState& p) { return p.Paused || p.BreakActive; }
-
-void StopAndRememberSounds(Game& g) {
-  for (int id = 1; id < kMediaIds; ++id) {
-    if (!WavExists(g, id)) continue;
-    if (WavIsPlaying(g, id)) {
-      g.play.SoundWasPlaying[id] = true;
-      StopWav(g, id);
-    }
-  }
-}
-
-void ResumeRememberedSounds(Game& g) {
-  for (int id = 1; id < kMediaIds; ++id) {
-    if (!g.play.SoundWasPlaying[id]) continue;
-    g.play.SoundWasPlaying[id] = false;
-    if (WavExists(g, id)) ResumeWav(g, id);
-  }
-}
 
 void RestoreTempo(Game& g) {
   float rhs = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
@@ -68,7 +48,7 @@ void CourseSongChange(Game& g, const ChartObject& obj) {
                      CourseSongArtist(g, song));
   int interval = std::max(1, RoundEven(g.play.GaugeSampleInterval));
   int notes = std::max(1, g.chart.NoteCount[0]);
-  int judged = JudgedNoteCount(g);
+  int judged = JudgedNotes(g);
   DrawGraphLine(g, g.play.ElapsedMs / interval, 0, judged * 300 / notes, 203, 0x0040C0 /* RGB 0,64,192 */);
   ApplyCourseSongTables(g, song);  // load flags and judgement windows of the song
   ResetBgaLayers(g);
@@ -93,10 +73,9 @@ void HandleObject(Game& g, int index) {
   } else if (ch == kChannelBarLine) {
     p.LastBarMeasure = obj.Measure;
     p.LastBarPosition = obj.Position;
-    if (RandomSpeedMode(g)) {
+    if (g.playopt.RandomSpeed) {
       std::uniform_real_distribution<float> uni(0.0f, 1.0f);
-      float target = uni(g.play.rng) * 9 >= 7 ? 1 + 5 * uni(g.play.rng) : 1 + 2 * uni(g.play.rng);
-      SetTargetHiSpeed(g, target);
+      g.playopt.TargetHiSpeed = uni(g.play.rng) * 9 >= 7 ? 1 + 5 * uni(g.play.rng) : 1 + 2 * uni(g.play.rng);
     }
   } else if (ch == 1) {
     if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value);
@@ -128,7 +107,7 @@ void TakeGaugeSamples(Game& g) {
   if (p.ElapsedMs < 0) return;
   const int target = p.ElapsedMs / interval;
   const int slot = LocalPlayerSlot(g);
-  const float gauge = std::clamp(LocalGauge(g), 0.0f, 100.0f);
+  const float gauge = std::clamp(g.judge.Player[slot].Gauge, 0.0f, 100.0f);
   const bool network = NetworkBattle(g);
   const int a = (gauge > 80 || network || g.chart.CourseMode) ? 1 : 0;
   for (int i = static_cast<int>(p.GaugeSamples[0]); i <= target && i < kGaugeHistoryLength; ++i) {
@@ -139,23 +118,11 @@ void TakeGaugeSamples(Game& g) {
   }
 }
 
-void PlayDueEchoes(Game& g) {
-  // Entries whose time has come are played and removed; later ones move down.
-  for (int i = 0; i < EchoQueueSize(g);) {
-    if (EchoDueTime(g, i) < g.play.ElapsedMs) {
-      PlayEchoEntry(g, i);
-      RemoveEchoEntry(g, i);
-    } else {
-      ++i;
-    }
-  }
-}
-
 void WalkKeySoundList(Game& g) {
   PlayState& p = g.play;
-  const int count = KeySoundCount(g);
+  const int count = std::clamp<int>(g.chart.KeySoundCount, 0, static_cast<int>(g.chart.KeySoundList.size()));
   while (p.KeySoundCursor < count) {
-    const KeySoundRecord rec = KeySoundAt(g, p.KeySoundCursor);
+    const KeySoundEntry& rec = g.chart.KeySoundList[p.KeySoundCursor];
     if (!(rec.Position < p.PlayPosition)) break;
     if (rec.Channel >= 11 && rec.Channel <= 29) p.LaneKeySound[rec.Channel - 11] = rec.Value;
     ++p.KeySoundCursor;
@@ -189,7 +156,7 @@ void PreloadAhead(Game& g) {
 }
 
 void InstallEffectTimer(Game& g) {
-  g.pump.SetTimer(kTimerEffectTick, 1, [&g] { EffectTick(g); });
+  g.pump.SetTimer(kEffectTickTimerId, 1, [&g] { EffectTick(g); });
 }
 
 }  // namespace
@@ -217,13 +184,14 @@ void BPMChange(Game& g, float bpm) {
   ShowMessage(g, "BPM CHANGE : " + FormatIniSingle(bpm));
   const float rhs = g.settings.RealHiSpeed;
   const double newEffective = static_cast<double>(bpm) * rhs;
-  p.BasePosition = RoundEven(p.BasePosition - (newEffective - p.EffectiveBPM) / 1250.0 * p.ElapsedMs);
+  p.BasePosition = RoundEven(p.BasePosition - (newEffective - p.EffectiveBPM) / kMsPerUnitAtOneBpm * p.ElapsedMs);
   p.EffectiveBPM = static_cast<float>(newEffective);
-  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   // A changed play speed changes the pitch as well as the tempo.
   for (int id = 0; id < kMediaIds; ++id)
-    if (WavExists(g, id)) SetWavFrequency(g, id, RoundEven(WavBaseFrequency(g, id) * static_cast<double>(rhs)));
+    if (HasWavBuffer(g, id))
+      SetWavBufferFrequency(g, id, RoundEven(g.sound.WavBaseFrequency[id] * static_cast<double>(rhs)));
 }
 
 void BMSPause(Game& g) {
@@ -232,7 +200,7 @@ void BMSPause(Game& g) {
   const bool wasFrozen = Frozen(p);
   p.Paused = true;
   DebugLog(g, "[BMSPause]");
-  StopAndRememberSounds(g);
+  PauseChartSounds(g);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
 }
@@ -244,7 +212,7 @@ void BMSResume(Game& g) {
   p.Paused = false;
   // A break that is still running keeps the chart frozen; its end restores.
   if (!p.BreakActive) {
-    ResumeRememberedSounds(g);
+    ResumeChartSounds(g);
     RestoreTempo(g);
   }
   DebugLog(g, "[Resumed]");
@@ -255,8 +223,8 @@ void StartBreak(Game& g) {
   const bool wasFrozen = Frozen(p);
   p.BreakActive = true;
   p.BreakStart = g.NowMs();
-  StopAndRememberSounds(g);
-  if (CourseEffectKind(g) != kCourseEffectBreak) PlaySE(g, kSoundFail);
+  PauseChartSounds(g);
+  if (g.playopt.CourseEffect != kEffectBreak) PlaySE(g, kSeResFail);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
 }
@@ -265,44 +233,44 @@ void UpdateFrame(Game& g) {
   PlayState& p = g.play;
   const uint32_t now = g.NowMs();
   const uint32_t frameStart = now;
-  // 1. Clock.
+  // The clock.
   p.ElapsedMs = static_cast<int32_t>(now - p.PlayStartTime);
   p.PlayPosition = p.ElapsedMs * p.PositionRate + p.BasePosition;
 
-  // 2. End of the break.
+  // The end of the break.
   if (p.BreakActive && !p.Failed && static_cast<int32_t>(now - p.BreakStart) > 1000) {
     if (!p.Paused) {
-      ResumeRememberedSounds(g);
+      ResumeChartSounds(g);
       RestoreTempo(g);
     }
-    if (CourseEffectKind(g) != kCourseEffectBreak) {
+    if (g.playopt.CourseEffect != kEffectBreak) {
       p.Failed = true;
       p.FailedTime = now;
     }
     p.BreakActive = false;
-    SetCourseEffectKind(g, kCourseEffectNone);
+    g.playopt.CourseEffect = kEffectNone;
   }
 
-  // 3. Delayed (echo) sounds.
-  PlayDueEchoes(g);
-  // 4. Key-sound assignments passed.
+  // Delayed (echo) sounds.
+  RunEchoQueue(g, p.ElapsedMs);
+  // Key-sound assignments passed.
   WalkKeySoundList(g);
-  // 5. Replay of recorded presses.
+  // Replay of recorded presses.
   if (g.settings.PlayRec) WalkReplay(g);
 
-  // 6. Objects that are due: everything at or before the play position.
+  // Objects that are due: everything at or before the play position.
   const int count = std::min(g.chart.ObjectCount, kMaxObjects);
   while (p.NextObject < count && g.chart.Objects[p.NextObject].Position <= p.PlayPosition) {
     HandleObject(g, p.NextObject);
     ++p.NextObject;
   }
 
-  // 7. Sounds of the next 120 units.
+  // Sounds of the next 120 units.
   PreloadAhead(g);
-  // 8. Gauge history.
+  // Gauge history.
   TakeGaugeSamples(g);
 
-  // 9. Quitting needs ESC held for more than half a second.
+  // Quitting needs ESC held for more than half a second.
   if (p.EscHeld && static_cast<int32_t>(now - p.EscDownTime) > 500) {
     p.FadeStart = now;
     p.FadeState = kFadeClose;
@@ -310,29 +278,29 @@ void UpdateFrame(Game& g) {
     p.EscHeld = false;
   }
 
-  // 10. Drawing (with the missed-note detection and the candidate choice).
+  // Drawing (with the missed-note detection and the candidate choice).
   if (!g.chart.BackgroundPreview) {
     p.LastFrameMs = g.NowMs() - frameStart;
     DrawPlayScreen(g, p.NextObject);
     EffectTick(g);
   }
-  // 11. The last object has been processed.
+  // The last object has been processed.
   if (p.NextObject >= count) p.Playing = false;
 }
 
 void PlayLoop(Game& g) {
   PlayState& p = g.play;
-  // 1.
+  // No button is held as the play starts.
   g.app.LanePressed.fill(false);
   g.app.ButtonState.fill(false);
   p.QuitPlay = false;
   p.Playing = true;
   DebugLog(g, "[PlayLoop]");
-  // 2.
+  // The clock at position 0 under the chart's tempo.
   p.BasePosition = 0;
   p.InitialBPM = g.chart.BPM;
   p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
-  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   p.DisplayedBPM = g.chart.BPM;
   p.PreloadTried.fill(false);
@@ -340,33 +308,31 @@ void PlayLoop(Game& g) {
   p.ReplayCursor = 0;
   p.ReplayLimit = static_cast<int32_t>(p.RecordList.size());
   DebugLog(g, "  playloop start");
-  // 3. Intro.
-  PlaySE(g, kSoundReady);
+  // The intro: the "R E A D Y ?" fade over the captured screen.
+  PlaySE(g, kSeReady);
   CaptureBackSurface(g);
   p.FadeState = kFadeIntro;
   p.FadeStart = g.NowMs();
   p.FadeMayFinish = 0;
   ShowMessage(g, "R E A D Y ?");
   const uint32_t introStart = g.NowMs();
-  ClearOptionsChanged(g);
-  // 4. The intro lasts 1000 ms; the clock starts at its last frame.
+  g.playopt.OptionsChanged = false;
+  // The intro lasts 1000 ms; the clock starts at its last frame.
   do {
     p.PlayStartTime = g.NowMs();
     DrawPlayScreen(g, 0);
     EffectTick(g);
   } while (static_cast<int32_t>(g.NowMs() - introStart) < 1000 && !p.QuitPlay && !g.app.PlayStop);
-  // 5.
   SeekChart(g, 0, true);
   if (!p.QuitPlay) {
-    // 6.
     InstallEffectTimer(g);
-    // 7.
     ResetHiSpeedForPlayStart(g);
     p.BreakActive = false;
     g.app.GameState = Screen::Play;
     p.Failed = false;
     p.ReachedEnd = false;
-    // 8.
+    // Frames until QuitPlay: the end of the chart and a failed play start
+    // the closing fade, whose end sets QuitPlay.
     const int count = std::min(g.chart.ObjectCount, kMaxObjects);
     while (!p.QuitPlay) {
       if (g.app.PlayStop) p.QuitPlay = true;  // the -S option
@@ -378,35 +344,34 @@ void PlayLoop(Game& g) {
         p.FadeStart = g.NowMs();
         p.FadeState = kFadeClose;
         p.FadeMayFinish = 1;
-        PlaySE(g, kSoundFade);
+        PlaySE(g, kSeFade);
         p.ReachedEnd = true;
       }
       if (p.Failed && p.FadeState == kFadeNone) {
         p.FadeStart = g.NowMs();
         p.FadeState = kFadeFailed;
         p.FadeMayFinish = 1;
-        PlaySE(g, kSoundFade);
+        PlaySE(g, kSeFade);
       }
       UpdateFrame(g);
     }
     DebugLog(g, "playloop end");
-    g.pump.KillTimer(kTimerEffectTick);
+    g.pump.KillTimer(kEffectTickTimerId);
   }
-  // 9.
+  // After the play.
   ClearPendingImages(g);
   if (NetworkBattle(g)) NetEndOfPlay(g);
-  // 10.
   g.app.GameState = Screen::PlayEnded;
   ApplyHiSpeedAfterPlay(g);
 }
 
 void StartPlay(Game& g) {
   PlayState& p = g.play;
-  // 1.
+  // A play by the player, not a preview.
   g.chart.BackgroundPreview = false;
   g.settings.PlayKeySound = false;
   g.settings.UserPlay = true;
-  // 2.
+  // Fresh play state at the chart's start.
   ResetPlayState(g);
   p.GaugeSamples.fill(0);
   for (auto& row : p.GaugeHistory) row.fill(0);
@@ -416,32 +381,31 @@ void StartPlay(Game& g) {
   p.SoundWasPlaying.fill(false);
   SeekChart(g, 0, false);
   DebugLog(g, "totalobjs: " + std::to_string(g.chart.ObjectCount));
-  // 3.
   PlayLoop(g);
-  // 4.
+  // Back to the list the chart came from; a jukebox play that was cut short ends.
   RestoreGameWindow(g);
   if (p.NextObject < g.chart.ObjectCount) g.screens.PreviewMode = false;
   p.RecordList.clear();
   p.ReplayCursor = 0;
   p.ReplayLimit = 0;
-  // 5.
+  // The result screen and the chart's score record (not between the songs of
+  // a jukebox play).
   if (!g.screens.PreviewMode) {
     RunResultScreen(g);
     RunScoreRecord(g, !g.settings.DEMOMode && p.ReachedEnd);
     g.app.ButtonState.fill(false);
     g.app.LanePressed.fill(false);
   }
-  // 6.
   UnloadBMS(g);
-  // 7.
+  // Back on song select: its music, its preview timer and its start sound.
   if (!g.screens.PreviewMode) {
     p.FixedGaugeMode = false;
     ClearNetPlayStarted(g);
-    PlaySE(g, kSoundSelect, true);
+    PlaySE(g, kSeSelect, true);
     p.PreviewFadeVolume = 0;
-    if (SEExists(g, kSoundSelect)) SetSEVolume(g, kSoundSelect, 0);
-    if (g.settings.BMSPreview) EnableSongPreviewTimer(g);
-    PlaySE(g, kSoundSelStart);
+    if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, 0);
+    if (g.settings.BMSPreview) StartPreviewTimer(g);
+    PlaySE(g, kSeSelStart);
   }
 }
 
@@ -494,7 +458,7 @@ void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
     rec.Measure = p.LastBarMeasure;
     rec.Position = RoundEven(eventPosition);
     rec.Value = p.LaneKeySound[lane];
-    rec.Offset = JudgementColour(LastJudgementCode(g));
+    rec.Offset = JudgementColour(g.judge.Player[LocalPlayerSlot(g)].LastJudgement);
     p.RecordList.push_back(rec);
   }
 }
@@ -524,16 +488,16 @@ void ButtonUp_Play(Game& g, int keycode) {
 
 void PreviewTick(Game& g) {
   PlayState& p = g.play;
-  // 1. The song-select music fades to about -15 dB within 0.6 s.
+  // The song-select music fades to about -15 dB within 0.6 s.
   if (p.PreviewFadeVolume >= -1500) {
     p.PreviewFadeVolume -= 50;
-    if (SEExists(g, kSoundSelect)) SetSEVolume(g, kSoundSelect, p.PreviewFadeVolume);
+    if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, p.PreviewFadeVolume);
   }
-  // 2. One frame; nothing is drawn in a background preview.
+  // One frame; nothing is drawn in a background preview.
   UpdateFrame(g);
-  // 3.
+  // The preview ends when the chart does or a cursor move stopped it.
   if (p.QuitPlay || !p.Playing) {
-    g.pump.KillTimer(kTimerPreview);
+    g.pump.KillTimer(kPreviewPlayTimerId);
     ShowMessage(g, "PLAY STOP");
     p.Playing = false;
     g.settings.PlayKeySound = false;

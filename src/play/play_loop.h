@@ -9,9 +9,6 @@ namespace kvx {
 
 struct Game;
 
-// Units per millisecond at a tempo: 48 units per beat, 60000/bpm ms per beat.
-constexpr double kUnitsPerMsPerBpm = 1.0 / 1250.0;
-
 // Runs one play and what follows it (result screen or back to song select).
 void StartPlay(Game& g);
 // The loop itself; returns when QuitPlay is set.

@@ -6,43 +6,12 @@
 #include "chart/bms.h"
 #include "media/display.h"
 #include "media/skin.h"
-#include "screens/song_select.h"
 #include "media/surface.h"
 #include "platform/files.h"
 
 namespace kvx {
 
-// ---- Chart sounds -----------------------------------------------------------
-
-bool WavExists(Game& g, int id) { return HasWavBuffer(g, id); }
-bool WavIsPlaying(Game& g, int id) { return IsWavPlaying(g, id); }
-void StopWav(Game& g, int id) { StopWavBuffer(g, id); }
-void ResumeWav(Game& g, int id) { ContinueWav(g, id); }
-void SetWavFrequency(Game& g, int id, int32_t hz) { SetWavBufferFrequency(g, id, hz); }
-double WavBaseFrequency(Game& g, int id) {
-  return id >= 0 && id < kWavIds ? g.sound.WavBaseFrequency[id] : 0;
-}
-void SetWavVolume(Game& g, int id, int32_t hundredthsDb) { SetWavBufferVolume(g, id, hundredthsDb); }
-bool SEExists(Game& g, int index) { return HasSystemSound(g, index); }
-void SetSEVolume(Game& g, int index, int32_t hundredthsDb) { SetSystemSoundVolume(g, index, hundredthsDb); }
-
-int EchoQueueSize(Game& g) { return static_cast<int>(g.sound.EchoQueue.size()); }
-int32_t EchoDueTime(Game& g, int i) { return g.sound.EchoQueue.at(i).Time; }
-void PlayEchoEntry(Game& g, int i) {
-  const EchoEntry& e = g.sound.EchoQueue.at(i);
-  PlayWav(g, e.Number, e.Tap);
-}
-void RemoveEchoEntry(Game& g, int i) { RemoveEcho(g, i); }
-
-// ---- Chart ------------------------------------------------------------------
-
-int KeySoundCount(Game& g) {
-  return std::clamp<int>(g.chart.KeySoundCount, 0, static_cast<int>(g.chart.KeySoundList.size()));
-}
-KeySoundRecord KeySoundAt(Game& g, int i) {
-  const KeySoundEntry& e = g.chart.KeySoundList.at(i);
-  return {e.Channel, e.Position, e.Value};
-}
+// ---- Course play ----------------------------------------------------------------
 
 namespace {
 const SongEntry* CourseSongEntry(Game& g, int song) {
@@ -81,9 +50,6 @@ bool LoadCourseStageImage(Game& g, int song) {
   return g.display.StageImageSurface.Valid();
 }
 
-// SetBgaImage, SetPoorImage, ResetBgaLayers, ClearPendingImages and
-// ReleaseChartImages belong to the background images (media/bga).
-
 // ---- Display ------------------------------------------------------------------
 
 void CaptureBackSurface(Game& g) {
@@ -106,19 +72,9 @@ void PlotGraphCell(Game& g, int x, int y, int cell) {
 }
 void RestoreGameWindow(Game& g) { g.app.GameState = g.screens.ReturnState; }
 
-// ---- Judgement and options ------------------------------------------------------
+// ---- Sides and hi-speed -----------------------------------------------------------
 
-int JudgedNoteCount(Game& g) { return JudgedNotes(g); }
 int PlaySides(Game& g) { return std::clamp<int>(g.chart.PlaySides, 1, 2); }
-bool SuperShuffle(Game& g) { return g.playopt.SpShuffle; }
-int LocalPlayerSlot(Game& g) { return 0; }
-float LocalGauge(Game& g) { return g.judge.Player[0].Gauge; }
-int32_t LastJudgementCode(Game& g) { return g.judge.Player[0].LastJudgement; }
-bool RandomSpeedMode(Game& g) { return g.playopt.RandomSpeed; }
-void SetTargetHiSpeed(Game& g, float target) { g.playopt.TargetHiSpeed = target; }
-int CourseEffectKind(Game& g) { return g.playopt.CourseEffect; }
-void SetCourseEffectKind(Game& g, int kind) { g.playopt.CourseEffect = static_cast<uint8_t>(kind); }
-void ClearOptionsChanged(Game& g) { g.playopt.OptionsChanged = false; }
 void ResetHiSpeedForPlayStart(Game& g) {
   if (g.settings.ComboLinkedHiSpeed || g.playopt.RandomSpeed) {
     g.settings.HiSpeed = 1.0f;
@@ -138,17 +94,18 @@ void ApplyHiSpeedAfterPlay(Game& g) {
   }
 }
 
-// ---- Network ------------------------------------------------------------------
+// ---- Stand-ins --------------------------------------------------------------------
+// What the play does while the subsystem behind each one does not exist yet.
 
+// The network battle replaces these: a play is never a battle, so nothing is
+// sent, and this player has the first slot.
 bool NetworkBattle(Game& g) { return false; }
 void NetGaugeSample(Game& g, int samples) {}
 void NetEndOfPlay(Game& g) {}
 void ClearNetPlayStarted(Game& g) {}
-
-// ---- After the play -------------------------------------------------------------
+int LocalPlayerSlot(Game& g) { return 0; }
 
 // The per-chart score records arrive with the result screen's rankings.
 void RunScoreRecord(Game&, bool) {}
-void EnableSongPreviewTimer(Game& g) { StartPreviewTimer(g); }
 
 }  // namespace kvx

@@ -60,9 +60,7 @@ using namespace play_screen;
 namespace {
 
 void SetChartVolume(Game& g, int32_t hundredthsDb) {
-  hundredthsDb = std::max<int32_t>(hundredthsDb, -10000);
-  for (int id = 1; id < kMediaIds; ++id)
-    if (WavExists(g, id)) SetWavVolume(g, id, hundredthsDb);
+  SetAllWavVolumes(g, std::max<int32_t>(hundredthsDb, -10000));
 }
 
 // What one frame of lanes and notes shares.
@@ -274,7 +272,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   DisplayState& d = g.display;
   if (objectIndex > g.chart.ObjectCount || g.chart.BackgroundPreview) return;
   if (!CheckDisplay(g)) return;
-  if (SuperShuffle(g)) ShuffleAhead(g);
+  if (g.playopt.SpShuffle) ShuffleAhead(g);
   ++p.FrameCount;
 
   LaneFrame f;

@@ -20,7 +20,6 @@ namespace kvx::play_screen {
 namespace {
 
 constexpr uint32_t kTextColour = 0xFFFFFF;
-constexpr int kClassSoundBase = 5;  // class_ss.wav .. class_e.wav follow
 
 bool IsPlainAscii(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -173,7 +172,7 @@ void DrawClassLetter(Game& g) {
   const int cls = CurrentClass(g, SlotOfSide(g, 0));
   if (cls != js.ClassShown) {
     js.ClassShown = cls;
-    PlaySE(g, kClassSoundBase + cls);
+    PlaySE(g, kSeClassSS + cls);
   }
   const int drop = std::max(0, 10 - PositionMod(g, 48));
   SkinCopy(g, 275, 428 + drop, g.skin.ClassStrRects[std::clamp(cls, 0, 6)]);
@@ -211,7 +210,7 @@ void DrawJudgements(Game& g, int sides) {
 void DrawPlayTexts(Game& g) {
   const PlayState& p = g.play;
   const uint32_t now = g.NowMs();
-  if (RandomSpeedMode(g)) DrawFontText(g, 300, 450, "[RANDOM]");
+  if (g.playopt.RandomSpeed) DrawFontText(g, 300, 450, "[RANDOM]");
   if (g.settings.ComboLinkedHiSpeed) DrawFontText(g, 300, 450, "[C-Linked]");
   DrawFontText(g, 220, 400, "Hi-SPEED: " + FormatHiSpeed(g.settings.HiSpeed) + "x");
   const float rate = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
@@ -226,7 +225,7 @@ void DrawPlayTexts(Game& g) {
                              CourseSongArtist(g, song);
     DrawPlayText(g, 220, 370, TickerText(text, std::max(0, p.ElapsedMs) / 200));
   }
-  if (g.sound.EchoEffect) DrawFontText(g, 220, 350, "EFFECT: Echo [" + std::to_string(EchoQueueSize(g)) + "]");
+  if (g.sound.EchoEffect) DrawFontText(g, 220, 350, "EFFECT: Echo [" + std::to_string(g.sound.EchoQueue.size()) + "]");
 }
 
 std::string FormatHiSpeed(float value) {

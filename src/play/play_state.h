@@ -33,7 +33,7 @@ struct PlayState {
   uint32_t PlayStartTime = 0;  // tick at which ElapsedMs is 0
   int32_t ElapsedMs = 0;
   int32_t BasePosition = 0;    // position at elapsed 0 under the current rate
-  double PositionRate = 120.0 / 1250.0;  // units per ms
+  double PositionRate = 120.0 / kMsPerUnitAtOneBpm;  // units per ms
   float EffectiveBPM = 120;    // chart BPM x RealHiSpeed
   float InitialBPM = 120;      // the chart's start BPM
   float UnitsPerSecond = 120.0f / 240 * 192;

@@ -1,9 +1,11 @@
 #pragma once
 // State of the front-end screens: song select and the result screen.
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "app/app_state.h"
+#include "media/surface.h"
 #include "screens/score_record.h"
 
 namespace kvx {
@@ -17,8 +19,23 @@ struct ScreensState {
   uint8_t FadeSubject = 0;
   int32_t PreviewCursor = -1;  // the entry the running preview was started for
   Screen ReturnState = Screen::SongList;  // the list to return to after play (0 charts, 7 courses)
-  bool CourseEntry = false;
-  ScoreRecord Record;          // the record of the chart under the cursor    // the entry under the cursor is a course (course list)
+  bool CourseEntry = false;    // the entry under the cursor is a course (course list)
+  ScoreRecord Record;          // the record of the chart under the cursor
+
+  // The song-select and result pictures (LoadSS) and the song-select preview.
+  Surface SongSelectBgSurface;
+  Surface SongSelectBgGreySurface;
+  Surface SongSelectObjSurface;
+  Surface NoStageSurface;
+  Surface ResultObjSurface;
+  Surface PreviewSurface;        // 192x144 song-select preview, shown at (304, 78)
+
+  // Built-in source rectangles of the song-select and result images.
+  Rect RectA, RectB, RectK, RectL, RectM;
+  std::array<Rect, 4> RectC{}, RectD{}, RectE{};
+  std::array<Rect, 6> RectF{};
+  std::array<std::array<Rect, 2>, 10> RectG{};
+  std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
 };
 
 }  // namespace kvx

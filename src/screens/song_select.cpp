@@ -31,7 +31,7 @@ void StartPreviewTimer(Game& g) {
 
 void chexec(Game& g) {
   g.play.QuitPlay = true;  // ends a running preview
-  PlaySE(g, 0, false);
+  PlaySE(g, kSeSongChange, false);
   StartPreviewTimer(g);
 }
 
@@ -51,8 +51,8 @@ void FadeEndSubject(Game& g) {
   ReadyBMS(g);
   if (!g.chart.LoadCancel) StartPlay(g);
   g.app.GameState = state;
-  PlaySE(g, 4, false);
-  PlaySE(g, 1, true);
+  PlaySE(g, kSeFade, false);
+  PlaySE(g, kSeSelect, true);
 }
 
 void ProcessKey_SongSelect(Game& g, int16_t& code) {
@@ -70,8 +70,8 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
       if (EntryCount(g) == 0) break;
       g.pump.KillTimer(kPreviewTimerId);
       StopPreview(g);
-      StopSE(g, 1);
-      PlaySE(g, 2, false);
+      StopSE(g, kSeSelect);
+      PlaySE(g, kSeDecide, false);
       FadeEndSubject(g);
       break;
     default: break;
@@ -89,9 +89,9 @@ void DrawList(Game& g) {
   }
   Surface& back = g.display.BackSurface;
   FillSurface(g, back, nullptr, 0x000000);
-  if (g.display.SongSelectBgSurface.Valid()) {
+  if (g.screens.SongSelectBgSurface.Valid()) {
     Rect whole{0, 0, 640, 480};
-    BltClipped(g, back, whole, 0, 0, g.display.SongSelectBgSurface, whole, 0);
+    BltClipped(g, back, whole, 0, 0, g.screens.SongSelectBgSurface, whole, 0);
   }
   DrawGdiText(g, back, GdiFont::Bold16, 24, 16, "SELECT MUSIC", 0xFFFFFF);
   int count = EntryCount(g);

@@ -119,10 +119,10 @@ TEST(Startup, TablesRectsAndPreviewInterval) {
             (std::vector<int32_t>{1, 2, 6, 8, 2, 4, 12, 16, 3, 6, 18, 24, 4, 8, 24, 32}));
   Game g;
   SetBuiltInRects(g);
-  EXPECT_EQ(g.app.RectD[3], (Rect{0, 77, 70, 96}));
-  EXPECT_EQ(g.app.RectG[9][1], (Rect{192, 180, 252, 200}));
-  EXPECT_EQ(g.app.RectH[2], (Rect{18, 100, 27, 118}));
-  for (const auto& r : g.app.RectJ) {
+  EXPECT_EQ(g.screens.RectD[3], (Rect{0, 77, 70, 96}));
+  EXPECT_EQ(g.screens.RectG[9][1], (Rect{192, 180, 252, 200}));
+  EXPECT_EQ(g.screens.RectH[2], (Rect{18, 100, 27, 118}));
+  for (const auto& r : g.screens.RectJ) {
     EXPECT_GE(r.left, 0);
     EXPECT_LT(r.left, 192);
     EXPECT_EQ(r.Width(), 192);

@@ -224,7 +224,7 @@ TEST_F(DisplaySurface, DrawNumberCellsAndFormats) {
   EXPECT_EQ(BackPixel(430, 400), digit_colour(5));
   EXPECT_EQ(BackPixel(440, 400), kBlue);
   // Digits 0 means 3; the default source is SongSelectObjSurface.
-  d.SongSelectObjSurface = digits;
+  g.screens.SongSelectObjSurface = digits;
   digits = Surface{};
   DrawNumber(g, font, 100, 100, 7, 0);
   EXPECT_EQ(BackPixel(100, 100), digit_colour(0));

@@ -145,7 +145,7 @@ TEST(Sound, DeviceMissingOrPresentNeverStopsTheGame) {
   g.chart.WavFile[1] = dir.path() + "/a.wav";
   loadwav(g, 1);
   PlayWav(g, 1);
-  PlaySE(g, 3);
+  PlaySE(g, kSeReady);
   SetEchoEffect(g, true);
   PlayWav(g, 1);
   RunEchoQueue(g, 100000);

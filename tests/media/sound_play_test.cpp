@@ -205,9 +205,9 @@ TEST_F(SoundFixture, MissingSystemSoundsStaySilent) {
   EXPECT_NE(log.find("SetCooperativeLevel: DSSCL_PRIORITY"), std::string::npos);
   EXPECT_NE(log.find("loading SEs..."), std::string::npos);
   for (int i = 0; i < kSystemSoundCount; ++i) EXPECT_FALSE(HasSystemSound(g, i));
-  PlaySE(g, 4);
-  StopSE(g, 4);
-  EXPECT_FALSE(IsSystemSoundPlaying(g, 4));
+  PlaySE(g, kSeFade);
+  StopSE(g, kSeFade);
+  EXPECT_FALSE(IsSystemSoundPlaying(g, kSeFade));
 
   // One system sound present (as .ogg): only that one plays.
   Tone("_kvxfiles/wav/fade.ogg", 44100, 0.5, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
@@ -243,8 +243,8 @@ TEST_F(SoundFixture, SeveralGamesAndNoDevice) {
   other.chart.WavFile[4] = g.chart.WavFile[3];
   loadwav(other, 4);
   PlayWav(other, 4);
-  PlaySE(other, 1, true);
-  StopSE(other, 1);
+  PlaySE(other, kSeSelect, true);
+  StopSE(other, kSeSelect);
   SetAllWavVolumes(other, -500);
   PauseChartSounds(other);
   ResumeChartSounds(other);

@@ -1,6 +1,9 @@
 // The play clock, tempo changes, pause, break, the ESC hold and the end of play.
 #include "play_loop_fixture.h"
 
+#include "app/timers.h"
+#include "media/sound_test_support.h"
+
 namespace kvx::test {
 namespace {
 
@@ -149,6 +152,56 @@ TEST(PlayClock, BreakFreezesForOneSecondAndAPauseInsideItKeepsTheTempo) {
   EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 120);
 }
 
+TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
+  HeadlessPlay h;
+  MakeFolder(h.g.paths.data + "/wav");
+  InitDS(h.g);
+  ASSERT_TRUE(SoundAvailable(h.g));
+  const std::string tone = h.folder.path() + "/long.wav";
+  ASSERT_TRUE(WriteTone(tone, 44100, 1, 5.0, 440));
+  h.g.chart.WavFile[1] = tone;
+  loadwav(h.g, 1);
+  h.Chart(120, 64, {});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+
+  // A key sound with its echoes; the first echo is due after 200 ms.
+  SetEchoEffect(h.g, true);
+  PlayWav(h.g, 1);
+  h.clock().Advance(201);
+  UpdateFrame(h.g);
+  const uint32_t key = h.g.sound.WavSources[1], echo = h.g.sound.EchoSources[1 + 256];
+  ASSERT_NE(echo, 0u);
+  // The state of the key sound's source and the first echo's source.
+  auto states = [&h, key, echo] {
+    EXPECT_TRUE(h.g.sound.device->MakeCurrent());
+    ALint k = 0, e = 0;
+    alGetSourcei(key, AL_SOURCE_STATE, &k);
+    alGetSourcei(echo, AL_SOURCE_STATE, &e);
+    return std::pair<ALint, ALint>(k, e);
+  };
+  const std::pair<ALint, ALint> playing(AL_PLAYING, AL_PLAYING), paused(AL_PAUSED, AL_PAUSED);
+  EXPECT_EQ(states(), playing);
+
+  // A break, then a pause inside it: both sounds stop and stay stopped while
+  // either freeze lasts.
+  StartBreak(h.g);
+  EXPECT_EQ(states(), paused);
+  EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);
+  BMSPause(h.g);
+  EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);  // the second freeze keeps what the first stopped
+  h.clock().Advance(1001);
+  UpdateFrame(h.g);
+  EXPECT_FALSE(h.g.play.BreakActive);
+  EXPECT_EQ(states(), paused);
+
+  // The resume after both brings both back from where they stopped.
+  BMSResume(h.g);
+  EXPECT_EQ(states(), playing);
+  EXPECT_FALSE(h.g.play.SoundWasPlaying[1]);
+  EXPECT_TRUE(h.g.sound.PausedExtraSources.empty());
+}
+
 TEST(PlayLoop, EscHeldOverHalfASecondClosesThePlay) {
   HeadlessPlay h(5);
   h.Chart(120, 64, {});
@@ -172,7 +225,7 @@ TEST(PlayLoop, EscHeldOverHalfASecondClosesThePlay) {
   EXPECT_GE(h.g.NowMs(), fadeSeen + 195);
   EXPECT_LE(h.g.NowMs(), fadeSeen + 215);
   EXPECT_EQ(h.g.app.GameState, Screen::PlayEnded);
-  EXPECT_FALSE(h.g.pump.HasTimer(2));  // the effect tick timer is stopped
+  EXPECT_FALSE(h.g.pump.HasTimer(kEffectTickTimerId));  // the effect tick timer is stopped
   const std::string log = h.folder.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("[PlayLoop]"), std::string::npos);
   EXPECT_NE(log.find("playloop start"), std::string::npos);

@@ -88,7 +88,7 @@ class HeadlessPlay {
     p.BasePosition = 0;
     p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
     p.InitialBPM = g.chart.BPM;
-    p.PositionRate = p.EffectiveBPM / 1250.0;
+    p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
     p.NextObject = 0;
     p.ElapsedMs = 0;
     p.PlayPosition = 0;

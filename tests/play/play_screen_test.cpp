@@ -175,7 +175,7 @@ TEST_F(PlayScreen, ClassSoundPlaysOnlyWhenTheClassChanges) {
   ASSERT_TRUE(SoundAvailable(g));
   play.Chart(120, 4, {});
   play.StartClock();
-  const int ss = 5;  // class_ss.wav
+  const int ss = kSeClassSS;
   ASSERT_TRUE(HasSystemSound(g, ss));
   g.judge.JPointsMax = 18;
   g.judge.Player[0].JPoints = 18;
