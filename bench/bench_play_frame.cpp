@@ -74,7 +74,7 @@ struct BenchGame {
     p.BasePosition = 0;
     p.InitialBPM = g.chart.BPM;
     p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
-    p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
+    p.PositionRate = p.EffectiveBPM / kvx::kMsPerUnitAtOneBpm;
     p.NextObject = 0;
     p.Playing = true;
     p.QuitPlay = false;

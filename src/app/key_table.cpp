@@ -55,6 +55,13 @@ void LoadKeyTable(Game& g) {
   ApplyDefaultKeyTable(g.app.KeyTable);
 }
 
-bool SaveKeyTable(Game& g) { return WriteFileBytes(KeyTablePath(g), EncodeKeyTable(g.app.KeyTable)); }
+// The key table file is written in place and never shortened: a longer file
+// keeps its bytes past the table.
+bool SaveKeyTable(Game& g) {
+  std::string error;
+  if (WriteFileSafely(KeyTablePath(g), EncodeKeyTable(g.app.KeyTable), true, &error)) return true;
+  DebugLog(g, "Error: Can't write the key table: " + error);
+  return false;
+}
 
 }  // namespace kvx

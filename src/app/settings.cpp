@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/debug_log.h"
 #include "app/game.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -289,7 +290,9 @@ void SaveSettings(Game& g) {
     ini.SetValue(entry.section, name, Format(entry.target).c_str());
   }
   std::string out;
-  if (ini.Save(out) >= 0) WriteFileBytes(file, out);
+  std::string error;
+  if (ini.Save(out) < 0 || !WriteFileSafely(file, out, false, &error))
+    DebugLog(g, "Error: Can't write the settings file: " + file + " (" + error + ")");
 }
 
 }  // namespace kvx

@@ -154,7 +154,16 @@ bool Start(Game& g) {
   ShowStartupText(g, "NOW LOADING ... PREPARING...");
   PreparePreviewSurface(g);
   LoadRectData(g, g.settings.brd);
+  // Charts from the command line are played from their own list, not from the
+  // jukebox list JukeReady puts in its place.
+  std::vector<SongEntry> command_line_charts;
+  if (g.app.play_first_entry) command_line_charts = g.library.SongList;
   JukeReady(g);
+  if (g.app.play_first_entry) {
+    g.library.SongList = std::move(command_line_charts);
+    g.library.SongListLast = static_cast<int32_t>(g.library.SongList.size()) - 1;
+    g.library.SongMarks.assign(g.library.SongList.size(), false);
+  }
   g.app.ListCursor = 0;
   DebugLog(g, "initialize complete. songlist mode.");
   g.app.started = true;

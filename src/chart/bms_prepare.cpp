@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "chart/bms.h"
 #include "chart/chart_text.h"
+#include "chart/position_sort.h"
 #include "media/bga.h"
 #include "media/display.h"
 #include "media/sound.h"
@@ -30,14 +31,6 @@ float EffectiveMeasureLength(const ChartState& c, int32_t measure) {
   float len = c.MeasureLength[measure];
   if (!(len > 0.0f) || len > kMaxMeasureLength) return 1.0f;
   return len;
-}
-
-int32_t ClampToInt32(double v) {
-  if (!std::isfinite(v)) return 0;
-  v = RoundHalfEven(v);
-  if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
 }
 
 void BuildMeasureStarts(ChartState& c) {
@@ -60,38 +53,7 @@ int32_t MeasureStartOf(const ChartState& c, int32_t measure) {
 
 void SortObjects(Game& g) {
   ChartState& c = g.chart;
-  const int32_t count = std::min(c.ObjectCount, kMaxObjects);
-  if (count < 2) return;
-  auto& obj = c.Objects;
-  // Iterative quicksort: median-of-three pivot, Hoare partition; the lower
-  // range is handled first. Only ranges with two or more entries are pushed
-  // (popping an empty range does nothing), so the stack stays small.
-  std::vector<std::pair<int32_t, int32_t>> stack;
-  stack.reserve(64);
-  stack.emplace_back(0, count - 1);
-  while (!stack.empty()) {
-    auto [lo, hi] = stack.back();
-    stack.pop_back();
-    if (lo >= hi) continue;
-    int32_t p = obj[(lo + hi) / 2].Position;
-    int32_t a = obj[lo].Position;
-    int32_t cc = obj[hi].Position;
-    if (p < a) std::swap(p, a);
-    if (p > cc) {
-      std::swap(p, cc);
-      if (p < a) std::swap(p, a);
-    }
-    const int32_t pivot = p;
-    int32_t i = lo - 1, j = hi + 1;
-    for (;;) {
-      do ++i; while (obj[i].Position < pivot);
-      do --j; while (obj[j].Position > pivot);
-      if (i >= j) break;
-      std::swap(obj[i], obj[j]);
-    }
-    if (j + 1 < hi) stack.emplace_back(j + 1, hi);
-    if (lo < i - 1) stack.emplace_back(lo, i - 1);
-  }
+  SortByPosition(c.Objects.data(), std::min(c.ObjectCount, kMaxObjects), [](const ChartObject& o) { return o.Position; });
 }
 
 int32_t GetBMSLength(Game& g) {
@@ -112,7 +74,7 @@ int32_t GetBMSLength(Game& g) {
   const int32_t last = count > 0 ? c.Objects[count - 1].Position : 0;
   DebugLog(g, "LastOBJPos=" + std::to_string(last));
   if (!(b > 0)) return 0;
-  return ClampToInt32(last / (b / 1250.0) - a / (b / 1250.0));
+  return RoundEven(last / (b / 1250.0) - a / (b / 1250.0));
 }
 
 void BMSPrepare(Game& g) {
@@ -152,7 +114,7 @@ void BMSPrepare(Game& g) {
     ChartObject& o = c.Objects[i];
     const double pos = MeasureStartOf(c, o.Measure) +
                        static_cast<double>(static_cast<float>(o.Offset) * EffectiveMeasureLength(c, o.Measure));
-    o.Position = ClampToInt32(pos);
+    o.Position = RoundEven(pos);
     if (!c.BackgroundPreview && o.Channel >= 11 && o.Channel <= 29) {
       const int k = o.Channel - 11;
       if (o.Value != lastValue[k] && c.KeySoundCount < kMaxKeySounds) {
@@ -173,7 +135,7 @@ void BMSPrepare(Game& g) {
 
   // 7, 8.
   c.LengthMs = GetBMSLength(g);
-  c.BmsId = ClampToInt32(static_cast<double>(c.NoteCount[0] + c.NoteCount[1]) * (c.PlayLevel + 1.0) +
+  c.BmsId = RoundEven(static_cast<double>(c.NoteCount[0] + c.NoteCount[1]) * (c.PlayLevel + 1.0) +
                          (c.Rank + 1.0) * c.BPM + c.LengthMs);
 
   // 9.
@@ -259,7 +221,7 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
     if (o.Channel == 3) {
       if (p.EffectiveBPM > 0) {
         const double newRate = o.Value * static_cast<double>(rhs);
-        p.BasePosition = ClampToInt32(p.BasePosition - ((newRate - p.EffectiveBPM) / 1250.0) *
+        p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / 1250.0) *
                                                            ((o.Position - p.BasePosition) / (p.EffectiveBPM / 1250.0)));
       }
       p.InitialBPM = static_cast<float>(o.Value);

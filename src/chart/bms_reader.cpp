@@ -8,6 +8,7 @@
 
 #include "app/game.h"
 #include "chart/bms.h"
+#include "chart/bms_commands.h"
 #include "chart/chart_text.h"
 #include "media/bga.h"
 #include "media/sound.h"
@@ -116,76 +117,80 @@ void ReadChannelLine(ReadContext& rc, std::string_view line) {
 }
 
 // Returns false when LoadCancel stops the reading.
-bool ReadHeaderLine(ReadContext& rc, std::string_view line) {
+bool ReadHeaderLine(ReadContext& rc, std::string_view line, const CommandMatch& m) {
   Game& g = rc.g;
   ChartState& c = g.chart;
   const Settings& s = g.settings;
-  const std::string key3 = KeywordUpper(line, 3);
-
-  if (key3 == "WAV") {
-    if (!s.NoWAV) {
-      const int id = LeadingHex(line.substr(std::min<size_t>(3, line.size()), 2));
-      const std::string file = c.ChartFolder + ArgumentFrom(line, 7);
-      if (c.CourseMode) {
-        EnsureCourseTables(c);
-        const int index = CourseIndex(c.CourseSong, id);
-        c.CourseWavFile[index] = file;
-        c.CourseWavLoaded[index] = false;
-        if (s.CourseLoadMode == 2 && !c.NoMediaLoads) LoadCourseWav(g, std::clamp(c.CourseSong, 0, kMaxCourseSongs - 1), id);
-      } else {
-        c.WavFile[id] = file;
-        c.WavLoadState[id] = 0;
-        if (s.WAVLoadmode == 0 && !c.NoMediaLoads) loadwav(g, id);
+  switch (m.kind) {
+    case Command::Wav:
+      if (!s.NoWAV) {
+        const int id = LeadingHex(m.id);
+        const std::string file = c.ChartFolder + CommandArgument(line, m);
+        if (c.CourseMode) {
+          EnsureCourseTables(c);
+          const int index = CourseIndex(c.CourseSong, id);
+          c.CourseWavFile[index] = file;
+          c.CourseWavLoaded[index] = false;
+          if (s.CourseLoadMode == 2 && !c.NoMediaLoads) LoadCourseWav(g, std::clamp(c.CourseSong, 0, kMaxCourseSongs - 1), id);
+        } else {
+          c.WavFile[id] = file;
+          c.WavLoadState[id] = 0;
+          if (s.WAVLoadmode == 0 && !c.NoMediaLoads) loadwav(g, id);
+        }
       }
-    }
-    return !c.LoadCancel;
-  }
-  if (key3 == "BMP") {
-    if (!s.NoBGA) {
-      const int id = LeadingHex(line.substr(std::min<size_t>(3, line.size()), 2));
-      const std::string file = c.ChartFolder + ArgumentFrom(line, 7);
-      if (c.CourseMode) {
-        EnsureCourseTables(c);
-        const int index = CourseIndex(c.CourseSong, id);
-        c.CourseBmpFile[index] = file;
-        c.CourseBmpLoaded[index] = false;
-        if (s.CourseLoadMode == 2 && !c.NoMediaLoads) coursebmsdbga(g, std::clamp(c.CourseSong, 0, kMaxCourseSongs - 1), id);
-      } else {
-        c.BmpFile[id] = file;
-        // Pictures other than bitmaps are always converted while reading.
-        const bool bitmap = file.size() >= 3 && KeywordUpper(std::string_view(file).substr(file.size() - 3), 3) == "BMP";
-        if ((!bitmap || s.BMPLoadmode == 0) && !c.NoMediaLoads) LoadBmp(g, id);
+      return !c.LoadCancel;
+    case Command::Bmp:
+      if (!s.NoBGA) {
+        const int id = LeadingHex(m.id);
+        const std::string file = c.ChartFolder + CommandArgument(line, m);
+        if (c.CourseMode) {
+          EnsureCourseTables(c);
+          const int index = CourseIndex(c.CourseSong, id);
+          c.CourseBmpFile[index] = file;
+          c.CourseBmpLoaded[index] = false;
+          if (s.CourseLoadMode == 2 && !c.NoMediaLoads) coursebmsdbga(g, std::clamp(c.CourseSong, 0, kMaxCourseSongs - 1), id);
+        } else {
+          c.BmpFile[id] = file;
+          // Pictures other than bitmaps are always converted while reading.
+          const bool bitmap = EndsWithNoCase(file, "BMP");
+          if ((!bitmap || s.BMPLoadmode == 0) && !c.NoMediaLoads) LoadBmp(g, id);
+        }
       }
-    }
-    return !c.LoadCancel;
+      return !c.LoadCancel;
+    case Command::Title:
+      c.Title = CommandArgument(line, m);
+      break;
+    case Command::Artist:
+      c.Artist = CommandArgument(line, m);
+      break;
+    case Command::Genre:
+      c.Genre = CommandArgument(line, m);
+      break;
+    case Command::Bpm:
+      if (auto v = ParseSingle(CommandArgument(line, m))) c.BPM = *v;
+      break;
+    case Command::Rank:
+      if (auto v = ParseInt32(CommandArgument(line, m))) c.Rank = *v;
+      break;
+    case Command::Total:
+      if (auto v = ParseInt32(CommandArgument(line, m))) c.GaugeTotal = *v;
+      break;
+    case Command::VolWav:
+      if (auto v = ParseInt32(CommandArgument(line, m))) c.VolWav = *v;
+      break;
+    case Command::MidiFile:
+      c.MidiFile = CommandArgument(line, m);
+      break;
+    case Command::Player:
+      if (auto v = ParseInt32(CommandArgument(line, m))) c.Player = *v;
+      break;
+    case Command::PlayLevel:
+      if (auto v = ParseInt32(CommandArgument(line, m))) c.PlayLevel = *v;
+      break;
+    default:
+      // "#STAGEFILE", "#RANDOM", "#IF", "#ENDIF" and the rest have no effect here.
+      break;
   }
-  if (key3 == "TIT") {
-    c.Title = ArgumentFrom(line, 7);
-  } else if (key3 == "ART") {
-    c.Artist = ArgumentFrom(line, 8);
-  } else if (key3 == "GEN") {
-    c.Genre = ArgumentFrom(line, 7);
-  } else if (key3 == "BPM") {
-    if (auto v = ParseSingle(ArgumentFrom(line, 5))) c.BPM = *v;
-  } else if (key3 == "RAN") {
-    if (KeywordUpper(line, 4) == "RANK") {
-      if (auto v = ParseInt32(ArgumentFrom(line, 6))) c.Rank = *v;
-    }
-  } else if (key3 == "TOT") {
-    if (auto v = ParseInt32(ArgumentFrom(line, 7))) c.GaugeTotal = *v;
-  } else if (key3 == "VOL") {
-    if (auto v = ParseInt32(ArgumentFrom(line, 8))) c.VolWav = *v;
-  } else if (key3 == "MID") {
-    c.MidiFile = ArgumentFrom(line, 10);
-  } else {
-    const std::string key6 = KeywordUpper(line, 6);
-    if (key6 == "PLAYER") {
-      if (auto v = ParseInt32(ArgumentFrom(line, 8))) c.Player = *v;
-    } else if (key6 == "PLAYLE") {
-      if (auto v = ParseInt32(ArgumentFrom(line, 11))) c.PlayLevel = *v;
-    }
-  }
-  // "#STAGEFILE", "#RANDOM", "#IF", "#ENDIF" and the rest have no effect here.
   return true;
 }
 
@@ -209,14 +214,10 @@ void BMSRead(Game& g, const std::string& path) {
   DebugLog(g, "[BMSRead] " + FileNameOf(path), 1);
   if (!c.NoMediaLoads) PrefetchChartSounds(g, path);
 
-  std::string text;
-  if (auto size = FileSize(path); size && *size > kMaxChartFileBytes) {
-    DebugLog(g, "file too large: " + std::to_string(*size) + " bytes");
-  } else if (auto bytes = ReadTextFile(path)) {
-    text = DecodeText(*bytes);
-  }
-  // Lone CR (old Mac) and lone LF (Unix) line ends are read like CR LF.
-  if (NormalizeLineEnds(text)) DebugLog(g, "Return-code converted");
+  ChartTextInfo info;
+  const std::string text = LoadChartText(path, false, &info);
+  if (info.tooLarge) DebugLog(g, "file too large: " + std::to_string(info.size) + " bytes");
+  if (info.lineEndsConverted) DebugLog(g, "Return-code converted");
 
   c.ChartPath = path;
   c.SideUsed = {false, false};
@@ -233,21 +234,20 @@ void BMSRead(Game& g, const std::string& path) {
   ReadContext rc{g};
   // A command starts after a line end followed by "#"; the file's first line is
   // therefore never a command unless the file starts with an empty line.
-  size_t pos = text.find("\r\n#");
-  if (pos != std::string::npos)
-    DebugLog(g, "Found First at " + std::to_string(Utf8Length(std::string_view(text).substr(0, pos + 3)) + 1));
-  while (pos != std::string::npos) {
-    const size_t start = pos + 3;
-    const size_t end = text.find("\r\n", start);
-    std::string_view line = std::string_view(text).substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.front() >= '0' && line.front() <= '9') {
+  if (const size_t first = FirstCommandCharacter(text)) DebugLog(g, "Found First at " + std::to_string(first));
+  bool cancelled = false;
+  ForEachCommandLine(text, [&](std::string_view line) {
+    const CommandMatch m = MatchCommand(line, false);
+    if (m.kind == Command::Channel) {
       ReadChannelLine(rc, line);
-    } else if (!ReadHeaderLine(rc, line)) {
-      DebugLog(g, "load cancelled", -1);
-      return;
+    } else if (!ReadHeaderLine(rc, line, m)) {
+      cancelled = true;
     }
-    if (end == std::string::npos) break;
-    pos = text.find("\r\n#", end);
+    return !cancelled;
+  });
+  if (cancelled) {
+    DebugLog(g, "load cancelled", -1);
+    return;
   }
 
   DebugLog(g, "all lines compiled");

@@ -34,20 +34,6 @@ bool NormalizeLineEnds(std::string& text) {
   return !hadCrLf;
 }
 
-double RoundHalfEven(double value) {
-  // nearbyint follows the current rounding mode, which is round-to-nearest-even.
-  return std::nearbyint(value);
-}
-
-std::optional<int32_t> RoundToInt32(double value) {
-  if (!std::isfinite(value)) return std::nullopt;
-  double r = RoundHalfEven(value);
-  if (r < static_cast<double>(std::numeric_limits<int32_t>::min()) ||
-      r > static_cast<double>(std::numeric_limits<int32_t>::max()))
-    return std::nullopt;
-  return static_cast<int32_t>(r);
-}
-
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

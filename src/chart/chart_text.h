@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/rounding.h"
+
 namespace kvx {
 
 // Charts larger than this are not read (no real chart comes near it).
@@ -15,11 +17,6 @@ constexpr uint64_t kMaxChartFileBytes = 64ull << 20;
 // Returns true when the text contained no CR LF pair before (the file used
 // another line-end convention, or none).
 bool NormalizeLineEnds(std::string& text);
-
-// Rounds to the nearest integer, halves to even.
-double RoundHalfEven(double value);
-// The same to int32; nothing when out of range or not finite.
-std::optional<int32_t> RoundToInt32(double value);
 
 // A decimal number: optional sign, digits with an optional point, an optional
 // exponent; surrounding spaces and tabs are allowed. Nothing when the text

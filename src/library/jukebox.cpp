@@ -1,83 +1,108 @@
 #include "library/jukebox.h"
 
-#include <algorithm>
-#include <filesystem>
-
 #include "app/game.h"
+#include "app/main_loop.h"
+#include "chart/ready_bms.h"
+#include "library/bms_search.h"
 #include "library/song_search.h"
+#include "media/sound.h"
+#include "media/surface.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "screens/score_record.h"
 #include "screens/song_select.h"
 
 namespace kvx {
 
-namespace fs = std::filesystem;
+namespace {
 
-std::vector<std::string> ReadSearchFolders(Game& g) {
-  std::vector<std::string> folders;
-  auto text = ReadTextFile(g.paths.data + "/kvx_searchdir.txt");
-  if (!text) return folders;
-  for (std::string line : SplitLines(DecodeText(*text))) {
-    line = Trim(line);
-    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
-    for (size_t at; (at = ToUpperAscii(line).find("<CURRENTDIR>")) != std::string::npos;)
-      line.replace(at, 12, g.paths.program);
-    folders.push_back(NormalizeSeparators(line));
-  }
-  return folders;
+// The jukebox entry of a list file: its name without the extension, its path,
+// and the defaults of an entry whose header holds no chart command.
+void AddJukeboxEntry(Game& g, const std::string& path) {
+  LibraryState& l = g.library;
+  SongEntry e;
+  std::string name = FileNameOf(path);
+  if (const size_t dot = name.find_last_of('.'); dot != std::string::npos) name.resize(dot);
+  e.Title = std::move(name);
+  e.FilePath = path;
+  e.Player = 1;
+  e.PlayLevel = 3;
+  e.Rank = 2;
+  l.SongList.push_back(std::move(e));
+  l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
+  ShowListProgress(g);
 }
 
-std::vector<std::string> FindChartFiles(const std::string& folder) {
-  std::vector<std::string> files;
-  std::error_code ec;
-  constexpr int kMaxDepth = 8;  // a loop of links must not walk forever
-  for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    if (it.depth() > kMaxDepth) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    std::string name = it->path().string();
-    if (it->is_regular_file(ec) && (EndsWithNoCase(name, ".bms") || EndsWithNoCase(name, ".bme")))
-      files.push_back(name);
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
+}  // namespace
 
 int UpdateJukeList(Game& g) {
-  // The list files arrive with the song library; until then every start
-  // lists the charts of the search folders directly (JukeReady).
-  return 1;
+  LibraryState& l = g.library;
+  DebugLog(g, "[UpdateJukeList]", +1);
+  ClearSongList(g);
+  l.FoundFiles.clear();
+  std::string folder = g.paths.In("jukelist/");
+  SearchFolderTree(g, folder, "*.kbl", true);
+  for (const std::string& path : l.FoundFiles) AddJukeboxEntry(g, path);
+  l.JukeList = l.SongList;
+  l.JukeListLast = l.SongListLast;
+  DebugLog(g, std::to_string(l.JukeListLast + 1) + " juke(s) has detected.", -1);
+  return l.JukeListLast + 1;
 }
 
 void JukeReady(Game& g) {
-  if (g.library.SongList.empty()) {
-    DebugLog(g, "[JukeReady] listing charts of the search folders", +1);
-    ClearSongList(g);
-    for (const auto& folder : ReadSearchFolders(g))
-      for (const auto& file : FindChartFiles(folder)) AddSongFile(g, file);
-    DebugLog(g, std::to_string(g.library.SongList.size()) + " chart(s) found", -1);
-  }
-  g.screens.JukeboxName = "ALL SONGS";
-  g.app.GameState = Screen::SongList;
-  if (g.app.ListCursor >= static_cast<int>(g.library.SongList.size())) g.app.ListCursor = 0;
+  LibraryState& l = g.library;
+  DebugLog(g, "[Load JukeList]");
+  g.app.GameState = Screen::JukeboxList;
+  ClearSongList(g);
+  l.SongList = l.JukeList;
+  l.SongListLast = l.JukeListLast;
+  l.SongMarks.assign(l.SongList.size(), false);
+  // The list may have changed since the cursor was saved.
+  const bool inside = l.SavedJukeCursor >= 0 && l.SavedJukeCursor <= l.SongListLast;
+  g.app.ListCursor = inside ? l.SavedJukeCursor : 0;
+  ReleaseSurface(g.display.StageImageSurface);
+  g.play.QuitPlay = true;
+  PlaySE(g, kSeFade, false);
 }
 
-void LoadListFile(Game& g, const std::string& path, bool quiet) {
-  DebugLog(g, "LoadListFile: list files are not supported yet: " + path);
+void OpenJukebox(Game& g) {
+  LibraryState& l = g.library;
+  const int32_t cursor = g.app.ListCursor;
+  if (cursor < 0 || cursor > l.SongListLast) return;  // no jukebox under the cursor
+  const std::string path = l.SongList[cursor].FilePath;
+  l.SavedJukeCursor = cursor;
+  g.screens.JukeboxName = FileNameOf(path);
+  ClearSongList(g);
+  LoadListFile(g, path, true);
+  g.pump.KillTimer(kPreviewTimerId);
+  if (l.SongList.empty()) {
+    DebugLog(g, "# jukebox " + g.screens.JukeboxName + " holds no song.");
+    CloseGameWindow(g);
+  }
+  g.app.GameState = Screen::SongList;
+  g.app.ListCursor = 0;
 }
 
 void PlayListEntry(Game& g, int index) {
-  if (index < 0 || index >= static_cast<int>(g.library.SongList.size())) return;
   g.play.QuitPlay = true;
+  if (index < 0 || index > g.library.SongListLast) {
+    DebugLog(g, "error: Subscript out of range");
+    return;
+  }
   g.app.ListCursor = index;
   FadeEndSubject(g);
 }
 
 void DropFile(Game& g, const std::string& path) {
+  // Only a list screen takes a dropped file: a play started from a drop in the
+  // middle of another play or a result would run inside it.
+  const Screen screen = g.app.GameState;
+  if (screen != Screen::SongList && screen != Screen::JukeboxList && screen != Screen::CourseList) {
+    DebugLog(g, "# dropped file ignored while not on a list: " + path);
+    return;
+  }
   if (EndsWithNoCase(path, ".BPD")) {
-    DebugLog(g, "record files are not supported yet: " + path);
+    ReadRecordOfPlay(g, path);
   } else if (EndsWithNoCase(path, ".KBL")) {
     LoadListFile(g, path, false);
     PlayListEntry(g, 0);

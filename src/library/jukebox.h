@@ -2,30 +2,29 @@
 // Jukeboxes: the list files of the song library, playing list entries and
 // dropped files.
 #include <string>
-#include <vector>
 
 namespace kvx {
 
 struct Game;
 
-// Rebuilds the jukebox list; returns how many list files it found.
+// Rebuilds JukeList from the list files of "_kvxfiles/jukelist" (and its
+// direct subfolders, or the whole tree with NoDepthLimit); returns how many it
+// found. SongList keeps the jukebox entries.
 int UpdateJukeList(Game& game);
-// Shows the list of songs to choose from.
+// Shows the jukebox list: SongList becomes a copy of JukeList and the cursor
+// returns to the jukebox last opened.
 void JukeReady(Game& game);
+// Replaces SongList by the records of a list file (list_file.h).
 void LoadListFile(Game& game, const std::string& path, bool quiet);
+// Writes SongList to a list file, never shortening it.
 void SaveListFile(Game& game, const std::string& path, bool quiet);
 // Loads the jukebox under ListCursor into SongList; an empty jukebox ends the
 // program. The caller (song select) then shows the list or starts shuffle play.
 void OpenJukebox(Game& game);
 // Loads and plays the entry of SongList at that index directly.
 void PlayListEntry(Game& game, int index);
-// A file dropped on the game window.
+// A file dropped on the game window: a ".bpd" record of play, a ".kbl" list
+// played from its first entry, or a chart played at once.
 void DropFile(Game& game, const std::string& path);
-
-// The folders named by "_kvxfiles/kvx_searchdir.txt" (checked lines only,
-// "<CURRENTDIR>" in any case expanded to the program folder).
-std::vector<std::string> ReadSearchFolders(Game& game);
-// Every .bms/.bme file below the folder, sorted by path.
-std::vector<std::string> FindChartFiles(const std::string& folder);
 
 }  // namespace kvx

@@ -52,8 +52,9 @@ struct LibraryState {
   std::vector<std::string> FoundFiles;
   int16_t SearchDepth = 0;
   bool NoDepthLimit = false;
-  // The progress line of the search ("Adding...120 files of 37files / 00:42:10"),
-  // shown in the startup menu's title while the game display does not exist.
+  // The startup menu's title during a search: "Seaching 12... /songs/pack/"
+  // per folder walked, "Adding...120 files of 37files / 00:42:10" per chart
+  // added (only while the game display does not exist), "Scan complete.".
   std::string ProgressTitle;
 };
 

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/game.h"
+#include "chart/bms_commands.h"
 #include "chart/chart_text.h"
+#include "chart/position_sort.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -29,33 +31,6 @@ struct TimingEvent {
   int32_t Bpm = 0;
 };
 
-// Iterative quicksort by tick: median of three, Hoare partition, lower range first.
-void SortEvents(std::vector<TimingEvent>& ev) {
-  if (ev.size() < 2) return;
-  std::vector<std::pair<int, int>> stack;
-  stack.emplace_back(0, static_cast<int>(ev.size()) - 1);
-  while (!stack.empty()) {
-    auto [lo, hi] = stack.back();
-    stack.pop_back();
-    if (lo >= hi) continue;
-    int32_t p = ev[(lo + hi) / 2].Tick, a = ev[lo].Tick, c = ev[hi].Tick;
-    if (p < a) std::swap(p, a);
-    if (p > c) {
-      std::swap(p, c);
-      if (p < a) std::swap(p, a);
-    }
-    int i = lo - 1, j = hi + 1;
-    for (;;) {
-      do ++i; while (ev[i].Tick < p);
-      do --j; while (ev[j].Tick > p);
-      if (i >= j) break;
-      std::swap(ev[i], ev[j]);
-    }
-    if (j + 1 < hi) stack.emplace_back(j + 1, hi);
-    if (lo < i - 1) stack.emplace_back(lo, i - 1);
-  }
-}
-
 int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<float, kMaxScanMeasure + 1>& factors,
                       std::vector<TimingEvent>& events) {
   auto factorOf = [&](int32_t m) {
@@ -67,7 +42,7 @@ int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<
     if (static_cast<int>(events.size()) >= kMaxTimingEvents) break;
     events.push_back({m, m * 192, 0, false, 0});
   }
-  SortEvents(events);
+  SortByPosition(events.data(), static_cast<int32_t>(events.size()), [](const TimingEvent& e) { return e.Tick; });
   // Scale by measure length. Measure starts come from cumulative lengths so an
   // event at position 192 of a measure cannot disturb the running sum.
   std::vector<int64_t> start(static_cast<size_t>(std::max(0, highestMeasure)) + 2, 0);
@@ -138,12 +113,7 @@ void ReadBMSHeader(Game& g, const std::string& path, int32_t index) {
 }
 
 void ScanBMSHeader(const std::string& path, SongEntry& e) {
-  std::string text;
-  if (auto size = FileSize(path); !size || *size <= kMaxChartFileBytes) {
-    if (auto bytes = ReadTextFile(path)) text = DecodeText(*bytes);
-  }
-  // Lone CR and lone LF line ends are read like CR LF.
-  NormalizeLineEnds(text);
+  std::string text = LoadChartText(path, false);
   text += "\r\n";
   e.FilePath = path;
   e.Player = 1;
@@ -153,64 +123,62 @@ void ScanBMSHeader(const std::string& path, SongEntry& e) {
   std::array<float, kMaxScanMeasure + 1> factors{};
   std::vector<TimingEvent> events;
   int32_t highest = 0;
-  const std::string_view all(text);
-  // The first line is never a command (a command follows a line end).
-  size_t pos = all.find("\r\n#");
-  while (pos != std::string_view::npos) {
-    const size_t start = pos + 3;
-    const size_t end = all.find("\r\n", start);  // always found: the text ends with CR LF
-    const std::string_view line = all.substr(start, end - start);
-    if (!line.empty() && line.front() >= '0' && line.front() <= '9') {
-      const int32_t measure = LeadingDecimal(line.substr(0, 3));
-      const int32_t channel = line.size() > 3 ? LeadingDecimal(line.substr(3, 2)) : 0;
-      const std::string_view data = line.size() > 6 ? line.substr(6) : std::string_view{};
-      highest = std::max(highest, measure);
-      if (channel == 2) {
-        if (measure <= kMaxScanMeasure)
-          if (auto f = ParseSingle(data)) factors[measure] = *f;
-      } else if (channel == 3) {
-        const size_t n = data.size() / 2;
-        for (size_t i = 0; i < n && static_cast<int>(events.size()) < kMaxTimingEvents; ++i) {
-          if (data[2 * i] == '0' && data[2 * i + 1] == '0') continue;
-          const int32_t place = static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * (192.0 / n)));
-          events.push_back({measure, measure * 192 + place, place, true, LeadingHex(data.substr(2 * i, 2))});
+  ForEachCommandLine(text, [&](std::string_view line) {
+    const CommandMatch m = MatchCommand(line, false);
+    auto argument = [&] { return CommandArgument(line, m); };
+    switch (m.kind) {
+      case Command::Channel: {
+        const int32_t measure = LeadingDecimal(line.substr(0, 3));
+        const int32_t channel = line.size() > 3 ? LeadingDecimal(line.substr(3, 2)) : 0;
+        const std::string_view data = line.size() > 6 ? line.substr(6) : std::string_view{};
+        highest = std::max(highest, measure);
+        if (channel == 2) {
+          if (measure <= kMaxScanMeasure)
+            if (auto f = ParseSingle(data)) factors[measure] = *f;
+        } else if (channel == 3) {
+          const size_t n = data.size() / 2;
+          for (size_t i = 0; i < n && static_cast<int>(events.size()) < kMaxTimingEvents; ++i) {
+            if (data[2 * i] == '0' && data[2 * i + 1] == '0') continue;
+            const int32_t place = static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * (192.0 / n)));
+            events.push_back({measure, measure * 192 + place, place, true, LeadingHex(data.substr(2 * i, 2))});
+          }
         }
+        break;
       }
-    } else {
-      const std::string key3 = KeywordUpper(line, 3);
-      if (key3 == "WAV") ++e.WavCount;
-      else if (key3 == "BMP") ++e.BmpCount;
-      else if (key3 == "STA") e.StageFile = ArgumentFrom(line, 11);
-      else if (key3 == "TIT") e.Title = ArgumentFrom(line, 7);
-      else if (key3 == "ART") e.Artist = ArgumentFrom(line, 8);
-      else if (key3 == "GEN") e.Genre = ArgumentFrom(line, 7);
-      else if (key3 == "BPM") {
-        if (auto v = ParseSingle(ArgumentFrom(line, 5))) e.Bpm = *v;
-      } else if (key3 == "RAN") {
+      case Command::Wav: ++e.WavCount; break;
+      case Command::Bmp: ++e.BmpCount; break;
+      case Command::StageFile: e.StageFile = argument(); break;
+      case Command::Title: e.Title = argument(); break;
+      case Command::Artist: e.Artist = argument(); break;
+      case Command::Genre: e.Genre = argument(); break;
+      case Command::Bpm:
+        if (auto v = ParseSingle(argument())) e.Bpm = *v;
+        break;
+      // The scan takes every keyword starting "RAN" as the rank (a "#RANDOM"
+      // line does not convert and leaves it).
+      case Command::Rank:
+      case Command::Random:
+      case Command::RanOther:
         if (auto v = ParseInt32(ArgumentFrom(line, 6))) e.Rank = *v;
-      } else if (key3 == "TOT") {
-        if (auto v = ParseInt32(ArgumentFrom(line, 7))) e.Total = *v;
-      } else if (key3 == "VOL") {
-        if (auto v = ParseInt32(ArgumentFrom(line, 8))) e.VolWav = *v;
-      } else if (key3 == "MID") {
-        e.MidiFile = ArgumentFrom(line, 10);
-      } else {
-        const std::string key6 = KeywordUpper(line, 6);
-        if (key6 == "PLAYER") {
-          if (auto v = ParseInt32(ArgumentFrom(line, 8))) e.Player = *v;
-        } else if (key6 == "PLAYLE") {
-          if (auto v = ParseInt32(ArgumentFrom(line, 11))) e.PlayLevel = *v;
-        }
-      }
+        break;
+      case Command::Total:
+        if (auto v = ParseInt32(argument())) e.Total = *v;
+        break;
+      case Command::VolWav:
+        if (auto v = ParseInt32(argument())) e.VolWav = *v;
+        break;
+      case Command::MidiFile: e.MidiFile = argument(); break;
+      case Command::Player:
+        if (auto v = ParseInt32(argument())) e.Player = *v;
+        break;
+      case Command::PlayLevel:
+        if (auto v = ParseInt32(argument())) e.PlayLevel = *v;
+        break;
+      default: break;
     }
-    pos = all.find("\r\n#", end);
-  }
+    return true;
+  });
   e.LengthMs = ComputeLength(e.Bpm, highest, factors, events);
-}
-
-bool MakeBMSListFile(Game& g, bool flag) {
-  DebugLog(g, "MakeBMSListFile (stub)");
-  return true;
 }
 
 }  // namespace kvx

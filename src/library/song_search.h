@@ -9,6 +9,8 @@ namespace kvx {
 
 struct Game;
 
+// The whole chart search (bms_search.cpp): one list file per search folder,
+// then the jukebox list. False when no jukebox exists afterwards.
 bool MakeBMSListFile(Game& game, bool flag);
 // Empties SongList and its companions, then shows the progress.
 void ClearSongList(Game& game);

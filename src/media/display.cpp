@@ -17,6 +17,7 @@
 #include "media/input.h"
 #include "media/skin.h"
 #include "media/sound.h"
+#include "platform/rounding.h"
 #include "platform/sdl_events.h"
 #include "platform/text.h"
 #include "play/play_loop.h"
@@ -26,8 +27,6 @@ namespace kvx {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-
-int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 bool DummyVideoDriver() {
   const char* driver = SDL_GetCurrentVideoDriver();

@@ -9,10 +9,13 @@
 #include <thread>
 
 #include "app/game.h"
+#include "chart/bms_commands.h"
+#include "chart/chart_text.h"
 #include "media/display.h"
 #include "media/sound_prefetch.h"
 #include "platform/files.h"
 #include "platform/openal_device.h"
+#include "platform/rounding.h"
 #include "platform/text.h"
 
 namespace kvx {
@@ -34,8 +37,6 @@ float GainOf(int32_t hundredthsDb) {
   hundredthsDb = std::clamp(hundredthsDb, kSilent, 0);
   return static_cast<float>(std::pow(10.0, hundredthsDb / 2000.0));
 }
-
-int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 ALuint NewSource() {
   alGetError();
@@ -416,28 +417,22 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath) {
   if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
   // A new chart: whatever an earlier, abandoned read left is of no use.
   CancelSoundPrefetch(g);
-  auto bytes = ReadTextFile(chartPath);
-  if (!bytes) return;
-  std::string folder = FolderOf(NormalizeSeparators(chartPath));
+  ChartTextInfo info;
+  const std::string text = LoadChartText(chartPath, false, &info);
+  if (!info.readable) return;
+  const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::string> files;
-  for (const std::string& line : SplitLines(DecodeText(*bytes))) {
-    if (line.size() < 8 || !StartsWithNoCase(line, "#WAV")) continue;
-    int id = 0;
-    bool hex = true;
-    for (int i = 4; i < 6; ++i) {
-      char ch = line[i];
-      int digit = ch >= '0' && ch <= '9' ? ch - '0'
-                  : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
-                  : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
-                                           : -1;
-      if (digit < 0) hex = false;
-      id = id * 16 + digit;
-    }
-    if (!hex || id == 0) continue;
-    std::string file = folder + line.substr(7);
-    if (g.sound.WavBuffers[id] && SoundCacheKey(g.sound.LoadedWavFile[id]) == SoundCacheKey(file)) continue;
+  ForEachCommandLine(text, [&](std::string_view line) {
+    const CommandMatch m = MatchCommand(line, false);
+    if (m.kind != Command::Wav) return true;
+    const int id = LeadingHex(m.id);
+    const std::string name = CommandArgument(line, m);
+    if (id <= 0 || id >= kWavIds || name.empty()) return true;
+    std::string file = folder + name;
+    if (g.sound.WavBuffers[id] && SoundCacheKey(g.sound.LoadedWavFile[id]) == SoundCacheKey(file)) return true;
     files.push_back(std::move(file));
-  }
+    return true;
+  });
   PrefetchSoundFiles(g, files);
 }
 

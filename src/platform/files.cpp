@@ -1,6 +1,12 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -41,6 +47,12 @@ std::optional<uint64_t> FileSize(const std::string& path) {
   return size;
 }
 
+bool IsReadOnly(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -62,12 +74,128 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
   return data;
 }
 
-bool WriteFileBytes(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+namespace {
+thread_local ScopedWriteFault* active_write_fault = nullptr;
+}  // namespace
+
+ScopedWriteFault::ScopedWriteFault(uint64_t fail_after_bytes)
+    : stage_(Stage::Data), fail_after_bytes_(fail_after_bytes), previous_(active_write_fault) {
+  active_write_fault = this;
 }
+
+ScopedWriteFault::ScopedWriteFault(Stage stage) : stage_(stage), previous_(active_write_fault) {
+  active_write_fault = this;
+}
+
+ScopedWriteFault::~ScopedWriteFault() { active_write_fault = previous_; }
+
+// One safe write: a temporary file beside the target, written, flushed and
+// renamed over it.
+class SafeWriter {
+ public:
+  SafeWriter(std::string target, std::string* error) : target_(std::move(target)), error_(error) {}
+  ~SafeWriter() { Abandon(); }
+
+  bool Run(std::string_view bytes, bool keep_tail) {
+    ScopedWriteFault* fault = active_write_fault;
+    if (fault) ++fault->writes_;
+    FollowLink();
+    struct stat old {};
+    bool exists = ::stat(target_.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return Fail("not a regular file");
+    if (exists && IsReadOnly(target_)) return Fail("the file is read-only");
+    std::string tail;
+    if (keep_tail && exists && static_cast<uint64_t>(old.st_size) > bytes.size()) {
+      auto previous = ReadFileBytes(target_);
+      if (!previous) return Fail("the old file cannot be read");
+      if (previous->size() > bytes.size()) tail = previous->substr(bytes.size());
+    }
+    if (!CreateTemporary()) return false;
+    if (exists) ::fchmod(fd_, old.st_mode & 07777);
+    uint64_t budget = fault && fault->stage_ == ScopedWriteFault::Stage::Data ? fault->fail_after_bytes_ : UINT64_MAX;
+    if (!WriteAll(bytes, budget) || !WriteAll(tail, budget)) return false;
+    if ((fault && fault->stage_ == ScopedWriteFault::Stage::Flush) || ::fsync(fd_) != 0)
+      return Fail("flushing failed");
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return Fail("closing failed");
+    if ((fault && fault->stage_ == ScopedWriteFault::Stage::Rename) ||
+        ::rename(temporary_.c_str(), target_.c_str()) != 0)
+      return Fail("renaming over the file failed");
+    temporary_.clear();
+    SyncFolder();
+    return true;
+  }
+
+ private:
+  // A symbolic link stays a link; the file it names is replaced.
+  void FollowLink() {
+    std::error_code ec;
+    if (!fs::is_symlink(target_, ec)) return;
+    auto real = fs::weakly_canonical(target_, ec);
+    if (!ec) target_ = real.string();
+  }
+
+  bool CreateTemporary() {
+    static thread_local unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = target_ + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+      fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ >= 0) {
+        temporary_ = name;
+        return true;
+      }
+      if (errno != EEXIST) break;
+    }
+    return Fail(std::string("cannot create a temporary file: ") + std::strerror(errno));
+  }
+
+  bool WriteAll(std::string_view bytes, uint64_t& budget) {
+    while (!bytes.empty()) {
+      if (budget == 0) return Fail("writing failed (injected fault)");
+      size_t chunk = static_cast<size_t>(std::min<uint64_t>(bytes.size(), budget));
+      ssize_t n = ::write(fd_, bytes.data(), chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return Fail(std::string("writing failed: ") + std::strerror(errno));
+      bytes.remove_prefix(static_cast<size_t>(n));
+      if (budget != UINT64_MAX) budget -= static_cast<uint64_t>(n);
+    }
+    return true;
+  }
+
+  // Makes the rename itself durable.
+  void SyncFolder() {
+    std::string folder = FolderOf(target_);
+    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    ::fsync(dir);
+    ::close(dir);
+  }
+
+  bool Fail(const std::string& why) {
+    if (error_) *error_ = why;
+    Abandon();
+    return false;
+  }
+
+  void Abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+
+  std::string target_;
+  std::string* error_;
+  std::string temporary_;
+  int fd_ = -1;
+};
+
+bool WriteFileSafely(const std::string& path, std::string_view bytes, bool keep_tail, std::string* error) {
+  return SafeWriter(path, error).Run(bytes, keep_tail);
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view bytes) { return WriteFileSafely(path, bytes, false); }
 
 std::string NormalizeSeparators(std::string_view path) {
   std::string r(path);

@@ -16,12 +16,50 @@ bool FolderExists(const std::string& path);
 bool MakeFolder(const std::string& path);  // false when it failed or existed
 bool DeleteFile(const std::string& path);
 std::optional<uint64_t> FileSize(const std::string& path);
+// True when a file or folder carries the read-only mark: no write permission
+// for anyone, or none for this user (a read-only medium included). Missing
+// paths are not read-only.
+bool IsReadOnly(const std::string& path);
 
 // The whole file, or nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // The whole file cut at its first NUL byte.
 std::optional<std::string> ReadTextFile(const std::string& path);
+
+// Replaces the file at `path` with `bytes` so that a crash, a full disk or a
+// power loss at any moment leaves either the old or the new contents, never a
+// torn file: the bytes go to a temporary file in the same folder, which is
+// flushed to disk and then renamed over the target. With `keep_tail`, for
+// formats that are written in place and never shortened, the bytes of the old
+// file past the new end are kept. On failure the old file is untouched, the
+// temporary file is removed, false is returned and `error` (when given) says
+// what went wrong.
+bool WriteFileSafely(const std::string& path, std::string_view bytes, bool keep_tail,
+                     std::string* error = nullptr);
+// WriteFileSafely without keeping a tail.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// Test seam for WriteFileSafely on this thread: while an object lives, writes
+// fail after `fail_after_bytes` bytes of the temporary file (a full disk or a
+// crash in the middle), or at the flush or the rename step. `writes` counts the
+// writes started while it lived.
+class ScopedWriteFault {
+ public:
+  enum class Stage { Data, Flush, Rename };
+  explicit ScopedWriteFault(uint64_t fail_after_bytes);
+  explicit ScopedWriteFault(Stage stage);
+  ~ScopedWriteFault();
+  ScopedWriteFault(const ScopedWriteFault&) = delete;
+  ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
+  int writes() const { return writes_; }
+
+ private:
+  friend class SafeWriter;
+  Stage stage_;
+  uint64_t fail_after_bytes_ = 0;
+  int writes_ = 0;
+  ScopedWriteFault* previous_ = nullptr;
+};
 
 // "\" becomes "/".
 std::string NormalizeSeparators(std::string_view path);

@@ -91,17 +91,27 @@ bool TranslateSdlEvent(const SDL_Event& e, uint32_t game_window_id, PlatformEven
 
 int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options) {
   auto opts = std::make_shared<SdlEventSourceOptions>(std::move(options));
-  return pump.AddSource([opts](std::vector<PlatformEvent>& events) {
+  // Of the files dropped together only the first one counts.
+  struct DropState {
+    bool dropping = false, first_taken = false;
+  };
+  return pump.AddSource([opts, drop = DropState{}](std::vector<PlatformEvent>& events) mutable {
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
     uint32_t window = opts->game_window ? opts->game_window() : 0;
     bool quit_queued = false;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
       if (opts->observer) opts->observer(e);
+      if (e.type == SDL_DROPBEGIN) drop = {true, false};
+      if (e.type == SDL_DROPCOMPLETE) drop = {};
       PlatformEvent p;
       bool translated = TranslateSdlEvent(e, window, &p);
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
       if (!translated) continue;
+      if (p.kind == PlatformEvent::Kind::DropFile) {
+        if (drop.dropping && drop.first_taken) continue;
+        drop.first_taken = true;
+      }
       if (p.kind == PlatformEvent::Kind::Quit) {
         // Closing the last window sends both a close and a quit event.
         if (quit_queued) continue;

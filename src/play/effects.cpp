@@ -9,6 +9,7 @@
 #include "app/game.h"
 #include "app/timers.h"
 #include "media/display.h"
+#include "platform/rounding.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 
@@ -29,13 +30,6 @@ std::string OneDecimal(float v) {
 }
 
 bool ShuffledLane(int channel) { return (channel >= 11 && channel <= 15) || channel == 18 || channel == 19; }
-
-int32_t Round(double v) {
-  v = std::nearbyint(v);
-  if (v > INT32_MAX) return INT32_MAX;
-  if (v < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
 
 }  // namespace
 
@@ -161,7 +155,7 @@ void ShuffleAhead(Game& g) {
 }
 
 int32_t NoteYFromLine(const Game& g, int32_t judgeY, double position) {
-  return Round(judgeY + (g.play.PlayPosition - position) * g.settings.HiSpeed);
+  return RoundEven(judgeY + (g.play.PlayPosition - position) * g.settings.HiSpeed);
 }
 
 NoteDrawPos ApplyNoteModifiers(const Game& g, int32_t judgeY, int32_t y, bool isNote) {
@@ -175,11 +169,11 @@ NoteDrawPos ApplyNoteModifiers(const Game& g, int32_t judgeY, int32_t y, bool is
   }
   if (judgeY > 0) {
     const double J = judgeY;
-    if (s.Accel) out.y = Round(double(out.y) * out.y / J);
+    if (s.Accel) out.y = RoundEven(double(out.y) * out.y / J);
     if (s.Vexo) {
       const double yy = out.y;
-      out.widen = Round(12.0 * yy / J - 12.0);
-      out.y = Round(J - 2.0 * (J - yy) * yy / J);
+      out.widen = RoundEven(12.0 * yy / J - 12.0);
+      out.y = RoundEven(J - 2.0 * (J - yy) * yy / J);
     }
   }
   if (s.Reverse) out.y = judgeY - out.y;

@@ -7,6 +7,7 @@
 
 #include "app/game.h"
 #include "app/timers.h"
+#include "platform/rounding.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
 #include "screens/song_select.h"
@@ -17,9 +18,6 @@ namespace {
 
 constexpr int kCodeEsc = 1;
 constexpr int kCodeF12 = 88;
-
-// Rounding of the play arithmetic: to nearest, halves to even.
-int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 bool IsNoteChannel(int ch) {
   return (ch >= 11 && ch <= 19 && ch != 17) || (ch >= 21 && ch <= 29 && ch != 27);

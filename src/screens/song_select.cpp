@@ -22,6 +22,13 @@ constexpr int kRowHeight = 18;
 
 int EntryCount(const Game& g) { return static_cast<int>(g.library.SongList.size()); }
 
+// Opens the jukebox under the cursor and shows its songs.
+void OpenSongList(Game& g) {
+  OpenJukebox(g);
+  PlaySE(g, kSeFade, false);
+  chexec(g);
+}
+
 }  // namespace
 
 void StartPreviewTimer(Game& g) {
@@ -51,6 +58,7 @@ void FadeEndSubject(Game& g) {
   ReadyBMS(g);
   if (!g.chart.LoadCancel) StartPlay(g);
   g.app.GameState = state;
+  if (state == Screen::JukeboxList) JukeReady(g);
   PlaySE(g, kSeFade, false);
   PlaySE(g, kSeSelect, true);
 }
@@ -66,8 +74,18 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
     case 208: MoveListCursorBy(g, 1); break;
     case 201: MoveListCursorBy(g, -10); break;
     case 209: MoveListCursorBy(g, 10); break;
+    case 205:
+      if (g.app.GameState == Screen::JukeboxList) OpenSongList(g);
+      break;
+    case 203:
+      if (g.app.GameState == Screen::SongList) JukeReady(g);
+      break;
     case 28:
       if (EntryCount(g) == 0) break;
+      if (g.app.GameState == Screen::JukeboxList) {
+        OpenSongList(g);
+        break;
+      }
       g.pump.KillTimer(kPreviewTimerId);
       StopPreview(g);
       StopSE(g, kSeSelect);
@@ -79,8 +97,7 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
 }
 
 void DrawList(Game& g) {
-  // The jukebox list is a single entry, all charts of the search folders.
-  if (g.app.GameState == Screen::JukeboxList || g.app.GameState == Screen::CourseSongChoice) JukeReady(g);
+  if (g.app.GameState == Screen::CourseSongChoice) JukeReady(g);
   g.screens.ScrollOffset *= 0.8f;
   if (std::abs(g.screens.ScrollOffset) < 0.01f) g.screens.ScrollOffset = 0;
   if (!CheckDisplay(g)) {
@@ -93,7 +110,8 @@ void DrawList(Game& g) {
     Rect whole{0, 0, 640, 480};
     BltClipped(g, back, whole, 0, 0, g.screens.SongSelectBgSurface, whole, 0);
   }
-  DrawGdiText(g, back, GdiFont::Bold16, 24, 16, "SELECT MUSIC", 0xFFFFFF);
+  const bool jukeboxes = g.app.GameState == Screen::JukeboxList;
+  DrawGdiText(g, back, GdiFont::Bold16, 24, 16, jukeboxes ? "SELECT JUKEBOX" : g.screens.JukeboxName, 0xFFFFFF);
   int count = EntryCount(g);
   if (count == 0) DrawGdiText(g, back, GdiFont::List1, 40, 220, "No charts found in the search folders.", 0xFFC0C0);
   int cursor = g.app.ListCursor;

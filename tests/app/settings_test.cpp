@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/game.h"
+#include "app/key_table.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "test_support.h"
@@ -145,6 +146,35 @@ TEST(SettingsConversions, BooleansNumbersAndShortestSingles) {
   EXPECT_EQ(FormatIniSingle(1.5f), "1.5");
   EXPECT_EQ(FormatIniSingle(0.1f), "0.1");
   EXPECT_EQ(ParseIniSingle(FormatIniSingle(0.1f)), 0.1f);
+}
+
+// The settings and the key table go through the safe write: a failing write
+// leaves both files as they were and logs a line; the key table file is never
+// shortened.
+TEST_F(SettingsFixture, FailedWritesKeepTheOldFilesAndTheKeyTableKeepsItsTail) {
+  WriteIni("[Setting]\r\nSleep=3\r\n");
+  const std::string oldTable = std::string(802, '\x01') + "TAIL";
+  dir.Write("_kvxfiles/kvx_keycnf.dat", oldTable);
+  g.app.KeyTable.fill(0);
+  g.app.KeyTable[44] = 11;
+  {
+    ScopedWriteFault fault(10);
+    SaveSettings(g);
+    EXPECT_FALSE(SaveKeyTable(g));
+    EXPECT_EQ(fault.writes(), 2);
+  }
+  EXPECT_EQ(dir.Read("_kvxfiles/kvx_conf.ini"), "[Setting]\r\nSleep=3\r\n");
+  EXPECT_EQ(dir.Read("_kvxfiles/kvx_keycnf.dat"), oldTable);
+  const std::string log = dir.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("Error: Can't write the settings file"), std::string::npos);
+  EXPECT_NE(log.find("Error: Can't write the key table"), std::string::npos);
+
+  ASSERT_TRUE(SaveKeyTable(g));
+  const std::string table = dir.Read("_kvxfiles/kvx_keycnf.dat");
+  ASSERT_EQ(table.size(), 806u);
+  EXPECT_EQ(table.substr(88, 2), std::string("\x0B\x00", 2));  // code 44 -> function 11
+  EXPECT_EQ(table.substr(0, 2), std::string("\x00\x00", 2));
+  EXPECT_EQ(table.substr(802), "TAIL");
 }
 
 }  // namespace

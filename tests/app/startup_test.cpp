@@ -71,6 +71,8 @@ TEST_F(StartupFixture, KeyFileMissingZeroLengthAndValid) {
 
 TEST_F(StartupFixture, WholeRunWritesBannerKeyTableAndSettings) {
   dir.Write("_kvxfiles/debug.txt", "old run\r\n");
+  dir.Write("_kvxfiles/kvx_searchdir.txt", "<CURRENTDIR>/songs\r\n");
+  dir.Write("songs/a/a.bms", "\r\n#TITLE A\r\n#BPM 120\r\n#00111:01\r\n");
   // The window is closed as soon as the song list runs.
   bool closed = false;
   g.pump.AddSource([&](std::vector<PlatformEvent>& events) {

@@ -37,14 +37,20 @@ TEST(WholePlay, DemoModePlaysEveryNoteFGreat) {
   EXPECT_NE(run.folder.Read("_kvxfiles/kvx_conf.ini").find("DEMOMode=False"), std::string::npos);
 }
 
-// A chart dropped on the song list (found in the search folder) plays at once.
+// A chart dropped on the song list (found in the search folder, opened from
+// the jukebox list) plays at once.
 TEST(WholePlay, DroppedChartPlaysFromTheSongList) {
   WholeProgram run("pixel_comet", "comet_light5.bms", 8);
   run.g.app.command_line.clear();
   run.g.options.autoplay = true;
   size_t listed = 0;
-  bool dropped = false;
+  bool opened = false, dropped = false;
   EXPECT_EQ(run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
+              if (!opened && w.g.app.GameState == Screen::JukeboxList) {
+                events.push_back(w.Key(SDL_SCANCODE_RETURN, true, w.Now()));
+                events.push_back(w.Key(SDL_SCANCODE_RETURN, false, w.Now()));
+                opened = true;
+              }
               if (dropped || w.g.app.GameState != Screen::SongList) return;
               listed = w.g.library.SongList.size();
               PlatformEvent e;

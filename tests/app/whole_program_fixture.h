@@ -55,6 +55,9 @@ class WholeProgram {
     // Only the generated data: not the settings, key table or log of a run in the build folder.
     for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt"})
       fs::remove(fs::path(folder.path()) / "_kvxfiles" / leftover);
+    // Nor the list files of such a run: the start searches this folder's songs.
+    fs::remove_all(fs::path(folder.path()) / "_kvxfiles" / "jukelist");
+    fs::create_directories(fs::path(folder.path()) / "_kvxfiles" / "jukelist");
     chart_path = folder.path() + "/songs/" + song_folder + "/" + chart;
     g.SetProgramFolder(folder.path());
     g.options.no_menu = true;
@@ -108,7 +111,8 @@ class WholeProgram {
       z_down_ = !z_down_;
       return;
     }
-    if (result_seen && g.app.GameState == Screen::SongList) {
+    // Back on a list: the song list, or the jukebox list after a chart from the command line.
+    if (result_seen && (g.app.GameState == Screen::SongList || g.app.GameState == Screen::JukeboxList)) {
       left_result = true;
       events.push_back(PlatformEvent{});
       return;

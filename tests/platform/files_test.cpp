@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
 #include "test_support.h"
 
 namespace kvx {
@@ -31,6 +35,92 @@ TEST(Files, ExistenceAndTextReads) {
   EXPECT_EQ(ReadTextFile(withNul), "abc");
   EXPECT_EQ(ReadFileBytes(withNul)->size(), 7u);
   EXPECT_EQ(ReadTextFile(dir.path() + "/missing"), std::nullopt);
+}
+
+// Two different 446-byte records (the size of a score record).
+std::string Record(char seed) {
+  std::string bytes(446, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(seed + i * 7);
+  return bytes;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(SafeWrite, AFailureAfterAnyByteCountLeavesTheOldOrTheNewRecord) {
+  test::TempFolder dir;
+  const std::string older = Record(1), newer = Record(2);
+  std::string path = dir.Write("song.ksd", older);
+  for (uint64_t n = 0; n <= newer.size() + 1; ++n) {
+    WriteFileBytes(path, older);
+    bool ok;
+    {
+      ScopedWriteFault fault(n);
+      ok = WriteFileSafely(path, newer, true);
+      EXPECT_EQ(fault.writes(), 1);
+    }
+    std::string now = ReadFileBytes(path).value();
+    EXPECT_TRUE(now == older || now == newer) << "torn file after " << n << " bytes";
+    EXPECT_EQ(ok, n >= newer.size()) << n;
+    EXPECT_EQ(now, ok ? newer : older) << n;
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"song.ksd"}) << "temporary file left after " << n;
+  }
+  // Failures at the flush and the rename leave the old record as well.
+  WriteFileBytes(path, older);
+  for (auto stage : {ScopedWriteFault::Stage::Flush, ScopedWriteFault::Stage::Rename}) {
+    ScopedWriteFault fault(stage);
+    std::string error;
+    EXPECT_FALSE(WriteFileSafely(path, newer, true, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadFileBytes(path), older);
+  }
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"song.ksd"});
+}
+
+TEST(SafeWrite, KeepsTheTailOnlyWhenAsked) {
+  test::TempFolder dir;
+  std::string path = dir.Write("keys.dat", "0123456789");
+  EXPECT_TRUE(WriteFileSafely(path, "abc", true));
+  EXPECT_EQ(ReadFileBytes(path), "abc3456789");  // never shortened
+  EXPECT_TRUE(WriteFileSafely(path, "abcdefghijkl", true));
+  EXPECT_EQ(ReadFileBytes(path), "abcdefghijkl");
+  EXPECT_TRUE(WriteFileSafely(path, "xy", false));
+  EXPECT_EQ(ReadFileBytes(path), "xy");
+  // A new file is created; a missing folder is not.
+  EXPECT_TRUE(WriteFileSafely(dir.path() + "/new.dat", "n", true));
+  EXPECT_EQ(dir.Read("new.dat"), "n");
+  std::string error;
+  EXPECT_FALSE(WriteFileSafely(dir.path() + "/no/such/folder.dat", "n", false, &error));
+  EXPECT_NE(error.find("temporary"), std::string::npos);
+}
+
+TEST(SafeWrite, KeepsModeAndLinksAndRefusesReadOnlyTargets) {
+  test::TempFolder dir;
+  std::string path = dir.Write("conf.ini", "old");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  EXPECT_TRUE(WriteFileBytes(path, "new"));
+  auto perms = std::filesystem::status(path).permissions();
+  EXPECT_EQ(perms & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+  // Writing through a symbolic link replaces the file it names and keeps the link.
+  std::string link = dir.path() + "/link.ini";
+  std::filesystem::create_symlink(path, link);
+  EXPECT_TRUE(WriteFileBytes(link, "via link"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(path), "via link");
+  // A file marked read-only is left alone, even for a user who could write it.
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  EXPECT_TRUE(IsReadOnly(path));
+  EXPECT_FALSE(WriteFileBytes(path, "refused"));
+  EXPECT_EQ(ReadFileBytes(path), "via link");
+  EXPECT_FALSE(IsReadOnly(dir.path()));
+  EXPECT_FALSE(IsReadOnly(dir.path() + "/missing"));
 }
 
 }  // namespace

@@ -1,0 +1,246 @@
+#include "library/list_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "app/game.h"
+#include "library/jukebox.h"
+#include "library/song_search.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr char kListMagic[8] = {'k', 'v', 'x', '_', 'j', 'u', 'k', 'e'};
+// A list file larger than this is not read (a 20,000-song list is about 4 MB).
+constexpr uint64_t kMaxListFileBytes = uint64_t{256} << 20;
+
+void PutI32(std::string& out, int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  const char b[4] = {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
+                     static_cast<char>(u >> 24)};
+  out.append(b, 4);
+}
+
+void PutF32(std::string& out, float v) {
+  uint32_t u;
+  std::memcpy(&u, &v, 4);
+  PutI32(out, static_cast<int32_t>(u));
+}
+
+// At most kMaxListTextBytes, never cutting a UTF-8 character in two.
+void PutText(std::string& out, const std::string& text) {
+  size_t n = std::min(text.size(), kMaxListTextBytes);
+  if (n < text.size())
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  out += static_cast<char>(n & 0xFF);
+  out += static_cast<char>(n >> 8);
+  out.append(text, 0, n);
+}
+
+void PutRecord(std::string& out, const SongEntry& e) {
+  PutText(out, e.Title);
+  PutText(out, e.Artist);
+  PutText(out, e.Genre);
+  PutF32(out, e.Bpm);
+  PutI32(out, e.Player);
+  PutI32(out, e.PlayLevel);
+  PutText(out, e.MidiFile);
+  PutI32(out, e.Rank);
+  PutI32(out, e.VolWav);
+  PutI32(out, e.Total);
+  PutI32(out, e.LengthMs);
+  PutText(out, e.StageFile);
+  PutI32(out, e.WavCount);
+  PutI32(out, e.BmpCount);
+  PutText(out, e.FilePath);
+}
+
+// Reads fields from the bytes; once a field runs past the end every later
+// read fails too.
+class RecordReader {
+ public:
+  explicit RecordReader(std::string_view bytes, size_t at) : bytes_(bytes), at_(at) {}
+  bool ok() const { return ok_; }
+  size_t left() const { return bytes_.size() - at_; }
+
+  int32_t I32() {
+    if (!Need(4)) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data() + at_);
+    at_ += 4;
+    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                uint32_t{p[3]} << 24);
+  }
+  float F32() {
+    const auto u = static_cast<uint32_t>(I32());
+    float f;
+    std::memcpy(&f, &u, 4);
+    return f;
+  }
+  void Text(std::string& out) {
+    if (!Need(2)) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data() + at_);
+    const size_t n = p[0] | size_t{p[1]} << 8;
+    at_ += 2;
+    if (!Need(n)) return;
+    out.assign(bytes_.data() + at_, n);
+    at_ += n;
+  }
+
+ private:
+  bool Need(size_t n) {
+    if (ok_ && left() >= n) return true;
+    ok_ = false;
+    return false;
+  }
+  std::string_view bytes_;
+  size_t at_;
+  bool ok_ = true;
+};
+
+bool ReadRecord(RecordReader& r, SongEntry& e) {
+  r.Text(e.Title);
+  r.Text(e.Artist);
+  r.Text(e.Genre);
+  e.Bpm = r.F32();
+  e.Player = r.I32();
+  e.PlayLevel = r.I32();
+  r.Text(e.MidiFile);
+  e.Rank = r.I32();
+  e.VolWav = r.I32();
+  e.Total = r.I32();
+  e.LengthMs = r.I32();
+  r.Text(e.StageFile);
+  e.WavCount = r.I32();
+  e.BmpCount = r.I32();
+  r.Text(e.FilePath);
+  return r.ok();
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Appends the bytes of the file at `path` past bytes.size(), so that writing
+// the result over the file does not shorten it. Returns the old file's
+// permission bits (0644 when there is no old file).
+mode_t KeepOldTail(const std::string& path, std::string& bytes) {
+  mode_t mode = 0644;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return mode;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    mode = st.st_mode & 07777;
+    const auto old_size = static_cast<uint64_t>(st.st_size);
+    if (old_size > bytes.size() && old_size <= kMaxListFileBytes) {
+      size_t at = bytes.size();
+      bytes.resize(old_size);
+      while (at < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        at += static_cast<size_t>(n);
+      }
+      bytes.resize(at);
+    }
+  }
+  ::close(fd);
+  return mode;
+}
+
+// Writes the list file safely: a temporary file in the same folder is written,
+// flushed to disk and renamed over the target. The old file's bytes past the
+// new end are kept (a list file is written over in place, never shortened).
+bool WriteListFileBytes(const std::string& path, std::string bytes) {
+  const mode_t mode = KeepOldTail(path, bytes);
+  std::string folder = FolderOf(path);
+  std::string temp = folder + "." + FileNameOf(path) + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string EncodeListFile(const std::vector<SongEntry>& entries) {
+  std::string out;
+  size_t size = kListHeaderBytes;
+  for (const SongEntry& e : entries)
+    size += kMinListRecordBytes + e.Title.size() + e.Artist.size() + e.Genre.size() + e.MidiFile.size() +
+            e.StageFile.size() + e.FilePath.size();
+  out.reserve(size);
+  out.append(kListMagic, sizeof kListMagic);
+  out.append(11, '\0');
+  out += '\x01';
+  PutI32(out, static_cast<int32_t>(entries.size()) - 1);
+  for (const SongEntry& e : entries) PutRecord(out, e);
+  return out;
+}
+
+DecodedList DecodeListFile(std::string_view bytes) {
+  DecodedList list;
+  if (bytes.size() < kListHeaderBytes) return list;
+  RecordReader header(bytes, 20);
+  const int64_t count = int64_t{header.I32()} + 1;
+  if (count < 0) return list;
+  const size_t room = (bytes.size() - kListHeaderBytes) / kMinListRecordBytes;
+  list.entries.reserve(static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(room))));
+  RecordReader r(bytes, kListHeaderBytes);
+  for (int64_t i = 0; i < count; ++i) {
+    SongEntry e;
+    if (!ReadRecord(r, e)) return list;
+    list.entries.push_back(std::move(e));
+  }
+  list.complete = true;
+  return list;
+}
+
+void SaveListFile(Game& g, const std::string& path, bool quiet) {
+  LibraryState& l = g.library;
+  if (!WriteListFileBytes(path, EncodeListFile(l.SongList)) && !quiet)
+    ShowMessageBox("error", "an error occured in list saving process!", MessageBoxKind::Critical,
+                   !g.options.headless);
+  l.CurrentListFile = path;
+  ShowListProgress(g);
+}
+
+void LoadListFile(Game& g, const std::string& path, bool quiet) {
+  if (!FileExists(path)) {
+    if (!quiet)
+      ShowMessageBox("error", "listfile " + path + "is not exist.", MessageBoxKind::Warning, !g.options.headless);
+    return;
+  }
+  ClearSongList(g);
+  LibraryState& l = g.library;
+  DecodedList list;
+  if (FileSize(path).value_or(0) <= kMaxListFileBytes)
+    if (auto bytes = ReadFileBytes(path)) list = DecodeListFile(*bytes);
+  l.SongList = std::move(list.entries);
+  l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
+  l.SongMarks.assign(l.SongList.size(), false);
+  for (const SongEntry& e : l.SongList) l.TotalPlayTime += e.LengthMs;
+  if (!list.complete && !quiet)
+    ShowMessageBox("error", "an error occured in list loading process!", MessageBoxKind::Critical,
+                   !g.options.headless);
+  l.CurrentListFile = path;
+  ShowListProgress(g);
+}
+
+}  // namespace kvx
