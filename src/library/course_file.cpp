@@ -1,17 +1,12 @@
 // Course files: reading (with the conversion of first-format files) and
 // writing the second format.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 
 #include "app/game.h"
 #include "library/courses.h"
+#include "library/list_file.h"
 #include "platform/files.h"
-#include "platform/text.h"
 
 namespace kvx {
 
@@ -24,96 +19,27 @@ constexpr size_t kRecordsOffset = 34;
 constexpr int kFirstFormatRecords = 6;
 constexpr uint8_t kFirstFormatSongs = 5;
 // Room for 256 records of the largest possible size; nothing past it is read.
-constexpr size_t kMaxCourseFileBytes = kRecordsOffset + 256 * (6 * (2 + 65535) + 9 * 4);
+constexpr size_t kMaxCourseFileBytes = kRecordsOffset + 256 * (kMinListRecordBytes + 6 * kMaxListTextBytes);
 
-// ---- The list-file record layout -------------------------------------------------
+// ---- Records: the list file's record layout, read and written by its codec ----
 
-// Reads little-endian fields from a byte string; every read checks the bounds.
-class ByteReader {
- public:
-  ByteReader(std::string_view bytes, size_t at) : bytes_(bytes), at_(at) {}
-  bool Left(size_t n) const { return at_ <= bytes_.size() && bytes_.size() - at_ >= n; }
-  bool Int32(int32_t& v) {
-    uint32_t u = 0;
-    if (!Left(4)) return false;
-    for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<uint8_t>(bytes_[at_ + i]);
-    at_ += 4;
-    v = static_cast<int32_t>(u);
-    return true;
-  }
-  bool Float(float& v) {
-    int32_t bits = 0;
-    if (!Int32(bits)) return false;
-    std::memcpy(&v, &bits, 4);
-    return true;
-  }
-  bool Text(std::string& v) {
-    if (!Left(2)) return false;
-    size_t n = static_cast<uint8_t>(bytes_[at_]) | static_cast<size_t>(static_cast<uint8_t>(bytes_[at_ + 1])) << 8;
-    if (!Left(2 + n)) return false;
-    v = DecodeText(bytes_.substr(at_ + 2, n));
-    at_ += 2 + n;
-    return true;
-  }
-  size_t at() const { return at_; }
-
- private:
-  std::string_view bytes_;
-  size_t at_;
-};
-
-void PutInt32(std::string& out, int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+std::string Le32(int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24)};
 }
 
-void PutText(std::string& out, const std::string& text) {
-  // The length is 16 bits; a longer text is cut at a character boundary.
-  size_t n = std::min<size_t>(text.size(), 65535);
-  while (n < text.size() && n > 0 && (static_cast<uint8_t>(text[n]) & 0xC0) == 0x80) --n;
-  out.push_back(static_cast<char>(n & 0xFF));
-  out.push_back(static_cast<char>(n >> 8));
-  out.append(text, 0, n);
-}
-
-// One whole record, or false (and `entry` unusable) when the bytes run out.
-bool ReadRecord(ByteReader& in, SongEntry& e) {
-  return in.Text(e.Title) && in.Text(e.Artist) && in.Text(e.Genre) && in.Float(e.Bpm) && in.Int32(e.Player) &&
-         in.Int32(e.PlayLevel) && in.Text(e.MidiFile) && in.Int32(e.Rank) && in.Int32(e.VolWav) &&
-         in.Int32(e.Total) && in.Int32(e.LengthMs) && in.Text(e.StageFile) && in.Int32(e.WavCount) &&
-         in.Int32(e.BmpCount) && in.Text(e.FilePath);
-}
-
-void PutRecord(std::string& out, const SongEntry& e) {
-  int32_t bpm_bits = 0;
-  std::memcpy(&bpm_bits, &e.Bpm, 4);
-  PutText(out, e.Title);
-  PutText(out, e.Artist);
-  PutText(out, e.Genre);
-  PutInt32(out, bpm_bits);
-  PutInt32(out, e.Player);
-  PutInt32(out, e.PlayLevel);
-  PutText(out, e.MidiFile);
-  PutInt32(out, e.Rank);
-  PutInt32(out, e.VolWav);
-  PutInt32(out, e.Total);
-  PutInt32(out, e.LengthMs);
-  PutText(out, e.StageFile);
-  PutInt32(out, e.WavCount);
-  PutInt32(out, e.BmpCount);
-  PutText(out, e.FilePath);
+std::string EncodeRecords(const std::vector<SongEntry>& songs) {
+  return EncodeListFile(songs).substr(kListHeaderBytes);
 }
 
 // Up to `limit` records from `at`; stops at the first record that does not fit.
 std::vector<SongEntry> ReadRecords(std::string_view bytes, size_t at, int limit) {
-  std::vector<SongEntry> songs;
-  ByteReader in(bytes, at);
-  for (int i = 0; i < limit; ++i) {
-    SongEntry e;
-    if (!ReadRecord(in, e)) break;
-    songs.push_back(std::move(e));
-  }
-  return songs;
+  if (limit <= 0 || at > bytes.size()) return {};
+  // The same records behind a list file header that announces `limit` of them.
+  std::string list(kListHeaderBytes - 4, '\0');
+  list += Le32(limit - 1);
+  list.append(bytes.substr(at));
+  return DecodeListFile(list).entries;
 }
 
 // ---- Files ---------------------------------------------------------------------
@@ -129,42 +55,19 @@ std::optional<std::string> ReadFileHead(const std::string& path, size_t limit) {
   return data;
 }
 
-// Writes the bytes to a temporary file beside the target, flushes it to disk
-// and renames it over the target; with keep_tail the old file's bytes past
-// the new end are kept (the course format is never shortened).
-bool WriteFileSafelyLocal(const std::string& path, std::string_view bytes, bool keep_tail,
-                          std::string* error = nullptr) {
-  std::string data(bytes);
-  if (keep_tail) {
-    if (auto old = ReadFileBytes(path); old && old->size() > data.size()) data.append(*old, data.size());
-  }
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  auto fail = [&](const char* step) {
-    if (error) *error = std::string(step) + ": " + std::strerror(errno);
-    if (f) std::fclose(f);
-    std::remove(temp.c_str());
-    return false;
-  };
-  if (!f) return fail("create");
-  if (std::fwrite(data.data(), 1, data.size(), f) != data.size()) return fail("write");
-  if (std::fflush(f) != 0 || ::fsync(::fileno(f)) != 0) return fail("flush");
-  if (std::fclose(f) != 0) {
-    f = nullptr;
-    return fail("close");
-  }
-  f = nullptr;
-  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail("rename");
-  return true;
+int32_t Int32At(std::string_view bytes, size_t at) {
+  uint32_t u = 0;
+  for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<uint8_t>(bytes[at + i]);
+  return static_cast<int32_t>(u);
 }
 
+// The header of a file of at least kRecordsOffset bytes.
 CourseHeader ReadHeader(std::string_view bytes) {
   CourseHeader h;
-  ByteReader in(bytes, kHeaderOffset + 2);
   h.Stars = static_cast<uint8_t>(bytes[kHeaderOffset]);
   h.SongCount = static_cast<uint8_t>(bytes[kHeaderOffset + 1]);
-  in.Int32(h.Reserved);
-  in.Int32(h.TotalLength);
+  h.Reserved = Int32At(bytes, kHeaderOffset + 2);
+  h.TotalLength = Int32At(bytes, kHeaderOffset + 6);
   return h;
 }
 
@@ -189,7 +92,7 @@ std::string ConvertFirstFormat(Game& g, const std::string& path, std::string_vie
     DebugLog(g, "course file holds only " + std::to_string(songs.size()) + " of 6 records: " + FileNameOf(path));
   std::string bytes = EncodeCourseFile(h, songs);
   std::string error;
-  if (WriteFileSafelyLocal(path, bytes, true, &error))
+  if (WriteFileSafely(path, bytes, true, &error))
     DebugLog(g, "course converted to the second format: " + FileNameOf(path));
   else
     DebugLog(g, "course could not be converted (" + error + "): " + FileNameOf(path));
@@ -202,9 +105,7 @@ std::string EncodeCourseFile(const CourseHeader& header, const std::vector<SongE
   std::string out(kSignature2);
   out.push_back(static_cast<char>(header.Stars));
   out.push_back(static_cast<char>(header.SongCount));
-  PutInt32(out, header.Reserved);
-  PutInt32(out, header.TotalLength);
-  for (const SongEntry& e : songs) PutRecord(out, e);
+  out += Le32(header.Reserved) + Le32(header.TotalLength) + EncodeRecords(songs);
   return out;
 }
 
@@ -256,7 +157,7 @@ void CourseLoad(Game& g, const std::string& path, bool headerOnly) {
 
 bool SaveCourseFile(Game& g, const std::string& path) {
   std::string error;
-  if (WriteFileSafelyLocal(path, EncodeCourseFile(g.course.Header, g.chart.CourseSongs), true, &error)) return true;
+  if (WriteFileSafely(path, EncodeCourseFile(g.course.Header, g.chart.CourseSongs), true, &error)) return true;
   DebugLog(g, "course could not be saved (" + error + "): " + path);
   return false;
 }
