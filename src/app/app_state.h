@@ -3,6 +3,7 @@
 // start-up tables and values, and the port's own options.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ struct PortOptions {
   bool autoplay = false;
   bool help = false;
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
+  std::vector<std::string> check;       // --check FILE...: play each in demo mode, print, exit
+  std::optional<uint32_t> seed;         // --seed N: the seed of the chart's random choices
   std::string rest;                     // what is left: the program's own command line
 };
 
@@ -83,6 +86,7 @@ struct AppState {
   // (indexed by function number - 11), key repeat and list acceleration.
   std::array<bool, kKeyTableSize> ButtonState{};
   std::array<bool, 19> LanePressed{};
+  std::array<uint32_t, 19> LanePresses{};  // presses counted where LanePressed is set by ButtonDown
   std::array<bool, 19> LaneAuto{};
   uint8_t RepeatPhase = 0;  // 0 idle, 1 waiting, 2 repeating
   int16_t RepeatCode = 0;
@@ -103,7 +107,8 @@ struct AppState {
   bool started = false;              // Start has run (input goes to the game)
   bool routing_installed = false;    // the input listener is on the event pump
   bool Running = false;              // ListAnm may continue
-  bool PlayStop = false;             // the -S option: end the play loop
+  bool PlayStop = false;             // the -S option: end the play loop (a chart start clears it)
+  bool ExitAfterPlay = false;        // the -S option: end the program after the command line's chart
   bool play_first_entry = false;     // a chart came from the command line
   bool DemoForced = false;           // --autoplay switched DEMOMode on for this run
   bool DEMOModeSaved = false;        // DEMOMode before that

@@ -45,6 +45,19 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
   return text;
 }
 
+namespace {
+
+// A seed is a decimal number that fits in 32 bits.
+bool ParseSeed(const std::string& text, std::optional<uint32_t>* seed) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long long value = std::stoull(text);
+  if (value > 0xFFFFFFFFull) return false;
+  *seed = static_cast<uint32_t>(value);
+  return true;
+}
+
+}  // namespace
+
 PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* error) {
   PortOptions options;
   std::vector<std::string> rest;
@@ -66,6 +79,23 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
+    } else if (a == "--seed") {
+      if (i + 1 >= args.size() || !ParseSeed(args[++i], &options.seed)) {
+        if (error) *error = "--seed needs a number from 0 to 4294967295";
+      }
+    } else if (a == "--check") {
+      // The rest are charts; a --seed among them still counts.
+      while (i + 1 < args.size()) {
+        const std::string& next = args[++i];
+        if (next == "--seed") {
+          if (i + 1 >= args.size() || !ParseSeed(args[++i], &options.seed)) {
+            if (error) *error = "--seed needs a number from 0 to 4294967295";
+          }
+        } else {
+          options.check.push_back(next);
+        }
+      }
+      if (options.check.empty() && error) *error = "--check needs at least one chart file";
     } else if (a == "--chart-info") {
       while (i + 1 < args.size()) options.chart_info.push_back(args[++i]);
       if (options.chart_info.empty() && error) *error = "--chart-info needs at least one chart file";
@@ -81,6 +111,7 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
 
 std::string PortUsage() {
   return "usage: korvex [options] [-B|-B-] [-W|-W-] [-S] [chart.bms ...] [list.kpl]\n"
+         "       korvex --check [--seed N] chart.bms ...\n"
          "  --data DIR         use DIR as the program folder (holds _kvxfiles); also KORVEX_HOME\n"
          "  --windowed         play in a window (default)\n"
          "  --fullscreen       play full screen\n"
@@ -88,10 +119,13 @@ std::string PortUsage() {
          "  --no-menu          skip the startup menu and start at once\n"
          "  --autoplay         play charts automatically (demo mode)\n"
          "  --chart-info F...  print what the chart files hold and exit\n"
+         "  --check F...       play each chart in demo mode without window or sound, print one\n"
+         "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"
+         "  --seed N           the seed of the charts' random choices (#RANDOM)\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"
          "  -W / -W-           load / skip key sounds\n"
-         "  -S                 stop after the play\n";
+         "  -S                 end the program after the chart given here (and its result screen)\n";
 }
 
 CommandLineResult ParseCommandLine(Game& g, const std::string& text) {
@@ -105,6 +139,7 @@ CommandLineResult ParseCommandLine(Game& g, const std::string& text) {
     if (option && (letter == 'P' || letter == 'Q')) continue;
     if (option && letter == 'S') {
       g.app.PlayStop = true;
+      g.app.ExitAfterPlay = true;
       continue;
     }
     if (option && letter == 'B') {

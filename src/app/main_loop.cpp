@@ -16,6 +16,7 @@
 #include "media/sound.h"
 #include "play/options.h"
 #include "play/play_loop.h"
+#include "screens/ranking_screen.h"
 #include "screens/result_screen.h"
 #include "screens/song_select.h"
 
@@ -134,7 +135,6 @@ void StepListScroll(Game& g) {
 void DrawSongListPass(Game& g) {
   StepListScroll(g);
   DrawList(g);
-  if (g.app.PlayStop && g.app.GameState != Screen::Play) CloseGameWindow(g);
 }
 
 // The key handlers of the screens, as ButtonDown calls them: the code after the
@@ -144,10 +144,7 @@ void PlayKeys(Game& g, int16_t& code, bool) { ProcessKey_Play(g, code); }
 void EditCourseKeys(Game& g, int16_t& code, bool) { ProcessKey_EditCourse(g, code); }
 
 // The result screen waits for a lane button; Escape counts as lane 11.
-void ResultKeys(Game& g, int16_t& code, bool) {
-  int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
-  if (lane >= 11 && lane <= 29) g.app.LanePressed[lane - 11] = true;
-}
+void ResultKeys(Game& g, int16_t& code, bool) { ProcessKey_Result(g, code); }
 
 // Enter or Escape ends the ranking name entry, unless the button is mapped to a
 // system function (typed characters arrive as window events).
@@ -238,6 +235,7 @@ void ListAnm(Game& g) {
   if (a.play_first_entry) {
     a.play_first_entry = false;
     PlayListEntry(g, 0);
+    if (a.ExitAfterPlay) CloseGameWindow(g);
   }
   while (a.Running) {
     RunKeyRepeat(g);
@@ -250,23 +248,25 @@ void ListAnm(Game& g) {
 }
 
 void PollInputDevices(Game& g) {
-  uint8_t keys[256];
-  ReadKeyboardState(g, keys);
-  for (int code = 0; code < 256; ++code) UpdateButton(g, code, keys[code] != 0, true);
+  // Every press and release in the order the devices reported them, so a
+  // press shorter than a frame, or two presses within one, reach the screens.
+  for (const ButtonEdge& e : TakeButtonEdges(g)) {
+    const int code = e.code;
+    const bool joystick = code >= kJoystickCodeBase;
+    const bool stick = joystick && (code - kJoystickCodeBase) % kJoystickCodes < 4;
+    if (stick && e.down && !g.settings.JoyXYEnable) continue;
+    if (e.down) {
+      // The handlers read the time of the press they are given.
+      g.input.press_time[code] = e.time_ms;
+      g.input.press_known[code] = true;
+    }
+    UpdateButton(g, code, e.down, !joystick);
+  }
+  if (!g.settings.JoyXYEnable) return;
   for (int j = 0; j < JoystickCount(g) && j < 2; ++j) {
     JoystickSnapshot joy = ReadJoystick(g, j);
-    bool held[kJoystickCodes] = {};
-    if (g.settings.JoyXYEnable) {
-      held[0] = joy.x < -100;
-      held[1] = joy.x > 100;
-      held[2] = joy.y < -100;
-      held[3] = joy.y > 100;
-      g.app.JoyTotalX += joy.x;
-      g.app.JoyTotalY += joy.y;
-    }
-    for (int b = 0; b < 32; ++b) held[4 + b] = joy.buttons[b] != 0;
-    for (int k = 0; k < kJoystickCodes; ++k)
-      UpdateButton(g, kJoystickCodeBase + kJoystickCodes * j + k, held[k], false);
+    g.app.JoyTotalX += joy.x;
+    g.app.JoyTotalY += joy.y;
   }
 }
 
@@ -286,8 +286,8 @@ void ButtonDown(Game& g, int16_t& code) {
     a.StarPressTime = g.NowMs();
   }
   if (const ScreenKeyHandler keys = HandlersOf(a.GameState).keys) keys(g, code, system_key);
-  // While a course name is typed, keys are characters, not options.
-  if (a.GameState != Screen::CourseNameEntry) ProcessOptionKeys(g, code);
+  // Keys typed into a course or ranking name are letters, not option keys.
+  if (a.GameState != Screen::CourseNameEntry && a.GameState != Screen::RankingNameEntry) ProcessOptionKeys(g, code);
 }
 
 void ButtonUp(Game& g, int16_t& code) {
@@ -349,6 +349,7 @@ void HandleWindowEvent(Game& g, const PlatformEvent& e) {
 void InstallInputRouting(Game& g) {
   if (g.app.routing_installed) return;
   g.app.routing_installed = true;
+  TakeButtonEdges(g);  // presses made before the game started are not the game's
   g.pump.AddListener([&g](const PlatformEvent& e) {
     using Kind = PlatformEvent::Kind;
     switch (e.kind) {

@@ -9,8 +9,8 @@ struct PlatformEvent;
 
 // Runs until the game window is closed (Running false).
 void ListAnm(Game& game);
-// Reads the keyboard and joysticks, detects presses and releases and calls
-// ButtonDown / ButtonUp for each change.
+// Delivers the presses and releases the keyboard and joysticks reported since
+// the last call, in their order: ButtonDown / ButtonUp for each change.
 void PollInputDevices(Game& game);
 // A button went down or up; handlers may rewrite the code.
 void ButtonDown(Game& game, int16_t& code);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/chart_check.h"
 #include "app/command_line.h"
 #include "app/game.h"
 #include "app/startup.h"
@@ -45,6 +46,7 @@ int RunProgram(const std::vector<std::string>& args) {
   g.options = options;
   g.SetProgramFolder(ChooseProgramFolder(options.data_folder));
   if (!options.chart_info.empty()) return RunChartInfo(g, options.chart_info);
+  if (!options.check.empty()) return RunChartCheck(options, g.paths.program, options.check);
   g.app.command_line = options.rest;
   return RunGame(g);
 }

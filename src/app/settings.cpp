@@ -4,6 +4,7 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -232,6 +233,18 @@ void ApplyWindowGeometry(Game& g, CSimpleIniA& ini) {
     g.window.WindowState = *state;
 }
 
+// A play speed of 0 (a file without the key), a negative one or one that is
+// not a number would stop the play clock for good: such a file plays at 1.0.
+// Values beyond the option's steps are brought back to 0.25..3.0.
+void KeepPlaySpeedInRange(Game& g) {
+  float& speed = g.settings.RealHiSpeed;
+  if (std::isfinite(speed) && speed >= 0.25f && speed <= 3.0f) return;
+  const float kept = !std::isfinite(speed) || speed <= 0 ? 1.0f : std::clamp(speed, 0.25f, 3.0f);
+  DebugLog(g, "[LoadSettings] RealHiSpeed " + FormatIniSingle(speed) + " is out of range; using " +
+                  FormatIniSingle(kept));
+  speed = kept;
+}
+
 }  // namespace
 
 std::string GetIniString(const std::string& file, const std::string& section, const std::string& key,
@@ -255,6 +268,7 @@ void LoadSettings(Game& g) {
     ApplyWindowGeometry(g, ini);
   }
   g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;
+  KeepPlaySpeedInRange(g);
 }
 
 void SaveSettings(Game& g) {

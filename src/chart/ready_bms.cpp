@@ -42,9 +42,11 @@ bool LoadPreviewSounds(Game& g, const std::string& file, int32_t* start) {
 }  // namespace
 
 void LoadStageImage(Game& g, const std::string& path) {
-  if (!FileExists(path)) return;
+  // A chart that names title.bmp but ships title.png still shows its picture.
+  const std::optional<std::string> found = FindPictureFile(path);
+  if (!found) return;
   ReleaseSurface(g.display.StageImageSurface);
-  LoadSurfaceFromFile(g, g.display.StageImageSurface, path, false);
+  LoadSurfaceFromFile(g, g.display.StageImageSurface, *found, false);
 }
 
 void UnloadBMS(Game& g) {

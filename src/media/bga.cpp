@@ -52,8 +52,7 @@ std::string ResolveImagePath(Game& g, const std::string& path) {
     base = folder;
     name = path.substr(folder.size());
   }
-  if (auto found = ResolveWithExtensions(base, name, {".bmp", ".png", ".jpg", ".jpeg", ".gif", ".tga"}))
-    return *found;
+  if (auto found = ResolveWithExtensions(base, name, PictureFileExtensions())) return *found;
   return path;
 }
 

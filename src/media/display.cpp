@@ -27,6 +27,7 @@ namespace kvx {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+constexpr int kFpsX = 310;  // the FPS figure on the bottom line
 
 bool DummyVideoDriver() {
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -138,6 +139,59 @@ void PresentBackSurface(Game& g, bool vsync) {
   ++d.frames_presented;
 }
 
+// The refresh rate of the game window's display; 60 Hz without one.
+int RefreshRate(Game& g) {
+  DisplayState& d = g.display;
+  if (d.refresh_hz > 0) return d.refresh_hz;
+  SDL_DisplayMode mode{};
+  int hz = 0;
+  if (d.window && SDL_GetWindowDisplayMode(d.window, &mode) == 0) hz = mode.refresh_rate;
+  d.refresh_hz = hz >= 24 && hz <= 480 ? hz : 60;
+  return d.refresh_hz;
+}
+
+// Whether the present will wait for the vertical retrace. A renderer may take
+// the vsync request and still not wait (software renderers, some X servers):
+// when frames come much faster than the display refreshes, it is not trusted.
+bool VsyncPaces(Game& g, bool vsync_asked) {
+  DisplayState& d = g.display;
+  if (!vsync_asked || !d.window || d.headless || d.vsync_unreliable) return false;
+  if (d.FpsCounter.fps > 1.5 * RefreshRate(g)) {
+    d.vsync_unreliable = true;
+    DebugLog(g, "VSync does not pace the frames: sleeping to the refresh rate");
+    return false;
+  }
+  return true;
+}
+
+// Sleeps until this frame's time at the refresh rate when nothing else paces
+// the frames (the dummy display, NOVSync), so no screen spins a core. A frame
+// that is late does not make the next ones hurry: after falling a whole frame
+// behind, the schedule starts again from now.
+void PaceFrame(Game& g, bool vsync_asked) {
+  DisplayState& d = g.display;
+  if (!g.clock->RealTime() || VsyncPaces(g, vsync_asked)) {
+    d.pacing = false;
+    return;
+  }
+  const uint32_t now = g.clock->NowMs();
+  if (!d.pacing) {
+    d.pacing = true;
+    d.pace_origin = now;
+    d.paced_frames = 0;
+  }
+  const double budget = 1000.0 / RefreshRate(g);
+  ++d.paced_frames;
+  const double due = d.paced_frames * budget;
+  const double elapsed = static_cast<int32_t>(now - d.pace_origin);
+  if (due > elapsed) {
+    g.clock->SleepMs(static_cast<uint32_t>(std::lround(due - elapsed)));
+  } else if (elapsed - due > budget) {
+    d.pace_origin = now;
+    d.paced_frames = 0;
+  }
+}
+
 bool LoadFixedImage(Game& g, Surface& s, const char* name, bool key) {
   return LoadSurfaceFromFile(g, s, g.paths.In(name), key);
 }
@@ -152,6 +206,17 @@ std::string Utf8Mid(const std::string& text, size_t from_char) {
     --skip;
   }
   return text.substr(i);
+}
+
+// The first `count` characters of a UTF-8 text.
+std::string Utf8Left(const std::string& text, size_t count) {
+  size_t i = 0;
+  while (i < text.size() && count > 0) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    --count;
+  }
+  return text.substr(0, i);
 }
 
 }  // namespace
@@ -483,10 +548,16 @@ void PresentFrame(Game& g, bool noVSync) {
   uint32_t now = g.NowMs();
   MessageLineState& m = d.MessageLine;
   if (m.visible) {
-    if (g.app.GameState == Screen::Play)
+    // The loading screen (the one frame that asks for no wait) has its own
+    // "NOW LOADING" line where play shows the message: the message goes to the
+    // bottom line there.
+    if (g.app.GameState == Screen::Play && !noVSync) {
       DrawFontText(g, 220, 385, m.text, 0);
-    else
-      DrawFontText(g, 0, 465, m.text, 0);
+    } else {
+      // On the bottom line the message ends before the FPS figure at x 310.
+      const size_t room = d.CharWidth > 0 ? (kFpsX - d.CharWidth) / d.CharWidth : m.text.size();
+      DrawFontText(g, 0, 465, Utf8Left(m.text, room), 0);
+    }
     int32_t shown = static_cast<int32_t>(now - m.start);
     if (shown > 1000) {
       int32_t n = (shown - 1000) / 100;
@@ -494,9 +565,11 @@ void PresentFrame(Game& g, bool noVSync) {
     }
     if (m.text.empty()) m.visible = false;
   }
-  char fps[48];
-  std::snprintf(fps, sizeof fps, "FPS:%.1f", d.FpsCounter.fps);
-  DrawFontText(g, 310, 479 - d.CharHeight, fps);
+  if (d.BackSurface.Valid()) {
+    char fps[48];
+    std::snprintf(fps, sizeof fps, "FPS:%.1f", d.FpsCounter.fps);
+    DrawFontText(g, kFpsX, 479 - d.CharHeight, fps);
+  }
 
   g.pump.Pump();
   g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 0)));
@@ -506,6 +579,7 @@ void PresentFrame(Game& g, bool noVSync) {
     d.last_present = no_wait ? PresentMode::Blt : PresentMode::BltAfterVBlank;
   else
     d.last_present = no_wait ? PresentMode::FlipNoVSync : PresentMode::Flip;
+  PaceFrame(g, !no_wait);
   PresentBackSurface(g, !no_wait);
 
   PollJoysticks(g);

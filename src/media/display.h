@@ -126,6 +126,13 @@ struct DisplayState {
   PresentMode last_present = PresentMode::None;
   uint32_t frames_presented = 0;
 
+  // Frame pacing where the present does not wait for the vertical retrace.
+  int refresh_hz = 0;             // of the window's display; 0 until asked
+  bool vsync_unreliable = false;  // vsync was asked for, yet frames came far too fast
+  bool pacing = false;            // the frames below are being paced
+  uint32_t pace_origin = 0;       // clock time of paced frame 0
+  uint32_t paced_frames = 0;
+
   std::shared_ptr<DisplayText> text;
 };
 

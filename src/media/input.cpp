@@ -24,6 +24,21 @@ void RecordPress(Game& g, int code, uint32_t when) {
   g.input.press_known[code] = true;
 }
 
+// Queues a press or release; when nobody takes the edges (before the game
+// starts) the oldest are dropped.
+void RecordEdge(Game& g, int code, bool down, uint32_t when) {
+  if (code < 0 || code >= kButtonCodes) return;
+  if (down) RecordPress(g, code, when);
+  std::vector<ButtonEdge>& edges = g.input.edges;
+  if (edges.size() >= kMaxButtonEdges) edges.erase(edges.begin());
+  edges.push_back({static_cast<int16_t>(code), down, when});
+}
+
+// One stick direction held beyond the dead zone of +-100.
+void SetDirection(Game& g, int code, bool was, bool is, uint32_t when) {
+  if (was != is) RecordEdge(g, code, is, when);
+}
+
 JoystickSlot* SlotOf(Game& g, int32_t instance_id, int* index = nullptr) {
   for (int j = 0; j < 2; ++j) {
     JoystickSlot& s = g.input.joy[j];
@@ -41,12 +56,12 @@ void SetAxis(Game& g, int j, int axis, int32_t value, uint32_t when) {
   JoystickSnapshot& s = g.input.joy[j].state;
   int base = kJoyBase + kJoyCodes * j;
   if (axis == 0) {
-    if (value < -100 && s.x >= -100) RecordPress(g, base + 0, when);
-    if (value > 100 && s.x <= 100) RecordPress(g, base + 1, when);
+    SetDirection(g, base + 0, s.x < -100, value < -100, when);
+    SetDirection(g, base + 1, s.x > 100, value > 100, when);
     s.x = value;
   } else if (axis == 1) {
-    if (value < -100 && s.y >= -100) RecordPress(g, base + 2, when);
-    if (value > 100 && s.y <= 100) RecordPress(g, base + 3, when);
+    SetDirection(g, base + 2, s.y < -100, value < -100, when);
+    SetDirection(g, base + 3, s.y > 100, value > 100, when);
     s.y = value;
   }
 }
@@ -54,7 +69,7 @@ void SetAxis(Game& g, int j, int axis, int32_t value, uint32_t when) {
 void SetButton(Game& g, int j, int button, bool down, uint32_t when) {
   if (button < 0 || button >= 32) return;
   uint8_t& b = g.input.joy[j].state.buttons[button];
-  if (down && !b) RecordPress(g, kJoyBase + kJoyCodes * j + 4 + button, when);
+  if (down != (b != 0)) RecordEdge(g, kJoyBase + kJoyCodes * j + 4 + button, down, when);
   b = down ? 0x80 : 0;
 }
 
@@ -119,6 +134,11 @@ void DetachJoystick(Game& g, int32_t instance_id) {
   int j = -1;
   if (SlotOf(g, instance_id, &j)) {
     DebugLog(g, "Joystick " + std::to_string(j + 1) + " removed");
+    // What it held is released.
+    const uint32_t now = g.NowMs();
+    SetAxis(g, j, 0, 0, now);
+    SetAxis(g, j, 1, 0, now);
+    for (int b = 0; b < 32; ++b) SetButton(g, j, b, false, now);
     FreeSlot(g, j);
   }
 }
@@ -152,12 +172,9 @@ void HandleInputEvent(Game& g, const PlatformEvent& e) {
     case Kind::KeyUp: {
       uint8_t code = KeyCodeOfScancode(e.code);
       if (code == 0) return;
-      if (e.kind == Kind::KeyDown) {
-        if (!in.keys[code]) RecordPress(g, code, e.timestamp_ms);
-        in.keys[code] = 0x80;
-      } else {
-        in.keys[code] = 0;
-      }
+      const bool down = e.kind == Kind::KeyDown;
+      if (down != (in.keys[code] != 0)) RecordEdge(g, code, down, e.timestamp_ms);
+      in.keys[code] = down ? 0x80 : 0;
       return;
     }
     case Kind::JoyAdded:
@@ -187,6 +204,7 @@ void InitDI_Keyboard(Game& g) {
   InputState& in = g.input;
   in.keys.fill(0);
   in.press_known.fill(false);
+  in.edges.clear();
   if (!in.keyboard_listener)
     in.keyboard_listener = g.pump.AddListener([&g](const PlatformEvent& e) { HandleInputEvent(g, e); });
   in.keyboard_ready = true;
@@ -217,6 +235,7 @@ void ReleaseInput(Game& g) {
   in.keyboard_listener = 0;
   in.keyboard_ready = false;
   in.keys.fill(0);
+  in.edges.clear();
   for (int j = 0; j < 2; ++j) FreeSlot(g, j);
   in.attached.clear();
   in.slots_used = 0;
@@ -227,10 +246,18 @@ void ReleaseInput(Game& g) {
 void PollJoysticks(Game& g) {
   InputState& in = g.input;
   if (!in.sdl_joysticks) return;
-  SDL_JoystickUpdate();
+  // With joystick events on (SDL's default), every press and release arrives
+  // as an event with its own time; reading the state here as well would stamp
+  // a press with the poll's time and could merge a short one away.
+  const bool events = SDL_JoystickEventState(SDL_QUERY) == SDL_ENABLE;
+  if (!events) SDL_JoystickUpdate();
   uint32_t now = g.NowMs();
-  for (int j = 0; j < 2; ++j)
-    if (in.joy[j].used) ReadSdlJoystick(g, j, now);
+  for (int j = 0; j < 2; ++j) {
+    JoystickSlot& s = in.joy[j];
+    if (!s.used || !s.device) continue;
+    if (!SDL_JoystickGetAttached(s.device)) DetachJoystick(g, s.instance_id);
+    else if (!events) ReadSdlJoystick(g, j, now);
+  }
 }
 
 void ReadKeyboardState(Game& g, uint8_t keys[256]) {
@@ -240,6 +267,12 @@ void ReadKeyboardState(Game& g, uint8_t keys[256]) {
 uint32_t KeyPressTime(Game& g, int code) {
   if (code >= 0 && code < kButtonCodes && g.input.press_known[code]) return g.input.press_time[code];
   return g.NowMs();
+}
+
+std::vector<ButtonEdge> TakeButtonEdges(Game& g) {
+  std::vector<ButtonEdge> taken;
+  taken.swap(g.input.edges);
+  return taken;
 }
 
 int JoystickCount(Game& g) {

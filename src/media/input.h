@@ -1,6 +1,7 @@
 #pragma once
 // Input devices: the keyboard and up to two joysticks.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +29,15 @@ struct JoystickSlot {
 };
 
 constexpr int kButtonCodes = 401;  // keyboard 0..255, joysticks 256 + 40 x j + k
+constexpr size_t kMaxButtonEdges = 512;  // edges kept while nobody takes them
+
+// One press or release of a button code, stamped with the time of its event
+// on the game clock. The devices report them in the order they happened.
+struct ButtonEdge {
+  int16_t code = 0;
+  bool down = false;
+  uint32_t time_ms = 0;
+};
 
 struct InputState {
   bool keyboard_ready = false;
@@ -41,6 +51,7 @@ struct InputState {
   std::array<JoystickSlot, 2> joy{};
   bool joy_failure = false;          // a device could not be set up (box pending or shown)
   bool joy_failure_shown = false;
+  std::vector<ButtonEdge> edges;     // not yet taken by the input routing, oldest first
 };
 
 // Scales an SDL axis value (-32768..32767) to -10000..10000.
@@ -62,6 +73,10 @@ void ReadKeyboardState(Game& game, uint8_t keys[256]);
 // When button `code` (keyboard or joystick code) last went down, on the game
 // clock, taken from the input event's timestamp; now when unknown.
 uint32_t KeyPressTime(Game& game, int code);
+// The presses and releases since the last call, oldest first; every one is
+// there, however short a press was. A stick direction (codes 256 + 40 x j +
+// 0..3) goes down beyond -100 / 100.
+std::vector<ButtonEdge> TakeButtonEdges(Game& game);
 // The joysticks in use (at most 2) and their state.
 int JoystickCount(Game& game);
 JoystickSnapshot ReadJoystick(Game& game, int index);

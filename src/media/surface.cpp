@@ -69,16 +69,24 @@ bool InsideSurface(const Surface& s, const SDL_Rect& r) {
 
 }  // namespace
 
+const std::vector<std::string>& PictureFileExtensions() {
+  static const std::vector<std::string> extensions = {".bmp", ".png", ".jpg", ".jpeg", ".gif", ".tga"};
+  return extensions;
+}
+
+std::optional<std::string> FindPictureFile(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  if (FileExists(path)) return path;
+  return ResolveWithExtensions("", path, PictureFileExtensions());
+}
+
 bool LoadSurfaceFromFile(Game& g, Surface& surface, const std::string& path, bool color_key_black) {
-  std::string real = path;
-  if (!FileExists(real)) {
-    if (auto found = ResolvePathNoCase(FolderOf(path), FileNameOf(path)); found && FileExists(*found))
-      real = *found;
-    else {
-      DebugLog(g, "Error : can't load image : " + path + " (file not found)");
-      return false;
-    }
+  const std::optional<std::string> found = FindPictureFile(path);
+  if (!found) {
+    DebugLog(g, "Error : can't load image : " + path + " (file not found)");
+    return false;
   }
+  const std::string& real = *found;
   if (!g.display.renderer) {
     DebugLog(g, "Error : can't load image : " + path + " (no display)");
     return false;

@@ -2,7 +2,9 @@
 // Drawing surfaces: the stand-in for off-screen and back-buffer surfaces.
 // The display implements these operations; every drawing Part uses them.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 
@@ -23,7 +25,14 @@ struct Surface {
 constexpr int kBltSourceColorKey = 1;
 constexpr int kBltWait = 16;
 
-// Loads a picture file (any format SDL2_image reads) into a surface of its size.
+// The picture extensions tried, in order, when a named picture is missing.
+const std::vector<std::string>& PictureFileExtensions();
+// The file a picture name stands for: the path itself, else the same name
+// without regard to letter case and "\" separators, else that name with the
+// other picture extensions (title.bmp found as Title.png). Empty when none.
+std::optional<std::string> FindPictureFile(const std::string& path);
+// Loads a picture file (any format SDL2_image reads) into a surface of its
+// size; the file is looked up as FindPictureFile does.
 bool LoadSurfaceFromFile(Game& game, Surface& surface, const std::string& path, bool color_key_black);
 // Creates a blank (black) surface that can be drawn to.
 bool CreateSurface(Game& game, Surface& surface, int width, int height, bool color_key_black);

@@ -12,6 +12,9 @@ class Clock {
   virtual uint32_t NowMs() = 0;
   // Gives up the processor for about ms milliseconds (0 just yields).
   virtual void SleepMs(uint32_t ms) = 0;
+  // True when the clock follows the wall clock: frames are then paced to the
+  // display's refresh rate. A scripted clock runs frames as fast as it is told.
+  virtual bool RealTime() const { return true; }
 };
 
 // The real clock: std::chrono::steady_clock at 1 ms resolution.
@@ -34,6 +37,7 @@ class ScriptedClock : public Clock {
       : now_(start_ms), frame_step_(frame_step_ms) {}
   uint32_t NowMs() override { return now_; }
   void SleepMs(uint32_t ms) override { now_ += ms ? ms : frame_step_; }
+  bool RealTime() const override { return false; }
   void Advance(uint32_t ms) { now_ += ms; }
   void Set(uint32_t ms) { now_ = ms; }
   void SetFrameStep(uint32_t ms) { frame_step_ = ms; }

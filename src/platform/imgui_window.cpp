@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <fstream>
+
 #include "backends/imgui_impl_opengl3.h"
 #include "backends/imgui_impl_sdl.h"
 
@@ -70,7 +72,8 @@ bool ImGuiWindow::Open(const ImGuiWindowSpec& spec) {
   builder.BuildRanges(&glyph_ranges_);
   ImFontConfig font_config;
   font_config.FontNo = spec.font_index;
-  builtin_font_ = spec.font_file.empty() ||
+  // Dear ImGui stops the program on a font file it cannot read: check first.
+  builtin_font_ = spec.font_file.empty() || !std::ifstream(spec.font_file, std::ios::binary).good() ||
                   !io.Fonts->AddFontFromFileTTF(spec.font_file.c_str(), spec.font_size, &font_config,
                                                 glyph_ranges_.Data);
   if (builtin_font_) io.Fonts->AddFontDefault();

@@ -89,6 +89,16 @@ bool TranslateSdlEvent(const SDL_Event& e, uint32_t game_window_id, PlatformEven
   return true;
 }
 
+char ControlCharacterOf(const SDL_Event& e) {
+  if (e.type != SDL_KEYDOWN) return 0;
+  switch (e.key.keysym.scancode) {
+    case SDL_SCANCODE_BACKSPACE: return 8;
+    case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: return 13;
+    case SDL_SCANCODE_ESCAPE: return 27;
+    default: return 0;
+  }
+}
+
 int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options) {
   auto opts = std::make_shared<SdlEventSourceOptions>(std::move(options));
   // Of the files dropped together only the first one counts.
@@ -107,19 +117,29 @@ int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options) {
       PlatformEvent p;
       bool translated = TranslateSdlEvent(e, window, &p);
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
-      if (!translated) continue;
-      if (p.kind == PlatformEvent::Kind::DropFile) {
-        if (drop.dropping && drop.first_taken) continue;
+      uint32_t game_now = opts->clock ? opts->clock->NowMs() : 0;
+      uint32_t stamp = SdlEventTime(e.common.timestamp, SDL_GetTicks(), game_now);
+      if (translated && p.kind == PlatformEvent::Kind::DropFile) {
+        if (drop.dropping && drop.first_taken) translated = false;
         drop.first_taken = true;
       }
-      if (p.kind == PlatformEvent::Kind::Quit) {
+      if (translated && p.kind == PlatformEvent::Kind::Quit) {
         // Closing the last window sends both a close and a quit event.
-        if (quit_queued) continue;
+        translated = !quit_queued;
         quit_queued = true;
       }
-      uint32_t game_now = opts->clock ? opts->clock->NowMs() : 0;
-      p.timestamp_ms = SdlEventTime(e.common.timestamp, SDL_GetTicks(), game_now);
-      events.push_back(std::move(p));
+      if (translated) {
+        p.timestamp_ms = stamp;
+        events.push_back(std::move(p));
+      }
+      // After the key press, the character it types.
+      if (char control = ControlCharacterOf(e)) {
+        PlatformEvent typed;
+        typed.kind = PlatformEvent::Kind::TextInput;
+        typed.text = std::string(1, control);
+        typed.timestamp_ms = stamp;
+        events.push_back(std::move(typed));
+      }
     }
   });
 }

@@ -15,6 +15,11 @@ namespace kvx {
 // the event has no PlatformEvent form (it may still be seen by an observer).
 bool TranslateSdlEvent(const SDL_Event& event, uint32_t game_window_id, PlatformEvent* out);
 
+// The character a key press types besides text (as a window's key-press event
+// delivers it): 8 for Backspace, 13 for Enter, 27 for Escape; 0 for any other
+// event. Held keys repeat it.
+char ControlCharacterOf(const SDL_Event& event);
+
 // The time of an SDL event on the game clock: now minus the event's age.
 uint32_t SdlEventTime(uint32_t sdl_event_ms, uint32_t sdl_now_ms, uint32_t game_now_ms);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "app/game.h"
 #include "play/play_loop.h"
@@ -10,8 +11,6 @@ namespace kvx {
 
 namespace {
 
-constexpr float kMissOffset = 48.0f;
-constexpr float kCandidateReach = 96.0f;
 
 
 // Writes a non-negative integer as digits, at least `width` of them.
@@ -58,6 +57,12 @@ bool IsLaneChannel(int32_t channel) {
   return (channel >= 11 && channel <= 19) || (channel >= 21 && channel <= 29);
 }
 
+bool AwaitsJudgement(const Game& g, const ChartObject& o, int sides) {
+  if (!IsLaneChannel(o.Channel) || o.Channel == 17 || o.Channel == 27 || o.State != 0) return false;
+  if (o.Channel / 10 > sides || !g.settings.UserPlay) return false;
+  return !g.app.LaneAuto[o.Channel - 11];
+}
+
 int SlotOfSide(const Game& g, int side) { return g.chart.SideSlot[side & 1] == 1 ? 1 : 0; }
 
 void ResetPlayState(Game& g) {
@@ -77,6 +82,7 @@ void ResetPlayState(Game& g) {
     j.Player[slot] = fresh;
     UpdateNumberDigits(g, slot);
   }
+  p.CandidateCursor = 0;
   j.JPointsMax = 0;
   j.LastOffset = {0, 0};
   j.ClassShown = kClassNone;
@@ -238,8 +244,41 @@ void ChooseCandidate(Game& g, int32_t objectIndex, int32_t screenY) {
   const int lane = note.Channel - 11;
   if (g.app.LaneAuto[lane] || screenY <= 0 || g.play.LaneCandidate[lane] != -1) return;
   if (!g.settings.UserPlay || note.State != 0) return;
-  if (std::fabs(note.Position - g.play.PlayPosition) >= kCandidateReach) return;
+  // Notes more than two beats ahead wait; a note behind the line is always
+  // taken, so that one passed while an earlier note held its lane is still judged.
+  if (note.Position - g.play.PlayPosition >= kCandidateReach) return;
   g.play.LaneCandidate[lane] = objectIndex;
+}
+
+int32_t AdvanceCandidateCursor(Game& g, int32_t limit, int sides) {
+  int32_t& cursor = g.play.CandidateCursor;
+  limit = std::clamp(limit, 0, std::min(g.chart.ObjectCount, kMaxObjects));
+  cursor = std::clamp(cursor, 0, limit);
+  while (cursor < limit && !AwaitsJudgement(g, g.chart.Objects[cursor], sides)) ++cursor;
+  return cursor;
+}
+
+void PreferNearerNote(Game& g, int lane) {
+  if (lane < 0 || lane >= kLaneCount) return;
+  const int32_t cand = g.play.LaneCandidate[lane];
+  const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+  if (cand < 0 || cand >= count) return;
+  const double position = g.play.PlayPosition;
+  const double late = position - g.chart.Objects[cand].Position;
+  if (late <= 0) return;
+  const double window = g.chart.JudgeWindow[3];
+  const int32_t channel = g.chart.Objects[cand].Channel;
+  for (int i = cand + 1; i < count; ++i) {
+    const ChartObject& o = g.chart.Objects[i];
+    const double offset = position - o.Position;
+    if (-offset >= std::min(late, window)) return;  // every later note is farther
+    if (o.Channel != channel || o.State != 0) continue;
+    if (std::fabs(offset) >= late || std::fabs(offset) >= window) continue;
+    // The press is meant for this note: the passed candidate is missed.
+    Judge(g, cand, kMissOffset);
+    g.play.LaneCandidate[lane] = i;
+    return;
+  }
 }
 
 void DetectMiss(Game& g, int lane) {
@@ -299,6 +338,19 @@ void RunResultTally(Game& g) {
   const bool twoSides = g.chart.PlaySides >= 2 && g.chart.SideSlot[1] == 1;
   const bool failed = twoSides ? (!js.Result[0].Cleared && !js.Result[1].Cleared) : !js.Result[0].Cleared;
   js.ResultSound = failed ? kSeResFail : kSeResClear;
+}
+
+std::string ResultSummaryLine(const Game& g) {
+  const ResultFigures& r = g.judge.Result[0];
+  const auto& letters = g.app.RankLetters;
+  const std::string cls = r.Class >= 0 && r.Class < static_cast<int>(letters.size()) && !letters[r.Class].empty()
+                              ? letters[r.Class]
+                              : "-";
+  return "[Result] SCORE: " + std::to_string(std::llround(r.Score)) + " ExPTS: " + std::to_string(r.ExPts) +
+         " J-PTS: " + std::to_string(std::llround(r.JPoints)) + " COMBO: " + std::to_string(r.MaxCombo) +
+         " CLASS: " + cls + " FGREAT " + std::to_string(r.CountFGreat) + " GREAT " + std::to_string(r.CountGreat) +
+         " GOOD " + std::to_string(r.CountGood) + " BAD " + std::to_string(r.CountBad) + " POOR " +
+         std::to_string(r.CountPoor);
 }
 
 int64_t CountUpFigure(int64_t finalValue, uint32_t t) {

@@ -365,7 +365,9 @@ void PlayLoop(Game& g) {
 
 void StartPlay(Game& g) {
   PlayState& p = g.play;
-  // A play by the player, not a preview.
+  // A play by the player, not a preview. Starting a chart clears the
+  // play-stop flag of the -S option.
+  g.app.PlayStop = false;
   g.chart.BackgroundPreview = false;
   g.settings.PlayKeySound = false;
   g.settings.UserPlay = true;
@@ -446,6 +448,7 @@ void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
   if (p.LaneCandidate[lane] != -1 && !p.Failed) {
     const double framePosition = p.PlayPosition;
     p.PlayPosition = eventPosition;
+    PreferNearerNote(g, lane);
     const bool consumed = Judge(g, p.LaneCandidate[lane], 0.0f);
     p.PlayPosition = framePosition;
     if (consumed) p.LaneCandidate[lane] = -1;

@@ -6,6 +6,8 @@
 #include "chart/bms.h"
 #include "media/display.h"
 #include "media/skin.h"
+#include "screens/score_record.h"
+#include "screens/song_select.h"
 #include "media/surface.h"
 #include "platform/files.h"
 
@@ -105,7 +107,13 @@ void NetEndOfPlay(Game& g) {}
 void ClearNetPlayStarted(Game& g) {}
 int LocalPlayerSlot(Game& g) { return 0; }
 
-// The per-chart score records arrive with the result screen's rankings.
-void RunScoreRecord(Game&, bool) {}
+// After the result screen: the record of the chart is reloaded, ranked when
+// the play counts (played to its end, not in demo mode) and written.
+void RunScoreRecord(Game& g, bool rank) {
+  LoadScoreDat(g);
+  if (rank) AddScoreDat(g);
+  SaveScoreDat(g);
+}
+void EnableSongPreviewTimer(Game& g) { StartPreviewTimer(g); }
 
 }  // namespace kvx

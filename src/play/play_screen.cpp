@@ -158,25 +158,49 @@ void DrawNote(Game& g, int side, int ch, int32_t y, int widen) {
   SkinCopyWidened(g, LaneX(g, ch), d.y - source.Height() / 2, source, w);
 }
 
-// Walks the objects from objectIndex to the top of the screen of each side:
-// candidates are chosen always, pictures only when `draw` is set.
-void WalkVisibleObjects(Game& g, int32_t objectIndex, const LaneFrame& f, bool draw) {
-  PlayState& p = g.play;
-  const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+double ScreenTopPosition(const Game& g, int side) {
   const float hs = g.settings.HiSpeed > 0 ? g.settings.HiSpeed : 1.0f;
+  return g.play.PlayPosition + JudgeLineY(g, side) / hs;
+}
+
+// Chooses the lanes' candidates and misses the notes one beat past the line.
+// The walk starts at the first note still awaiting its judgement, not at the
+// first object not yet reached: a note that reaches the line while an earlier
+// note of its lane is the candidate becomes the candidate once that one has
+// been judged, so every note is judged exactly once however dense its lane.
+void WalkCandidates(Game& g, int32_t objectIndex, const LaneFrame& f) {
+  const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+  const int32_t start = AdvanceCandidateCursor(g, objectIndex, f.sides);
+  const double position = g.play.PlayPosition;
   for (int side = 0; side < f.sides; ++side) {
-    const double top = p.PlayPosition + JudgeLineY(g, side) / hs;
+    // Notes further ahead than the candidate reach are never chosen.
+    const double end = std::min(ScreenTopPosition(g, side), position + kCandidateReach);
+    for (int i = start; i < count; ++i) {
+      const ChartObject& o = g.chart.Objects[i];
+      if (o.Position >= end) break;
+      if (!IsLaneChannel(o.Channel) || (o.Channel / 10 - 1) != side) continue;
+      ChooseCandidate(g, i, NoteScreenY(g, side, o.Position));
+      if (position - o.Position >= kMissOffset) DetectMiss(g, o.Channel - 11);
+    }
+  }
+}
+
+// Draws the objects from objectIndex (the first not yet reached) to the top
+// of the screen of each side.
+void DrawVisibleObjects(Game& g, int32_t objectIndex, const LaneFrame& f) {
+  const int count = std::min(g.chart.ObjectCount, kMaxObjects);
+  for (int side = 0; side < f.sides; ++side) {
+    const double top = ScreenTopPosition(g, side);
     for (int i = std::max(0, objectIndex); i < count; ++i) {
       const ChartObject& o = g.chart.Objects[i];
       if (o.Position >= top) break;
       const int32_t y = NoteScreenY(g, side, o.Position);
       if (o.Channel == kChannelSongChange) {
-        if (draw && side == 0) DrawSongChangeLabel(g, side, y, std::clamp(o.Value, 0, kMaxCourseSongs - 1));
+        if (side == 0) DrawSongChangeLabel(g, side, y, std::clamp(o.Value, 0, kMaxCourseSongs - 1));
       } else if (o.Channel == kChannelBarLine) {
-        if (draw) DrawBarLine(g, side, y, f.widen);
+        DrawBarLine(g, side, y, f.widen);
       } else if (IsLaneChannel(o.Channel) && (o.Channel / 10 - 1) == side) {
-        ChooseCandidate(g, i, y);
-        if (draw) DrawNote(g, side, o.Channel, y, f.widen);
+        DrawNote(g, side, o.Channel, y, f.widen);
       }
     }
   }
@@ -202,13 +226,14 @@ void DrawLanesAndNotes(Game& g, int32_t objectIndex, LaneFrame& f) {
   ForEachDrawnLane(f, [&](int c) { DrawLane(g, c, f); });
   if (DrawLimitAllows(g, DrawElement::ProgressMarks))
     for (int side = 0; side < f.sides; ++side) DrawProgressMarks(g, side);
-  WalkVisibleObjects(g, objectIndex, f, true);
+  WalkCandidates(g, objectIndex, f);
+  DrawVisibleObjects(g, objectIndex, f);
 }
 
 // Missed notes and candidates still run when the objects are not shown.
 void JudgeHiddenLanes(Game& g, int32_t objectIndex, const LaneFrame& f) {
   ForEachDrawnLane(f, [&](int c) { DetectMiss(g, c - 11); });
-  WalkVisibleObjects(g, objectIndex, f, false);
+  WalkCandidates(g, objectIndex, f);
 }
 
 }  // namespace

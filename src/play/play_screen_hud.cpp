@@ -100,19 +100,35 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
     return;
   }
   const JudgementWord w = WordOf(g, ps, t, now);
-  const int comboWidth = ps.Combo > 0 ? 4 + (ps.ComboDigitCount + 1) * s.NumAdvance : 0;
+  const int digitsWidth = ps.Combo > 0 ? (ps.ComboDigitCount + 1) * s.NumAdvance : 0;
   const int centreX = s.JudgePosX[side];
-  const int left = centreX - (w.source.Width() + comboWidth) / 2;
+  const JudgementLayout at = LayOutJudgement(centreX, w.source.Width(), w.widen, digitsWidth);
+  const int left = at.wordLeft;
   int top = s.JudgePosY[side];
   const int32_t judgeY = JudgeLineY(g, side);
   if (g.settings.Reverse) top = judgeY - top - w.source.Height();
   const bool shown = ps.LastJudgement == kJudgeFGreat || (g.play.FrameCount & 1);
   if (shown) {
     SkinCopyWidened(g, left, top, w.source, w.widen);
-    if (ps.Combo > 0) DrawComboDigits(g, ps, left + w.source.Width() + 4, top, t);
+    if (ps.Combo > 0) DrawComboDigits(g, ps, at.digitsLeft, top, t);
   }
   DrawMarks(g, ps, centreX, top + std::max(w.source.Height(), 24) + 2);
 }
+
+}  // namespace
+
+JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth) {
+  // The beat pulse widens the word by up to 12 pixels on each side; the digits
+  // stay outside that, and move out only while the word spreads further.
+  constexpr int kPulse = 12, kGap = 4;
+  JudgementLayout at;
+  const int digitsPart = digitsWidth > 0 ? kPulse + kGap + digitsWidth : 0;
+  at.wordLeft = centreX - (wordWidth + digitsPart) / 2;
+  at.digitsLeft = at.wordLeft + wordWidth + std::max(widen, kPulse) + kGap;
+  return at;
+}
+
+namespace {
 
 // Bitmap-font text centred on x.
 void DrawCentredText(Game& g, int x, int y, const std::string& text) {

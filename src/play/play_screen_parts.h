@@ -35,6 +35,15 @@ int32_t PositionMod(const Game& g, int32_t m);
 // window's TrueType font otherwise (Japanese titles).
 void DrawPlayText(Game& g, int x, int y, const std::string& text);
 
+// Where the judgement word and the combo digits after it go: the group is
+// centred on centreX, and the digits keep clear of the word however far it is
+// widened (the beat pulse and the spreading at the end of its second).
+struct JudgementLayout {
+  int wordLeft = 0;
+  int digitsLeft = 0;
+};
+JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth);
+
 void DrawGauges(Game& g, int sides);
 void DrawNumbers(Game& g, int sides);
 void DrawClassLetter(Game& g);

@@ -39,6 +39,7 @@ struct PlayState {
   float UnitsPerSecond = 120.0f / 240 * 192;
   double PlayPosition = 0;
   int32_t NextObject = 0;      // first object not yet processed
+  int32_t CandidateCursor = 0; // first object that may still await a judgement
   int32_t KeySoundCursor = 0;  // cursor into the chart's key-sound list
 
   // Play flags.

@@ -1,13 +1,16 @@
-// The result screen after a play: the figures of the tally count up over two
-// seconds while the judgement counts count down; a key-lane button leaves.
+// The result screen after a play: the panel opens from the middle line, every
+// figure of the tally counts up over two seconds to the looping count sound,
+// and a key-lane button leaves.
 #include "screens/result_screen.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "app/game.h"
 #include "media/display.h"
+#include "media/skin.h"
 #include "media/sound.h"
 #include "media/surface.h"
 #include "play/judge.h"
@@ -17,75 +20,161 @@ namespace kvx {
 namespace {
 
 constexpr uint32_t kCountUpMs = 2000;
+constexpr const char* kNetWaitLine = "接続中の他のプレイヤーの演奏が終了するまでお待ち下さい。";
 
-// The lanes that leave the screen: the key lanes, not the scratch pair or pedals.
-bool IsLeavingLane(int f) {
-  return (f >= 11 && f <= 15) || f == 18 || f == 19 || (f >= 21 && f <= 25) || f == 28 || f == 29;
-}
-
-bool LeavingLanePressed(const Game& g) {
-  for (int f = 11; f <= 29; ++f)
-    if (IsLeavingLane(f) && g.app.LanePressed[f - 11]) return true;
-  return false;
-}
+struct JudgementRow {
+  const char* word;
+  uint32_t colour;  // the judgement's colour
+};
+constexpr JudgementRow kJudgementRows[5] = {
+    {"FGREAT", 0xFFFF00}, {"GREAT", 0x00FF00}, {"GOOD", 0x4060FF}, {"BAD", 0xFF00FF}, {"POOR", 0xFF0000}};
 
 std::string ClassName(const Game& g, int cls) {
   if (cls < 0 || cls >= static_cast<int>(g.app.RankLetters.size())) return "-";
   return g.app.RankLetters[cls];
 }
 
-void DrawResultFrame(Game& g, uint32_t t) {
+bool ResultScreenMayEnd(const Game& g) { return g.play.QuitPlay && !g.screens.NetWaitPending; }
+
+// The panel: top 240 - 1.2 t, bottom 240 + 1.2 t, within the screen.
+Rect PanelAt(uint32_t t) {
+  const int half = static_cast<int>(std::min<uint32_t>(t, 1000) * 6 / 5);
+  return Rect{16, std::max(0, 240 - half), 624, std::min(480, 240 + half)};
+}
+
+// Whether a row from y to y + height has been uncovered by the opening panel.
+bool Uncovered(const Rect& panel, int y, int height) { return y >= panel.top && y + height <= panel.bottom; }
+
+void DrawBanner(Game& g, const Rect& panel) {
+  DisplayState& d = g.display;
+  const Rect banner = g.screens.RectB;
+  const int x = 320 - banner.Width() / 2, y = 8;
+  if (!g.screens.ResultObjSurface.Valid() || !Uncovered(panel, y, banner.Height())) return;
+  BltClipped(g, d.BackSurface, d.ScreenRect, x, y, g.screens.ResultObjSurface, banner, 0);
+}
+
+void DrawChartAndGauge(Game& g, const Rect& panel) {
   Surface& back = g.display.BackSurface;
   const ResultFigures& r = g.judge.Result[0];
-  FillSurface(g, back, nullptr, 0x000000);
-  // The panel opens from the middle line.
-  const int half = static_cast<int>(std::min<uint32_t>(t, 200) * 6 / 5);
-  Rect panel{0, std::max(0, 240 - half), 640, std::min(480, 240 + half)};
-  FillSurface(g, back, &panel, 0x101830);
-
-  DrawGdiText(g, back, GdiFont::Bold16, 40, 40, g.chart.Title, 0xFFFFFF);
-  DrawGdiText(g, back, GdiFont::List1, 40, 64, g.chart.Artist, 0xC0C0E0);
-  DrawGdiText(g, back, GdiFont::Bold16, 40, 120, r.Cleared ? "STAGE CLEAR" : "STAGE FAILED",
-              r.Cleared ? 0x80FFA0 : 0xFF8080);
-
-  const char* names[] = {"FGREAT", "GREAT", "GOOD", "BAD", "POOR"};
-  const int32_t counts[] = {r.CountFGreat, r.CountGreat, r.CountGood, r.CountBad, r.CountPoor};
-  for (int i = 0; i < 5; ++i) {
-    const int y = 260 + 40 * i;
-    const int64_t shown = counts[i] * static_cast<int64_t>(kCountUpMs - t) / kCountUpMs;
-    DrawGdiText(g, back, GdiFont::List1, 100, y, names[i], 0xE0E0F0);
-    DrawGdiText(g, back, GdiFont::List1, 200, y, std::to_string(shown), 0xFFFFA0);
+  if (Uncovered(panel, 86, 40)) {
+    DrawGdiText(g, back, GdiFont::Bold16, 40, 86, g.chart.Title, 0xFFFFFF);
+    DrawGdiText(g, back, GdiFont::List1, 40, 108, g.chart.Artist, 0xC0C8E8);
   }
-  const float jptsShown = static_cast<float>(CountUpFigure(std::llround(r.JPoints), t));
-  DrawGdiText(g, back, GdiFont::List1, 320, 260,
-              "SCORE: " + std::to_string(CountUpFigure(std::llround(r.Score), t)), 0xFFFFFF);
-  DrawGdiText(g, back, GdiFont::List1, 320, 275, "ExPTS: " + std::to_string(CountUpFigure(r.ExPts, t)),
-              0xFFFFFF);
-  DrawGdiText(g, back, GdiFont::List1, 320, 290,
-              "J-PTS: " + std::to_string(static_cast<int64_t>(jptsShown)), 0xFFFFFF);
-  DrawGdiText(g, back, GdiFont::List1, 320, 320, "COMBO: " + std::to_string(CountUpFigure(r.MaxCombo, t)),
-              0xFFFFFF);
-  const float max = static_cast<float>(std::max(1, g.judge.JPointsMax));
-  const int shownClass = g.judge.JPointsMax == 0 ? 6 : ClassOf(jptsShown / max);
-  DrawGdiText(g, back, GdiFont::Title, 480, 300, ClassName(g, shownClass), 0xFFD040);
-  DrawGdiText(g, back, GdiFont::Status, 40, 460, "Press a key to continue", 0xA0A0A0);
-  PresentFrame(g, false);
+  if (Uncovered(panel, 140, 80)) {
+    DrawGdiText(g, back, GdiFont::Title, 40, 140, r.Cleared ? "CLEAR" : "FAILED", r.Cleared ? 0x80FFA0 : 0xFF7070);
+    char gauge[32];
+    std::snprintf(gauge, sizeof gauge, "GAUGE: %d%%", static_cast<int>(g.judge.Player[0].Gauge));
+    DrawFontText(g, 40, 186, gauge);
+    char speeds[64];
+    std::snprintf(speeds, sizeof speeds, "HI-SPEED: %.2fx  PLAY SPEED: %.2fx", g.settings.HiSpeed,
+                  g.settings.RealHiSpeed);
+    DrawFontText(g, 40, 204, speeds);
+  }
+}
+
+// The progress graph of the play, at 300 x 130 above the figures.
+void DrawProgressGraph(Game& g, const Rect& panel) {
+  DisplayState& d = g.display;
+  const Rect dest{320, 120, 620, 250};
+  if (!d.GraphSurface.Valid() || !Uncovered(panel, dest.top, dest.Height())) return;
+  const Rect frame{dest.left - 1, dest.top - 1, dest.right + 1, dest.bottom + 1};
+  FillSurface(g, d.BackSurface, &frame, 0x5060A0);
+  BltStretch(g, d.BackSurface, dest, d.GraphSurface, Rect{0, 0, d.GraphSurface.width, d.GraphSurface.height}, 0);
+}
+
+// The five judgement counts of player 1, counting up; each row rises into place.
+void DrawJudgementCounts(Game& g, const Rect& panel, uint32_t t, const ShownResult& shown) {
+  Surface& back = g.display.BackSurface;
+  for (int i = 0; i < 5; ++i) {
+    const int rise = std::clamp((200 + 100 * i - static_cast<int>(t)) / 5, 0, 40);
+    const int y = 260 + 40 * i + rise;
+    if (!Uncovered(panel, y, 20)) continue;
+    DrawGdiText(g, back, GdiFont::Bold16, 100, y, kJudgementRows[i].word, kJudgementRows[i].colour);
+    DrawGdiText(g, back, GdiFont::Bold16, 200, y, std::to_string(shown.Counts[i]), 0xFFFFFF);
+  }
+}
+
+// Player 1's figures, counting up, and the class picture of the counted J-PTS.
+void DrawFigures(Game& g, const Rect& panel, const ShownResult& shown) {
+  if (!Uncovered(panel, 260, 72)) return;
+  DrawFontText(g, 320, 260, "SCORE: " + std::to_string(shown.Score));
+  DrawFontText(g, 320, 275, "ExPTS: " + std::to_string(shown.ExPts));
+  DrawFontText(g, 320, 290, "J-PTS: " + std::to_string(shown.JPts));
+  DrawFontText(g, 320, 320, "COMBO: " + std::to_string(shown.MaxCombo));
+  DisplayState& d = g.display;
+  const Rect& picture = g.skin.ClassStrRects[std::clamp(shown.Class, 0, 6)];
+  const Rect dest{500, 262, 500 + 2 * picture.Width(), 262 + 2 * picture.Height()};
+  BltStretch(g, d.BackSurface, dest, d.SkinSurface, picture, kBltSourceColorKey);
+}
+
+void DrawBottomLine(Game& g) {
+  if (!ResultScreenMayEnd(g)) return;
+  DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, 40, 452,
+              "Press a key button (keys 1 to 7, not the scratch) or Escape to continue", 0xC8D0F0);
+}
+
+void LogResult(Game& g) {
+  const ResultFigures& r = g.judge.Result[0];
+  DebugLog(g, "[Result] SCORE: " + std::to_string(std::llround(r.Score)) + " ExPTS: " + std::to_string(r.ExPts) +
+                  " J-PTS: " + std::to_string(std::llround(r.JPoints)) + " COMBO: " + std::to_string(r.MaxCombo) +
+                  " CLASS: " + ClassName(g, r.Class) + " FGREAT " + std::to_string(r.CountFGreat) + " GREAT " +
+                  std::to_string(r.CountGreat) + " GOOD " + std::to_string(r.CountGood) + " BAD " +
+                  std::to_string(r.CountBad) + " POOR " + std::to_string(r.CountPoor));
 }
 
 }  // namespace
 
+ShownResult ResultShownAt(const Game& g, uint32_t t) {
+  const ResultFigures& r = g.judge.Result[0];
+  ShownResult shown;
+  shown.Score = CountUpFigure(std::llround(r.Score), t);
+  shown.ExPts = CountUpFigure(r.ExPts, t);
+  shown.JPts = CountUpFigure(std::llround(r.JPoints), t);
+  shown.MaxCombo = CountUpFigure(r.MaxCombo, t);
+  const int32_t counts[5] = {r.CountFGreat, r.CountGreat, r.CountGood, r.CountBad, r.CountPoor};
+  for (int i = 0; i < 5; ++i) shown.Counts[i] = CountUpFigure(counts[i], t);
+  const int max = g.judge.JPointsMax;
+  shown.Class = max == 0 ? 6 : ClassOf(static_cast<float>(shown.JPts) / static_cast<float>(max));
+  return shown;
+}
+
+bool EndsResultScreen(int f) {
+  return (f >= 11 && f <= 15) || f == 18 || f == 19 || (f >= 21 && f <= 25) || f == 28 || f == 29;
+}
+
+void ProcessKey_Result(Game& g, int16_t code) {
+  // Escape counts as lane 11.
+  const int f = code == 1 ? 11 : code >= 0 && code < kKeyTableSize ? g.app.KeyTable[code] : 0;
+  if (f < 11 || f > 29) return;
+  g.app.LanePressed[f - 11] = true;
+  // The press is kept until the screen's next frame has seen it, so a tap
+  // released within the same frame still counts.
+  if (EndsResultScreen(f)) g.screens.ResultKeyPressed = true;
+}
+
+void DrawResultScreen(Game& g, uint32_t t) {
+  DisplayState& d = g.display;
+  t = std::min(t, kCountUpMs);
+  FillSurface(g, d.BackSurface, nullptr, 0x000000);
+  DrawScrollingTiles(g);
+  const Rect panel = PanelAt(t);
+  FillSurface(g, d.BackSurface, &panel, 0x0C1030);
+  DrawBanner(g, panel);
+  DrawChartAndGauge(g, panel);
+  DrawProgressGraph(g, panel);
+  const ShownResult shown = ResultShownAt(g, t);
+  DrawJudgementCounts(g, panel, t, shown);
+  DrawFigures(g, panel, shown);
+  if (g.screens.NetWaitPending) DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, kNetWaitLine, 0xFFFFFF);
+  DrawBottomLine(g);
+}
+
 void RunResultScreen(Game& g) {
   g.app.GameState = Screen::Result;
   RunResultTally(g);
-  const ResultFigures& r = g.judge.Result[0];
-  DebugLog(g, "[Result] SCORE: " + std::to_string(std::llround(r.Score)) +
-                  " ExPTS: " + std::to_string(r.ExPts) +
-                  " J-PTS: " + std::to_string(std::llround(r.JPoints)) +
-                  " COMBO: " + std::to_string(r.MaxCombo) + " CLASS: " + ClassName(g, r.Class) +
-                  " FGREAT " + std::to_string(r.CountFGreat) + " GREAT " + std::to_string(r.CountGreat) +
-                  " GOOD " + std::to_string(r.CountGood) + " BAD " + std::to_string(r.CountBad) +
-                  " POOR " + std::to_string(r.CountPoor));
+  LogResult(g);
   g.app.LanePressed.fill(false);
+  g.screens.ResultKeyPressed = false;
   PlaySE(g, g.judge.ResultSound);
   PlaySE(g, kSePtsCount, true);
   bool counting = true;
@@ -96,25 +185,14 @@ void RunResultScreen(Game& g) {
       StopSE(g, kSePtsCount);
       counting = false;
     }
-    DrawResultFrame(g, t);
-    if (g.play.QuitPlay && LeavingLanePressed(g)) break;
+    if (CheckDisplay(g)) DrawResultScreen(g, t);
+    PresentFrame(g, false);
+    if (!ResultScreenMayEnd(g)) g.screens.ResultKeyPressed = false;
+    else if (g.screens.ResultKeyPressed) break;
   }
   if (counting) StopSE(g, kSePtsCount);
+  g.screens.ResultKeyPressed = false;
   g.app.LanePressed.fill(false);
-}
-
-// The ranking name entry arrives with the score records; until then a typed
-// name only edits the offered name.
-void ProcessKey_EnterName(Game& g, int16_t character) {
-  std::string& name = g.screens.RankingName;
-  if (character >= 32 && character <= 127) {
-    name += static_cast<char>(character);
-  } else if (character == 8) {
-    if (!name.empty()) name.pop_back();
-  } else if (character == 13 || character == 27) {
-    if (name.empty()) name = "VeXo :-";
-    g.app.GameState = Screen::SongList;
-  }
 }
 
 }  // namespace kvx

@@ -6,8 +6,25 @@ namespace kvx {
 
 struct Game;
 
-// Shows the tally of the last play until a lane button or Escape is pressed.
+// Runs the tally and shows its figures counting up over two seconds; ends
+// after a press of a key-lane button (not the scratch or pedal lanes) or
+// Escape, once play has ended and no network wait is pending.
 void RunResultScreen(Game& game);
-void ProcessKey_EnterName(Game& game, int16_t character);
+// A button went down on the result screen (code after the system-key
+// mapping); Escape counts as lane 11.
+void ProcessKey_Result(Game& game, int16_t code);
+// The figures the screen shows t ms after it started: each is the final value
+// x t / 2000 (integer division), the final value from 2000 ms on. The class
+// follows the counted J-PTS.
+struct ShownResult {
+  int64_t Score = 0, ExPts = 0, JPts = 0, MaxCombo = 0;
+  int64_t Counts[5] = {};  // FGREAT, GREAT, GOOD, BAD, POOR
+  int Class = 6;
+};
+ShownResult ResultShownAt(const Game& game, uint32_t t);
+// One frame of the result screen, t ms after it started (without presenting it).
+void DrawResultScreen(Game& game, uint32_t t);
+// Function numbers whose press ends the result screen: 11-15, 18, 19, 21-25, 28, 29.
+bool EndsResultScreen(int function);
 
 }  // namespace kvx

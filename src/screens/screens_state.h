@@ -36,6 +36,11 @@ struct ScreensState {
   std::array<Rect, 6> RectF{};
   std::array<std::array<Rect, 2>, 10> RectG{};
   std::array<Rect, 10> RectH{}, RectI{}, RectJ{};
+  // Result screen: a key-lane button went down since the screen could end
+  // (kept until the frame sees it, however short the press), and the wait for
+  // the other players of a network battle.
+  bool ResultKeyPressed = false;
+  bool NetWaitPending = false;
 };
 
 }  // namespace kvx

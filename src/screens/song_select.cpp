@@ -129,8 +129,9 @@ void DrawList(Game& g) {
     std::string text = "☆" + std::to_string(e.PlayLevel) + "  " + e.Title;
     DrawGdiText(g, back, selected ? GdiFont::Bold12 : GdiFont::List1, 28, y, text, selected ? 0xFFFFA0 : 0xE0E0F0);
   }
-  DrawGdiText(g, back, GdiFont::Status, 16, 448, "[ESC]:終了", 0xC0C0C0);
-  DrawGdiText(g, back, GdiFont::Status, 16, 462, "[↑/↓/PageUP/PageDN]:選択 [Enter]:決定", 0xC0C0C0);
+  // The help lines end above the message line (y 465 and below).
+  DrawGdiText(g, back, GdiFont::Status, 16, 432, "[ESC]:終了", 0xC0C0C0);
+  DrawGdiText(g, back, GdiFont::Status, 16, 446, "[↑/↓/PageUP/PageDN]:選択 [Enter]:決定", 0xC0C0C0);
   PresentFrame(g, false);
 }
 

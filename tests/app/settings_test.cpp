@@ -55,6 +55,25 @@ TEST_F(SettingsFixture, MissingKeysAndBadValues) {
   EXPECT_EQ(g.settings.PreviewDelay, 500);
 }
 
+// A play speed the clock cannot run at would freeze every play: a missing key
+// or a value of 0, below 0 or not a number plays at 1.0, one beyond the
+// option's range is brought back into it, each with a log line.
+TEST_F(SettingsFixture, PlaySpeedOutsideItsRangeIsRepaired) {
+  const std::pair<const char*, float> cases[] = {
+      {"", 1.0f}, {"RealHiSpeed=0\r\n", 1.0f}, {"RealHiSpeed=-2\r\n", 1.0f},
+      {"RealHiSpeed=nan\r\n", 1.0f}, {"RealHiSpeed=9\r\n", 3.0f}, {"RealHiSpeed=0.1\r\n", 0.25f},
+      {"RealHiSpeed=2.25\r\n", 2.25f}};
+  for (const auto& [line, expected] : cases) {
+    WriteIni(std::string("[Setting]\r\nSleep=0\r\n") + line);
+    LoadSettings(g);
+    EXPECT_EQ(g.settings.RealHiSpeed, expected) << line;
+  }
+  const std::string log = dir.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("[LoadSettings] RealHiSpeed 0 is out of range; using 1"), std::string::npos);
+  EXPECT_NE(log.find("[LoadSettings] RealHiSpeed 9 is out of range; using 3"), std::string::npos);
+  EXPECT_EQ(log.find("RealHiSpeed 2.25"), std::string::npos);
+}
+
 TEST_F(SettingsFixture, WindowGeometryNeedsAllFourValues) {
   WriteIni("[MainForm]\nLeft=150\nTop=300\nWidth=9600\nWindowState=2\n");
   LoadSettings(g);

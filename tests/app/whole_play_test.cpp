@@ -37,6 +37,35 @@ TEST(WholePlay, DemoModePlaysEveryNoteFGreat) {
   EXPECT_NE(run.folder.Read("_kvxfiles/kvx_conf.ini").find("DEMOMode=False"), std::string::npos);
 }
 
+// Nothing pressed: every one of the 142 notes is missed, none is lost.
+TEST(WholePlay, UnpressedNotesAreAllMissed) {
+  WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 16);
+  EXPECT_EQ(run.Run(nullptr), 0);
+  ASSERT_TRUE(run.result_seen);
+  const ResultFigures& r = run.g.judge.Result[0];
+  EXPECT_EQ(run.g.chart.NoteCount[0], 142);
+  EXPECT_EQ(r.CountPoor, 142);
+  EXPECT_EQ(r.CountFGreat + r.CountGreat + r.CountGood + r.CountBad, 0);
+  EXPECT_EQ(run.g.judge.JPointsMax, 142 * 18);
+  EXPECT_FLOAT_EQ(r.JPoints, -60.0f * 142);
+}
+
+// -S: the chart on the command line plays to its end, then the program ends
+// by itself (without reaching the song list again).
+TEST(WholePlay, PlayStopOptionPlaysTheChartAndEnds) {
+  WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 16);
+  run.g.app.command_line = "-S " + run.g.app.command_line;
+  run.g.options.autoplay = true;
+  EXPECT_EQ(run.Run(nullptr), 0);
+  ASSERT_TRUE(run.result_seen);
+  EXPECT_FALSE(run.left_result);  // ended without the test closing the window
+  EXPECT_TRUE(run.g.play.ReachedEnd);
+  EXPECT_EQ(run.g.judge.JPointsMax, 142 * 18);  // every note hit (16 ms frames: FGREAT or GREAT)
+  EXPECT_EQ(run.g.judge.Result[0].CountPoor + run.g.judge.Result[0].CountBad, 0);
+  EXPECT_FALSE(run.g.app.PlayStop);  // the chart's start cleared it
+  EXPECT_NE(run.folder.Read("_kvxfiles/debug.txt").find("[ExitApp]"), std::string::npos);
+}
+
 // A chart dropped on the song list (found in the search folder, opened from
 // the jukebox list) plays at once.
 TEST(WholePlay, DroppedChartPlaysFromTheSongList) {

@@ -2,7 +2,8 @@
 // Whole-program runs: the program runs from Main with a chart on its command
 // line, on a scripted clock, with key presses injected as window events
 // carrying their own time stamps. After the play a key lane leaves the result
-// screen and the window is closed.
+// screen, a name entry ends with Enter unless the script types into it, and
+// the window is closed.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -81,6 +82,14 @@ class WholeProgram {
     return e;
   }
 
+  PlatformEvent Typed(const std::string& text) const {
+    PlatformEvent e;
+    e.kind = PlatformEvent::Kind::TextInput;
+    e.text = text;
+    e.timestamp_ms = Now();
+    return e;
+  }
+
   // The clock time at which the play reaches `position` (constant tempo).
   uint32_t TimeOfPosition(double position) const {
     const PlayState& p = g.play;
@@ -94,6 +103,7 @@ class WholeProgram {
   std::string chart_path;
   bool result_seen = false;
   bool left_result = false;
+  uint32_t result_linger_ms = 0;
 
  private:
   void Frame(std::vector<PlatformEvent>& events) {
@@ -103,12 +113,24 @@ class WholeProgram {
       events.push_back(PlatformEvent{});  // Quit
       return;
     }
-    // After the play: leave the result screen with a key lane, then close.
+    // After the play: leave the result screen with a key lane (after
+    // result_linger_ms, during which the script still runs), then close.
     if (g.app.GameState == Screen::Result && g.play.QuitPlay) {
+      if (!result_seen) result_since_ = Now();
       result_seen = true;
+      if (Now() - result_since_ < result_linger_ms) {
+        if (script_) script_(*this, events);
+        return;
+      }
       if (!z_down_) events.push_back(Key(SDL_SCANCODE_Z, true, Now()));
       else events.push_back(Key(SDL_SCANCODE_Z, false, Now()));
       z_down_ = !z_down_;
+      return;
+    }
+    // A name entry the script does not type into ends with Enter.
+    if (g.app.GameState == Screen::RankingNameEntry) {
+      if (script_) script_(*this, events);
+      if (events.empty()) events.push_back(Typed("\r"));
       return;
     }
     // Back on a list: the song list, or the jukebox list after a chart from the command line.
@@ -124,6 +146,7 @@ class WholeProgram {
   uint32_t frame_ms_;
   uint32_t last_frame_ = 0;
   bool z_down_ = false;
+  uint32_t result_since_ = 0;
   Script script_;
 };
 

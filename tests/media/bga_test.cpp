@@ -1,8 +1,10 @@
 // Background animation images: loading, composition, the poor picture and
 // the tile modes, checked on the pixels of BgaSurface and BackSurface.
 #include <SDL.h>
+#include <SDL_image.h>
 
 #include "display_fixture.h"
+#include "chart/ready_bms.h"
 #include "media/bga.h"
 #include "play/play_loop_links.h"
 
@@ -310,6 +312,31 @@ TEST_F(Bga, MissingAndMisnamedFiles) {
   EXPECT_EQ(BackPixel(192, 128), kYellow);
   ClearPendingImages(g);
   EXPECT_EQ(g.bga.PendingImages, 0);
+}
+
+// Every picture is looked up like the chart's BGA pictures and sounds: a
+// stage picture named title.bmp is found as Title.png (through the chart
+// load, the course and song-select paths that all use LoadStageImage), and
+// the fixed pictures and the skin's picture the same way.
+TEST_F(Bga, StageAndFixedPicturesUseTheSameLookup) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 40, 30, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_FillRect(s, nullptr, 0xFF00FF00u);
+  ASSERT_EQ(IMG_SavePNG(s, (folder.path() + "/Title.png").c_str()), 0);
+  SDL_FreeSurface(s);
+  LoadStageImage(g, folder.path() + "/title.bmp");
+  ASSERT_TRUE(g.display.StageImageSurface.Valid());
+  EXPECT_EQ(g.display.StageImageSurface.width, 40);
+  EXPECT_EQ(FindPictureFile(folder.path() + "/TITLE.JPG"), folder.path() + "/Title.png");
+  EXPECT_EQ(FindPictureFile(folder.path() + "/none.bmp"), std::nullopt);
+  // A missing stage picture leaves the loaded one alone.
+  LoadStageImage(g, folder.path() + "/none.bmp");
+  EXPECT_TRUE(g.display.StageImageSurface.Valid());
+
+  Image("ssnostg.png", 12, 12, kRed);
+  Surface fixed;
+  EXPECT_TRUE(LoadSurfaceFromFile(g, fixed, folder.path() + "/SSNOSTG.BMP", true));
+  EXPECT_EQ(fixed.width, 12);
+  ReleaseSurface(fixed);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // modes, the loading screen's falling tiles, display loss and the log lines.
 #include <SDL.h>
 
+#include <memory>
+#include <vector>
+
 #include "display_fixture.h"
 #include "play/play_state.h"
 
@@ -18,7 +21,50 @@ void WriteBmp(const std::string& path, int w, int h, uint32_t rgb) {
   SDL_FreeSurface(s);
 }
 
+// A scripted clock that stands for the wall clock: frames are paced on it,
+// and every sleep is recorded.
+class WallClockStandIn : public ScriptedClock {
+ public:
+  using ScriptedClock::ScriptedClock;
+  bool RealTime() const override { return true; }
+  void SleepMs(uint32_t ms) override {
+    sleeps.push_back(ms);
+    ScriptedClock::SleepMs(ms);
+  }
+  std::vector<uint32_t> sleeps;
+};
+
 }  // namespace
+
+// Without vsync (the dummy display has no window) each frame sleeps to the
+// 60 Hz budget: idle frames come 16-17 ms apart, a slow frame does not make
+// the next ones hurry; the loading screen's frames too.
+TEST_F(DisplayFrame, FramesArePacedToSixtyHertzWithoutVSync) {
+  auto paced = std::make_unique<WallClockStandIn>(10000, 1);
+  WallClockStandIn* wall = paced.get();
+  g.UseClock(std::move(paced));
+  clock = wall;
+  StartDisplay();
+  PresentFrame(g);  // the schedule starts here
+  const uint32_t start = g.NowMs();
+  for (int i = 0; i < 60; ++i) PresentFrame(g);
+  EXPECT_NEAR(static_cast<double>(g.NowMs() - start), 1000.0, 1.5);
+  uint32_t previous = g.NowMs();
+  wall->Advance(50);  // a slow frame
+  PresentFrame(g);
+  EXPECT_EQ(g.NowMs() - previous, 51u) << "late: no sleep";
+  previous = g.NowMs();
+  PresentFrame(g);
+  EXPECT_GE(g.NowMs() - previous, 16u) << "the schedule starts again";
+  EXPECT_LE(g.NowMs() - previous, 17u);
+  // The loading screen's frames (no vsync asked) are paced alike.
+  previous = g.NowMs();
+  PresentFrame(g, true);
+  EXPECT_GE(g.NowMs() - previous, 16u);
+  EXPECT_LE(g.NowMs() - previous, 17u);
+  EXPECT_EQ(wall->sleeps.back(), g.NowMs() - previous - 1) << "the zero sleep, then the rest of the frame";
+  // (A scripted clock is never paced: see FpsIsMeasuredAtMostEvery200ms.)
+}
 
 TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   StartDisplay();
@@ -56,6 +102,31 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   clock->Set(7000);
   ShowMessage(g, "NEW");
   EXPECT_EQ(frame_at(8199), "NEW");
+}
+
+// While a chart loads (GameState 3, the loading screen's no-wait frames) the
+// message goes to the bottom line: where play shows it, the loading screen
+// shows "NOW LOADING" (200, 400 - CharHeight).
+TEST_F(DisplayFrame, LoadingScreenMessageKeepsClearOfNowLoading) {
+  StartDisplay();
+  MakeGlyphFont();
+  g.app.GameState = Screen::Play;
+  ShowMessage(g, "AAAA");
+  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  PresentFrame(g, true);
+  EXPECT_EQ(BackPixel(0, 465), kRed);
+  EXPECT_EQ(BackPixel(220, 385), 0u);
+  // On the bottom line a long message stops short of the FPS figure (x 310).
+  ShowMessage(g, std::string(60, 'A'));
+  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  PresentFrame(g, true);
+  EXPECT_EQ(BackPixel(16 * 17 + 2, 470), kRed);  // the 18th character
+  EXPECT_EQ(BackPixel(16 * 18 + 2, 470), 0u);
+  EXPECT_EQ(BackPixel(16 * 19 + 2, 470), 0u);
+  // In play itself the message stays at (220, 385).
+  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  PresentFrame(g);
+  EXPECT_EQ(BackPixel(220, 385), kRed);
 }
 
 TEST_F(DisplayFrame, FpsIsMeasuredAtMostEvery200ms) {

@@ -257,6 +257,36 @@ TEST(JudgeTest, CandidatesAndAutomaticLanes) {
   EXPECT_EQ(t.P().CountFGreat, 0);
 }
 
+// Notes 0, 1, 2 on lane 11 at 192, 216 and 240. A press judges the passed
+// candidate unless a later note of the lane is nearer and inside the BAD
+// window; then the candidate is missed and the press goes to that note.
+TEST(JudgeTest, APressGoesToTheNearerNoteOfItsLane) {
+  JudgeGame t(3);
+  Game& g = t.g;
+  for (int i = 0; i < 3; ++i) g.chart.Objects[i] = {0, 192 + 24 * i, 0, 11, 1, 0};
+  g.play.LaneCandidate[0] = 0;
+  // 10 late for note 0, 14 early for note 1: note 0 is nearer.
+  g.play.PlayPosition = 202;
+  PreferNearerNote(g, 0);
+  EXPECT_EQ(g.play.LaneCandidate[0], 0);
+  EXPECT_EQ(t.P().CountPoor, 0);
+  // 20 late for note 0, 4 early for note 1: note 0 is missed, note 1 is the candidate.
+  g.play.PlayPosition = 212;
+  PreferNearerNote(g, 0);
+  EXPECT_EQ(g.play.LaneCandidate[0], 1);
+  EXPECT_EQ(g.chart.Objects[0].State, 1);
+  EXPECT_EQ(t.P().CountPoor, 1);
+  EXPECT_FLOAT_EQ(t.P().JPoints, -60.0f);  // a miss, not a late press
+  EXPECT_TRUE(Judge(g, 1, 0.0f));
+  EXPECT_EQ(t.P().CountGreat, 1);  // 4 units early
+  // A candidate not yet reached is never passed over.
+  g.play.LaneCandidate[0] = 2;
+  g.play.PlayPosition = 230;
+  PreferNearerNote(g, 0);
+  EXPECT_EQ(g.play.LaneCandidate[0], 2);
+  EXPECT_EQ(t.P().CountPoor, 1);
+}
+
 TEST(JudgeTest, ClassBoundariesAndDigits) {
   EXPECT_EQ(ClassOf(1.0f), 0);
   EXPECT_EQ(ClassOf(0.95f), 0);

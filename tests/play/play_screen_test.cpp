@@ -208,5 +208,21 @@ TEST(PlayScreenText, HiSpeedTimeAndTicker) {
   EXPECT_EQ(TickerText("", 5), "");
 }
 
+// The combo digits never touch the judgement word, however far the word is
+// widened (beat pulse up to 12 pixels, then up to 33 more as it ends), and the
+// word and digits stay centred on the side's judgement position at rest.
+TEST(PlayScreenText, ComboDigitsKeepClearOfTheWord) {
+  using namespace play_screen;
+  const int word = 112, digits = 3 * 14;
+  for (int widen = 0; widen <= 45; ++widen) {
+    const JudgementLayout at = LayOutJudgement(320, word, widen, digits);
+    EXPECT_GE(at.digitsLeft, at.wordLeft + word + widen + 2) << "widen " << widen;
+  }
+  const JudgementLayout rest = LayOutJudgement(320, word, 0, digits);
+  const int right = rest.digitsLeft + digits;
+  EXPECT_LE(std::abs((rest.wordLeft + right) / 2 - 320), 1);
+  EXPECT_EQ(LayOutJudgement(320, word, 0, 0).wordLeft, 320 - word / 2);  // no combo: the word alone
+}
+
 }  // namespace
 }  // namespace kvx

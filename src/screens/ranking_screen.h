@@ -1,0 +1,27 @@
+#pragma once
+// The ranking name entry: the ranking screen shown while a player who made
+// the ranking types a name.
+#include <cstdint>
+#include <string>
+
+#include "screens/score_record.h"
+
+namespace kvx {
+
+struct Game;
+
+// Runs the name entry for `place` (0..9) of ScreensState::Record, whose other
+// rows are already in their new places; `entry` is the new row without its
+// name. Returns when ProcessKey_EnterName has ended the entry.
+void RunRankingNameEntry(Game& game, int place, const RankEntry& entry);
+// One typed character: 32..127 append, 8 removes the last character, 13 or
+// 27 end the entry ("VeXo :-" for an empty name); others are ignored.
+void ProcessKey_EnterName(Game& game, int16_t character);
+// The name as stored: bytes 32..127 only, at most 8 of them.
+std::string StorableRankingName(const std::string& name);
+// "st", "nd", "rd" or "th" after a place number.
+std::string OrdinalSuffix(int place);
+// One frame of the ranking screen (without presenting it).
+void DrawRankingScreen(Game& game, int place, const RankEntry& entry);
+
+}  // namespace kvx
