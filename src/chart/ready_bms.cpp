@@ -36,6 +36,13 @@ void UnloadBMS(Game& g) {
 void ReadyBMS(Game& g) {
   const SongEntry* entry = EntryUnderCursor(g);
   DebugLog(g, "[Ready BMS] Timer start");
+  // A course entry of the course list plays as a course; anything else is a
+  // single chart, whatever was played before.
+  const bool course = g.screens.CourseEntry;
+  g.chart.CourseMode = course;
+  // A load that failed before must not stop this one; only what happens
+  // during this load may cancel it.
+  g.chart.LoadCancel = false;
   g.app.GameState = Screen::Play;
   StopSE(g, kSeSelect);
   if (g.chart.CourseMode || g.screens.PreviewMode) g.play.FixedGaugeMode = true;
@@ -58,7 +65,6 @@ void ReadyBMS(Game& g) {
     return;
   }
   g.screens.ReturnState = g.chart.CourseMode ? Screen::CourseList : Screen::SongList;
-  bool course = g.screens.CourseEntry;
   int32_t saved_wav_mode = g.settings.WAVLoadmode;
   if (!course) {
     g.chart.BackgroundPreview = false;
@@ -66,8 +72,11 @@ void ReadyBMS(Game& g) {
   } else {
     g.settings.WAVLoadmode = 1;
     g.chart.CourseMode = true;
+    g.chart.CourseSongs.clear();  // a missing course file plays nothing
+    g.chart.CourseSongCount = 0;
     CourseLoad(g, song.FilePath, false);
-    BMSLoadCourse(g);
+    if (SkipMissingCourseSongs(g)) BMSLoadCourse(g);
+    else g.chart.LoadCancel = true;
   }
   if (g.chart.LoadCancel) {
     g.settings.WAVLoadmode = saved_wav_mode;
