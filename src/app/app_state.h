@@ -3,6 +3,7 @@
 // start-up tables and values, and the port's own options.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ struct PortOptions {
   bool autoplay = false;
   bool help = false;
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
+  std::optional<uint64_t> seed;         // --seed N: #RANDOM branches follow from the chart and N
   std::string rest;                     // what is left: the program's own command line
 };
 

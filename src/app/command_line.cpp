@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <charconv>
+
 #include "app/game.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
@@ -66,6 +68,15 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
+    } else if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
+      const std::string value = a == "--seed" ? (i + 1 < args.size() ? args[++i] : std::string()) : a.substr(7);
+      uint64_t seed = 0;
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
+      if (value.empty() || ec != std::errc() || end != value.data() + value.size()) {
+        if (error) *error = "--seed needs a whole number from 0 to 18446744073709551615";
+      } else {
+        options.seed = seed;
+      }
     } else if (a == "--chart-info") {
       while (i + 1 < args.size()) options.chart_info.push_back(args[++i]);
       if (options.chart_info.empty() && error) *error = "--chart-info needs at least one chart file";
@@ -87,6 +98,7 @@ std::string PortUsage() {
          "  --headless         no window and no sound device (tests, tools)\n"
          "  --no-menu          skip the startup menu and start at once\n"
          "  --autoplay         play charts automatically (demo mode)\n"
+         "  --seed N           choose the #RANDOM branches of charts from N (same N, same chart)\n"
          "  --chart-info F...  print what the chart files hold and exit\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"

@@ -27,7 +27,7 @@ std::vector<std::string> ReadSearchFolders(Game& g) {
   return folders;
 }
 
-std::vector<std::string> FindChartFiles(const std::string& folder) {
+std::vector<std::string> FindChartFiles(const std::string& folder, bool modernCharts) {
   std::vector<std::string> files;
   std::error_code ec;
   constexpr int kMaxDepth = 8;  // a loop of links must not walk forever
@@ -38,7 +38,7 @@ std::vector<std::string> FindChartFiles(const std::string& folder) {
       continue;
     }
     std::string name = it->path().string();
-    if (it->is_regular_file(ec) && (EndsWithNoCase(name, ".bms") || EndsWithNoCase(name, ".bme")))
+    if (it->is_regular_file(ec) && IsChartFileName(name, modernCharts))
       files.push_back(name);
   }
   std::sort(files.begin(), files.end());
@@ -56,7 +56,7 @@ void JukeReady(Game& g) {
     DebugLog(g, "[JukeReady] listing charts of the search folders", +1);
     ClearSongList(g);
     for (const auto& folder : ReadSearchFolders(g))
-      for (const auto& file : FindChartFiles(folder)) AddSongFile(g, file);
+      for (const auto& file : FindChartFiles(folder, g.settings.ModernCharts)) AddSongFile(g, file);
     DebugLog(g, std::to_string(g.library.SongList.size()) + " chart(s) found", -1);
   }
   g.screens.JukeboxName = "ALL SONGS";

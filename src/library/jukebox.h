@@ -25,7 +25,7 @@ void DropFile(Game& game, const std::string& path);
 // The folders named by "_kvxfiles/kvx_searchdir.txt" (checked lines only,
 // "<CURRENTDIR>" in any case expanded to the program folder).
 std::vector<std::string> ReadSearchFolders(Game& game);
-// Every .bms/.bme file below the folder, sorted by path.
-std::vector<std::string> FindChartFiles(const std::string& folder);
+// Every chart file below the folder (IsChartFileName), sorted by path.
+std::vector<std::string> FindChartFiles(const std::string& folder, bool modernCharts = false);
 
 }  // namespace kvx

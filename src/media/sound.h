@@ -17,10 +17,11 @@ class AudioDevice;
 class SoundPrefetcher;
 
 constexpr int kSystemSoundCount = 16;
-constexpr int kWavIds = 256;
-constexpr int kEchoTaps = 11;          // echo buffers: WAV number + 256 x tap
+// Key sound numbers 00..ZZ (base 36; the original rules use 00..FF of them).
+constexpr int kWavIds = 1296;
+constexpr int kEchoTaps = 11;          // echo buffers: WAV number + kWavIds x tap
 constexpr int kMaxEchoQueue = 256;
-constexpr int kCourseWavSlots = 128 * 256;  // [song + 128 x id]
+constexpr int kCourseWavSlots = 128 * kWavIds;  // [song + 128 x id]
 
 // System sound indices.
 constexpr int kSeSongChange = 0;
@@ -67,7 +68,7 @@ struct SoundState {
   // or a course song's); 0 when none is attached.
   std::array<int32_t, kWavIds> SlotBaseFrequency{};
 
-  // Echo duplicates: sources sharing the number's buffer, [number + 256 x tap].
+  // Echo duplicates: sources sharing the number's buffer, [number + kWavIds x tap].
   std::vector<uint32_t> EchoSources;
   std::vector<EchoEntry> EchoQueue;  // at most kMaxEchoQueue
   bool EchoEffect = false;           // the echo play option
@@ -146,7 +147,7 @@ void SetAllWavVolumes(Game& game, int32_t hundredthsDb);
 // Stops every chart sound (key sounds, echoes) and rewinds it; the buffers
 // stay loaded (UnloadBMS).
 void StopChartSounds(Game& game);
-// Pause and break: stops the playing chart sounds 1..255, remembering them in
+// Pause and break: stops the playing chart sounds, remembering them in
 // play.SoundWasPlaying; the resume plays them on from where they stopped.
 void PauseChartSounds(Game& game);
 void ResumeChartSounds(Game& game);

@@ -4,11 +4,13 @@
 #include <cmath>
 
 #include "app/game.h"
+#include "chart/chart_read.h"
 #include "media/bga.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/surface.h"
 #include "play/judge.h"
+#include "play/long_notes.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 #include "play/play_loop_links.h"
@@ -76,6 +78,7 @@ struct LaneFrame {
 // Automatic lanes show their key as pressed for a moment after each note.
 bool AutoPressed(Game& g, int lane, uint32_t now) {
   const bool automatic = g.app.LaneAuto[lane] || g.settings.DEMOMode;
+  if (automatic && LaneHoldsLongNote(g, lane)) return true;  // held to the long note's end
   return automatic && g.judge.BombActive[lane] && now - g.judge.BombTime[lane] < 80;
 }
 
@@ -178,7 +181,18 @@ void WalkVisibleObjects(Game& g, int32_t objectIndex, const LaneFrame& f, bool d
         if (draw) DrawBarLine(g, side, y, f.widen);
       } else if (IsLaneChannel(o.Channel) && (o.Channel / 10 - 1) == side) {
         ChooseCandidate(g, i, y);
-        if (draw) DrawNote(g, side, o.Channel, y, f.widen);
+        if (!draw) continue;
+        const int32_t end = LongNoteEndOf(g, i);
+        if (end >= 0) {
+          const double endPosition = g.chart.Objects[end].Position;
+          DrawLongNoteBody(g, side, o.Channel, y, endPosition >= top ? 0 : NoteScreenY(g, side, endPosition), false,
+                           f.widen);
+        }
+        DrawNote(g, side, o.Channel, y, f.widen);
+      } else if (draw && IsLongNoteEnd(o.Channel) && LaneOfMarker(o.Channel) / 10 - 1 == side) {
+        DrawLongNoteEnd(g, side, LaneOfMarker(o.Channel), y, f.widen);
+      } else if (draw && IsMine(o.Channel) && LaneOfMarker(o.Channel) / 10 - 1 == side) {
+        DrawMine(g, side, LaneOfMarker(o.Channel), y, f.widen);
       }
     }
   }
@@ -204,6 +218,7 @@ void DrawLanesAndNotes(Game& g, int32_t objectIndex, LaneFrame& f) {
   ForEachDrawnLane(f, [&](int c) { DrawLane(g, c, f); });
   if (DrawLimitAllows(g, DrawElement::ProgressMarks))
     for (int side = 0; side < f.sides; ++side) DrawProgressMarks(g, side);
+  DrawPassedLongNotes(g, f.sides, f.widen);
   WalkVisibleObjects(g, objectIndex, f, true);
 }
 
