@@ -512,7 +512,13 @@ void BMSRead(Game& g, const std::string& path) {
     auto append = [&c](int32_t measure, int32_t channel, int32_t value) {
       if (c.ObjectCount < kMaxObjects) c.Objects[c.ObjectCount++] = ChartObject{measure, measure * 192, 0, channel, value, 0};
     };
-    append(base, 3, bpm);
+    // Under the modern rules the song's tempo keeps its fraction (channel 08).
+    if (modern) {
+      append(base, kChannelTempo, static_cast<int32_t>(c.TempoChanges.size()));
+      c.TempoChanges.push_back(StartTempo(c));
+    } else {
+      append(base, 3, bpm);
+    }
     append(base - 1, -2, c.CourseSong);
     if (base - 1 >= 0 && base - 1 <= kMaxMeasure) c.MeasureLength[base - 1] = 0.1f;
   }

@@ -418,14 +418,14 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath) {
   // A new chart: whatever an earlier, abandoned read left is of no use.
   CancelSoundPrefetch(g);
   ChartTextInfo info;
-  const std::string text = LoadChartText(chartPath, false, &info);
+  const std::string text = LoadChartText(chartPath, g.settings.ModernCharts, &info);
   if (!info.readable) return;
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::string> files;
   ForEachCommandLine(text, [&](std::string_view line) {
-    const CommandMatch m = MatchCommand(line, false);
+    const CommandMatch m = MatchCommand(line, g.settings.ModernCharts);
     if (m.kind != Command::Wav) return true;
-    const int id = LeadingHex(m.id);
+    const int id = ChartId(m.id, g.settings.ModernCharts);
     const std::string name = CommandArgument(line, m);
     if (id <= 0 || id >= kWavIds || name.empty()) return true;
     std::string file = folder + name;
