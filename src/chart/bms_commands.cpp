@@ -20,7 +20,7 @@ std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextI
   if (!out.tooLarge) {
     if (auto bytes = ReadTextFile(path)) {
       out.readable = true;
-      text = DecodeText(*bytes);
+      text = DecodeChartBytes(*bytes, modernCharts, &out.encoding);
     }
   }
   // Lone CR (old Mac) and lone LF (Unix) line ends are read like CR LF.

@@ -26,6 +26,11 @@ struct SongEntry {
   int32_t WavCount = 0;
   int32_t BmpCount = 0;
   std::string FilePath;
+  // What the header scan also reads under the modern chart rules. These are
+  // not part of the list-file record (its layout is fixed).
+  std::string SubTitle, SubArtist, Banner;
+  int32_t Difficulty = 0;  // #DIFFICULTY 1..5, 0 when not given
+  int32_t NoteCount = 0;   // notes of both sides, as the play counts them
 
   bool operator==(const SongEntry&) const = default;
 };
