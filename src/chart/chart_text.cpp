@@ -44,11 +44,18 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-int HexDigit(char c) {
+// The value of a digit of base 36 (0-9, then A-Z in any case); -1 for any
+// other character.
+int Base36Digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
   return -1;
+}
+
+int HexDigit(char c) {
+  const int d = Base36Digit(c);
+  return d < 16 ? d : -1;
 }
 
 }  // namespace
@@ -120,17 +127,6 @@ int32_t LeadingHex(std::string_view text) {
   }
   return value;
 }
-
-namespace {
-
-int Base36Digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::optional<int32_t> Base36Id(std::string_view text) {
   if (text.size() < 2) return std::nullopt;

@@ -129,6 +129,8 @@ double HeldAtStop(PlayState& p, double position) {
 void StartStop(Game& g, const ChartObject& stop) {
   PlayState& p = g.play;
   if (stop.Value <= 0) return;
+  p.StopBeganMs = p.PositionRate > 0 ? (stop.Position - p.BasePosition) / p.PositionRate : p.ElapsedMs;
+  p.StopUnits = stop.Value;
   p.BasePosition = RoundEven(static_cast<double>(p.BasePosition) - stop.Value);
   p.StopActive = true;
   p.StopPosition = stop.Position;
@@ -199,7 +201,10 @@ double PlayPositionAt(const Game& g, uint32_t tick) {
   const PlayState& p = g.play;
   int32_t elapsed = static_cast<int32_t>(tick - p.PlayStartTime);
   const double position = elapsed * p.PositionRate + p.BasePosition;
-  return p.StopActive && position < p.StopPosition ? p.StopPosition : position;
+  if (!p.StopActive) return position;
+  // A press from before the stop began (handled a frame later) keeps its place.
+  if (elapsed < p.StopBeganMs) return position + p.StopUnits;
+  return std::max(position, p.StopPosition);
 }
 
 int32_t JudgementColour(int32_t code) {

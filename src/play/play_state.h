@@ -63,6 +63,8 @@ struct PlayState {
   // before SeekIndex.
   bool StopActive = false;
   double StopPosition = 0;
+  double StopBeganMs = 0;  // elapsed ms at which the play reached the stop
+  int32_t StopUnits = 0;   // its length in position units
   int32_t SeekIndex = 0;
 
   // Play flags.

@@ -54,6 +54,8 @@ TEST(ModernPlayClock, StopHoldsThePositionForItsLength) {
   h.RunTo(2600);
   EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, 192.0);
   EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs()), 192.0);  // presses during the stop judge at the stop
+  // A press from 10 ms before the stop, handled now, keeps its place (191.04).
+  EXPECT_NEAR(PlayPositionAt(h.g, h.start + 1990), 191.04, 1e-9);
   h.RunTo(3000);
   EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, 192.0);
   h.RunTo(3500);
