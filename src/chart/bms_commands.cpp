@@ -17,14 +17,17 @@ std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextI
     out.size = *size;
     if (*size > kMaxChartFileBytes) out.tooLarge = true;
   }
-  if (!out.tooLarge) {
-    if (auto bytes = ReadTextFile(path)) {
-      out.readable = true;
-      text = DecodeText(*bytes);
-    }
-  }
+  std::optional<std::string> bytes;
+  if (!out.tooLarge) bytes = ReadFileBytes(path);
+  out.readable = bytes.has_value();
+  return ChartTextFromBytes(bytes.value_or(""), modernCharts, &out);
+}
+
+std::string ChartTextFromBytes(std::string_view bytes, bool modernCharts, ChartTextInfo* info) {
+  std::string text = DecodeText(bytes.substr(0, bytes.find('\0')));
   // Lone CR (old Mac) and lone LF (Unix) line ends are read like CR LF.
-  out.lineEndsConverted = NormalizeLineEnds(text);
+  const bool converted = NormalizeLineEnds(text);
+  if (info) info->lineEndsConverted = converted;
   return text;
 }
 

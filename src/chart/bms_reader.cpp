@@ -212,13 +212,17 @@ void BMSRead(Game& g, const std::string& path) {
   c.ChartFolder = FolderOf(path);
   c.SevenKeys = false;
   DebugLog(g, "[BMSRead] " + FileNameOf(path), 1);
-  if (!c.NoMediaLoads) PrefetchChartSounds(g, path);
 
   ChartTextInfo info;
   const std::string text = LoadChartText(path, false, &info);
+  if (!c.NoMediaLoads && info.readable) PrefetchChartSounds(g, path, text);
   if (info.tooLarge) DebugLog(g, "file too large: " + std::to_string(info.size) + " bytes");
   if (info.lineEndsConverted) DebugLog(g, "Return-code converted");
+  BMSReadText(g, path, text);
+}
 
+void BMSReadText(Game& g, const std::string& path, std::string_view text) {
+  ChartState& c = g.chart;
   c.ChartPath = path;
   c.SideUsed = {false, false};
   for (int ch = 0; ch < 100; ++ch) c.LaneMap[ch] = static_cast<uint8_t>(ch);

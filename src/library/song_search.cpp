@@ -112,8 +112,9 @@ void ReadBMSHeader(Game& g, const std::string& path, int32_t index) {
   ScanBMSHeader(path, l.SongList[index]);
 }
 
-void ScanBMSHeader(const std::string& path, SongEntry& e) {
-  std::string text = LoadChartText(path, false);
+void ScanBMSHeader(const std::string& path, SongEntry& e) { ScanBMSHeaderText(path, LoadChartText(path, false), e); }
+
+void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e) {
   text += "\r\n";
   e.FilePath = path;
   e.Player = 1;

@@ -21,6 +21,8 @@ void AddSongFile(Game& game, const std::string& path);
 void ReadBMSHeader(Game& game, const std::string& path, int32_t index);
 // The header scan itself, into one entry (also used by tools and tests).
 void ScanBMSHeader(const std::string& path, SongEntry& entry);
+// The scan of a chart's text already read (ChartTextFromBytes).
+void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& entry);
 // The progress line of the search (see LibraryState::ProgressTitle).
 void ShowListProgress(Game& game);
 // "HH:MM:SS" of a millisecond count; hours take two digits at least.
