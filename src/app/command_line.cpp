@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <charconv>
+
 #include "app/game.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
@@ -118,6 +120,7 @@ std::string PortUsage() {
          "  --headless         no window and no sound device (tests, tools)\n"
          "  --no-menu          skip the startup menu and start at once\n"
          "  --autoplay         play charts automatically (demo mode)\n"
+         "  --seed N           choose the #RANDOM branches of charts from N (same N, same chart)\n"
          "  --chart-info F...  print what the chart files hold and exit\n"
          "  --check F...       play each chart in demo mode without window or sound, print one\n"
          "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"

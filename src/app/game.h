@@ -9,6 +9,7 @@
 #include "app/debug_log.h"
 #include "app/settings.h"
 #include "chart/chart_state.h"
+#include "library/course_state.h"
 #include "library/library_state.h"
 #include "media/bga.h"
 #include "media/display.h"
@@ -59,6 +60,7 @@ struct Game {
   BgaState bga;
   InputState input;
   LibraryState library;
+  CourseState course;
   ScreensState screens;
   NetState net;
   MenuState menu;

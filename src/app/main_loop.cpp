@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include <SDL_scancode.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -103,6 +105,15 @@ void DrawAutoPlaySetup(Game& g) {
     DrawFontText(g, 420, 10 * f, row, 0);
   }
   PresentFrame(g, false);
+}
+
+// Backspace, Enter and Escape also arrive as typed characters (8, 13, 27),
+// after the key press itself, like the window's other typed characters.
+void TypeControlCharacter(Game& g, int scancode) {
+  const int16_t ch = scancode == SDL_SCANCODE_BACKSPACE ? 8
+                     : scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER ? 13
+                     : scancode == SDL_SCANCODE_ESCAPE ? 27 : 0;
+  if (ch && g.app.GameState == Screen::CourseNameEntry) ProcessKey_EnterCourse(g, ch);
 }
 
 void StepListScroll(Game& g) {
@@ -218,6 +229,7 @@ void ListAnm(Game& g) {
   a.ButtonState.fill(false);
   a.LanePressed.fill(false);
   a.GameState = Screen::JukeboxList;
+  OpenSongSelect(g);
   PlaySE(g, kSeSelect, true);
   PlaySE(g, kSeSelStart, false);
   g.screens.RankingName = g.settings.MyName;
@@ -275,8 +287,8 @@ void ButtonDown(Game& g, int16_t& code) {
     a.StarPressTime = g.NowMs();
   }
   if (const ScreenKeyHandler keys = HandlersOf(a.GameState).keys) keys(g, code, system_key);
-  // Keys typed into a ranking name are letters, not option keys.
-  if (a.GameState != Screen::RankingNameEntry) ProcessOptionKeys(g, code);
+  // Keys typed into a course or ranking name are letters, not option keys.
+  if (a.GameState != Screen::CourseNameEntry && a.GameState != Screen::RankingNameEntry) ProcessOptionKeys(g, code);
 }
 
 void ButtonUp(Game& g, int16_t& code) {
@@ -345,6 +357,7 @@ void InstallInputRouting(Game& g) {
       case Kind::KeyDown: case Kind::KeyUp: case Kind::JoyButtonDown: case Kind::JoyButtonUp:
       case Kind::JoyAxis: case Kind::JoyAdded: case Kind::JoyRemoved:
         if (g.app.started) PollInputDevices(g);
+        if (g.app.started && e.kind == Kind::KeyDown) TypeControlCharacter(g, e.code);
         break;
       default:
         HandleWindowEvent(g, e);

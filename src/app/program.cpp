@@ -44,6 +44,7 @@ int RunProgram(const std::vector<std::string>& args) {
   }
   Game g;
   g.options = options;
+  g.chart.RandomSeed = options.seed;
   g.SetProgramFolder(ChooseProgramFolder(options.data_folder));
   if (!options.chart_info.empty()) return RunChartInfo(g, options.chart_info);
   if (!options.check.empty()) return RunChartCheck(options, g.paths.program, options.check);

@@ -126,6 +126,7 @@ std::vector<SettingKey> ReadOrder(Game& g) {
       {"Setting", "CourseEffect", &s.CourseEffect, "True"},
       {"Setting", "ShowClearedOnList", &s.ShowClearedOnList, "True"},
       {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
+      {"Setting", "ModernCharts", &s.ModernCharts, "True"},
   };
 }
 
@@ -206,6 +207,7 @@ void ApplyMissingFileValues(Game& g) {
   s.NOSMOOTHSCROLL = s.DirectBlt = s.JoyXYEnable = s.RealtimeStretch = false;
   s.CourseEffect = s.ShowClearedOnList = true;
   s.PreviewDelay = 500;
+  s.ModernCharts = true;
   s.brd = DefaultSkinPath(g);
 }
 
@@ -315,7 +317,7 @@ bool EncodeSettings(Game& g, const std::optional<std::string>& old, std::string&
       "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
-      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay"};
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

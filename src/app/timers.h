@@ -9,5 +9,6 @@ constexpr int kPreviewPlayTimerId = 5;   // 20 ms: one frame of the sound-only c
 constexpr int kUnsetTimerId = 99;        // nothing sets it; the exit routine kills it all the same
 constexpr int kNetPollTimerId = 100;     // 50 ms: the network message poll
 constexpr int kPreviewTimerId = 1001;    // one-shot after PreviewDelay: preview the entry under the cursor
+constexpr int kRunFadeEndTimerId = 1002; // 10 ms: song select's fade into play has ended (runs FadeEndSubject)
 
 }  // namespace kvx

@@ -12,7 +12,6 @@ std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextI
   ChartTextInfo local;
   ChartTextInfo& out = info ? *info : local;
   out = ChartTextInfo{};
-  std::string text;
   if (auto size = FileSize(path)) {
     out.size = *size;
     if (*size > kMaxChartFileBytes) out.tooLarge = true;
@@ -24,7 +23,9 @@ std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextI
 }
 
 std::string ChartTextFromBytes(std::string_view bytes, bool modernCharts, ChartTextInfo* info) {
-  std::string text = DecodeText(bytes.substr(0, bytes.find('\0')));
+  const char* encoding = "UTF-8";
+  std::string text = DecodeChartBytes(bytes.substr(0, bytes.find('\0')), modernCharts, &encoding);
+  if (info) info->encoding = encoding;
   // Lone CR (old Mac) and lone LF (Unix) line ends are read like CR LF.
   const bool converted = NormalizeLineEnds(text);
   if (info) info->lineEndsConverted = converted;

@@ -19,7 +19,8 @@ struct ChartTextInfo {
 };
 
 // The whole chart file as UTF-8 text, cut at its first NUL, with every line
-// ending CR LF: UTF-8 when valid, else Shift-JIS.
+// ending CR LF: UTF-8 when valid, else Shift-JIS, and with modernCharts EUC-KR
+// when the bytes read as Korean (DecodeChartBytes).
 std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextInfo* info = nullptr);
 // The same for the bytes of a chart file already read (sets only
 // lineEndsConverted of the info).

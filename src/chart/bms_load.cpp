@@ -5,6 +5,7 @@
 
 #include "app/game.h"
 #include "chart/bms.h"
+#include "chart/chart_read.h"
 #include "chart/ready_bms.h"
 #include "media/bga.h"
 #include "media/display.h"
@@ -17,25 +18,10 @@ void BMSInit(Game& g) {
   ChartState& c = g.chart;
   DebugLog(g, "[BMSInit] Initializing values");
   std::fill(c.Objects.begin(), c.Objects.end(), ChartObject{});
-  c.ObjectCount = 0;
-  for (auto& f : c.WavFile) f.clear();
-  for (auto& f : c.BmpFile) f.clear();
-  c.WavLoadState.fill(0);
+  ClearChartTables(c);
   ClearImageLoadFlags(g);
-  c.KeySoundList.clear();
-  c.KeySoundCount = 0;
-  c.LastMeasure = 0;
   g.play.BasePosition = 0;
-  c.NoteCount = {0, 0};
-  c.MeasureLength.fill(0.0f);
-  c.MeasureStart.clear();
   ClearEchoQueue(g);
-  // Every chart starts without a total, a volume and a MIDI file of its own,
-  // so a chart that lacks them never inherits the previous chart's values
-  // (the gauge of a chart without "#TOTAL" is always the same).
-  c.GaugeTotal = 0;
-  c.VolWav = 0;
-  c.MidiFile.clear();
 }
 
 int BMSLoad(Game& g, const std::string& path) {

@@ -11,6 +11,7 @@
 #include "app/game.h"
 #include "app/startup.h"
 #include "chart/bms.h"
+#include "chart/chart_read.h"
 #include "chart/chart_text.h"
 #include "chart/position_sort.h"
 #include "media/bga.h"
@@ -22,32 +23,21 @@ namespace kvx {
 
 namespace {
 
-// Longest measure accepted; longer (and non-positive) lengths are read as a
-// full measure so positions stay ordered and inside 32 bits.
-constexpr float kMaxMeasureLength = 1000.0f;
-
-float EffectiveMeasureLength(const ChartState& c, int32_t measure) {
-  if (measure < 0 || measure > kMaxMeasure) return 1.0f;
-  float len = c.MeasureLength[measure];
-  if (!(len > 0.0f) || len > kMaxMeasureLength) return 1.0f;
-  return len;
+// The total gauge gain: "#TOTAL" with its fraction under the modern rules.
+float GaugeTotalOf(const ChartState& c) {
+  if (c.ModernRules && c.GaugeTotalExact > 0) return static_cast<float>(c.GaugeTotalExact);
+  return static_cast<float>(c.GaugeTotal);
 }
 
-void BuildMeasureStarts(ChartState& c) {
-  const int32_t count = std::max(0, c.LastMeasure) + 3;
-  c.MeasureStart.assign(static_cast<size_t>(count), 0);
-  int64_t s = 0;
-  for (int32_t m = 0; m < count; ++m) {
-    c.MeasureStart[m] = static_cast<int32_t>(std::min<int64_t>(s, std::numeric_limits<int32_t>::max()));
-    s += static_cast<int64_t>(RoundHalfEven(192.0f * EffectiveMeasureLength(c, m)));
-  }
-}
+// The debug log as the timeline's log.
+class LogHooks : public ChartReadHooks {
+ public:
+  explicit LogHooks(Game& g) : g_(g) {}
+  void Log(const std::string& line, int indent) override { DebugLog(g_, line, indent); }
 
-int32_t MeasureStartOf(const ChartState& c, int32_t measure) {
-  if (measure < 0) return 0;
-  if (static_cast<size_t>(measure) < c.MeasureStart.size()) return c.MeasureStart[measure];
-  return c.MeasureStart.empty() ? 0 : c.MeasureStart.back();
-}
+ private:
+  Game& g_;
+};
 
 }  // namespace
 
@@ -57,24 +47,8 @@ void SortObjects(Game& g) {
 }
 
 int32_t GetBMSLength(Game& g) {
-  ChartState& c = g.chart;
-  double b = c.BPM;
-  double a = 0;
-  DebugLog(g, "[GetBMSLength] BPM:" + FormatSingle(c.BPM));
-  const int32_t count = std::min(c.ObjectCount, kMaxObjects);
-  for (int32_t i = 0; i < count; ++i) {
-    const ChartObject& o = c.Objects[i];
-    if (o.Channel != 3) continue;
-    DebugLog(g, "(" + std::to_string(o.Position) + ") BPM -> " + FormatSingle(static_cast<float>(b)));
-    // A tempo of 0 or less has no time scale; the change to it is taken
-    // without moving the time origin.
-    if (b > 0) a = a - ((o.Position - a) / (b / 1250.0)) * ((o.Value - b) / 1250.0);
-    b = o.Value;
-  }
-  const int32_t last = count > 0 ? c.Objects[count - 1].Position : 0;
-  DebugLog(g, "LastOBJPos=" + std::to_string(last));
-  if (!(b > 0)) return 0;
-  return RoundEven(last / (b / 1250.0) - a / (b / 1250.0));
+  LogHooks log(g);
+  return ChartLengthMs(g.chart, log);
 }
 
 void BMSPrepare(Game& g) {
@@ -89,43 +63,10 @@ void BMSPrepare(Game& g) {
     c.NoteCount[0] += c.NoteCount[1];
   }
 
-  // 3. One bar line at the start of every measure, and the one closing the last.
-  DebugLog(g, "adding separator... (" + std::to_string(c.LastMeasure) + ")");
-  for (int32_t m = 0; m <= c.LastMeasure + 1; ++m) {
-    if (m <= kMaxMeasure && c.MeasureLength[m] == 0) c.MeasureLength[m] = 1.0f;
-    if (c.ObjectCount >= kMaxObjects) continue;
-    c.Objects[c.ObjectCount++] = ChartObject{m, m * 192, 0, -1, 0, 0};
-  }
-
-  // 4.
-  DebugLog(g, "sorting objects...");
-  SortObjects(g);
-
-  // 5. Absolute positions from the measure lengths. The start of each measure
-  // comes from a table of cumulative lengths, so an object whose offset lands
-  // on the next bar line cannot throw the running start off.
-  DebugLog(g, "recaliculating objects position...");
-  BuildMeasureStarts(c);
-  c.KeySoundList.clear();
-  c.KeySoundCount = 0;
-  std::array<int32_t, 19> lastPos{}, lastValue{};
+  // Bar lines, sort, long notes, absolute positions, key-sound list.
+  LogHooks log(g);
+  PrepareTimeline(c, !c.BackgroundPreview, log);
   const int32_t count = std::min(c.ObjectCount, kMaxObjects);
-  for (int32_t i = 0; i < count; ++i) {
-    ChartObject& o = c.Objects[i];
-    const double pos = MeasureStartOf(c, o.Measure) +
-                       static_cast<double>(static_cast<float>(o.Offset) * EffectiveMeasureLength(c, o.Measure));
-    o.Position = RoundEven(pos);
-    if (!c.BackgroundPreview && o.Channel >= 11 && o.Channel <= 29) {
-      const int k = o.Channel - 11;
-      if (o.Value != lastValue[k] && c.KeySoundCount < kMaxKeySounds) {
-        c.KeySoundList.push_back({o.Channel, static_cast<int32_t>((static_cast<int64_t>(lastPos[k]) + o.Position) / 2),
-                                  o.Value});
-        ++c.KeySoundCount;
-      }
-      lastPos[k] = o.Position;
-      lastValue[k] = o.Value;
-    }
-  }
 
   // 6. Sounds and images the new chart does not name are released.
   if (!c.BackgroundPreview && !c.NoMediaLoads) {
@@ -153,7 +94,7 @@ void BMSPrepare(Game& g) {
   // 11, 12. A side without notes keeps its previous value.
   for (int s = 0; s < 2; ++s) {
     if (p.FixedGaugeMode) c.GaugeIncrement[s] = 0.05f;
-    else if (c.NoteCount[s] != 0) c.GaugeIncrement[s] = static_cast<float>(c.GaugeTotal) / static_cast<float>(c.NoteCount[s]);
+    else if (c.NoteCount[s] != 0) c.GaugeIncrement[s] = GaugeTotalOf(c) / static_cast<float>(c.NoteCount[s]);
     if (c.CourseMode) c.ScoreUnit[s] = 1.0;
     else if (c.NoteCount[s] != 0) c.ScoreUnit[s] = 100000.0 / c.NoteCount[s];
   }
@@ -163,8 +104,8 @@ void BMSPrepare(Game& g) {
   if (!c.NoMediaLoads) SetWindowCaption(g, c.WindowCaption);
 
   // 14.
-  p.EffectiveBPM = c.BPM * g.settings.RealHiSpeed;
-  p.InitialBPM = c.BPM;
+  p.EffectiveBPM = static_cast<float>(StartTempo(c) * g.settings.RealHiSpeed);
+  p.InitialBPM = static_cast<float>(StartTempo(c));
   p.PositionRate = p.EffectiveBPM / 1250.0;
 
   // 15.
@@ -201,13 +142,16 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
 
   // 3.
   const float rhs = g.settings.RealHiSpeed;
-  p.EffectiveBPM = c.BPM * rhs;
-  p.InitialBPM = c.BPM;
+  p.EffectiveBPM = static_cast<float>(StartTempo(c) * rhs);
+  p.InitialBPM = static_cast<float>(StartTempo(c));
   p.PositionRate = p.EffectiveBPM / 1250.0;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   p.BasePosition = 0;
   p.NextObject = 0;
   p.KeySoundCursor = 0;
+  p.StopActive = false;
+  p.Holds.fill(LongNoteHold{});
+  p.PassedLongNoteStart = MakeNoLongNotes();
 
   // 4. Walk to the target, applying the tempo changes on the way.
   int32_t i = 0;
@@ -218,25 +162,34 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
       found = true;
       break;
     }
-    if (o.Channel == 3) {
-      if (p.EffectiveBPM > 0) {
-        const double newRate = o.Value * static_cast<double>(rhs);
-        const double passed = static_cast<double>(o.Position) - p.BasePosition;
-        p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / 1250.0) *
-                                                           (passed / (p.EffectiveBPM / 1250.0)));
-      }
-      p.InitialBPM = static_cast<float>(o.Value);
-      p.EffectiveBPM = o.Value * rhs;
-      p.PositionRate = p.EffectiveBPM / 1250.0;
-      p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
+    if (c.ModernRules && o.Channel == kChannelStop) {
+      // A stop before the target delays it by the stop's length.
+      p.BasePosition = RoundEven(static_cast<double>(p.BasePosition) - o.Value);
+      continue;
     }
+    if (o.Channel != 3 && !(c.ModernRules && o.Channel == kChannelTempo)) continue;
+    const double bpm = c.ModernRules ? TempoChangeOf(c, o) : o.Value;
+    if (c.ModernRules && bpm <= 0) continue;
+    if (p.EffectiveBPM > 0) {
+      const double newRate = bpm * static_cast<double>(rhs);
+      const double passed = static_cast<double>(o.Position) - p.BasePosition;
+      p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / 1250.0) *
+                                                      (passed / (p.EffectiveBPM / 1250.0)));
+    }
+    p.InitialBPM = static_cast<float>(bpm);
+    p.EffectiveBPM = static_cast<float>(bpm * rhs);
+    p.PositionRate = p.EffectiveBPM / 1250.0;
+    p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   }
+  // The object before the target is handled again when play starts; a stop
+  // the walk applied must not hold the play a second time.
+  p.SeekIndex = i;
 
   // 5.
   p.DisplayedBPM = p.InitialBPM;
 
   // 6.
-  if (!byPosition) target = found ? c.Objects[i].Position : MeasureStartOf(c, target);
+  if (!byPosition) target = found ? c.Objects[i].Position : MeasureStartPosition(c, target);
   if (i > 0) p.NextObject = i - 1;
 
   // 7. The elapsed time is 32-bit: a start further back than it can hold (a

@@ -1,11 +1,13 @@
 #include "chart/chart_info.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
 
 #include "app/game.h"
 #include "chart/bms.h"
+#include "chart/chart_read.h"
 #include "chart/chart_text.h"
 #include "library/song_search.h"
 #include "platform/files.h"
@@ -15,6 +17,32 @@ namespace kvx {
 namespace {
 
 std::string Line(const std::string& key, const std::string& value) { return key + ": " + value + "\n"; }
+
+// What the modern rules read: the extra header fields, the branches of
+// #RANDOM taken, and the long notes, mines, stops and tempo changes.
+std::string ModernInfo(const ChartState& c, const SongEntry& scan) {
+  std::string out = Line("Rules", "modern");
+  out += Line("SubTitle", c.SubTitle);
+  out += Line("SubArtist", c.SubArtist);
+  out += Line("Difficulty", std::to_string(c.Difficulty));
+  out += Line("Banner", c.Banner);
+  out += Line("NoteCount (header scan)", std::to_string(scan.NoteCount));
+  for (const std::string& branch : c.RandomBranches) out += Line("Random", branch);
+  int32_t longNotes = 0, mines = 0, stops = 0, tempos = 0;
+  const int32_t count = std::min(c.ObjectCount, kMaxObjects);
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t ch = c.Objects[i].Channel;
+    longNotes += IsLongNoteEnd(ch);
+    mines += IsMine(ch);
+    stops += ch == kChannelStop;
+    tempos += ch == kChannelTempo;
+  }
+  out += Line("LongNotes", std::to_string(longNotes));
+  out += Line("Mines", std::to_string(mines));
+  out += Line("Stops", std::to_string(stops));
+  out += Line("TempoChanges (channel 08)", std::to_string(tempos));
+  return out;
+}
 
 }  // namespace
 
@@ -31,7 +59,7 @@ std::string ChartInfoText(Game& g, const std::string& path) {
     return out;
   }
   SongEntry scan;
-  ScanBMSHeader(path, scan);
+  ScanBMSHeader(path, scan, {g.settings.ModernCharts, c.RandomSeed.value_or(0)});
 
   out += Line("Title", c.Title);
   out += Line("Artist", c.Artist);
@@ -64,6 +92,8 @@ std::string ChartInfoText(Game& g, const std::string& path) {
   out += Line("GaugeIncrement", FormatSingle(c.GaugeIncrement[0]) + " " + FormatSingle(c.GaugeIncrement[1]));
   out += Line("KeySounds", std::to_string(c.KeySoundCount));
 
+  if (c.ModernRules) out += ModernInfo(c, scan);
+
   std::map<int32_t, int32_t> perChannel;
   for (int32_t i = 0; i < count; ++i) ++perChannel[c.Objects[i].Channel];
   out += "Objects per channel:\n";
@@ -76,8 +106,10 @@ std::string ChartInfoText(Game& g, const std::string& path) {
 }
 
 int RunChartInfo(Game& g, const std::vector<std::string>& files) {
-  // No window and no sound device: the loaders are never called.
+  // No window and no sound device: the loaders are never called. The charts
+  // are read by the rules the settings file chooses.
   g.chart.NoMediaLoads = true;
+  LoadSettings(g);
   int code = 0;
   for (const auto& file : files) {
     std::string text = ChartInfoText(g, file);

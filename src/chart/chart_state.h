@@ -2,6 +2,7 @@
 // The chart tables: the one loaded chart (or chained course).
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,7 +31,9 @@ struct KeySoundEntry {
 
 constexpr int kMaxObjects = 65536;
 constexpr int kMaxMeasure = 2048;
-constexpr int kMediaIds = 256;
+// Sound and image ids: 00 to FF by the original rules, 00 to ZZ (base 36)
+// under the modern ones; the tables hold the larger range.
+constexpr int kMediaIds = 1296;
 constexpr int kMaxCourseSongs = 128;
 constexpr int kMaxKeySounds = 5001;
 constexpr int kCourseTableSize = kMaxCourseSongs * kMediaIds;  // [song + 128 * id]
@@ -41,7 +44,7 @@ constexpr int kCourseTableSize = kMaxCourseSongs * kMediaIds;  // [song + 128 * 
 constexpr double kMsPerUnitAtOneBpm = 1250.0;
 
 struct ChartState {
-  ChartState() : Objects(kMaxObjects), LaneRng(std::random_device{}()) {}
+  ChartState() : Objects(kMaxObjects), LaneRng(std::random_device{}()), BranchRng(std::random_device{}()) {}
 
   std::vector<ChartObject> Objects;  // always kMaxObjects entries
   int32_t ObjectCount = 0;
@@ -67,6 +70,22 @@ struct ChartState {
   bool RandomLanes = false;
   std::mt19937 LaneRng;
 
+  // What the modern chart rules add (the ModernCharts setting when the chart
+  // was read; preparation and play follow the rules it was read with).
+  bool ModernRules = false;
+  std::string SubTitle, SubArtist, Banner, StageFile;
+  int32_t Difficulty = 0;        // #DIFFICULTY 1..5; 0 when not given
+  double GaugeTotalExact = 0;    // #TOTAL with its fraction; 0 when not given
+  int32_t WavDefinitions = 0, BmpDefinitions = 0;  // #WAV and #BMP lines read
+  // Tempos of the channel-08 objects: an object's Value indexes this list.
+  std::vector<double> TempoChanges;
+  // #RANDOM: with a seed (--seed, network battle) the branches follow from
+  // the chart text and the seed; otherwise they are drawn from BranchRng.
+  std::optional<uint64_t> RandomSeed;
+  std::mt19937_64 BranchRng;
+  // One line per #RANDOM of the last read ("#RANDOM 3 -> 2").
+  std::vector<std::string> RandomBranches;
+
   // Preparation results.
   std::vector<KeySoundEntry> KeySoundList;  // at most kMaxKeySounds
   int32_t KeySoundCount = 0;
@@ -80,6 +99,13 @@ struct ChartState {
   std::array<float, 2> GaugeIncrement{};
   std::array<double, 2> ScoreUnit{};
   std::array<int32_t, 4> JudgeWindow{3, 6, 18, 24};
+  // Long notes: per object, the index of the other end of its long note (the
+  // start's end, the end's start), -1 for every other object. Empty under
+  // the original rules.
+  std::vector<int32_t> LongNotePartner;
+  // Slower tempos are raised to this one so that a play ends within 24 hours
+  // (modern rules; 0 otherwise).
+  double MinimumBpm = 0;
   float GaugeSampleInterval = 0;
   std::string WindowCaption;
 

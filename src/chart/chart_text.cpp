@@ -121,6 +121,35 @@ int32_t LeadingHex(std::string_view text) {
   return value;
 }
 
+namespace {
+
+int Base36Digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::optional<int32_t> Base36Id(std::string_view text) {
+  if (text.size() < 2) return std::nullopt;
+  const int hi = Base36Digit(text[0]), lo = Base36Digit(text[1]);
+  if (hi < 0 || lo < 0) return std::nullopt;
+  return hi * 36 + lo;
+}
+
+int32_t ChartId(std::string_view text, bool modernCharts) {
+  if (!modernCharts) return LeadingHex(text);
+  return Base36Id(text).value_or(-1);
+}
+
+std::string Base36Text(int32_t id) {
+  static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  if (id < 0 || id >= 36 * 36) return "??";
+  return {kDigits[id / 36], kDigits[id % 36]};
+}
+
 std::string ArgumentFrom(std::string_view text, size_t n) {
   // Skip n - 1 characters (a UTF-8 lead byte and its continuation bytes count once).
   size_t i = 0;

@@ -32,6 +32,16 @@ int32_t LeadingDecimal(std::string_view text);
 // character, so "0Z" gives 0, "1Z" gives 1 and "zz" gives 0.
 int32_t LeadingHex(std::string_view text);
 
+// A two-character id under the modern chart rules: two base-36 digits, 00 to
+// ZZ in any letter case (0 to 1295); nothing when either character is not a
+// base-36 digit or the text is shorter.
+std::optional<int32_t> Base36Id(std::string_view text);
+// An id of a definition or a channel's data: base-36 under the modern rules
+// (-1 when it is not a valid id), else hexadecimal as LeadingHex reads it.
+int32_t ChartId(std::string_view text, bool modernCharts);
+// The base-36 text of an id 0..1295 ("0Z", "ZZ").
+std::string Base36Text(int32_t id);
+
 // The text from the n-th character on (1-based, counting UTF-8 characters),
 // spaces and tabs trimmed at both ends; empty when the text is shorter.
 std::string ArgumentFrom(std::string_view text, size_t n);

@@ -1,6 +1,7 @@
 #pragma once
-// Loading what the song list names before play, the song-select preview and
-// unloading after play.
+// Loading what the song list names before play, the preview's play frames
+// and its end (the preview itself starts on song select), and unloading
+// after play.
 #include <cstdint>
 #include <string>
 
@@ -12,8 +13,6 @@ struct Game;
 
 // Loads the chart or course of the entry under the cursor (GameState 3).
 void ReadyBMS(Game& game);
-// The preview timer's handler.
-void PreviewTimerFired(Game& game);
 // One tick of the 20 ms preview-play timer.
 void PreviewPlayTick(Game& game);
 // Ends a running preview at once.

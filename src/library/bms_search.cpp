@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kChartMasks = "*.bms;*.bme";
+constexpr const char* kModernChartMasks = "*.bms;*.bme;*.bml";
 // Even without a depth limit a walk stops this deep: a tree of links that
 // never repeats a folder on its path can still be absurdly deep.
 constexpr int16_t kMaxWalkDepth = 256;
@@ -69,6 +70,7 @@ void AppendMatches(Game& g, const std::string& folder, const std::vector<FolderI
       if (item.file && MatchesMask(item.name, mask)) l.FoundFiles.push_back(folder + item.name);
   }
   l.ProgressTitle = "Seaching " + std::to_string(l.FoundFiles.size()) + "... " + folder;
+  if (l.OnProgress) l.OnProgress();
 }
 
 // The folders of the running walk, by device and inode: a link back to one of
@@ -200,7 +202,8 @@ void SearchFolderTree(Game& g, std::string& folder, const std::string& masks, bo
 
 void SearchBMSFolder(Game& g, std::string& folder) {
   g.library.FoundFiles.clear();
-  SearchFolderTree(g, folder, kChartMasks, true);
+  // ".bml" charts are charts under the modern rules.
+  SearchFolderTree(g, folder, g.settings.ModernCharts ? kModernChartMasks : kChartMasks, true);
   AddFoundCharts(g);
 }
 

@@ -1,16 +1,61 @@
 #pragma once
-// Courses: the course list, course files and the course editor.
+// Courses: the course list, course files, the course editor and the
+// preparation of a course play.
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "library/course_state.h"
+#include "library/library_state.h"
 
 namespace kvx {
 
 struct Game;
 
-void UpdateCourseList(Game& game);
+// ---- Course files ----------------------------------------------------------------
+
+// "_kvxfiles/courselist" and the file of a course name in it.
+std::string CourseFolder(Game& game);
+std::string CourseFilePath(Game& game, const std::string& name);
+// Reads a course file into CourseHeader and, unless headerOnly, the course's
+// songs (chart.CourseSongs, one empty entry more than SongCount). A
+// first-format file is converted in place first. A missing file changes nothing.
 void CourseLoad(Game& game, const std::string& path, bool headerOnly);
-void ProcessKey_EditCourse(Game& game, int16_t code);
+// Writes CourseHeader and every entry of chart.CourseSongs in the second
+// format over the file (never shortening it). False when it could not be written.
+bool SaveCourseFile(Game& game, const std::string& path);
+// The bytes of a second-format course file.
+std::string EncodeCourseFile(const CourseHeader& header, const std::vector<SongEntry>& songs);
+
+// ---- The course list ---------------------------------------------------------------
+
+// Rebuilds CourseList (and SongList with it) from the course folder.
+void UpdateCourseList(Game& game);
+
+// ---- The course editor -----------------------------------------------------------------
+
+// Enter on "[MAKE NEW COURSE]": the editor on an empty course.
+void StartNewCourse(Game& game);
+// Space on a course of the course list (index into SongList): the editor on that course.
+void EditCourseAt(Game& game, int32_t index);
+// Enter on a song of the song list while EditingCourse is set: the song goes
+// into the slot being chosen and the editor comes back.
+void PutSongIntoCourseSlot(Game& game, const SongEntry& song);
+// Removes one song slot.
+void CourseRemove(Game& game, int32_t slot);
+// F10 in the editor.
+void SaveEditedCourse(Game& game);
+// Keys of the editor (GameState 10). F10 is consumed (code becomes 0).
+void ProcessKey_EditCourse(Game& game, int16_t& code);
+// Typed characters of the course name entry (GameState 9).
 void ProcessKey_EnterCourse(Game& game, int16_t character);
+// Draws one frame of the editor (GameState 9 and 10) and presents it.
 void mEditCourse(Game& game);
+
+// ---- Course play ----------------------------------------------------------------------
+
+// Leaves out the loaded course's songs whose chart file is missing (one log
+// line each); false when no song is left to play.
+bool SkipMissingCourseSongs(Game& game);
 
 }  // namespace kvx

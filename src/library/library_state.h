@@ -2,6 +2,7 @@
 // The song library's shared records: the song-list entry (a chart, a jukebox
 // or a course) and the current list with its companions.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct SongEntry {
   int32_t WavCount = 0;
   int32_t BmpCount = 0;
   std::string FilePath;
+  // What the header scan also reads under the modern chart rules. These are
+  // not part of the list-file record (its layout is fixed).
+  std::string SubTitle, SubArtist, Banner;
+  int32_t Difficulty = 0;  // #DIFFICULTY 1..5, 0 when not given
+  int32_t NoteCount = 0;   // notes of both sides, as the play counts them
 
   bool operator==(const SongEntry&) const = default;
 };
@@ -56,6 +62,8 @@ struct LibraryState {
   // per folder walked, "Adding...120 files of 37files / 00:42:10" per chart
   // added (only while the game display does not exist), "Scan complete.".
   std::string ProgressTitle;
+  // Called whenever the progress changes (the startup menu redraws itself).
+  std::function<void()> OnProgress;
 };
 
 }  // namespace kvx

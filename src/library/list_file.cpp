@@ -1,11 +1,7 @@
 #include "library/list_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "app/game.h"
@@ -124,59 +120,6 @@ bool ReadRecord(RecordReader& r, SongEntry& e) {
   return r.ok();
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-// Appends the bytes of the file at `path` past bytes.size(), so that writing
-// the result over the file does not shorten it. Returns the old file's
-// permission bits (0644 when there is no old file).
-mode_t KeepOldTail(const std::string& path, std::string& bytes) {
-  mode_t mode = 0644;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return mode;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    mode = st.st_mode & 07777;
-    const auto old_size = static_cast<uint64_t>(st.st_size);
-    if (old_size > bytes.size() && old_size <= kMaxListFileBytes) {
-      size_t at = bytes.size();
-      bytes.resize(old_size);
-      while (at < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        at += static_cast<size_t>(n);
-      }
-      bytes.resize(at);
-    }
-  }
-  ::close(fd);
-  return mode;
-}
-
-// Writes the list file safely: a temporary file in the same folder is written,
-// flushed to disk and renamed over the target. The old file's bytes past the
-// new end are kept (a list file is written over in place, never shortened).
-bool WriteListFileBytes(const std::string& path, std::string bytes) {
-  const mode_t mode = KeepOldTail(path, bytes);
-  std::string folder = FolderOf(path);
-  std::string temp = folder + "." + FileNameOf(path) + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
 }  // namespace
 
 std::string EncodeListFile(const std::vector<SongEntry>& entries) {
@@ -214,7 +157,7 @@ DecodedList DecodeListFile(std::string_view bytes) {
 
 void SaveListFile(Game& g, const std::string& path, bool quiet) {
   LibraryState& l = g.library;
-  if (!WriteListFileBytes(path, EncodeListFile(l.SongList)) && !quiet)
+  if (!WriteFileSafely(path, EncodeListFile(l.SongList), /*keep_tail=*/true) && !quiet)
     ShowMessageBox("error", "an error occured in list saving process!", MessageBoxKind::Critical,
                    !g.options.headless);
   l.CurrentListFile = path;

@@ -4,12 +4,14 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "app/game.h"
 #include "chart/bms_commands.h"
+#include "chart/chart_read.h"
 #include "chart/chart_text.h"
 #include "chart/position_sort.h"
 #include "platform/files.h"
@@ -68,6 +70,47 @@ int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<
   return RoundToInt32(last * 1250.0 / bpm - offset * 1250.0 / bpm).value_or(0);
 }
 
+// Under the modern rules the chart is read and laid out the way the play
+// reads it, on a chart table of the scan's own.
+void ScanModernChart(const std::string& path, std::string_view text, SongEntry& e, uint64_t seed) {
+  thread_local std::unique_ptr<ChartState> scratch;
+  if (!scratch) scratch = std::make_unique<ChartState>();
+  ChartState& c = *scratch;
+  ClearChartTables(c);
+  c.Title.clear();
+  c.Artist.clear();
+  c.Genre.clear();
+  c.ModernRules = true;
+  c.RandomSeed = seed;
+  c.ChartFolder.clear();
+  StartChartRead(c);
+  ChartReadHooks quiet;
+  ReadChartCommands(c, text, ChartRules{true, false, false}, quiet);
+  const int32_t notes = c.NoteCount[0] + c.NoteCount[1];
+  PrepareTimeline(c, false, quiet);
+
+  e.FilePath = path;
+  e.Title = c.Title;
+  e.Artist = c.Artist;
+  e.Genre = c.Genre;
+  e.Bpm = c.BPM;
+  e.Player = c.Player;
+  e.PlayLevel = c.PlayLevel;
+  e.MidiFile = c.MidiFile;
+  e.Rank = c.Rank;
+  e.VolWav = c.VolWav;
+  e.Total = c.GaugeTotal;
+  e.LengthMs = ChartLengthMs(c, quiet);
+  e.StageFile = c.StageFile;
+  e.WavCount = c.WavDefinitions;
+  e.BmpCount = c.BmpDefinitions;
+  e.SubTitle = c.SubTitle;
+  e.SubArtist = c.SubArtist;
+  e.Banner = c.Banner;
+  e.Difficulty = c.Difficulty;
+  e.NoteCount = notes;
+}
+
 }  // namespace
 
 std::string FormatPlayTime(int64_t ms) {
@@ -84,6 +127,7 @@ void ShowListProgress(Game& g) {
   LibraryState& l = g.library;
   l.ProgressTitle = "Adding..." + std::to_string(l.FoundFiles.size()) + " files of " +
                     std::to_string(l.SongList.size()) + "files / " + FormatPlayTime(l.TotalPlayTime);
+  if (l.OnProgress) l.OnProgress();
 }
 
 void ClearSongList(Game& g) {
@@ -109,12 +153,22 @@ void AddSongFile(Game& g, const std::string& path) {
 void ReadBMSHeader(Game& g, const std::string& path, int32_t index) {
   LibraryState& l = g.library;
   if (index < 0 || static_cast<size_t>(index) >= l.SongList.size()) return;
-  ScanBMSHeader(path, l.SongList[index]);
+  ScanBMSHeader(path, l.SongList[index], {g.settings.ModernCharts, g.chart.RandomSeed.value_or(0)});
 }
 
-void ScanBMSHeader(const std::string& path, SongEntry& e) { ScanBMSHeaderText(path, LoadChartText(path, false), e); }
+bool IsChartFileName(const std::string& name, bool modernCharts) {
+  return EndsWithNoCase(name, ".bms") || EndsWithNoCase(name, ".bme") || (modernCharts && EndsWithNoCase(name, ".bml"));
+}
 
-void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e) {
+void ScanBMSHeader(const std::string& path, SongEntry& e, const HeaderScanRules& rules) {
+  ScanBMSHeaderText(path, LoadChartText(path, rules.modernCharts), e, rules);
+}
+
+void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e, const HeaderScanRules& rules) {
+  if (rules.modernCharts) {
+    ScanModernChart(path, text, e, rules.seed);
+    return;
+  }
   text += "\r\n";
   e.FilePath = path;
   e.Player = 1;

@@ -19,10 +19,22 @@ void AddSongFile(Game& game, const std::string& path);
 // Fills SongList[index] from the chart's header; nothing when index is not
 // an entry of the list.
 void ReadBMSHeader(Game& game, const std::string& path, int32_t index);
+// How the header scan reads a chart: by the original rules, or by the modern
+// ones, where it reads the chart as the play does (the branches of #RANDOM
+// are those a play with the same seed takes) and so gives the play's note
+// count and length.
+struct HeaderScanRules {
+  bool modernCharts = false;
+  uint64_t seed = 0;
+};
 // The header scan itself, into one entry (also used by tools and tests).
-void ScanBMSHeader(const std::string& path, SongEntry& entry);
-// The scan of a chart's text already read (ChartTextFromBytes).
-void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& entry);
+void ScanBMSHeader(const std::string& path, SongEntry& entry, const HeaderScanRules& rules = {});
+// The scan of a chart's text already read (ChartTextFromBytes with the same
+// modern rules).
+void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& entry, const HeaderScanRules& rules = {});
+// Whether a file name is a chart the search lists: ".bms" and ".bme", and
+// ".bml" under the modern rules (any letter case).
+bool IsChartFileName(const std::string& name, bool modernCharts);
 // The progress line of the search (see LibraryState::ProgressTitle).
 void ShowListProgress(Game& game);
 // "HH:MM:SS" of a millisecond count; hours take two digits at least.

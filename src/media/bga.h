@@ -13,7 +13,7 @@ namespace kvx {
 
 struct Game;
 
-constexpr int kBgaImageIds = 256;
+constexpr int kBgaImageIds = 1296;  // image numbers 00..ZZ (base 36)
 constexpr int kBgaTiles = 6;
 constexpr int kBgaDelayFrames = 60;  // 6 tiles x 10 frames
 
@@ -80,7 +80,7 @@ void ComposeBga(Game& game);
 // recomposition when dirty, tile modes).
 void DrawBgaWindow(Game& game);
 
-// Releases all 256 image surfaces (ReleaseDisplay at shutdown, before the
+// Releases all image surfaces (ReleaseDisplay at shutdown, before the
 // renderer that owns them goes away).
 void ReleaseBgaSurfaces(Game& game);
 

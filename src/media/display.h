@@ -188,6 +188,10 @@ void GreyCopy(Game& game, Surface& surface, int width, int height);
 // in pixels that was drawn.
 int DrawGdiText(Game& game, Surface& dest, GdiFont font, int x, int y, const std::string& utf8,
                 uint32_t rgb, const uint32_t* background = nullptr);
+// The same, transparent, drawing only the part of the text left of x = right
+// (long titles in a column). Returns the width drawn.
+int DrawGdiTextClipped(Game& game, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+                       int right);
 // Width and height of the text in that font (0 when no font is available).
 int GdiTextWidth(Game& game, GdiFont font, const std::string& utf8);
 int GdiFontHeight(Game& game, GdiFont font);

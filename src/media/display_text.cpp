@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +52,7 @@ class DisplayText {
  public:
   struct Font {
     TTF_Font* font = nullptr;
+    TTF_Font* fallback = nullptr;  // same size, for letters the face lacks (Hangul)
     std::string file;
     float xscale = 1.0f;
   };
@@ -71,6 +73,7 @@ class DisplayText {
     Flush();
     for (auto& f : fonts) {
       if (f.font) TTF_CloseFont(f.font);
+      if (f.fallback) TTF_CloseFont(f.fallback);
       f = Font{};
     }
     if (ttf) TTF_Quit();
@@ -91,12 +94,15 @@ std::string MapFontFace(const std::string& face) {
   return face.empty() ? "IPAPGothic" : face;
 }
 
-std::string FindFontFile(const std::string& face, int* index) {
+namespace {
+
+// The font file fontconfig matches for a family (empty: any) and a language.
+std::string MatchFontFile(const std::string& family, const char* lang, int* index) {
   *index = 0;
   if (!FcInit()) return "";
   FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(MapFontFace(face).c_str()));
-  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
@@ -112,6 +118,12 @@ std::string FindFontFile(const std::string& face, int* index) {
   }
   FcPatternDestroy(pattern);
   return file;
+}
+
+}  // namespace
+
+std::string FindFontFile(const std::string& face, int* index) {
+  return MatchFontFile(MapFontFace(face), "ja", index);
 }
 
 static TTF_Font* OpenSized(const std::string& file, int index, const FontStyle& style) {
@@ -138,9 +150,13 @@ void InitDisplayText(Game& g) {
   t.Flush();
   t.opened = true;
   t.window_face = g.settings.Font;
+  // Korean titles: the Japanese faces have no Hangul.
+  int fallback_index = 0;
+  const std::string fallback_file = MatchFontFile("", "ko", &fallback_index);
   for (int i = 0; i < kGdiFontCount; ++i) {
     auto& f = t.fonts[i];
     if (f.font) TTF_CloseFont(f.font);
+    if (f.fallback) TTF_CloseFont(f.fallback);
     f = DisplayText::Font{};
     const FontStyle& style = kFontStyles[i];
     std::string face = style.window_face ? g.settings.Font : kDefaultFace;
@@ -157,6 +173,13 @@ void InitDisplayText(Game& g) {
     }
     TTF_SetFontHinting(f.font, TTF_HINTING_MONO);
     if (style.bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
+    if (!fallback_file.empty() && fallback_file != f.file) {
+      f.fallback = OpenSized(fallback_file, fallback_index, style);
+      if (f.fallback) {
+        TTF_SetFontHinting(f.fallback, TTF_HINTING_MONO);
+        if (style.bold) TTF_SetFontStyle(f.fallback, TTF_STYLE_BOLD);
+      }
+    }
     if (style.avg_width > 0) {
       int w = 0, h = 0;
       if (TTF_SizeUTF8(f.font, "abcdefghijklmnopqrstuvwxyz", &w, &h) == 0 && w > 0)
@@ -206,6 +229,45 @@ std::string Printable(const std::string& utf8) {
   return out;
 }
 
+struct TextRun {
+  std::string text;
+  TTF_Font* font;
+};
+
+// One character of UTF-8 text at i (U+FFFD and one byte when it is not UTF-8).
+uint32_t CodePointAt(const std::string& s, size_t i, size_t* length) {
+  unsigned char lead = static_cast<unsigned char>(s[i]);
+  *length = 1;
+  if (lead < 0x80) return lead;
+  size_t extra = lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : 0;
+  if (extra == 0 || i + extra >= s.size()) return 0xFFFD;
+  uint32_t cp = lead & (0x3F >> extra);
+  for (size_t k = 1; k <= extra; ++k) {
+    unsigned char c = static_cast<unsigned char>(s[i + k]);
+    if ((c & 0xC0) != 0x80) return 0xFFFD;
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  *length = extra + 1;
+  return cp;
+}
+
+// Splits the text into runs of the face and runs of the fallback font, which
+// draws the letters the face lacks and the fallback has.
+std::vector<TextRun> SplitRuns(DisplayText::Font& f, const std::string& text) {
+  if (!f.fallback) return {{text, f.font}};
+  std::vector<TextRun> runs;
+  for (size_t i = 0; i < text.size();) {
+    size_t length = 1;
+    uint32_t cp = CodePointAt(text, i, &length);
+    TTF_Font* font = f.font;
+    if (cp >= 0x80 && !TTF_GlyphIsProvided32(f.font, cp) && TTF_GlyphIsProvided32(f.fallback, cp)) font = f.fallback;
+    if (runs.empty() || runs.back().font != font) runs.push_back({"", font});
+    runs.back().text.append(text, i, length);
+    i += length;
+  }
+  return runs;
+}
+
 CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std::string& text, uint32_t rgb,
                        const uint32_t* background) {
   DisplayText& t = *g.display.text;
@@ -218,20 +280,39 @@ CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std:
     it->second.last_use = ++t.uses;
     return &it->second;
   }
-  SDL_Surface* glyphs = TTF_RenderUTF8_Solid(f.font, text.c_str(), SDL_Color{255, 255, 255, 255});
-  if (!glyphs) return nullptr;
-  SDL_Surface* indexed = glyphs;
-  int w = indexed->w, h = indexed->h;
+  // Each run in its font, side by side on the face's baseline.
+  const int ascent = TTF_FontAscent(f.font);
+  std::vector<std::pair<SDL_Surface*, int>> pieces;  // picture, its top
+  int w = 0, h = TTF_FontHeight(f.font);
+  for (const TextRun& run : SplitRuns(f, text)) {
+    SDL_Surface* glyphs = TTF_RenderUTF8_Solid(run.font, run.text.c_str(), SDL_Color{255, 255, 255, 255});
+    if (!glyphs) continue;
+    pieces.emplace_back(glyphs, ascent - TTF_FontAscent(run.font));
+    w += glyphs->w;
+    if (run.font == f.font) h = std::max(h, glyphs->h);
+  }
+  if (pieces.empty() || w <= 0 || h <= 0) {
+    for (auto& [piece, top] : pieces) SDL_FreeSurface(piece);
+    return nullptr;
+  }
   std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
   uint32_t fg = background ? WithKeyAlpha(rgb) : ((rgb & 0xFFFFFF) | 0xFF000000u);
   uint32_t bg = background ? WithKeyAlpha(*background) : 0u;
-  SDL_LockSurface(indexed);
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* row = static_cast<const uint8_t*>(indexed->pixels) + static_cast<size_t>(y) * indexed->pitch;
-    for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = row[x] ? fg : bg;
+  std::fill(pixels.begin(), pixels.end(), bg);
+  int left = 0;
+  for (auto& [piece, top] : pieces) {
+    SDL_LockSurface(piece);
+    for (int y = 0; y < piece->h; ++y) {
+      int ty = y + top;
+      if (ty < 0 || ty >= h) continue;
+      const uint8_t* row = static_cast<const uint8_t*>(piece->pixels) + static_cast<size_t>(y) * piece->pitch;
+      for (int x = 0; x < piece->w; ++x)
+        if (row[x]) pixels[static_cast<size_t>(ty) * w + left + x] = fg;
+    }
+    SDL_UnlockSurface(piece);
+    left += piece->w;
+    SDL_FreeSurface(piece);
   }
-  SDL_UnlockSurface(indexed);
-  SDL_FreeSurface(glyphs);
   SDL_Texture* tex = CreateTargetTexture(g, w, h);
   if (!tex || SDL_UpdateTexture(tex, nullptr, pixels.data(), w * 4) != 0) {
     if (tex) SDL_DestroyTexture(tex);
@@ -263,10 +344,12 @@ CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std:
 
 }  // namespace
 
-int DrawGdiText(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
-                const uint32_t* background) {
+namespace {
+
+int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+                 const uint32_t* background, int right) {
   DisplayText::Font* f = FontOf(g, font);
-  if (!f || !dest.Valid() || !g.display.renderer) return 0;
+  if (!f || !dest.Valid() || !g.display.renderer || right <= x) return 0;
   std::string text = Printable(utf8);
   if (text.empty()) return 0;
   CachedText* c = RenderText(g, *f, static_cast<int>(font), text, rgb, background);
@@ -278,18 +361,37 @@ int DrawGdiText(Game& g, Surface& dest, GdiFont font, int x, int y, const std::s
   piece.width = tw;
   piece.height = th;
   piece.color_key = true;
+  // Only the part left of `right`, with the source cut in proportion.
+  int width = std::min(c->width, right - x);
+  int source_width = width == c->width ? tw : std::max(1, static_cast<int>(static_cast<int64_t>(tw) * width / c->width));
   // Opaque text replaces its cell; transparent text leaves the cell's background.
-  CopyRect(g, dest, SDL_Rect{x, y, c->width, c->height}, piece, SDL_Rect{0, 0, tw, th}, background == nullptr);
-  return c->width;
+  CopyRect(g, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
+  return width;
+}
+
+}  // namespace
+
+int DrawGdiText(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+                const uint32_t* background) {
+  return DrawTextUpTo(g, dest, font, x, y, utf8, rgb, background, std::numeric_limits<int>::max());
+}
+
+int DrawGdiTextClipped(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+                       int right) {
+  return DrawTextUpTo(g, dest, font, x, y, utf8, rgb, nullptr, right);
 }
 
 int GdiTextWidth(Game& g, GdiFont font, const std::string& utf8) {
   DisplayText::Font* f = FontOf(g, font);
   if (!f) return 0;
   std::string text = Printable(utf8);
-  int w = 0, h = 0;
-  if (text.empty() || TTF_SizeUTF8(f->font, text.c_str(), &w, &h) != 0) return 0;
-  return static_cast<int>(std::lround(w * f->xscale));
+  if (text.empty()) return 0;
+  int total = 0;
+  for (const TextRun& run : SplitRuns(*f, text)) {
+    int w = 0, h = 0;
+    if (TTF_SizeUTF8(run.font, run.text.c_str(), &w, &h) == 0) total += w;
+  }
+  return static_cast<int>(std::lround(total * f->xscale));
 }
 
 int GdiFontHeight(Game& g, GdiFont font) {

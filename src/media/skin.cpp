@@ -311,10 +311,25 @@ struct Reader {
       }
     } else if (keyword == "#NETBASE") {
       ReadRect(s.NetBaseRect, a);
+    } else if (keyword == "#LNBODY" || keyword == "#LNACTIVE" || keyword == "#LNEND" || keyword == "#MINE") {
+      ReadLanePicture(keyword, a, rest);
     } else {
       return ApplyTableLine(line);
     }
     return true;
+  }
+
+  // "#LNBODY ch,x,y,w,h" and the other pictures of a lane channel.
+  void ReadLanePicture(const std::string& keyword, const Args& a, const std::string& rest) {
+    SkinLayout& s = g.skin;
+    const int32_t ch = a.Whole(0);
+    if (!((ch >= 11 && ch <= 19) || (ch >= 21 && ch <= 29))) throw BadArgument{};
+    auto& table = keyword == "#LNBODY" ? s.LongBodyRects
+                  : keyword == "#LNACTIVE" ? s.LongActiveRects
+                  : keyword == "#LNEND" ? s.LongEndRects
+                                         : s.MineRects;
+    const size_t comma = rest.find(',');
+    ReadRect(table[ch - 11], Args(comma == std::string::npos ? std::string_view() : std::string_view(rest).substr(comma + 1)));
   }
 
   // "#KEYnn obj,x,c" and "#OBJnn x,y,w,h".
@@ -398,6 +413,11 @@ void ReadSkinText(Game& g, const std::string& path, std::string_view bytes) {
   // The sizes belong to the rectangles: a lane naming an object the new skin
   // does not define must not take its width from the previous skin.
   s.ObjSizes = {};
+  // Likewise the lane pictures of long notes and mines.
+  s.LongBodyRects = {};
+  s.LongActiveRects = {};
+  s.LongEndRects = {};
+  s.MineRects = {};
   std::string text = DecodeText(bytes.substr(0, bytes.find('\0')));
   s.BgaWidth = 256, s.BgaHeight = 256, s.BgaY = 128, s.BgaX = 192;
   s.TileMode = 0;

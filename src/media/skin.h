@@ -18,6 +18,9 @@
 //     [0] the side's bar-line object, [1] the left x of the side's lanes.
 //   JudgeY of a side = KeyPanelY of that side (the key panel hangs from the
 //   judgement line). The progress marker is object 31, the bar pulse 32.
+//   Long notes and mines take their own pictures per lane (#LNBODY,
+//   #LNACTIVE, #LNEND, #MINE); without them a long note's body stretches the
+//   lane's note picture and a mine is a red block.
 // Object numbers outside 0..255 name no picture: use SkinObjRect/SkinObjWidth.
 #include <array>
 #include <cstdint>
@@ -89,6 +92,12 @@ struct SkinLayout {
   int32_t NetPerPosX = 0, NetPerPosY = 0;
   Rect LenGraphRect;
   Rect NetBaseRect;
+
+  // Pictures of the modern charts, per lane channel (index = channel - 11):
+  // "#LNBODY ch,x,y,w,h" the body of a long note, stretched from its start to
+  // its end; "#LNACTIVE ch,x,y,w,h" the body while it is held; "#LNEND
+  // ch,x,y,w,h" the cap at its end; "#MINE ch,x,y,w,h" a mine.
+  std::array<Rect, 19> LongBodyRects{}, LongActiveRects{}, LongEndRects{}, MineRects{};
 
   std::array<std::array<int32_t, 4>, kSkinTableSize> KeyDefs{};
   std::array<Rect, kSkinTableSize> ObjRects{};

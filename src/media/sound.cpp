@@ -444,6 +444,10 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view
   PrefetchSoundFiles(g, files);
 }
 
+bool SoundPrefetchReady(Game& g, const std::string& file) {
+  return !g.sound.prefetch || g.sound.prefetch->Ready(file);
+}
+
 void CancelSoundPrefetch(Game& g) {
   if (g.sound.prefetch) g.sound.prefetch->Clear();
 }

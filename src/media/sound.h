@@ -18,10 +18,11 @@ struct Game;
 class AudioDevice;
 class SoundPrefetcher;
 
-constexpr int kWavIds = 256;
-constexpr int kEchoTaps = 11;          // echo buffers: WAV number + 256 x tap
+// Key sound numbers 00..ZZ (base 36; the original rules use 00..FF of them).
+constexpr int kWavIds = 1296;
+constexpr int kEchoTaps = 11;          // echo buffers: WAV number + kWavIds x tap
 constexpr int kMaxEchoQueue = 256;
-constexpr int kCourseWavSlots = 128 * 256;  // [song + 128 x id]
+constexpr int kCourseWavSlots = 128 * kWavIds;  // [song + 128 x id]
 
 // File names of the system sounds below "<data>/wav", by index.
 extern const std::array<const char*, kSystemSoundCount> kSystemSoundFiles;
@@ -56,7 +57,7 @@ struct SoundState {
   // or a course song's); 0 when none is attached.
   std::array<int32_t, kWavIds> SlotBaseFrequency{};
 
-  // Echo duplicates: sources sharing the number's buffer, [number + 256 x tap].
+  // Echo duplicates: sources sharing the number's buffer, [number + kWavIds x tap].
   std::vector<uint32_t> EchoSources;
   std::vector<EchoEntry> EchoQueue;  // at most kMaxEchoQueue
   bool EchoEffect = false;           // the echo play option
@@ -108,6 +109,9 @@ void PrefetchChartSounds(Game& game, const std::string& chartPath);
 void PrefetchChartSounds(Game& game, const std::string& chartPath, std::string_view text);
 // The same for a list of file names as they will appear in chart.WavFile.
 void PrefetchSoundFiles(Game& game, const std::vector<std::string>& files);
+// True when loading the file would not wait for a decode still under way or
+// not yet started (also when it was never queued).
+bool SoundPrefetchReady(Game& game, const std::string& file);
 // Drops decoded files that were not asked for (ReleaseChangedSounds does this).
 void CancelSoundPrefetch(Game& game);
 

@@ -175,6 +175,12 @@ std::optional<DecodedSound> SoundPrefetcher::Take(const std::string& name) {
   return std::move(job->result);
 }
 
+bool SoundPrefetcher::Ready(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  auto it = jobs_.find(SoundCacheKey(name));
+  return it == jobs_.end() || it->second->state == JobState::Done;
+}
+
 void SoundPrefetcher::Clear() {
   std::lock_guard lock(mutex_);
   queue_.clear();

@@ -30,6 +30,9 @@ class SoundPrefetcher {
   // The decoded file when it was queued: waits for a running decode, or
   // decodes it on the calling thread when no worker has started it yet.
   std::optional<DecodedSound> Take(const std::string& name);
+  // True when Take of the name would not wait or decode: it was never queued,
+  // or its decode has finished.
+  bool Ready(const std::string& name);
   // Drops every queued file and every result not taken.
   void Clear();
   size_t Queued();

@@ -1,19 +1,155 @@
 #include "menu/startup_menu.h"
 
+#include <SDL.h>
+
 #include "app/game.h"
 #include "app/startup.h"
+#include "library/jukebox.h"
+#include "media/display_internal.h"
+#include "media/input.h"
+#include "media/key_config.h"
+#include "menu/menu_controls.h"
+#include "menu/menu_layout.h"
+#include "menu/menu_search.h"
+#include "platform/imgui_window.h"
+#include "platform/message_box.h"
+#include "platform/sdl_events.h"
 
 namespace kvx {
 
-void LoadStartupMenu(Game& g) { g.menu.visible = false; }
+namespace {
 
-// Until the menu window exists the game starts as if its start button had
-// been pressed at once.
-void ShowStartupMenu(Game& g) {
-  g.menu.visible = true;
-  Start(g);
+constexpr const char* kCaption = "korvex startup menu";
+constexpr uint32_t kBusyFrameMs = 50;
+
+int MenuHeight(const MenuState& m) { return kMenuHeight + (m.search_panel_open ? kSearchPanelHeight : 0); }
+
+// Reads the window's pending events. Closing the window ends the program;
+// dropped files add their folders (not while a search runs).
+void PumpMenuEvents(Game& g, ImGuiWindow& window) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    if (e.type == SDL_DROPFILE) {
+      const std::string path = e.drop.file ? e.drop.file : "";
+      SDL_free(e.drop.file);
+      if (e.drop.windowID == window.id() && !path.empty()) DropOnFolderList(g, path);
+      continue;
+    }
+    if (e.type == SDL_JOYDEVICEADDED || e.type == SDL_JOYDEVICEREMOVED) {
+      // Controllers plugged in while the menu is shown are ready for the game.
+      PlatformEvent p;
+      if (TranslateSdlEvent(e, window.id(), &p)) HandleInputEvent(g, p);
+      continue;
+    }
+    if (window.HandleEvent(e) != ImGuiWindow::Event::None) CloseStartupMenu(g);
+  }
 }
 
-void HideStartupMenu(Game& g) { g.menu.visible = false; }
+// One frame: scripted input, events, the controls, the picture.
+MenuAction RunMenuFrame(Game& g, ImGuiWindow& window) {
+  MenuState& m = g.menu;
+  if (m.frame_script) m.frame_script(g);
+  PumpMenuEvents(g, window);
+  window.SetSize(kMenuWidth, MenuHeight(m));
+  window.SetCaption(m.title);
+  window.BeginFrame();
+  const MenuAction action = DrawStartupMenu(g);
+  window.EndFrame(m.screenshot_path);
+  m.screenshot_path.clear();
+  return action;
+}
+
+void RunMenuAction(Game& g, MenuAction action) {
+  switch (action) {
+    case MenuAction::StartSearch: StartMenuSearch(g); break;
+    case MenuAction::KeyConfig: OpenKeyConfigWindow(g); break;
+    case MenuAction::StartGame: cmdNorm_Click(g); break;
+    case MenuAction::None: break;
+  }
+}
+
+void StartWithoutMenu(Game& g) {
+  if (cmdNorm_Click(g)) return;
+  DebugLog(g, "# the game could not start and there is no menu to return to.");
+  ExitApp(g);
+}
+
+}  // namespace
+
+void LoadStartupMenu(Game& g) {
+  LoadMenuControls(g);
+  g.menu.title = kCaption;
+}
+
+void ShowStartupMenu(Game& g) {
+  MenuState& m = g.menu;
+  if (g.options.no_menu || g.options.headless || g.display.headless || !DisplayAvailable()) {
+    StartWithoutMenu(g);
+    return;
+  }
+  ImGuiWindowSpec spec;
+  spec.caption = kCaption;
+  spec.width = kMenuWidth;
+  spec.height = MenuHeight(m);
+  spec.font_file = FindFontFile("ＭＳ Ｐゴシック", &spec.font_index);
+  spec.font_size = 16.0f;
+  spec.glyph_texts = MenuWindowTexts();
+  spec.keyboard_navigation = true;
+  ImGuiWindow window;
+  if (!window.Open(spec)) {
+    DebugLog(g, "Menu: " + window.error());
+    StartWithoutMenu(g);
+    return;
+  }
+  if (window.UsesBuiltInFont()) DebugLog(g, "Menu: the Japanese font was not found; using the built-in font");
+  DebugLog(g, "[frmMenu] shown");
+  m.window = &window;
+  m.visible = true;
+  struct Detach {
+    MenuState& m;
+    ~Detach() {
+      m.window = nullptr;
+      m.visible = false;
+    }
+  } detach{m};
+  // The loop ends when the game has been started and has come back.
+  while (m.visible) RunMenuAction(g, RunMenuFrame(g, window));
+}
+
+void HideStartupMenu(Game& g) {
+  MenuState& m = g.menu;
+  m.visible = false;
+  if (m.window) m.window->Close();
+}
+
+bool cmdNorm_Click(Game& g) {
+  MenuState& m = g.menu;
+  m.started = true;
+  g.settings.MyName = m.txtUserName;
+  if (UpdateJukeList(g) == 0) {
+    DebugLog(g, "# BMS-list(s) aren't found. Make now.");
+    if (!RunChartSearch(g, false)) return false;
+  }
+  // The network battle is not built yet: there is no session to prepare.
+  if (!Start(g)) return false;
+  HideStartupMenu(g);
+  return true;
+}
+
+void CloseStartupMenu(Game& g) {
+  g.menu.started = true;
+  DebugLog(g, "[frmMenu] closed");
+  HideStartupMenu(g);
+  ExitApp(g);
+}
+
+void DrawBusyMenuFrame(Game& g) {
+  MenuState& m = g.menu;
+  if (!m.window || !m.window->IsOpen()) return;
+  const uint32_t now = SDL_GetTicks();
+  if (m.last_busy_frame_ms != 0 && now - m.last_busy_frame_ms < kBusyFrameMs) return;
+  m.last_busy_frame_ms = now;
+  RunMenuFrame(g, *m.window);
+}
 
 }  // namespace kvx

@@ -1,8 +1,11 @@
 #pragma once
-// Placeholder: filled in by the subsystem that owns it.
+// State of the network battle.
 
 namespace kvx {
 
-struct NetState {};
+struct NetState {
+  bool NetPlay = false;   // a battle session is set up
+  bool WaitLock = false;  // song select ignores keys while the other players are awaited
+};
 
 }  // namespace kvx

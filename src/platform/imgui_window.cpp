@@ -1,7 +1,9 @@
 #include "platform/imgui_window.h"
 
 #include <GL/gl.h>
+#include <SDL_image.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "backends/imgui_impl_opengl3.h"
@@ -25,6 +27,16 @@ bool ForOtherWindow(const SDL_Event& e, uint32_t window_id) {
     case SDL_KEYUP: return e.key.windowID != window_id;
     case SDL_TEXTINPUT: return e.text.windowID != window_id;
     default: return false;
+  }
+}
+
+// Dear ImGui's index of an SDL mouse button, -1 for other buttons.
+int ImGuiButton(uint8_t sdl_button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    default: return -1;
   }
 }
 
@@ -65,10 +77,13 @@ bool ImGuiWindow::Open(const ImGuiWindowSpec& spec) {
   ImGui::SetCurrentContext(imgui_);
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
+  if (spec.keyboard_navigation) io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   ImGui::StyleColorsClassic();
+  caption_ = spec.caption;
   ImFontGlyphRangesBuilder builder;
   builder.AddRanges(io.Fonts->GetGlyphRangesJapanese());
   for (const std::string& text : spec.glyph_texts) builder.AddText(text.c_str());
+  builder.AddChar(0xFFFD);  // stands for bytes of names that are not UTF-8
   builder.BuildRanges(&glyph_ranges_);
   ImFontConfig font_config;
   font_config.FontNo = spec.font_index;
@@ -105,6 +120,42 @@ void ImGuiWindow::Close() {
   previous_window_ = nullptr;
   previous_context_ = nullptr;
   previous_imgui_ = nullptr;
+  pointer_x_ = pointer_y_ = -FLT_MAX;
+  std::fill(std::begin(button_held_), std::end(button_held_), false);
+  std::fill(std::begin(button_pressed_), std::end(button_pressed_), false);
+}
+
+void ImGuiWindow::SetCaption(const std::string& caption) {
+  if (!window_ || caption == caption_) return;
+  caption_ = caption;
+  SDL_SetWindowTitle(window_, caption.c_str());
+}
+
+void ImGuiWindow::SetSize(int width, int height) {
+  int w = 0, h = 0;
+  if (window_) SDL_GetWindowSize(window_, &w, &h);
+  if (window_ && (w != width || h != height)) SDL_SetWindowSize(window_, width, height);
+}
+
+void ImGuiWindow::TrackPointer(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_MOUSEMOTION:
+      pointer_x_ = static_cast<float>(e.motion.x), pointer_y_ = static_cast<float>(e.motion.y);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      pointer_x_ = static_cast<float>(e.button.x), pointer_y_ = static_cast<float>(e.button.y);
+      if (const int b = ImGuiButton(e.button.button); b >= 0) {
+        button_held_[b] = e.type == SDL_MOUSEBUTTONDOWN;
+        if (button_held_[b]) button_pressed_[b] = true;
+      }
+      break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_LEAVE) pointer_x_ = pointer_y_ = -FLT_MAX;
+      break;
+    default:
+      break;
+  }
 }
 
 ImGuiWindow::Event ImGuiWindow::HandleEvent(const SDL_Event& e) {
@@ -113,6 +164,7 @@ ImGuiWindow::Event ImGuiWindow::HandleEvent(const SDL_Event& e) {
     return Event::CloseClicked;
   if (window_ && !ForOtherWindow(e, id_)) {
     ImGui::SetCurrentContext(imgui_);
+    TrackPointer(e);
     ImGui_ImplSDL2_ProcessEvent(&e);
   }
   return Event::None;
@@ -122,10 +174,17 @@ void ImGuiWindow::BeginFrame() {
   MakeCurrent();
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplSDL2_NewFrame();
+  ImGuiIO& io = ImGui::GetIO();
+  io.MousePos = ImVec2(pointer_x_, pointer_y_);
+  for (int b = 0; b < 3; ++b) {
+    // A press and release between two frames still counts as a press.
+    io.MouseDown[b] = button_held_[b] || button_pressed_[b];
+    button_pressed_[b] = false;
+  }
   ImGui::NewFrame();
 }
 
-void ImGuiWindow::EndFrame() {
+void ImGuiWindow::EndFrame(const std::string& png_path) {
   ImGui::Render();
   int w = 0, h = 0;
   SDL_GL_GetDrawableSize(window_, &w, &h);
@@ -133,10 +192,28 @@ void ImGuiWindow::EndFrame() {
   glClearColor(0.1f, 0.1f, 0.12f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+  if (!png_path.empty()) SavePng(png_path, w, h);
   SDL_GL_SwapWindow(window_);
   const uint32_t spent = SDL_GetTicks() - last_frame_end_;
   if (spent < kFrameMs) SDL_Delay(kFrameMs - spent);
   last_frame_end_ = SDL_GetTicks();
+}
+
+bool ImGuiWindow::SavePng(const std::string& path, int width, int height) {
+  if (width <= 0 || height <= 0) return false;
+  SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ABGR8888);
+  if (!image) return false;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  // OpenGL's rows run from the bottom up.
+  for (int y = 0; y < height; ++y)
+    std::copy_n(pixels.data() + static_cast<size_t>(height - 1 - y) * width * 4, static_cast<size_t>(width) * 4,
+                static_cast<uint8_t*>(image->pixels) + static_cast<size_t>(y) * image->pitch);
+  const bool saved = IMG_SavePNG(image, path.c_str()) == 0;
+  SDL_FreeSurface(image);
+  return saved;
 }
 
 }  // namespace kvx

@@ -5,6 +5,7 @@
 // the previous window's contexts current again.
 #include <SDL.h>
 
+#include <cfloat>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct ImGuiWindowSpec {
   float font_size = 15.0f;
   // Texts whose characters the font must carry besides the Japanese ranges.
   std::vector<std::string> glyph_texts;
+  // Tab, the arrow keys, Space and Enter move between and work the controls.
+  bool keyboard_navigation = false;
 };
 
 class ImGuiWindow {
@@ -41,8 +44,13 @@ class ImGuiWindow {
   bool UsesBuiltInFont() const { return builtin_font_; }
   uint32_t id() const { return id_; }
 
+  void SetCaption(const std::string& caption);
+  void SetSize(int width, int height);
+
   // What an SDL event means to the window; events for this window also go to
   // Dear ImGui (pointer, keys, text, window events of other windows do not).
+  // The pointer is taken from these events rather than from the system's
+  // pointer state, so events injected by scripts act like real ones.
   enum class Event { None, Quit, CloseClicked };
   Event HandleEvent(const SDL_Event& event);
 
@@ -50,11 +58,14 @@ class ImGuiWindow {
   // shows the frame and then waits out the rest of the frame time, so the
   // window's loop does not spin when the swap does not wait for the screen.
   void BeginFrame();
-  void EndFrame();
+  // A non-empty png_path also saves the frame there as a PNG picture.
+  void EndFrame(const std::string& png_path = "");
 
  private:
   bool Fail(const std::string& what);
   void MakeCurrent();
+  void TrackPointer(const SDL_Event& event);
+  bool SavePng(const std::string& path, int width, int height);
 
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
@@ -64,6 +75,11 @@ class ImGuiWindow {
   std::string error_;
   ImVector<ImWchar> glyph_ranges_;  // the font atlas reads them until it is built
   uint32_t last_frame_end_ = 0;
+  std::string caption_;
+  // The pointer as this window's events report it.
+  float pointer_x_ = -FLT_MAX, pointer_y_ = -FLT_MAX;
+  bool button_held_[3] = {false, false, false};
+  bool button_pressed_[3] = {false, false, false};  // pressed since the last frame
   SDL_Window* previous_window_ = nullptr;
   SDL_GLContext previous_context_ = nullptr;
   ImGuiContext* previous_imgui_ = nullptr;

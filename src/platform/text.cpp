@@ -84,6 +84,84 @@ std::string DecodeText(std::string_view bytes) {
   return Cp932ToUtf8(bytes);
 }
 
+std::string ReplaceInvalidUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (length > 0 && IsValidUtf8(bytes.substr(i, length)) && i + length <= bytes.size()) {
+      out.append(bytes.substr(i, length));
+      i += length;
+    } else {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string Cp949ToUtf8(std::string_view bytes) {
+  return Convert(bytes, "CP949", "UTF-8", "\xEF\xBF\xBD", 1);
+}
+
+namespace {
+
+bool InRange(unsigned char c, unsigned char lo, unsigned char hi) { return c >= lo && c <= hi; }
+
+// Every byte above 0x7F is the lead of a CP949 double-byte character.
+bool PairsAsCp949(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) continue;
+    if (!InRange(c, 0x81, 0xFE) || i + 1 >= s.size()) return false;
+    const unsigned char t = static_cast<unsigned char>(s[++i]);
+    if (!(InRange(t, 0x41, 0x5A) || InRange(t, 0x61, 0x7A) || InRange(t, 0x81, 0xFE))) return false;
+  }
+  return true;
+}
+
+// Whether the bytes are valid Shift-JIS, and how many half-width katakana it reads.
+bool ReadsAsShiftJis(std::string_view s, size_t* halfWidthKana) {
+  *halfWidthKana = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) continue;
+    if (InRange(c, 0xA1, 0xDF)) {
+      ++*halfWidthKana;
+      continue;
+    }
+    if (!(InRange(c, 0x81, 0x9F) || InRange(c, 0xE0, 0xFC)) || i + 1 >= s.size()) return false;
+    const unsigned char t = static_cast<unsigned char>(s[++i]);
+    if (!(InRange(t, 0x40, 0x7E) || InRange(t, 0x80, 0xFC))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool LooksLikeCp949(std::string_view bytes) {
+  if (!PairsAsCp949(bytes)) return false;
+  size_t kana = 0;
+  return !ReadsAsShiftJis(bytes, &kana) || kana > 0;
+}
+
+std::string DecodeChartBytes(std::string_view bytes, bool allowKorean, const char** encoding) {
+  const char* name = "UTF-8";
+  std::string text;
+  if (IsValidUtf8(bytes)) {
+    text = std::string(bytes);
+  } else if (allowKorean && LooksLikeCp949(bytes)) {
+    name = "EUC-KR";
+    text = Cp949ToUtf8(bytes);
+  } else {
+    name = "Shift-JIS";
+    text = Cp932ToUtf8(bytes);
+  }
+  if (encoding) *encoding = name;
+  return text;
+}
+
 size_t Utf8Length(std::string_view s) {
   size_t n = 0;
   for (unsigned char c : s)

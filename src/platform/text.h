@@ -15,6 +15,20 @@ std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
 // UTF-8 as is when valid, otherwise CP932 converted to UTF-8.
 std::string DecodeText(std::string_view bytes);
+// The bytes with every byte that is not part of valid UTF-8 replaced by U+FFFD
+// (for showing file names in any encoding).
+std::string ReplaceInvalidUtf8(std::string_view bytes);
+// CP949 (EUC-KR and its extension) bytes to UTF-8; undecodable bytes become U+FFFD.
+std::string Cp949ToUtf8(std::string_view bytes);
+// True when the bytes read as Korean text (CP949) rather than Shift-JIS: every
+// byte above 0x7F pairs up as a CP949 character, and the bytes are either not
+// valid Shift-JIS or would give half-width katakana there (the Hangul lead
+// bytes 0xB0..0xC8 are half-width katakana in Shift-JIS, which Japanese titles
+// hardly use).
+bool LooksLikeCp949(std::string_view bytes);
+// Chart text, decided per file: UTF-8 when valid; with allowKorean, CP949 when
+// LooksLikeCp949; otherwise CP932. `encoding` receives the name of the choice.
+std::string DecodeChartBytes(std::string_view bytes, bool allowKorean, const char** encoding = nullptr);
 
 // Number of characters (code points) of UTF-8 text.
 size_t Utf8Length(std::string_view utf8);

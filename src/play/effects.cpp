@@ -10,6 +10,7 @@
 #include "app/timers.h"
 #include "media/display.h"
 #include "platform/rounding.h"
+#include "play/long_notes.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 
@@ -134,6 +135,7 @@ void ShuffleAhead(Game& g) {
   for (int32_t i = std::max(0, p.NextObject); i < c.ObjectCount && c.Objects[i].Position <= horizon; ++i) {
     ChartObject& o = c.Objects[i];
     if (!ShuffledLane(o.Channel) || o.Position <= offScreen || o.State != 0) continue;
+    if (LongNoteEndOf(g, i) >= 0) continue;  // a long note keeps its lane with its end
     // A note a press would already be judged against stays on its lane.
     bool candidate = false;
     for (int32_t cand : p.LaneCandidate) candidate = candidate || cand == i;

@@ -5,6 +5,7 @@
 // the easing of EffectTick; read by the play screen, the play loop, the
 // network battle and the result screen.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -7,7 +7,9 @@
 
 #include "app/game.h"
 #include "app/timers.h"
+#include "chart/chart_read.h"
 #include "platform/rounding.h"
+#include "play/long_notes.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
 #include "screens/song_select.h"
@@ -37,6 +39,8 @@ void RestoreTempo(Game& g) {
 void PlayChartSound(Game& g, int32_t id) {
   if (id > 0 && id < kMediaIds) PlayWav(g, id, 0);
 }
+
+void StartStop(Game& g, const ChartObject& stop);
 
 void CourseSongChange(Game& g, const ChartObject& obj) {
   uint32_t t0 = g.NowMs();
@@ -77,9 +81,18 @@ void HandleObject(Game& g, int index) {
     }
   } else if (ch == 1) {
     if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value);
-  } else if (ch == 3) {
-    BPMChange(g, static_cast<float>(obj.Value));
-    p.DisplayedBPM = static_cast<float>(obj.Value);
+  } else if (ch == 3 || (g.chart.ModernRules && ch == kChannelTempo)) {
+    const double bpm = g.chart.ModernRules ? TempoChangeOf(g.chart, obj) : obj.Value;
+    if (!g.chart.ModernRules || bpm > 0) {
+      BPMChange(g, static_cast<float>(bpm));
+      p.DisplayedBPM = static_cast<float>(bpm);
+    }
+  } else if (g.chart.ModernRules && ch == kChannelStop) {
+    if (index >= p.SeekIndex) StartStop(g, obj);
+  } else if (IsLongNoteEnd(ch)) {
+    LongNoteEndReached(g, index);
+  } else if (IsMine(ch)) {
+    MineReached(g, index);
   } else if (ch == 4) {
     SetBgaImage(g, 0, obj.Value, obj.Offset == -127);
   } else if (ch == 6) {
@@ -89,14 +102,37 @@ void HandleObject(Game& g, int index) {
   } else if (IsNoteChannel(ch)) {
     const int lane = ch - 11;
     const bool automatic = g.app.LaneAuto[lane] || g.settings.DEMOMode;
+    LongNoteStartReached(g, index);
     if ((g.settings.PlayKeySound || automatic) && near) PlayChartSound(g, obj.Value);
     if (automatic) {
       p.LaneCandidate[lane] = -1;
       Judge(g, index, 0.0f);
+      HoldLongNoteAutomatically(g, lane, index);
     }
   } else if (ch >= 31 && ch <= 49) {
     p.LaneKeySound[ch - 31] = obj.Value;
   }
+}
+
+// While a stop holds, the position stays at the stop until the clock
+// formula reaches it again.
+double HeldAtStop(PlayState& p, double position) {
+  if (!p.StopActive) return position;
+  if (position < p.StopPosition) return p.StopPosition;
+  p.StopActive = false;
+  return position;
+}
+
+// A stop: the clock formula moves back by the stop's length, so the play
+// resumes from the stop after the time that length takes at the tempo in
+// force; the objects after it wait.
+void StartStop(Game& g, const ChartObject& stop) {
+  PlayState& p = g.play;
+  if (stop.Value <= 0) return;
+  p.BasePosition = RoundEven(static_cast<double>(p.BasePosition) - stop.Value);
+  p.StopActive = true;
+  p.StopPosition = stop.Position;
+  p.PlayPosition = HeldAtStop(p, p.ElapsedMs * p.PositionRate + p.BasePosition);
 }
 
 void TakeGaugeSamples(Game& g) {
@@ -162,7 +198,8 @@ void InstallEffectTimer(Game& g) {
 double PlayPositionAt(const Game& g, uint32_t tick) {
   const PlayState& p = g.play;
   int32_t elapsed = static_cast<int32_t>(tick - p.PlayStartTime);
-  return elapsed * p.PositionRate + p.BasePosition;
+  const double position = elapsed * p.PositionRate + p.BasePosition;
+  return p.StopActive && position < p.StopPosition ? p.StopPosition : position;
 }
 
 int32_t JudgementColour(int32_t code) {
@@ -233,7 +270,7 @@ void UpdateFrame(Game& g) {
   const uint32_t frameStart = now;
   // The clock.
   p.ElapsedMs = static_cast<int32_t>(now - p.PlayStartTime);
-  p.PlayPosition = p.ElapsedMs * p.PositionRate + p.BasePosition;
+  p.PlayPosition = HeldAtStop(p, p.ElapsedMs * p.PositionRate + p.BasePosition);
 
   // The end of the break.
   if (p.BreakActive && !p.Failed && static_cast<int32_t>(now - p.BreakStart) > 1000) {
@@ -262,6 +299,8 @@ void UpdateFrame(Game& g) {
     HandleObject(g, p.NextObject);
     ++p.NextObject;
   }
+  // Long notes held to their end, or let go too early.
+  UpdateLongNoteHolds(g);
 
   // Sounds of the next 120 units.
   PreloadAhead(g);
@@ -296,11 +335,11 @@ void PlayLoop(Game& g) {
   DebugLog(g, "[PlayLoop]");
   // The clock at position 0 under the chart's tempo.
   p.BasePosition = 0;
-  p.InitialBPM = g.chart.BPM;
-  p.EffectiveBPM = g.chart.BPM * g.settings.RealHiSpeed;
+  p.InitialBPM = static_cast<float>(StartTempo(g.chart));
+  p.EffectiveBPM = static_cast<float>(StartTempo(g.chart) * g.settings.RealHiSpeed);
   p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
-  p.DisplayedBPM = g.chart.BPM;
+  p.DisplayedBPM = p.InitialBPM;
   p.PreloadTried.fill(false);
   p.FrameCount = 0;
   p.ReplayCursor = 0;
@@ -447,10 +486,12 @@ void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
   const double eventPosition = PlayPositionAt(g, eventMs);
   if (p.LaneCandidate[lane] != -1 && !p.Failed) {
     const double framePosition = p.PlayPosition;
+    const LongNotePress press = BeforeLongNotePress(g, p.LaneCandidate[lane]);
     p.PlayPosition = eventPosition;
     PreferNearerNote(g, lane);
     const bool consumed = Judge(g, p.LaneCandidate[lane], 0.0f);
     p.PlayPosition = framePosition;
+    AfterLongNotePress(g, lane, press, consumed);
     if (consumed) p.LaneCandidate[lane] = -1;
   }
   if (g.settings.UserRec && static_cast<int>(p.RecordList.size()) < kMaxRecordEvents) {

@@ -4,11 +4,13 @@
 #include <cmath>
 
 #include "app/game.h"
+#include "chart/chart_read.h"
 #include "media/bga.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/surface.h"
 #include "play/judge.h"
+#include "play/long_notes.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 #include "play/play_loop_links.h"
@@ -74,6 +76,7 @@ struct LaneFrame {
 // Automatic lanes show their key as pressed for a moment after each note.
 bool AutoPressed(Game& g, int lane, uint32_t now) {
   const bool automatic = g.app.LaneAuto[lane] || g.settings.DEMOMode;
+  if (automatic && LaneHoldsLongNote(g, lane)) return true;  // held to the long note's end
   return automatic && g.judge.BombActive[lane] && now - g.judge.BombTime[lane] < 80;
 }
 
@@ -200,7 +203,17 @@ void DrawVisibleObjects(Game& g, int32_t objectIndex, const LaneFrame& f) {
       } else if (o.Channel == kChannelBarLine) {
         DrawBarLine(g, side, y, f.widen);
       } else if (IsLaneChannel(o.Channel) && (o.Channel / 10 - 1) == side) {
+        const int32_t end = LongNoteEndOf(g, i);
+        if (end >= 0) {
+          const double endPosition = g.chart.Objects[end].Position;
+          DrawLongNoteBody(g, side, o.Channel, y, endPosition >= top ? 0 : NoteScreenY(g, side, endPosition), false,
+                           f.widen);
+        }
         DrawNote(g, side, o.Channel, y, f.widen);
+      } else if (IsLongNoteEnd(o.Channel) && LaneOfMarker(o.Channel) / 10 - 1 == side) {
+        DrawLongNoteEnd(g, side, LaneOfMarker(o.Channel), y, f.widen);
+      } else if (IsMine(o.Channel) && LaneOfMarker(o.Channel) / 10 - 1 == side) {
+        DrawMine(g, side, LaneOfMarker(o.Channel), y, f.widen);
       }
     }
   }
@@ -227,6 +240,7 @@ void DrawLanesAndNotes(Game& g, int32_t objectIndex, LaneFrame& f) {
   if (DrawLimitAllows(g, DrawElement::ProgressMarks))
     for (int side = 0; side < f.sides; ++side) DrawProgressMarks(g, side);
   WalkCandidates(g, objectIndex, f);
+  DrawPassedLongNotes(g, f.sides, f.widen);
   DrawVisibleObjects(g, objectIndex, f);
 }
 

@@ -44,6 +44,14 @@ struct JudgementLayout {
 };
 JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth);
 
+// Long notes and mines (play_screen_long_notes.cpp): a body between two
+// screen y (bottom below top), brighter while held; a long note's end cap; a
+// mine; and the bodies of the long notes whose start has passed the line.
+void DrawLongNoteBody(Game& g, int side, int channel, int32_t bottomY, int32_t topY, bool held, int widen);
+void DrawLongNoteEnd(Game& g, int side, int channel, int32_t y, int widen);
+void DrawMine(Game& g, int side, int channel, int32_t y, int widen);
+void DrawPassedLongNotes(Game& g, int sides, int widen);
+
 void DrawGauges(Game& g, int sides);
 void DrawNumbers(Game& g, int sides);
 void DrawClassLetter(Game& g);

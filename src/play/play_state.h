@@ -28,6 +28,23 @@ constexpr uint8_t kFadeStage = 201;      // course song change with a stage imag
 constexpr int kChannelBarLine = -1;
 constexpr int kChannelSongChange = -2;
 
+// A long note being held on a lane (modern charts): what the press on its
+// start earned, to take back if the button is let go too early.
+struct LongNoteHold {
+  int32_t start = -1, end = -1;  // object indices; start -1: no hold
+  bool automatic = false;        // an automatic lane or demo mode holds it
+  int slot = 0;
+  int32_t code = 0;              // the judgement of the start
+  double scoreEarned = 0;
+  float gaugeEarned = 0, jpointsEarned = 0;
+};
+
+inline std::array<int32_t, kLaneCount> MakeNoLongNotes() {
+  std::array<int32_t, kLaneCount> none;
+  none.fill(-1);
+  return none;
+}
+
 struct PlayState {
   // The play clock.
   uint32_t PlayStartTime = 0;  // tick at which ElapsedMs is 0
@@ -41,6 +58,12 @@ struct PlayState {
   int32_t NextObject = 0;      // first object not yet processed
   int32_t CandidateCursor = 0; // first object that may still await a judgement
   int32_t KeySoundCursor = 0;  // cursor into the chart's key-sound list
+  // A stop (modern charts) holds the position at StopPosition until the clock
+  // formula passes it again. The chart seek applied the stops of the objects
+  // before SeekIndex.
+  bool StopActive = false;
+  double StopPosition = 0;
+  int32_t SeekIndex = 0;
 
   // Play flags.
   bool Playing = false;
@@ -69,6 +92,10 @@ struct PlayState {
   std::array<int32_t, kLaneCount> LaneCandidate{};
   std::array<uint8_t, kLaneCount> KeyFlash{};
   std::array<float, kLaneCount> KeyBeam{};  // eased key-beam brightness, 0..1
+  std::array<LongNoteHold, kLaneCount> Holds{};
+  // The long note whose start the walk has passed and whose end it has not
+  // (object index of the start, -1 none): its body is drawn from the line.
+  std::array<int32_t, kLaneCount> PassedLongNoteStart = MakeNoLongNotes();
 
   // The last bar line passed (for the play screen and recordings).
   int32_t LastBarMeasure = 0;

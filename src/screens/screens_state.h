@@ -2,13 +2,27 @@
 // State of the front-end screens: song select and the result screen.
 #include <array>
 #include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "media/surface.h"
 #include "screens/score_record.h"
 
 namespace kvx {
+
+// The sound-only preview of the chart under the song-select cursor.
+struct SongPreviewState {
+  enum class Stage { Idle, Loading, Playing };
+  Stage stage = Stage::Idle;
+  std::string file;             // the chart being previewed
+  int32_t start_position = 0;   // the first sounding object's position
+  std::vector<int> first_ids;   // the sounds that must be ready before it starts
+  uint32_t load_start = 0;      // when the chart was read (ms)
+  int32_t queued_until = 0;     // objects up to this index have had their sounds queued
+  std::array<bool, 256> queued{};  // WAV numbers queued for decoding in this preview
+};
 
 struct ScreensState {
   std::string RankingName;   // the name offered in the ranking entry
@@ -21,6 +35,34 @@ struct ScreensState {
   Screen ReturnState = Screen::SongList;  // the list to return to after play (0 charts, 7 courses)
   bool CourseEntry = false;    // the entry under the cursor is a course (course list)
   ScoreRecord Record;          // the record of the chart under the cursor
+
+  // Song select.
+  bool CourseModeShown = false;   // the course list was entered with Tab
+  std::string TitleMain, TitleSub;  // the selected title split at its bracketed suffix
+  int32_t ClearCheckIndex = 0;    // the next entry the clear check looks at
+  std::string CourseNameShown;    // the course name the course list shows
+  uint32_t LastChangeTime = 0;    // when the cursor last changed (ms)
+  // Opening animation: eases from 3 to 1 while a 500 ms countdown runs.
+  float OpeningValue = 1, OpeningTarget = 1;
+  int32_t OpeningCountdown = 0;
+  uint32_t LastDrawTime = 0;
+  // The front-end fade (2 after play, 21 into the course list, 22 back to the
+  // jukebox list): the screen brightens from black over 200 ms.
+  uint8_t FrontFadeState = 0;
+  uint32_t FrontFadeStart = 0;
+  int32_t ShufflePlayCount = 0;   // charts played in the current shuffle play
+  // The stage picture of the entry under the cursor, scaled into the preview
+  // surface; -1 when none has been loaded for the current entry.
+  int32_t StagePictureEntry = -1;
+  bool StagePictureShown = false;  // the preview surface holds a decoded stage picture
+  SongPreviewState Preview;
+  std::mt19937 ShuffleRng{std::random_device{}()};  // the picks of shuffle play
+  // Where the course editor starts when song select opens it.
+  int32_t CourseEditSlot = 0;
+  int32_t CourseEditCursor = -2;
+  int32_t CourseEditIndex = 0;  // the course list entry being edited
+  std::string CourseEditName;
+  int32_t CourseEditStars = 3;
 
   // The song-select and result pictures (LoadSS) and the song-select preview.
   Surface SongSelectBgSurface;

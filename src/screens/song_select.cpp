@@ -1,138 +1,210 @@
-// A plain song list: the entries around the cursor, up/down to choose,
-// Enter to play, Escape to quit.
+// Song select: the cursor and what a change of it does, the opening
+// animation, the front-end fade, the stage picture and the clear check.
 #include "screens/song_select.h"
 
 #include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/game.h"
-#include "app/main_loop.h"
-#include "library/jukebox.h"
-#include "chart/ready_bms.h"
 #include "media/display.h"
-#include "media/input.h"
 #include "media/sound.h"
-#include "play/play_loop.h"
+#include "platform/files.h"
+#include "screens/score_record.h"
+#include "screens/song_select_internal.h"
+#include "screens/song_select_text.h"
 
 namespace kvx {
 
 namespace {
 
-constexpr int kVisibleRows = 21;
-constexpr int kRowHeight = 18;
+constexpr float kOpeningStart = 3.0f;
+constexpr int32_t kOpeningMs = 500;
+constexpr uint32_t kFrontFadeMs = 200;
 
-int EntryCount(const Game& g) { return static_cast<int>(g.library.SongList.size()); }
+void WrapListCursor(Game& g) {
+  int n = EntryCount(g);
+  int& cursor = g.app.ListCursor;
+  cursor = n > 0 ? ((cursor % n) + n) % n : 0;
+}
 
-// Opens the jukebox under the cursor and shows its songs.
-void OpenSongList(Game& g) {
-  OpenJukebox(g);
-  PlaySE(g, kSeFade, false);
-  chexec(g);
+// The course shown or edited loses its songs.
+void ResetLoadedCourse(Game& g) {
+  g.chart.CourseSongs.clear();
+  g.chart.CourseSongCount = 0;
+  g.chart.CourseMode = false;
+}
+
+// The record file of a chart: beside it with the extension "ksd", or, for a
+// chart on a read-only medium, in a folder named like the chart's folder
+// inside "_kvxfiles/ro_score".
+std::vector<std::string> RecordFileCandidates(const Game& g, const std::string& chart) {
+  std::string path = NormalizeSeparators(chart);
+  std::string name = FileNameOf(path);
+  size_t dot = path.rfind('.');
+  size_t slash = path.rfind('/');
+  std::string record = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                           ? path.substr(0, dot + 1) + "ksd"
+                           : path + ".ksd";
+  std::string folder = FolderOf(path);
+  if (!folder.empty()) folder.pop_back();
+  std::string alternative = g.paths.data + "/ro_score/" + FileNameOf(folder) + "/" + FileNameOf(record);
+  return {alternative, record};  // a record at the alternative place is the one in use
+}
+
+// The cleared flag of a record file: its last byte.
+std::optional<bool> ReadClearedFlag(const std::string& file) {
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  std::streamoff size = in.tellg();
+  if (size < 1) return std::nullopt;
+  in.seekg(size - 1);
+  char flag = 0;
+  if (!in.read(&flag, 1)) return std::nullopt;
+  return flag != 0;
 }
 
 }  // namespace
 
-void StartPreviewTimer(Game& g) {
-  g.pump.SetTimer(kPreviewTimerId, static_cast<uint32_t>(std::max(1, g.settings.PreviewDelay)),
-                  [&g] { PreviewTimerFired(g); });
+int EntryCount(const Game& g) { return static_cast<int>(g.library.SongList.size()); }
+
+const SongEntry* EntryUnderCursor(const Game& g) {
+  int i = g.app.ListCursor;
+  if (i < 0 || i >= EntryCount(g)) return nullptr;
+  return &g.library.SongList[i];
+}
+
+bool ShiftOrLane12Held(const Game& g) {
+  const AppState& a = g.app;
+  if (a.ButtonState[42] || a.ButtonState[54] || a.LanePressed[12 - 11]) return true;
+  for (int code = 0; code < kKeyTableSize; ++code)
+    if (a.ButtonState[code] && a.KeyTable[code] == 12) return true;
+  return false;
 }
 
 void chexec(Game& g) {
-  g.play.QuitPlay = true;  // ends a running preview
-  PlaySE(g, kSeSongChange, false);
+  ResetLoadedCourse(g);
+  g.screens.LastChangeTime = g.NowMs();
+  ReleaseStagePicture(g);
+  PlaySE(g, kSeSongChange);
+  g.play.QuitPlay = true;  // ends a preview play
+  StopSongPreview(g);      // and its sounds, at once
+  g.play.EffectiveBPM = 0;
+  g.chart.NoteCount[0] = 0;
+  ApplySelection(g);
+}
+
+void ApplySelection(Game& g) {
+  WrapListCursor(g);
+  ScreensState& s = g.screens;
+  const SongEntry* entry = EntryUnderCursor(g);
+  if (s.CourseModeShown && !s.EditingCourse) {
+    g.chart.CourseSongs.clear();
+    g.chart.CourseSongCount = 0;
+    s.CourseNameShown = entry ? entry->Title : "";
+  }
+  SplitTitle split = SplitSongTitle(entry ? entry->Title : "");
+  s.TitleMain = std::move(split.main);
+  s.TitleSub = std::move(split.sub);
+  if (entry) LoadScoreDat(g);
+  else s.Record = ScoreRecord{};
   StartPreviewTimer(g);
 }
 
 void MoveListCursorBy(Game& g, int n) {
-  int count = EntryCount(g);
-  if (count == 0 || n == 0) return;
-  g.app.ListCursor = ((g.app.ListCursor + n) % count + count) % count;
-  g.screens.ScrollOffset += static_cast<float>(n);
+  if (n == 0) return;
+  g.app.ListCursor += n;
+  g.screens.ScrollOffset -= static_cast<float>(n);
   chexec(g);
 }
 
-void ListStopped(Game& g) {}
-
-void FadeEndSubject(Game& g) {
-  g.chart.BackgroundPreview = false;
-  Screen state = g.app.GameState;
-  ReadyBMS(g);
-  if (!g.chart.LoadCancel) StartPlay(g);
-  g.app.GameState = state;
-  if (state == Screen::JukeboxList) JukeReady(g);
-  PlaySE(g, kSeFade, false);
-  PlaySE(g, kSeSelect, true);
+void OpenSongSelect(Game& g) {
+  RestartOpeningAnimation(g);
+  ApplySelection(g);
 }
 
-void ProcessKey_SongSelect(Game& g, int16_t& code) {
-  if (code == 1) CloseGameWindow(g);
-  if (code > 255) {
-    code = ssKeyCvt_Joy(g, code);
-    if (code == 0) return;
-  }
-  switch (code) {
-    case 200: MoveListCursorBy(g, -1); break;
-    case 208: MoveListCursorBy(g, 1); break;
-    case 201: MoveListCursorBy(g, -10); break;
-    case 209: MoveListCursorBy(g, 10); break;
-    case 205:
-      if (g.app.GameState == Screen::JukeboxList) OpenSongList(g);
-      break;
-    case 203:
-      if (g.app.GameState == Screen::SongList) JukeReady(g);
-      break;
-    case 28:
-      if (EntryCount(g) == 0) break;
-      if (g.app.GameState == Screen::JukeboxList) {
-        OpenSongList(g);
-        break;
-      }
-      g.pump.KillTimer(kPreviewTimerId);
-      StopPreview(g);
-      StopSE(g, kSeSelect);
-      PlaySE(g, kSeDecide, false);
-      FadeEndSubject(g);
-      break;
-    default: break;
-  }
+void RestartOpeningAnimation(Game& g) {
+  ScreensState& s = g.screens;
+  s.OpeningValue = kOpeningStart;
+  s.OpeningTarget = 1.0f;
+  s.OpeningCountdown = kOpeningMs;
+  s.LastDrawTime = g.NowMs();
 }
 
-void DrawList(Game& g) {
-  if (g.app.GameState == Screen::CourseSongChoice) JukeReady(g);
-  g.screens.ScrollOffset *= 0.8f;
-  if (std::abs(g.screens.ScrollOffset) < 0.01f) g.screens.ScrollOffset = 0;
-  if (!CheckDisplay(g)) {
-    PresentFrame(g, false);
+void StartFrontFade(Game& g, uint8_t state) {
+  g.screens.FrontFadeState = state;
+  g.screens.FrontFadeStart = g.NowMs();
+}
+
+void AdvanceListAnimations(Game& g) {
+  ScreensState& s = g.screens;
+  const uint32_t now = g.NowMs();
+  const int32_t elapsed = std::clamp<int32_t>(static_cast<int32_t>(now - s.LastDrawTime), 0, 1000);
+  s.LastDrawTime = now;
+  auto ease = [](float& value, float target) {
+    value += (target - value) * 0.2f;
+    if (std::fabs(target - value) < 0.01f) value = target;
+  };
+  ease(s.ScrollOffset, 0.0f);
+  ease(s.OpeningValue, s.OpeningTarget);
+  s.OpeningCountdown = std::max(0, s.OpeningCountdown - elapsed);
+  if (s.FrontFadeState != 0 && now - s.FrontFadeStart >= kFrontFadeMs) s.FrontFadeState = 0;
+}
+
+void ListStopped(Game& g) { LoadStagePicture(g); }
+
+void ReleaseStagePicture(Game& g) {
+  ReleaseStageImage(g);
+  g.screens.StagePictureEntry = -1;
+  g.screens.StagePictureShown = false;
+}
+
+void LoadStagePicture(Game& g) {
+  ScreensState& s = g.screens;
+  const SongEntry* entry = EntryUnderCursor(g);
+  if (g.app.GameState != Screen::SongList || !entry || s.StagePictureEntry == g.app.ListCursor) return;
+  s.StagePictureEntry = g.app.ListCursor;
+  s.StagePictureShown = false;
+  if (entry->StageFile.empty()) return;
+  std::string folder = FolderOf(NormalizeSeparators(entry->FilePath));
+  auto path = ResolvePathNoCase(folder.empty() ? "." : folder, entry->StageFile);
+  if (!path) {
+    DebugLog(g, "stage picture not found: " + folder + entry->StageFile);
     return;
   }
-  Surface& back = g.display.BackSurface;
-  FillSurface(g, back, nullptr, 0x000000);
-  if (g.screens.SongSelectBgSurface.Valid()) {
-    Rect whole{0, 0, 640, 480};
-    BltClipped(g, back, whole, 0, 0, g.screens.SongSelectBgSurface, whole, 0);
-  }
-  const bool jukeboxes = g.app.GameState == Screen::JukeboxList;
-  DrawGdiText(g, back, GdiFont::Bold16, 24, 16, jukeboxes ? "SELECT JUKEBOX" : g.screens.JukeboxName, 0xFFFFFF);
-  int count = EntryCount(g);
-  if (count == 0) DrawGdiText(g, back, GdiFont::List1, 40, 220, "No charts found in the search folders.", 0xFFC0C0);
-  int cursor = g.app.ListCursor;
-  for (int row = 0; row < kVisibleRows && count > 0; ++row) {
-    int index = cursor + row - kVisibleRows / 2;
-    if (count < kVisibleRows && (index < 0 || index >= count)) continue;
-    index = ((index % count) + count) % count;
-    const SongEntry& e = g.library.SongList[index];
-    int y = 50 + row * kRowHeight + static_cast<int>(g.screens.ScrollOffset * kRowHeight);
-    bool selected = index == cursor;
-    if (selected) {
-      Rect bar{16, y - 2, 624, y + kRowHeight - 2};
-      FillSurface(g, back, &bar, 0x30407A);
+  Surface& stage = g.display.StageImageSurface;
+  ReleaseStageImage(g);
+  if (!LoadSurfaceFromFile(g, stage, *path, false)) return;  // the no-stage picture stays
+  // The stage picture is shown at 640x480; the panel shows it scaled into the preview surface.
+  Surface& preview = g.screens.PreviewSurface;
+  if (!preview.Valid()) return;
+  BltStretch(g, preview, Rect{0, 0, preview.width, preview.height}, stage, Rect{0, 0, stage.width, stage.height}, 0);
+  s.StagePictureShown = true;
+}
+
+void RunClearCheck(Game& g) {
+  if (!g.settings.ShowClearedOnList) return;
+  ScreensState& s = g.screens;
+  auto& list = g.library.SongList;
+  const int32_t last = static_cast<int32_t>(list.size()) - 1;
+  const Screen mode = g.app.GameState;
+  if ((mode == Screen::SongList || mode == Screen::CourseList) && s.ClearCheckIndex >= 0 && s.ClearCheckIndex <= last) {
+    auto& marks = g.library.SongMarks;
+    if (marks.size() != list.size()) marks.resize(list.size(), false);
+    for (const std::string& file : RecordFileCandidates(g, list[s.ClearCheckIndex].FilePath)) {
+      if (auto cleared = ReadClearedFlag(file)) {
+        marks[s.ClearCheckIndex] = *cleared;
+        break;
+      }
     }
-    std::string text = "☆" + std::to_string(e.PlayLevel) + "  " + e.Title;
-    DrawGdiText(g, back, selected ? GdiFont::Bold12 : GdiFont::List1, 28, y, text, selected ? 0xFFFFA0 : 0xE0E0F0);
+    ShowMessage(g, "clear check... " + std::to_string(s.ClearCheckIndex));
+  } else {
+    s.ClearCheckIndex = last;
   }
-  // The help lines end above the message line (y 465 and below).
-  DrawGdiText(g, back, GdiFont::Status, 16, 432, "[ESC]:終了", 0xC0C0C0);
-  DrawGdiText(g, back, GdiFont::Status, 16, 446, "[↑/↓/PageUP/PageDN]:選択 [Enter]:決定", 0xC0C0C0);
-  PresentFrame(g, false);
+  ++s.ClearCheckIndex;
 }
 
 }  // namespace kvx

@@ -1,23 +1,38 @@
 #pragma once
-// The song select screen: the list of charts, cursor moves and starting play.
+// The song select screen: the jukebox list, the song list of the open jukebox
+// and the course list, with cursor moves, sorts, play options, the preview of
+// the chart under the cursor and the fade into play.
 #include <cstdint>
+
+#include "app/timers.h"
+
+#include "screens/song_preview.h"
+#include "screens/song_sort.h"
 
 namespace kvx {
 
 struct Game;
 
+// The screen as the main loop starts on it: the list's opening animation and
+// the entry under the cursor.
+void OpenSongSelect(Game& game);
+// A button pressed on song select (GameState 0, 6, 7 or 8).
 void ProcessKey_SongSelect(Game& game, int16_t& code);
-// Draws one frame of the list and presents it.
+// Draws and presents one frame of the screen.
 void DrawList(Game& game);
-// Moves the cursor by n entries (negative: up), wrapping, and applies the change.
-void MoveListCursorBy(Game& game, int n);
-// Applies a cursor change: restarts the preview timer.
+// Applies a cursor change: wraps the cursor, splits the title, loads the
+// record and restarts the preview timer.
 void chexec(Game& game);
-// (Re)starts the one-shot preview timer of the entry under the cursor.
-void StartPreviewTimer(Game& game);
-// The list has stopped scrolling.
+// Moves the cursor by n entries (negative: up) and applies the change.
+void MoveListCursorBy(Game& game, int n);
+// The list has stopped scrolling: the stage picture of the entry is loaded.
 void ListStopped(Game& game);
-// Loads and plays the entry under the cursor.
+// Runs when the fade into play has ended: plays the entry under the cursor
+// (or, in shuffle play, random entries until the player stops).
 void FadeEndSubject(Game& game);
+// Restarts the list's opening animation (entering a list).
+void RestartOpeningAnimation(Game& game);
+// Starts the front-end fade: the screen brightens from black over 200 ms.
+void StartFrontFade(Game& game, uint8_t state);
 
 }  // namespace kvx

@@ -37,6 +37,21 @@ TEST(CommandLine, OptionLettersInAnyCaseAndThirdCharacter) {
   EXPECT_FALSE(g.app.play_first_entry);
 }
 
+TEST(CommandLine, SeedChoosesTheRandomBranches) {
+  std::string error;
+  PortOptions o = ParsePortOptions({"--seed", "42", "a.bms"}, &error);
+  EXPECT_TRUE(error.empty());
+  EXPECT_EQ(o.seed, 42u);
+  EXPECT_EQ(o.rest, "a.bms");
+  EXPECT_EQ(ParsePortOptions({"--seed=18446744073709551615"}, &error).seed, 18446744073709551615ull);
+  EXPECT_FALSE(ParsePortOptions({}, &error).seed.has_value());
+  ParsePortOptions({"--seed", "-1"}, &error);
+  EXPECT_NE(error.find("--seed needs a whole number"), std::string::npos);
+  error.clear();
+  ParsePortOptions({"--seed"}, &error);
+  EXPECT_FALSE(error.empty());
+}
+
 TEST(CommandLine, TwoChartsClearTheListOnceAndPlayListsDoNotStartPlay) {
   Game g;
   auto two = ParseCommandLine(g, "a.bms \"b c.bme\"");

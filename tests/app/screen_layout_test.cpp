@@ -52,7 +52,7 @@ TEST(ScreenLayout, SongListLeavesTheMessageLineFree) {
               if (list_frames == 3) w.g.display.MessageLine.visible = false;
               if (list_frames == 6) {
                 quiet = ReadPicture(w.g, w.g.display.BackSurface);
-                background = ReadPicture(w.g, w.g.display.SongSelectBgSurface);
+                background = ReadPicture(w.g, w.g.screens.SongSelectBgSurface);
                 events.push_back(w.Key(SDL_SCANCODE_F7, true, w.Now()));
                 events.push_back(w.Key(SDL_SCANCODE_F7, false, w.Now()));
               }

@@ -74,6 +74,22 @@ TEST_F(SettingsFixture, PlaySpeedOutsideItsRangeIsRepaired) {
   EXPECT_EQ(log.find("RealHiSpeed 2.25"), std::string::npos);
 }
 
+// The modern chart rules are on in a new settings file and when an older file
+// lacks the key; a False in the file turns them off, and the value is saved.
+TEST_F(SettingsFixture, ModernChartsOnByDefaultAndSaved) {
+  EXPECT_FALSE(g.settings.ModernCharts);  // a game without settings reads the original way
+  LoadSettings(g);
+  EXPECT_TRUE(g.settings.ModernCharts);
+  WriteIni("[Setting]\r\nSleep=1\r\n");
+  LoadSettings(g);
+  EXPECT_TRUE(g.settings.ModernCharts);
+  WriteIni("[Setting]\r\nModernCharts=False\r\n");
+  LoadSettings(g);
+  EXPECT_FALSE(g.settings.ModernCharts);
+  SaveSettings(g);
+  EXPECT_NE(dir.Read("_kvxfiles/kvx_conf.ini").find("ModernCharts=False"), std::string::npos);
+}
+
 TEST_F(SettingsFixture, WindowGeometryNeedsAllFourValues) {
   WriteIni("[MainForm]\nLeft=150\nTop=300\nWidth=9600\nWindowState=2\n");
   LoadSettings(g);

@@ -38,5 +38,26 @@ TEST_F(ChartInfo, HandCheckedChart) {
   EXPECT_EQ(RunChartInfo(g, {dir.path() + "/songs/missing.bms"}), 1);
 }
 
+// Under the modern rules the text names the rules, the extra header fields,
+// each #RANDOM read with the branch taken, and the modern objects.
+TEST_F(ChartInfo, ModernChartPrintsTheBranchesTaken) {
+  g.settings.ModernCharts = true;
+  g.chart.RandomSeed = 5;
+  std::string path = Write("modern.bme", Body({"#TITLE M", "#SUBTITLE sub", "#DIFFICULTY 2", "#SETRANDOM 2",
+                                               "#IF 2", "#RANDOM 4", "#ENDRANDOM", "#ENDIF", "#ENDRANDOM",
+                                               "#STOP01 48", "#BPM01 133.5", "#00108:01", "#00109:01",
+                                               "#00151:0101", "#001D1:01", "#00211:01"}));
+  const std::string text = ChartInfoText(g, path);
+  const std::string random4 = g.chart.RandomBranches.size() == 2 ? g.chart.RandomBranches[1] : "";
+  ASSERT_EQ(random4.rfind("#RANDOM 4 -> ", 0), 0u);
+  for (const std::string& line : std::vector<std::string>{"Rules: modern\n", "SubTitle: sub\n", "Difficulty: 2\n", "Random: #SETRANDOM 2\n", "Random: " + random4 + "\n",
+        "NoteCount (header scan): 2\n", "LongNotes: 1\n", "Mines: 1\n", "Stops: 1\n",
+        "TempoChanges (channel 08): 1\n", "* TotalNotes 1:2 2:0\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n--- in ---\n" << text;
+  // The same seed gives the same branch.
+  const std::string again = ChartInfoText(g, path);
+  EXPECT_NE(again.find("Random: " + random4 + "\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kvx::test

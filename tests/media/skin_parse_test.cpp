@@ -35,6 +35,30 @@ class SkinParse : public ::testing::Test {
   Game g;
 };
 
+// The pictures of long notes and mines, per lane channel; a lane outside
+// 11..19 and 21..29 abandons the line; a skin without them has none (the play
+// screen then stretches the note picture and draws mines as red blocks).
+TEST_F(SkinParse, LongNoteAndMinePicturesPerLane) {
+  Load("ln.brd",
+       "#LNBODY 11,1,2,3,4\r\n"
+       "#lnactive 29,5,6,7,8\r\n"
+       "#LNEND 16,9,10,11,12\r\n"
+       "#MINE 21,13,14,15,16\r\n"
+       "#MINE 20,1,1,1,1\r\n"
+       "#LNBODY x,1,1,1,1\r\n");
+  const SkinLayout& s = g.skin;
+  EXPECT_EQ(s.LongBodyRects[0], (Rect{1, 2, 4, 6}));
+  EXPECT_EQ(s.LongActiveRects[18], (Rect{5, 6, 12, 14}));
+  EXPECT_EQ(s.LongEndRects[5], (Rect{9, 10, 20, 22}));
+  EXPECT_EQ(s.MineRects[10], (Rect{13, 14, 28, 30}));
+  EXPECT_EQ(s.MineRects[9], Rect{});
+  EXPECT_EQ(Count("bad arguments: #MINE 20"), 1u);
+  EXPECT_EQ(Count("bad arguments: #LNBODY x"), 1u);
+  Load("plain.brd", "#GAUGESTEP 2\r\n");
+  EXPECT_EQ(g.skin.LongBodyRects[0], Rect{});
+  EXPECT_EQ(g.skin.MineRects[10], Rect{});
+}
+
 TEST_F(SkinParse, CommandsAndDerivedFields) {
   std::string path = Load("a.brd",
                           "comment line GAUGE 1,1,1,1\r\n"

@@ -98,7 +98,7 @@ TEST_F(SoundFixture, EchoQueueAndDuplicates) {
 
   const double expected[] = {-500, -2000, -4500, -8000};
   for (int tap = 1; tap <= 4; ++tap) {
-    uint32_t source = g.sound.EchoSources[9 + 256 * tap];
+    uint32_t source = g.sound.EchoSources[9 + kWavIds * tap];
     ASSERT_NE(source, 0u) << tap;
     EXPECT_NE(source, g.sound.WavSources[9]);
     EXPECT_EQ(static_cast<uint32_t>(SourceInt(source, AL_BUFFER)), g.sound.WavBuffers[9]);  // shared samples
@@ -127,23 +127,25 @@ TEST_F(SoundFixture, EchoQueueAndDuplicates) {
   g.chart.WavFile[9].clear();
   ReleaseChangedSounds(g);
   EXPECT_EQ(g.sound.WavBuffers[9], 0u);
-  EXPECT_EQ(SourceInt(g.sound.EchoSources[9 + 256], AL_BUFFER), 0);
+  EXPECT_EQ(SourceInt(g.sound.EchoSources[9 + kWavIds], AL_BUFFER), 0);
 }
 
+// Every sound id of a chart by the original rules (01..FF), with echoes.
 TEST_F(SoundFixture, AFullChartWithEchoesGetsEverySource) {
+  constexpr int kOriginalIds = 256;
   std::string tone = Tone("s/a.wav", 22050, 0.02);
-  for (int id = 1; id < kWavIds; ++id) {
+  for (int id = 1; id < kOriginalIds; ++id) {
     g.chart.WavFile[id] = tone;
     loadwav(g, id);
   }
   SetEchoEffect(g, true);
-  for (int id = 1; id < kWavIds; ++id) {
+  for (int id = 1; id < kOriginalIds; ++id) {
     PlayWav(g, id);
     RunEchoQueue(g, 100000);  // the queue holds 256: play the echoes as they come
   }
-  for (int id = 1; id < kWavIds; ++id) {
+  for (int id = 1; id < kOriginalIds; ++id) {
     EXPECT_NE(g.sound.WavSources[id], 0u) << id;
-    for (int tap = 1; tap <= 4; ++tap) ASSERT_NE(g.sound.EchoSources[id + 256 * tap], 0u) << id << " " << tap;
+    for (int tap = 1; tap <= 4; ++tap) ASSERT_NE(g.sound.EchoSources[id + kWavIds * tap], 0u) << id << " " << tap;
   }
 }
 

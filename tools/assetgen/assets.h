@@ -10,5 +10,8 @@ bool WriteSystemSounds(const std::string& data);   // wav/*.wav, the 16 system s
 bool WriteDefaultSkin(const std::string& data);    // kvx_scr.brd and its image
 bool WriteFixedImages(const std::string& data);    // ssbg, ssobj, ssnostg, resobj .bmp
 bool WriteDemoSongs(const std::string& songs);     // charts, key sounds, images
+// courselist/DEMO COURSE.kcl, three demo charts named relative to `program`
+// (written once: a course the player changed is kept).
+bool WriteDemoCourse(const std::string& data, const std::string& program);
 
 }  // namespace assetgen

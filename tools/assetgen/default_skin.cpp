@@ -55,6 +55,13 @@ constexpr Box kExGaugeBg{816, 58, 160, 12}, kExGauge{816, 72, 160, 12};
 constexpr Box kNetBase{816, 90, 192, 96};
 constexpr Box kClassStr{704, 200, 40, 32};
 constexpr int kLenGraphX = 1016, kLenGraphY = 0;
+// Long notes and mines, per lane kind: the body (stretched from a long note's
+// start to its end, so every row is the same), the body while held, the end
+// cap, the mine.
+constexpr Box kLongBody[3] = {{96, 200, 26, 32}, {124, 200, 20, 32}, {146, 200, 36, 32}};
+constexpr Box kLongActive[3] = {{96, 236, 26, 32}, {124, 236, 20, 32}, {146, 236, 36, 32}};
+constexpr Box kLongEnd[3] = {{96, 272, 26, 8}, {124, 272, 20, 8}, {146, 272, 36, 8}};
+constexpr Box kMine[3] = {{96, 284, 26, 10}, {124, 284, 20, 10}, {146, 284, 36, 10}};
 constexpr Box kBomb{0, 480, 72, 56};
 constexpr int kBombFrames = 8;
 
@@ -103,6 +110,46 @@ void PaintNotes(Picture& p) {
     }
     paint::Frame(p, b.x, b.y, b.w, b.h, paint::Scale(body[k], 0.35));
     for (int x = 2; x < b.w - 2; ++x) paint::Blend(p, b.x + x, b.y + 1, kWhite, 0.8);
+  }
+}
+
+// The colours of the three lane kinds (white key, blue key, scratch).
+const Rgb kLaneTone[3] = {{232, 236, 246}, {72, 150, 255}, {244, 64, 72}};
+
+void PaintLongNotes(Picture& p) {
+  for (int k = 0; k < 3; ++k) {
+    const Rgb tone = kLaneTone[k];
+    for (int held = 0; held < 2; ++held) {
+      const Box b = held ? kLongActive[k] : kLongBody[k];
+      for (int x = 0; x < b.w; ++x) {
+        const int edge = std::min(x, b.w - 1 - x);  // 0 at the outer columns
+        Rgb c = edge < 2 ? paint::Mix(tone, kWhite, held ? 0.6 : 0.2)
+                         : paint::Scale(tone, (held ? 0.7 : 0.38) + 0.08 * std::cos(kPi * (x + 0.5) / b.w));
+        if (edge == 0) c = paint::Scale(c, 0.7);
+        for (int y = 0; y < b.h; ++y) paint::Put(p, b.x + x, b.y + y, c);
+      }
+    }
+    // The end cap: a note with a bright rim and a dark groove across it.
+    const Box e = kLongEnd[k];
+    paint::VGradient(p, e.x, e.y, e.w, e.h, paint::Mix(tone, kWhite, 0.5), paint::Scale(tone, 0.55));
+    paint::FillRect(p, e.x + 2, e.y + 3, e.w - 4, 2, paint::Scale(tone, 0.3));
+    paint::Frame(p, e.x, e.y, e.w, e.h, paint::Mix(tone, kWhite, 0.7));
+  }
+}
+
+void PaintMines(Picture& p) {
+  for (int k = 0; k < 3; ++k) {
+    const Box b = kMine[k];
+    paint::FillRect(p, b.x, b.y, b.w, b.h, Rgb{70, 10, 16});
+    // A row of red diamonds.
+    const double cy = (b.h - 1) / 2.0;
+    for (int y = 0; y < b.h; ++y)
+      for (int x = 0; x < b.w; ++x) {
+        const double cx = std::fmod(x + 0.5, 10.0) - 5.0;
+        if (std::abs(cx) + std::abs(y - cy) < 4.2) paint::Put(p, b.x + x, b.y + y, Rgb{255, 60, 40});
+        if (std::abs(cx) + std::abs(y - cy) < 1.6) paint::Put(p, b.x + x, b.y + y, Rgb{255, 230, 120});
+      }
+    paint::Frame(p, b.x, b.y, b.w, b.h, Rgb{200, 30, 30});
   }
 }
 
@@ -554,6 +601,16 @@ std::string SkinText() {
   line("#OBJ42 " + R(kBasePanel[1]));
   line("#OBJ43 " + R(kKeyPanel[1]));
   line("");
+  line("long notes and mines of each lane channel: body, body while held, end cap, mine");
+  for (int side = 0; side < 2; ++side)
+    for (const Lane& l : SideLanes(side)) {
+      const std::string ch = std::to_string(l.channel) + ",";
+      line("#LNBODY " + ch + R(kLongBody[l.kind]));
+      line("#LNACTIVE " + ch + R(kLongActive[l.kind]));
+      line("#LNEND " + ch + R(kLongEnd[l.kind]));
+      line("#MINE " + ch + R(kMine[l.kind]));
+    }
+  line("");
   line("lanes: note object, screen x, key-beam object");
   for (int side = 0; side < 2; ++side) {
     std::vector<Lane> lanes = SideLanes(side);
@@ -575,6 +632,8 @@ std::string SkinText() {
 bool WriteDefaultSkin(const std::string& data) {
   Picture p(kImageW, kImageH);
   PaintNotes(p);
+  PaintLongNotes(p);
+  PaintMines(p);
   PaintJudgeLines(p);
   PaintPressedKeys(p);
   PaintBeams(p);

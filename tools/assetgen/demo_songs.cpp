@@ -74,6 +74,7 @@ struct ChartPlan {
   int max_tier;
   int keys;       // 5 or 7
   int max_chord;  // simultaneous notes, scratch included
+  bool modern = false;  // written for the modern chart rules (WriteModernChart)
 };
 
 struct Song {
@@ -82,6 +83,9 @@ struct Song {
   int bpm = 120;
   std::vector<int> measure_ticks;
   std::vector<std::pair<int, int>> tempo;  // (tick, new bpm), in order
+  // Modern charts only: tempo changes on channel 08 and stops on channel 09.
+  std::vector<std::pair<int, double>> extended_tempo;  // (tick, new bpm), in order
+  std::vector<std::pair<int, int>> stops;              // (tick, length in 1/192 of a measure)
   std::vector<SoundDef> sounds;
   std::map<std::string, int> sound_ids;
   std::vector<Event> events;
@@ -105,15 +109,29 @@ struct Song {
     return t;
   }
   int TotalTicks() const { return std::accumulate(measure_ticks.begin(), measure_ticks.end(), 0); }
+  // The time of a tick: tempo changes of both kinds, and the stops before it,
+  // each at the tempo in force after the changes at its tick.
   double TickToMs(int tick) const {
-    double ms = 0;
-    int at = 0, b = bpm;
-    for (const auto& [t, nb] : tempo) {
+    std::vector<std::pair<int, double>> changes(tempo.begin(), tempo.end());
+    changes.insert(changes.end(), extended_tempo.begin(), extended_tempo.end());
+    std::stable_sort(changes.begin(), changes.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    auto bpm_at = [&](int t) {
+      double b = bpm;
+      for (const auto& [ct, nb] : changes)
+        if (ct <= t) b = nb;
+      return b;
+    };
+    double ms = 0, b = bpm;
+    int at = 0;
+    for (const auto& [t, nb] : changes) {
       if (t >= tick) break;
       ms += (t - at) * 1250.0 / b;
       at = t, b = nb;
     }
-    return ms + (tick - at) * 1250.0 / b;
+    ms += (tick - at) * 1250.0 / b;
+    for (const auto& [st, units] : stops)
+      if (st < tick) ms += units * 1250.0 / bpm_at(st);
+    return ms;
   }
 };
 
@@ -619,6 +637,31 @@ Song ComposeComet() {
   return s;
 }
 
+// ---- Song 4: a short remix of Pixel Comet charted for the modern rules -------
+
+// The first 20 bars of Pixel Comet (intro, verse, bridge) with a one-beat stop
+// where the bridge starts and a faster tempo (an extended tempo change with a
+// fraction) for the second half of the bridge; one ".bml" chart for the modern
+// chart rules (base-36 ids above FF, long notes, mines).
+Song ComposeCometRemix() {
+  Song s = ComposeComet();
+  constexpr int kBars = 20;  // all 4/4
+  const int end = kBars * 4 * kBeat;
+  s.folder = "comet_remix";
+  s.title = "Pixel Comet Remix";
+  s.measure_ticks.resize(kBars);
+  s.measure_ticks.push_back(4 * kBeat);  // the closing measure
+  s.events.erase(std::remove_if(s.events.begin(), s.events.end(), [&](const Event& e) { return e.tick >= end; }),
+                 s.events.end());
+  s.image_events.erase(std::remove_if(s.image_events.begin(), s.image_events.end(),
+                                      [&](const ImageEvent& e) { return e.tick >= end; }),
+                       s.image_events.end());
+  s.stops = {{12 * 4 * kBeat, kBeat}};
+  s.extended_tempo = {{16 * 4 * kBeat, 162.5}};
+  s.charts = {{"comet_remix.bml", "MODERN", 6, 2, 2, 7, 2, true}};
+  return s;
+}
+
 // ---- Charting -------------------------------------------------------------
 
 struct Placed {
@@ -716,83 +759,64 @@ std::string Hex2(int v) {
   return {kHex[(v >> 4) & 15], kHex[v & 15]};
 }
 
+// Two base-36 digits (the modern chart rules): 0..1295.
+std::string Base36(int v) {
+  static const char* kDigits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  return {kDigits[(v / 36) % 36], kDigits[v % 36]};
+}
+
 std::string Measure3(int m) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%03d", m);
   return buf;
 }
 
-// One channel line for the given (offset in 1/192, value) pairs; the grid is
-// the coarsest that holds every offset exactly.
-std::string ChannelLine(int measure, int channel, const std::vector<std::pair<int, int>>& items) {
+std::string Channel2(int channel) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", channel);
+  return buf;
+}
+
+// (offset in 1/192, two-character value) of one measure of one channel.
+using Items = std::vector<std::pair<int, std::string>>;
+// channel -> measure -> items; channels are written in the order of their text.
+using ChannelLines = std::map<std::string, std::map<int, Items>>;
+
+// One channel line for the given items; the grid is the coarsest that holds
+// every offset exactly.
+std::string ChannelLine(int measure, const std::string& channel, const Items& items) {
   int g = 192;
-  for (const auto& [off, v] : items) g = std::gcd(g, off);
+  for (const auto& item : items) g = std::gcd(g, item.first);
   int n = 192 / g;
   std::string data(static_cast<size_t>(n) * 2, '0');
   for (const auto& [off, v] : items) {
-    std::string h = Hex2(v);
-    data[(off / g) * 2] = h[0];
-    data[(off / g) * 2 + 1] = h[1];
+    data[(off / g) * 2] = v[0];
+    data[(off / g) * 2 + 1] = v[1];
   }
-  char ch[4];
-  std::snprintf(ch, sizeof ch, "%02d", channel);
-  return "#" + Measure3(measure) + ch + ":" + data + "\r\n";
+  return "#" + Measure3(measure) + channel + ":" + data + "\r\n";
 }
 
-struct ChartStats {
-  int notes = 0, scratch = 0;
-  double length_ms = 0;
+// Measures of a song: the measure of a tick and its offset in 1/192.
+struct MeasureGrid {
+  explicit MeasureGrid(const Song& song) : ticks(song.measure_ticks), starts(song.measure_ticks.size() + 1, 0) {
+    for (size_t m = 0; m < ticks.size(); ++m) starts[m + 1] = starts[m] + ticks[m];
+  }
+  int MeasureOf(int tick) const {
+    return static_cast<int>(std::upper_bound(starts.begin(), starts.end(), tick) - starts.begin()) - 1;
+  }
+  int OffsetOf(int tick) const {
+    const int m = MeasureOf(tick);
+    return (tick - starts[m]) * 192 / ticks[m];
+  }
+  void Add(ChannelLines& lines, const std::string& channel, int tick, const std::string& value) const {
+    lines[channel][MeasureOf(tick)].push_back({OffsetOf(tick), value});
+  }
+  std::vector<int> ticks, starts;
 };
 
-std::string WriteChart(const Song& song, const ChartPlan& plan, ChartStats& stats) {
-  std::vector<Placed> placed = Chart(song, plan);
-  int notes = 0;
-  for (const Placed& p : placed)
-    if (p.channel != 1) ++notes, stats.scratch += p.channel == 16;
-  stats.notes = notes;
-  stats.length_ms = song.TickToMs(song.TotalTicks());
-  int total = std::max(160, static_cast<int>(std::lround(7.605 * notes / (0.01 * notes + 6.5))));
-
-  std::string t = "\r\n";
-  t += "#PLAYER 1\r\n";
-  t += "#GENRE " + song.genre + "\r\n";
-  t += "#TITLE " + song.title + " [" + plan.label + "]\r\n";
-  t += "#ARTIST " + song.artist + "\r\n";
-  t += "#BPM " + std::to_string(song.bpm) + "\r\n";
-  t += "#PLAYLEVEL " + std::to_string(plan.level) + "\r\n";
-  t += "#RANK " + std::to_string(plan.rank) + "\r\n";
-  t += "#TOTAL " + std::to_string(total) + "\r\n";
-  t += "#STAGEFILE " + song.stage_file + "\r\n\r\n";
-  for (size_t i = 0; i < song.sounds.size(); ++i)
-    t += "#WAV" + Hex2(static_cast<int>(i) + 1) + " " + song.sounds[i].name + song.chart_sound_ext + "\r\n";
-  t += "\r\n";
-  for (size_t i = 0; i < song.images.size(); ++i)
-    if (song.images[i].file != song.stage_file)
-      t += "#BMP" + Hex2(static_cast<int>(i) + 1) + " " + song.images[i].file + "\r\n";
-  t += "\r\n";
-
-  int measures = static_cast<int>(song.measure_ticks.size());
-  std::vector<int> starts(measures + 1, 0);
-  for (int m = 0; m < measures; ++m) starts[m + 1] = starts[m] + song.measure_ticks[m];
-  auto measure_of = [&](int tick) {
-    return static_cast<int>(std::upper_bound(starts.begin(), starts.end(), tick) - starts.begin()) - 1;
-  };
-  auto offset_of = [&](int m, int tick) { return (tick - starts[m]) * 192 / song.measure_ticks[m]; };
-
-  // channel -> measure -> items; the background channel keeps several lines.
-  std::map<int, std::map<int, std::vector<std::pair<int, int>>>> lines;
-  for (const Placed& p : placed) {
-    int m = measure_of(p.tick);
-    lines[p.channel][m].push_back({offset_of(m, p.tick), p.id});
-  }
-  for (const auto& [tick, bpm] : song.tempo) {
-    int m = measure_of(tick);
-    lines[3][m].push_back({offset_of(m, tick), bpm});
-  }
-  for (const ImageEvent& e : song.image_events) {
-    int m = measure_of(e.tick);
-    lines[e.channel][m].push_back({offset_of(m, e.tick), e.id});
-  }
+// The measure-length lines and the channel lines measure by measure.
+void AppendChannelLines(std::string& t, const Song& song, ChannelLines& lines) {
+  const int measures = static_cast<int>(song.measure_ticks.size());
   for (int m = 0; m < measures; ++m) {
     if (song.measure_ticks[m] != 192) {
       char buf[32];
@@ -802,11 +826,10 @@ std::string WriteChart(const Song& song, const ChartPlan& plan, ChartStats& stat
     for (auto& [channel, by_measure] : lines) {
       auto it = by_measure.find(m);
       if (it == by_measure.end()) continue;
-      std::vector<std::pair<int, int>>& items = it->second;
       // Split items that share an offset over several lines (background
       // sounds; anything else never collides).
-      std::vector<std::vector<std::pair<int, int>>> split;
-      for (const auto& item : items) {
+      std::vector<Items> split;
+      for (const auto& item : it->second) {
         size_t k = 0;
         while (k < split.size() && std::any_of(split[k].begin(), split[k].end(),
                                                [&](const auto& x) { return x.first == item.first; }))
@@ -819,6 +842,142 @@ std::string WriteChart(const Song& song, const ChartPlan& plan, ChartStats& stat
   }
   // The closing measure carries no objects; this line marks it as part of the chart.
   t += "#" + Measure3(measures - 1) + "01:00\r\n";
+}
+
+struct ChartStats {
+  int notes = 0, scratch = 0, long_notes = 0, mines = 0;
+  double length_ms = 0;
+};
+
+int Total(int notes) { return std::max(160, static_cast<int>(std::lround(7.605 * notes / (0.01 * notes + 6.5)))); }
+
+std::string HeaderLines(const Song& song, const ChartPlan& plan, int notes) {
+  std::string t = "\r\n";
+  t += "#PLAYER 1\r\n";
+  t += "#GENRE " + song.genre + "\r\n";
+  t += "#TITLE " + song.title + " [" + plan.label + "]\r\n";
+  t += "#ARTIST " + song.artist + "\r\n";
+  t += "#BPM " + std::to_string(song.bpm) + "\r\n";
+  t += "#PLAYLEVEL " + std::to_string(plan.level) + "\r\n";
+  t += "#RANK " + std::to_string(plan.rank) + "\r\n";
+  t += "#TOTAL " + std::to_string(Total(notes)) + "\r\n";
+  t += "#STAGEFILE " + song.stage_file + "\r\n\r\n";
+  return t;
+}
+
+// The sound and image definitions with the id text of the chart's rules.
+std::string DefinitionLines(const Song& song, std::string (*id)(int)) {
+  std::string t;
+  for (size_t i = 0; i < song.sounds.size(); ++i)
+    t += "#WAV" + id(static_cast<int>(i) + 1) + " " + song.sounds[i].name + song.chart_sound_ext + "\r\n";
+  t += "\r\n";
+  for (size_t i = 0; i < song.images.size(); ++i)
+    if (song.images[i].file != song.stage_file) t += "#BMP" + id(static_cast<int>(i) + 1) + " " + song.images[i].file + "\r\n";
+  t += "\r\n";
+  return t;
+}
+
+std::string WriteChart(const Song& song, const ChartPlan& plan, ChartStats& stats) {
+  std::vector<Placed> placed = Chart(song, plan);
+  int notes = 0;
+  for (const Placed& p : placed)
+    if (p.channel != 1) ++notes, stats.scratch += p.channel == 16;
+  stats.notes = notes;
+  stats.length_ms = song.TickToMs(song.TotalTicks());
+
+  std::string t = HeaderLines(song, plan, notes) + DefinitionLines(song, Hex2);
+  const MeasureGrid grid(song);
+  ChannelLines lines;
+  for (const Placed& p : placed) grid.Add(lines, Channel2(p.channel), p.tick, Hex2(p.id));
+  for (const auto& [tick, bpm] : song.tempo) grid.Add(lines, "03", tick, Hex2(bpm));
+  for (const ImageEvent& e : song.image_events) grid.Add(lines, Channel2(e.channel), e.tick, Hex2(e.id));
+  AppendChannelLines(t, song, lines);
+  return t;
+}
+
+// Every id of the modern chart lies above FF: sound and image n is A0 + n.
+constexpr int kModernIdBase = 360;
+
+std::string ModernId(int v) { return Base36(kModernIdBase + v); }
+
+// A chart for the modern rules: base-36 ids above FF, long notes (a key note
+// whose lane stays free for two beats or more holds for half the gap, at most
+// two beats, on the 16th grid), mines in free stretches of lane 1 during the
+// bridge, the song's stops and extended tempo changes.
+std::string WriteModernChart(const Song& song, const ChartPlan& plan, ChartStats& stats) {
+  std::vector<Placed> placed = Chart(song, plan);
+  const int end_tick = song.TotalTicks() - song.measure_ticks.back();
+  std::map<int, std::vector<size_t>> by_lane;
+  for (size_t i = 0; i < placed.size(); ++i)
+    if (placed[i].channel != 1) by_lane[placed[i].channel].push_back(i);
+  std::map<size_t, int> long_end;  // placed index -> end tick
+  for (auto& [lane, indices] : by_lane) {
+    std::sort(indices.begin(), indices.end(), [&](size_t a, size_t b) { return placed[a].tick < placed[b].tick; });
+    if (lane == 16) continue;
+    for (size_t k = 0; k < indices.size(); ++k) {
+      const int tick = placed[indices[k]].tick;
+      const int next = k + 1 < indices.size() ? placed[indices[k + 1]].tick : end_tick;
+      const int length = std::min(2 * kBeat, (next - tick) / 2 / kStep * kStep);
+      if (next - tick >= 2 * kBeat && length >= kBeat) long_end[indices[k]] = tick + length;
+    }
+  }
+  // Mines: on beat 3 of the bars 8..11, in the first key lane with no note or
+  // long note within a beat of it.
+  const MeasureGrid grid(song);
+  std::vector<std::pair<int, int>> mines;  // (tick, lane channel)
+  for (int bar = 8; bar < 12; ++bar) {
+    const int tick = grid.starts[bar] + 2 * kBeat;
+    for (int lane : kLaneChannels) {
+      bool free = true;
+      for (size_t i : by_lane[lane]) {
+        const int from = placed[i].tick - kBeat;
+        const int to = (long_end.count(i) ? long_end[i] : placed[i].tick) + kBeat;
+        if (tick >= from && tick <= to) free = false;
+      }
+      if (!free) continue;
+      mines.push_back({tick, lane});
+      break;
+    }
+  }
+
+  int notes = 0;
+  for (const Placed& p : placed)
+    if (p.channel != 1) ++notes, stats.scratch += p.channel == 16;
+  stats.notes = notes;
+  stats.long_notes = static_cast<int>(long_end.size());
+  stats.mines = static_cast<int>(mines.size());
+  stats.length_ms = song.TickToMs(song.TotalTicks());
+
+  std::string t = HeaderLines(song, plan, notes);
+  t += "#SUBTITLE modern chart demo\r\n#DIFFICULTY 3\r\n#LNTYPE 1\r\n";
+  for (size_t i = 0; i < song.extended_tempo.size(); ++i) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%g", song.extended_tempo[i].second);
+    t += "#BPM" + Base36(static_cast<int>(i) + 1) + " " + value + "\r\n";
+  }
+  for (size_t i = 0; i < song.stops.size(); ++i)
+    t += "#STOP" + Base36(static_cast<int>(i) + 1) + " " + std::to_string(song.stops[i].second) + "\r\n";
+  t += "\r\n" + DefinitionLines(song, ModernId);
+
+  ChannelLines lines;
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const Placed& p = placed[i];
+    auto it = long_end.find(i);
+    if (it == long_end.end()) {
+      grid.Add(lines, Channel2(p.channel), p.tick, ModernId(p.id));
+    } else {
+      grid.Add(lines, Channel2(p.channel + 40), p.tick, ModernId(p.id));
+      grid.Add(lines, Channel2(p.channel + 40), it->second, ModernId(p.id));
+    }
+  }
+  for (const auto& [tick, lane] : mines)
+    grid.Add(lines, "D" + std::to_string(lane - 10), tick, "0K");  // 20: costs 10 percent of gauge
+  for (const auto& [tick, bpm] : song.tempo) grid.Add(lines, "03", tick, Hex2(bpm));
+  for (size_t i = 0; i < song.extended_tempo.size(); ++i)
+    grid.Add(lines, "08", song.extended_tempo[i].first, Base36(static_cast<int>(i) + 1));
+  for (size_t i = 0; i < song.stops.size(); ++i) grid.Add(lines, "09", song.stops[i].first, Base36(static_cast<int>(i) + 1));
+  for (const ImageEvent& e : song.image_events) grid.Add(lines, Channel2(e.channel), e.tick, ModernId(e.id));
+  AppendChannelLines(t, song, lines);
   return t;
 }
 
@@ -826,7 +985,8 @@ bool WriteSong(const std::string& songs, Song& song, std::string& report) {
   std::string dir = songs + "/" + song.folder;
   kvx::MakeFolder(dir);
   bool ok = true;
-  if (song.sounds.size() > 255 || song.images.size() > 255) {
+  if (song.sounds.size() > 255 || song.images.size() > 255 || kModernIdBase + song.sounds.size() > 1295 ||
+      kModernIdBase + song.images.size() > 1295) {
     std::fprintf(stderr, "assetgen: %s uses too many ids\n", song.folder.c_str());
     return false;
   }
@@ -840,12 +1000,18 @@ bool WriteSong(const std::string& songs, Song& song, std::string& report) {
   }
   for (const ChartPlan& plan : song.charts) {
     ChartStats stats;
-    ok &= SaveText(WriteChart(song, plan, stats), dir + "/" + plan.file);
+    ok &= SaveText(plan.modern ? WriteModernChart(song, plan, stats) : WriteChart(song, plan, stats),
+                   dir + "/" + plan.file);
     char line[256];
     std::snprintf(line, sizeof line, "  %-28s %-12s level %2d  %3d bpm  %5.1f s  %4d notes (%d scratch)  %.1f notes/s\n",
                   (song.folder + "/" + plan.file).c_str(), plan.label.c_str(), plan.level, song.bpm,
                   stats.length_ms / 1000.0, stats.notes, stats.scratch, stats.notes * 1000.0 / stats.length_ms);
     report += line;
+    if (plan.modern) {
+      std::snprintf(line, sizeof line, "  %-28s %d long notes, %d mines, %zu stop(s), %zu extended tempo change(s)\n", "",
+                    stats.long_notes, stats.mines, song.stops.size(), song.extended_tempo.size());
+      report += line;
+    }
   }
   return ok;
 }
@@ -863,7 +1029,9 @@ const char kReadme[] =
     "\r\n"
     "  sunrise_parade/  Sunrise Parade  - house pop, 128 BPM (BEGINNER, HYPER)\r\n"
     "  clockwork_tide/  Clockwork Tide  - jazz fusion, 144/108/160 BPM with a waltz (NORMAL, ANOTHER)\r\n"
-    "  pixel_comet/     Pixel Comet     - chiptune, 150 BPM (5KEYS LIGHT, NORMAL, ANOTHER)\r\n";
+    "  pixel_comet/     Pixel Comet     - chiptune, 150 BPM (5KEYS LIGHT, NORMAL, ANOTHER)\r\n"
+    "  comet_remix/     Pixel Comet Remix - chiptune, 150/162.5 BPM with a stop, long notes and mines;\r\n"
+    "                   a .bml chart for the modern chart rules (MODERN)\r\n";
 
 }  // namespace
 
@@ -872,7 +1040,7 @@ bool WriteDemoSongs(const std::string& songs) {
   kvx::MakeFolder(songs);
   bool ok = SaveText(kReadme, songs + "/README.txt");
   std::string report;
-  for (Song (*compose)() : {ComposeSunrise, ComposeClockwork, ComposeComet}) {
+  for (Song (*compose)() : {ComposeSunrise, ComposeClockwork, ComposeComet, ComposeCometRemix}) {
     Song song = compose();
     ok &= WriteSong(songs, song, report);
   }

@@ -22,5 +22,6 @@ int main(int argc, char** argv) {
   ok &= assetgen::WriteDefaultSkin(data);
   ok &= assetgen::WriteFixedImages(data);
   ok &= assetgen::WriteDemoSongs(out + "/songs");
+  ok &= assetgen::WriteDemoCourse(data, out);
   return ok ? 0 : 1;
 }

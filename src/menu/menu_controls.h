@@ -1,0 +1,55 @@
+#pragma once
+// The settings controls of the startup menu: each check box and drop-down
+// list with its label or entries, its tooltip and the setting it is bound to.
+// A control is filled from its setting when the menu loads and writes the
+// setting back the moment it changes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kvx {
+
+struct Game;
+struct Settings;
+
+struct MenuCheckBox {
+  const char* name;     // the control's name ("chkClearList")
+  const char* label;    // shown as written
+  const char* tooltip;  // English, says what the setting does
+  bool (*checked)(const Settings&);
+  void (*set)(Settings&, bool);
+};
+
+struct MenuDropDown {
+  const char* name;
+  const char* caption;  // short caption shown before the list
+  std::vector<const char*> entries;
+  const char* tooltip;
+  int (*index)(const Settings&);  // an index outside the entries shows no selection
+  void (*set)(Settings&, int);
+};
+
+// In window order.
+const std::vector<MenuCheckBox>& MenuCheckBoxes();
+const std::vector<MenuDropDown>& MenuDropDowns();
+const MenuCheckBox* FindMenuCheckBox(const std::string& name);
+const MenuDropDown* FindMenuDropDown(const std::string& name);
+
+// Loading the window: the text boxes from their settings, BMPRelease off
+// whatever the file said, the skin list.
+void LoadMenuControls(Game& game);
+
+void SetMenuCheckBox(Game& game, const MenuCheckBox& box, bool checked);
+void SetMenuDropDown(Game& game, const MenuDropDown& list, int index);
+void SetMenuUserName(Game& game, const std::string& text);
+// The preview wait in seconds; the preview delay follows it at once.
+void SetMenuWait(Game& game, const std::string& text);
+// Chooses skin entry `index`: brd becomes its full path.
+void SetMenuSkin(Game& game, int index);
+
+// "0.5" for 500 ms: the interval in seconds as decimal text.
+std::string WaitFieldText(int32_t interval_ms);
+// A skin path as the list shows it: relative to the data folder.
+std::string SkinEntryName(const Game& game, const std::string& path);
+
+}  // namespace kvx

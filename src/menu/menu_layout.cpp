@@ -1,0 +1,244 @@
+#include "menu/menu_layout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/game.h"
+#include "imgui.h"
+#include "imgui_stdlib.h"
+#include "menu/folder_chooser.h"
+#include "menu/menu_controls.h"
+#include "menu/menu_search.h"
+#include "platform/text.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr const char* kSearch = "BMS(再)検索";
+constexpr const char* kAdd = "追加";
+constexpr const char* kRemove = "削除";
+constexpr const char* kSearchStart = "検索開始";
+constexpr const char* kNoLimit = "階層無制限に検索";
+constexpr const char* kKeyConfig = "キーコンフィグ";
+constexpr const char* kServer = "サーバー起動";
+constexpr const char* kConnect = "接続";
+constexpr const char* kStart = "起動";
+constexpr const char* kWaitLabel = "秒後に再生開始";
+constexpr const char* kChooserTitle = "検索パスの追加";
+constexpr const char* kNoNetwork = " The network battle is not available yet.";
+
+constexpr float kRightColumn = 330.0f;
+constexpr float kCaptionWidth = 122.0f;
+
+// After each control: its tooltip, and its place for scripted clicks.
+void Describe(Game& g, const char* name, const std::string& tooltip) {
+  if (ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) ImGui::SetTooltip("%s", tooltip.c_str());
+  const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
+  g.menu.control_rects[name] = {a.x, a.y, b.x, b.y};
+}
+
+std::string Id(const char* label, const char* name) { return std::string(label) + "##" + name; }
+
+void DrawCheckBoxes(Game& g) {
+  for (const MenuCheckBox& box : MenuCheckBoxes()) {
+    bool checked = box.checked(g.settings);
+    if (ImGui::Checkbox(Id(box.label, box.name).c_str(), &checked)) SetMenuCheckBox(g, box, checked);
+    Describe(g, box.name, box.tooltip);
+  }
+}
+
+void Caption(const char* text) {
+  ImGui::SetCursorPosX(kRightColumn);
+  ImGui::AlignTextToFramePadding();
+  ImGui::TextUnformatted(text);
+  ImGui::SameLine(kRightColumn + kCaptionWidth);
+  ImGui::SetNextItemWidth(-8);
+}
+
+void DrawDropDown(Game& g, const MenuDropDown& list) {
+  Caption(list.caption);
+  const int index = list.index(g.settings);
+  const bool valid = index >= 0 && index < static_cast<int>(list.entries.size());
+  if (ImGui::BeginCombo(Id("", list.name).c_str(), valid ? list.entries[index] : "")) {
+    for (int i = 0; i < static_cast<int>(list.entries.size()); ++i) {
+      if (ImGui::Selectable(list.entries[i], i == index)) SetMenuDropDown(g, list, i);
+      if (i == index) ImGui::SetItemDefaultFocus();
+    }
+    ImGui::EndCombo();
+  }
+  Describe(g, list.name, list.tooltip);
+}
+
+void DrawSkinList(Game& g) {
+  MenuState& m = g.menu;
+  Caption("Skin");
+  const bool valid = m.skin_selected >= 0 && m.skin_selected < static_cast<int>(m.skin_entries.size());
+  const std::string preview =
+      ReplaceInvalidUtf8(valid ? m.skin_entries[m.skin_selected] : SkinEntryName(g, g.settings.brd));
+  if (ImGui::BeginCombo("##cmbSkin", preview.c_str())) {
+    for (int i = 0; i < static_cast<int>(m.skin_entries.size()); ++i) {
+      ImGui::PushID(i);
+      if (ImGui::Selectable(ReplaceInvalidUtf8(m.skin_entries[i]).c_str(), i == m.skin_selected)) SetMenuSkin(g, i);
+      if (i == m.skin_selected) ImGui::SetItemDefaultFocus();
+      ImGui::PopID();
+    }
+    ImGui::EndCombo();
+  }
+  Describe(g, "cmbSkin", "The skin file (play screen layout) to play with, from the data folder _kvxfiles.");
+}
+
+void DrawRightColumn(Game& g) {
+  MenuState& m = g.menu;
+  Caption("Player name");
+  std::string name = m.txtUserName;
+  if (ImGui::InputText("##txtUserName", &name)) SetMenuUserName(g, name);
+  Describe(g, "txtUserName", "Your name: the name offered in the ranking and shown to others in a network battle.");
+  for (const MenuDropDown& list : MenuDropDowns()) DrawDropDown(g, list);
+  DrawSkinList(g);
+  Caption("Preview");
+  ImGui::SetNextItemWidth(50);
+  std::string wait = m.txtWait;
+  if (ImGui::InputText("##txtWait", &wait)) SetMenuWait(g, wait);
+  Describe(g, "txtWait", "Seconds the cursor rests on a song before its preview starts playing.");
+  ImGui::SameLine();
+  ImGui::TextUnformatted(kWaitLabel);
+}
+
+void DrawFolderList(Game& g) {
+  MenuState& m = g.menu;
+  const float footer = ImGui::GetFrameHeightWithSpacing() * 3 + ImGui::GetTextLineHeightWithSpacing();
+  ImGui::BeginChild("##lstSPath", ImVec2(0, kSearchPanelHeight - footer - 12), true);
+  for (int i = 0; i < static_cast<int>(m.folders.entries.size()); ++i) {
+    SearchFolderEntry& e = m.folders.entries[i];
+    ImGui::PushID(i);
+    ImGui::Checkbox("##checked", &e.checked);
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Checked folders are searched; unchecked ones are kept but skipped.");
+    ImGui::SameLine();
+    const std::string text = e.folder.empty() ? std::string("(empty)") : ReplaceInvalidUtf8(e.folder);
+    if (ImGui::Selectable(text.c_str(), m.folders.selected == i)) m.folders.selected = i;
+    ImGui::PopID();
+  }
+  ImGui::EndChild();
+  Describe(g, "lstSPath",
+           "Folders searched for charts (.bms, .bme). Drop folders or chart files on the window to add them.");
+}
+
+void DrawProgress(Game& g) {
+  const MenuSearchProgress& p = g.menu.progress;
+  const float chart_part = p.charts_found > 0 ? static_cast<float>(p.charts_read) / p.charts_found : 0.0f;
+  const float folder_part =
+      p.folders > 0 ? std::clamp((std::max(p.folder, 1) - 1 + chart_part) / p.folders, 0.0f, 1.0f) : 0.0f;
+  const std::string folders = "folder " + std::to_string(p.folder) + " of " + std::to_string(p.folders);
+  const std::string charts = std::to_string(p.charts_read) + " of " + std::to_string(p.charts_found) + " charts";
+  ImGui::ProgressBar(p.folder >= p.folders && p.folders > 0 && !g.menu.busy ? 1.0f : folder_part,
+                     ImVec2(ImGui::GetContentRegionAvail().x * 0.5f - 4, 0), folders.c_str());
+  Describe(g, "prgFolders", "Search folders done of all folders in the list.");
+  ImGui::SameLine();
+  ImGui::ProgressBar(chart_part, ImVec2(-1, 0), charts.c_str());
+  Describe(g, "prgCharts", "Charts read of those found in the folder being searched.");
+}
+
+// Returns true when "検索開始" was pressed.
+bool DrawSearchPanel(Game& g) {
+  MenuState& m = g.menu;
+  ImGui::Separator();
+  DrawFolderList(g);
+  if (ImGui::Button(Id(kAdd, "cmdAdd0").c_str(), ImVec2(80, 0)))
+    OpenFolderChooser(m.chooser, kChooserTitle, HomeFolder(), g.paths.program, "");
+  Describe(g, "cmdAdd0", "Add a search folder: opens a folder chooser.");
+  ImGui::SameLine();
+  if (ImGui::Button(Id(kRemove, "cmdAdd1").c_str(), ImVec2(80, 0))) RemoveSelectedSearchFolder(g);
+  Describe(g, "cmdAdd1", "Remove the selected folder from the list.");
+  ImGui::SameLine();
+  ImGui::Checkbox(Id(kNoLimit, "chkNoLimit").c_str(), &m.chkNoLimit);
+  Describe(g, "chkNoLimit",
+           "Search every level of subfolders. Unchecked, a folder and its direct subfolders are searched.");
+  ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 120);
+  bool search = ImGui::Button(Id(kSearchStart, "cmdSStart").c_str(), ImVec2(120, 0));
+  Describe(g, "cmdSStart", "Save the folder list and search the checked folders for charts.");
+  if (m.progress.ran)
+    DrawProgress(g);
+  else
+    ImGui::TextUnformatted("Check the folders to search, then press 検索開始.");
+  if (!m.status.empty())
+    ImGui::TextUnformatted(m.status.c_str());
+  else if (m.progress.ran)
+    ImGui::TextUnformatted(m.title.c_str());
+  return search;
+}
+
+MenuAction DrawButtonRow(Game& g) {
+  MenuState& m = g.menu;
+  MenuAction action = MenuAction::None;
+  ImGui::BeginDisabled(m.search_panel_open);
+  if (ImGui::Button(Id(kSearch, "cmbSearch").c_str())) OpenSearchPanel(g);
+  ImGui::EndDisabled();
+  Describe(g, "cmbSearch", "Show the search folders, to change them and search them for charts again.");
+  ImGui::SameLine();
+  if (ImGui::Button(Id(kKeyConfig, "cmdKeyCfg").c_str())) action = MenuAction::KeyConfig;
+  Describe(g, "cmdKeyCfg", "Assign keyboard keys and joystick buttons to the lanes and the game's functions.");
+  ImGui::SameLine();
+  ImGui::BeginDisabled(true);
+  ImGui::Button(Id(kServer, "cmdServer").c_str());
+  Describe(g, "cmdServer", std::string("Host a network battle.") + kNoNetwork);
+  ImGui::SameLine();
+  ImGui::SetNextItemWidth(120);
+  ImGui::InputTextWithHint("##txtHost", "host address", &m.txtHost);
+  Describe(g, "txtHost", std::string("Address of the host to join.") + kNoNetwork);
+  ImGui::SameLine();
+  ImGui::Button(Id(kConnect, "cmdConnect").c_str());
+  Describe(g, "cmdConnect", std::string("Join a network battle.") + kNoNetwork);
+  ImGui::EndDisabled();
+  ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 100);
+  if (ImGui::Button(Id(kStart, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
+  ImGui::SetItemDefaultFocus();  // keyboard navigation starts on the start button
+  Describe(g, "cmdNorm", "Start the game.");
+  return action;
+}
+
+}  // namespace
+
+MenuAction DrawStartupMenu(Game& g) {
+  MenuState& m = g.menu;
+  const ImGuiViewport* vp = ImGui::GetMainViewport();
+  ImGui::SetNextWindowPos(vp->Pos);
+  ImGui::SetNextWindowSize(vp->Size);
+  ImGui::Begin("frmMenu", nullptr,
+               ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings |
+                   ImGuiWindowFlags_NoBringToFrontOnFocus);
+  ImGui::BeginDisabled(m.busy);
+
+  const float top = ImGui::GetCursorPosY();
+  ImGui::BeginGroup();
+  DrawCheckBoxes(g);
+  ImGui::EndGroup();
+  const float left_bottom = ImGui::GetCursorPosY();
+  ImGui::SetCursorPosY(top);
+  ImGui::BeginGroup();
+  DrawRightColumn(g);
+  ImGui::EndGroup();
+  ImGui::SetCursorPosY(std::max(left_bottom, ImGui::GetCursorPosY()) + 8);
+  ImGui::Separator();
+  MenuAction action = DrawButtonRow(g);
+  if (m.search_panel_open && DrawSearchPanel(g)) action = MenuAction::StartSearch;
+  if (m.chooser.open) {
+    std::string chosen;
+    if (DrawFolderChooser(m.chooser, &chosen) == ChooserOutcome::Chosen) AddChosenFolder(g, chosen);
+  }
+
+  ImGui::EndDisabled();
+  ImGui::End();
+  return m.busy ? MenuAction::None : action;
+}
+
+std::vector<std::string> MenuWindowTexts() {
+  std::vector<std::string> texts = {kSearch, kAdd,     kRemove, kSearchStart, kNoLimit,      kKeyConfig,
+                                    kServer, kConnect, kStart,  kWaitLabel,   kChooserTitle, "キャンセル"};
+  for (const auto& b : MenuCheckBoxes()) texts.push_back(b.label);
+  for (const auto& l : MenuDropDowns())
+    for (const char* e : l.entries) texts.push_back(e);
+  return texts;
+}
+
+}  // namespace kvx

@@ -1,0 +1,84 @@
+#include "menu/menu_search.h"
+
+#include <algorithm>
+
+#include "app/game.h"
+#include "library/song_search.h"
+#include "menu/startup_menu.h"
+#include "platform/text.h"
+
+namespace kvx {
+
+void OpenSearchPanel(Game& g) {
+  MenuState& m = g.menu;
+  if (m.search_panel_open) return;
+  m.search_panel_open = true;
+  m.folders = LoadSearchFolderList(g);
+  m.status.clear();
+}
+
+void AddChosenFolder(Game& g, const std::string& folder) {
+  MenuState& m = g.menu;
+  switch (AddSearchFolder(m.folders, folder, g.paths.program)) {
+    case AddFolderResult::Added: m.status.clear(); break;
+    case AddFolderResult::Duplicate: m.status = "Already in the list: " + ReplaceInvalidUtf8(folder); break;
+    case AddFolderResult::Unusable:
+      m.status = "This folder name cannot be stored: " + ReplaceInvalidUtf8(folder);
+      break;
+  }
+}
+
+void DropOnFolderList(Game& g, const std::string& path) {
+  if (g.menu.busy) return;
+  OpenSearchPanel(g);
+  AddChosenFolder(g, FolderOfDroppedPath(path));
+}
+
+void RemoveSelectedSearchFolder(Game& g) { RemoveSelectedFolder(g.menu.folders); }
+
+bool StartMenuSearch(Game& g) {
+  MenuState& m = g.menu;
+  if (m.busy) return false;
+  if (!SaveSearchFolderList(g, m.folders)) {
+    DebugLog(g, "# the search folder file could not be written: " + SearchFolderFilePath(g));
+    m.status = "The folder list could not be saved to " + SearchFolderFilePath(g) + ".";
+  }
+  return RunChartSearch(g, m.chkNoLimit);
+}
+
+bool RunChartSearch(Game& g, bool no_depth_limit) {
+  MenuState& m = g.menu;
+  LibraryState& l = g.library;
+  m.busy = true;
+  m.progress = MenuSearchProgress{};
+  m.progress.ran = true;
+  m.progress.folders = static_cast<int>(LoadSearchFolderList(g).entries.size());
+  l.NoDepthLimit = no_depth_limit;
+  l.OnProgress = [&g] { UpdateMenuSearchProgress(g); };
+  // Put back on every way out, also when the program ends during the search.
+  struct Restore {
+    Game& g;
+    ~Restore() {
+      g.menu.busy = false;
+      g.library.OnProgress = nullptr;
+      g.library.NoDepthLimit = false;
+    }
+  } restore{g};
+  const bool found = MakeBMSListFile(g, false);
+  if (!l.ProgressTitle.empty()) m.title = l.ProgressTitle;
+  if (found) m.progress.folder = m.progress.folders;
+  return found;
+}
+
+void UpdateMenuSearchProgress(Game& g) {
+  const LibraryState& l = g.library;
+  MenuSearchProgress& p = g.menu.progress;
+  // The list is cleared as each search folder starts.
+  if (l.SongList.empty() && l.ProgressTitle.rfind("Adding...", 0) == 0) p.folder = std::min(p.folder + 1, p.folders);
+  p.charts_found = static_cast<int>(l.FoundFiles.size());
+  p.charts_read = std::min(static_cast<int>(l.SongList.size()), p.charts_found);
+  if (!l.ProgressTitle.empty()) g.menu.title = l.ProgressTitle;
+  DrawBusyMenuFrame(g);
+}
+
+}  // namespace kvx

@@ -1,0 +1,17 @@
+// The battle session arrives with the network issue; until then no session
+// is ever set up, so there is nothing to send or show.
+#include "net/net_session.h"
+
+#include "app/game.h"
+
+namespace kvx {
+
+void SendCurSongData(Game& g, bool ready) {
+  if (!g.net.NetPlay) return;
+}
+
+void DrawNetPlayersPanel(Game& g) {
+  if (!g.net.NetPlay) return;
+}
+
+}  // namespace kvx

@@ -1,0 +1,41 @@
+#pragma once
+// Shared between the song select screen's files.
+#include <cstdint>
+
+#include "app/app_state.h"
+
+namespace kvx {
+
+struct Game;
+struct SongEntry;
+
+int EntryCount(const Game& game);
+const SongEntry* EntryUnderCursor(const Game& game);
+// A Shift key or a button of the lane function 12 is held.
+bool ShiftOrLane12Held(const Game& game);
+
+// chexec without its first step (sound, course reset, stage release): the
+// cursor wrap, the title split, the record and the preview timer.
+void ApplySelection(Game& game);
+void ReleaseStagePicture(Game& game);
+// Loads the stage picture of the entry under the cursor into the preview surface.
+void LoadStagePicture(Game& game);
+// One step of the clear check (one entry per drawn frame).
+void RunClearCheck(Game& game);
+// Eases the scroll offset and the opening animation; ends the front-end fade.
+void AdvanceListAnimations(Game& game);
+
+// The screen's actions (song_select_flow.cpp).
+// JukeReady, with the opening animation and the entry under the cursor shown.
+void ShowJukeboxList(Game& game);
+void EnterCourseList(Game& game);
+void OpenSongList(Game& game);
+void StartShufflePlay(Game& game);
+void StartPlayOnSong(Game& game);
+void StartPlayOnCourse(Game& game);
+void StartNewCourse(Game& game);
+void EditCourseUnderCursor(Game& game);
+void PutEntryIntoCourseSlot(Game& game);
+void DeleteCourseUnderCursor(Game& game);
+
+}  // namespace kvx

@@ -1,0 +1,145 @@
+// Song select: what each button does on the jukebox list, the song list and
+// the course list.
+#include "app/game.h"
+#include "app/main_loop.h"
+#include "library/jukebox.h"
+#include "media/display.h"
+#include "media/input.h"
+#include "media/sound.h"
+#include "net/net_session.h"
+#include "play/options.h"
+#include "screens/song_select.h"
+#include "screens/song_select_internal.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr int16_t kEscape = 1, kTab = 15, kEnter = 28, kSpace = 57;
+constexpr int16_t kF1 = 59, kF2 = 60, kF3 = 61, kF4 = 62, kF12 = 88;
+constexpr int16_t kPad1 = 79, kPad2 = 80, kPad3 = 81, kPad4 = 75;
+constexpr int16_t kUp = 200, kPageUp = 201, kLeft = 203, kRight = 205, kDown = 208, kPageDown = 209, kDelete = 211;
+
+void Escape(Game& g) {
+  if (g.screens.EditingCourse) {
+    StopSongPreview(g);
+    g.play.Playing = false;
+    g.app.GameState = Screen::CourseEditor;
+    return;
+  }
+  CloseGameWindow(g);
+}
+
+void MoveBy(Game& g, int n) {
+  MoveListCursorBy(g, n);
+}
+
+void Sort(Game& g, void (*sort)(Game&), const char* message) {
+  sort(g);
+  ShowMessage(g, message);
+  // Another entry is now under the cursor: it is shown and previewed instead.
+  g.play.QuitPlay = true;
+  StopSongPreview(g);
+  ReleaseStagePicture(g);
+  ApplySelection(g);
+}
+
+void OpenJukeboxUnderCursor(Game& g, bool with_right) {
+  bool shuffle = !with_right && ShiftOrLane12Held(g);
+  OpenJukebox(g);
+  if (shuffle) StartShufflePlay(g);
+  else OpenSongList(g);
+}
+
+void Tab(Game& g, Screen mode) {
+  if (g.screens.EditingCourse) return;
+  if (mode == Screen::SongList || mode == Screen::JukeboxList) {
+    EnterCourseList(g);
+  } else if (mode == Screen::CourseList) {
+    g.screens.CourseModeShown = false;
+    g.screens.EditingCourse = false;
+    ShowJukeboxList(g);
+    StartFrontFade(g, 22);
+  }
+}
+
+void Enter(Game& g, Screen mode) {
+  switch (mode) {
+    case Screen::JukeboxList:
+      OpenJukeboxUnderCursor(g, false);
+      break;
+    case Screen::CourseList:
+      if (g.app.ListCursor == 0) StartNewCourse(g);
+      else StartPlayOnCourse(g);
+      break;
+    case Screen::SongList:
+      if (g.screens.EditingCourse) PutEntryIntoCourseSlot(g);
+      else StartPlayOnSong(g);
+      break;
+    default:
+      break;
+  }
+}
+
+// The keys after which a battle session hears of the selection.
+bool TellsThePlayers(int16_t code) {
+  switch (code) {
+    case kF1: case kF2: case kF3: case kF4: case kF12:
+    case kPad1: case kPad2: case kPad3: case kPad4:
+    case kTab: case kUp: case kDown: case kPageUp: case kPageDown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void ProcessKey_SongSelect(Game& g, int16_t& code) {
+  if (code == kEscape) {
+    Escape(g);
+    return;
+  }
+  if (code > 255) {
+    code = ssKeyCvt_Joy(g, code);
+    if (code == 0) return;
+  }
+  if (g.net.WaitLock) return;
+  // The fade into play has begun: the selection is settled.
+  if (g.pump.HasTimer(kRunFadeEndTimerId)) return;
+  const Screen mode = g.app.GameState;
+  switch (code) {
+    case kSpace:
+      if (mode == Screen::CourseList && g.app.ListCursor >= 1) EditCourseUnderCursor(g);
+      break;
+    case kF1: case kF2: case kF3: case kF4: case kF12:
+      ProcessSongSelectOptionKeys(g, code);
+      break;
+    case kPad1: Sort(g, SortByLevel, "Sorted by LEVEL"); break;
+    case kPad2: Sort(g, SortByGenre, "Sorted by GENRE"); break;
+    case kPad3: Sort(g, SortByTitle, "Sorted by TITLE"); break;
+    case kPad4: Sort(g, SortByArtist, "Sorted by ARTIST"); break;
+    case kTab: Tab(g, mode); break;
+    case kLeft:
+      if (mode == Screen::SongList) ShowJukeboxList(g);
+      break;
+    case kDown: MoveBy(g, 1); break;
+    case kUp: MoveBy(g, -1); break;
+    case kPageDown: MoveBy(g, 5); break;
+    case kPageUp: MoveBy(g, -5); break;
+    case kDelete:
+      if (mode == Screen::CourseList) DeleteCourseUnderCursor(g);
+      break;
+    case kRight:
+      if (mode == Screen::JukeboxList) OpenJukeboxUnderCursor(g, true);
+      break;
+    case kEnter:
+      Enter(g, mode);
+      break;
+    default:
+      break;
+  }
+  if (g.net.NetPlay && TellsThePlayers(code)) SendCurSongData(g, false);
+}
+
+}  // namespace kvx

@@ -1,0 +1,28 @@
+#pragma once
+// The texts of the song select screen: the title split, the ranking place
+// suffixes and the help lines of each screen.
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "app/app_state.h"
+
+namespace kvx {
+
+struct SplitTitle {
+  std::string main;  // TitleMain
+  std::string sub;   // TitleSub: the bracketed suffix, empty when there is none
+};
+
+// Splits a title at its bracketed suffix ("Song Name (Another)" gives
+// "Song Name " and "(Another)"). Ten bracket pairs are tried in a fixed
+// order; a later pair overrides an earlier one.
+SplitTitle SplitSongTitle(std::string_view title);
+
+// "st", "nd", "rd" or "th" by the place number modulo 10.
+std::string OrdinalSuffix(int place);
+
+// The two help lines at the bottom of a screen (empty lines are not drawn).
+std::array<std::string, 2> HelpLines(Screen mode);
+
+}  // namespace kvx

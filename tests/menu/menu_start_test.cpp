@@ -1,0 +1,104 @@
+// Starting the game from the startup menu: the search when no list file
+// exists, a failed search that keeps the menu, and the search run from the
+// search panel (headless; the real window is tested under an X server).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/game.h"
+#include "app/program.h"
+#include "menu/menu_search.h"
+#include "menu/startup_menu.h"
+#include "platform/files.h"
+#include "test_support.h"
+
+namespace kvx {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct MenuStart : ::testing::Test {
+  test::TempFolder dir;
+  Game g;
+  void SetUp() override {
+    test::UseHeadlessGame(g, dir.path());
+    for (const char* sub : {"/jukelist", "/courselist", "/wav"}) MakeFolder(g.paths.data + sub);
+  }
+  std::string Log() { return dir.Read("_kvxfiles/debug.txt"); }
+  // A folder of demo charts from the build.
+  std::string CopyDemoSong(const std::string& to) {
+    const fs::path from = fs::path(KVX_BUILD_DIR) / "songs" / "sunrise_parade";
+    fs::create_directories(dir.path() + "/" + to);
+    fs::copy(from, dir.path() + "/" + to + "/sunrise_parade", fs::copy_options::recursive);
+    return dir.path() + "/" + to;
+  }
+  std::vector<std::string> ListFiles() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(g.paths.data + "/jukelist")) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(MenuStart, NoListFileAndAFailedSearchKeepTheMenu) {
+  dir.Write("_kvxfiles/kvx_searchdir.txt", "// nothing to search\r\n#" + dir.path() + "/empty\r\n");
+  MakeFolder(dir.path() + "/empty");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(cmdNorm_Click(g));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("No BMSs"), std::string::npos) << err;
+  const std::string log = Log();
+  EXPECT_NE(log.find("# BMS-list(s) aren't found. Make now."), std::string::npos) << log;
+  EXPECT_EQ(log.find("[Start] preparing..."), std::string::npos) << log;  // the game did not start
+  EXPECT_FALSE(g.app.started);
+  EXPECT_FALSE(g.menu.busy);  // the controls are usable again
+  EXPECT_FALSE(g.library.OnProgress);
+  EXPECT_TRUE(ListFiles().empty());
+}
+
+TEST_F(MenuStart, NoListFileRunsTheSearchFirstThenTheGameStarts) {
+  const std::string packs = CopyDemoSong("packs");
+  dir.Write("_kvxfiles/kvx_searchdir.txt", packs + "\r\n");
+  bool closed = false;
+  g.pump.AddSource([&](std::vector<PlatformEvent>& events) {
+    if (g.app.Running && !closed) {
+      closed = true;
+      events.push_back(PlatformEvent{});  // closes the game window once the song list runs
+    }
+  });
+  EXPECT_EQ(RunGame(g), 0);  // headless: the start button is pressed at once
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(ListFiles(), (std::vector<std::string>{"packs.kbl"}));
+  const std::string log = Log();
+  const size_t search = log.find("# BMS-list(s) aren't found. Make now.");
+  const size_t start = log.find("[Start] preparing...");
+  ASSERT_NE(search, std::string::npos) << log;
+  ASSERT_NE(start, std::string::npos) << log;
+  EXPECT_LT(search, start);
+  EXPECT_EQ(log.find("# BMS-list(s) aren't found.", search + 1), std::string::npos);  // searched once
+  EXPECT_NE(log.find("initialize complete. songlist mode."), std::string::npos);
+}
+
+TEST_F(MenuStart, SearchPanelRewritesTheFileAndReportsProgress) {
+  const std::string a = CopyDemoSong("a");
+  const std::string b = CopyDemoSong("b");
+  dir.Write("_kvxfiles/kvx_searchdir.txt", "#" + a + "\r\n//kept comment\r\n");
+  OpenSearchPanel(g);
+  ASSERT_EQ(g.menu.folders.entries.size(), 1u);
+  g.menu.folders.entries[0].checked = true;
+  AddChosenFolder(g, b);
+  g.menu.chkNoLimit = true;
+  EXPECT_TRUE(StartMenuSearch(g));
+  EXPECT_EQ(dir.Read("_kvxfiles/kvx_searchdir.txt"), "//kept comment\r\n" + a + "\r\n" + b + "\r\n");
+  EXPECT_EQ(ListFiles(), (std::vector<std::string>{"a.kbl", "b.kbl"}));
+  EXPECT_EQ(g.menu.title, "Scan complete.");
+  EXPECT_EQ(g.menu.progress.folders, 2);
+  EXPECT_EQ(g.menu.progress.folder, 2);
+  EXPECT_FALSE(g.menu.busy);
+  EXPECT_FALSE(g.library.NoDepthLimit);  // only for the menu's own search
+  EXPECT_FALSE(g.library.OnProgress);
+}
+
+}  // namespace
+}  // namespace kvx

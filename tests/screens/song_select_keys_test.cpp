@@ -1,0 +1,364 @@
+// Song select keys: cursor moves and their wrap, the option keys, Tab between
+// the lists, Enter on songs and courses, the course keys, Escape, joystick
+// buttons and the network wait lock.
+#include <gtest/gtest.h>
+
+#include "app/game.h"
+#include "chart/ready_bms.h"
+#include "library/jukebox.h"
+#include "library/list_file.h"
+#include "platform/files.h"
+#include "screens/song_select.h"
+#include "screens/song_select_text.h"
+#include "song_select_fixture.h"
+
+namespace kvx {
+namespace {
+
+using test::Song;
+using Keys = test::SongSelectFixture;
+
+constexpr int16_t kUp = 200, kDown = 208, kPageUp = 201, kPageDown = 209;
+
+TEST_F(Keys, CursorWrapsAtBothEndsAndEveryMoveEasesTheList) {
+  ShowSongs(Titles({"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}));
+  Press(kUp);  // Up on the first entry: the last
+  EXPECT_EQ(g.app.ListCursor, 9);
+  EXPECT_FLOAT_EQ(g.screens.ScrollOffset, 1.0f);
+  g.app.ListCursor = 7;  // the third-last of ten
+  Press(kPageDown);
+  EXPECT_EQ(g.app.ListCursor, 2);
+  EXPECT_FLOAT_EQ(g.screens.ScrollOffset, -4.0f);
+  Press(kPageUp);
+  EXPECT_EQ(g.app.ListCursor, 7);
+  g.app.ListCursor = 1;
+  Press(kPageUp);  // 1 - 5 = -4 wraps to 6
+  EXPECT_EQ(g.app.ListCursor, 6);
+  g.app.ListCursor = 9;
+  Press(kDown);  // the last entry's next is the first
+  EXPECT_EQ(g.app.ListCursor, 0);
+  // A one-entry list stays on it.
+  ShowSongs(Titles({"only"}));
+  Press(kDown);
+  Press(kPageUp);
+  EXPECT_EQ(g.app.ListCursor, 0);
+}
+
+TEST_F(Keys, CursorChangeSplitsTheTitleStopsThePreviewAndRestartsItsTimer) {
+  g.settings.PreviewDelay = 700;
+  ShowSongs({Song("Song Name (Another)"), Song("Song -Remix-"), Song("Plain")});
+  EXPECT_EQ(g.screens.TitleMain, "Song Name ");
+  EXPECT_EQ(g.screens.TitleSub, "(Another)");
+  g.play.QuitPlay = false;
+  clock->Advance(50);
+  Press(kDown);
+  EXPECT_EQ(g.screens.TitleMain, "Song ");
+  EXPECT_EQ(g.screens.TitleSub, "-Remix-");
+  EXPECT_TRUE(g.play.QuitPlay);
+  EXPECT_EQ(g.screens.LastChangeTime, 1050u);
+  EXPECT_EQ(g.pump.TimerInterval(kPreviewTimerId), 700u);
+  EXPECT_FALSE(g.pump.HasTimer(kPreviewPlayTimerId));
+  Press(kDown);
+  EXPECT_EQ(g.screens.TitleMain, "Plain");
+  EXPECT_EQ(g.screens.TitleSub, "");
+}
+
+TEST_F(Keys, F1CyclesTheLaneCoversAndF2TheLaneShuffles) {
+  ShowSongs(Titles({"a", "b"}));
+  Settings& s = g.settings;
+  struct Cover { bool hidden, sudden, stealth; };
+  const Cover expected[5] = {{true, false, false}, {false, true, false}, {true, true, false},
+                             {false, false, true}, {false, false, false}};
+  for (const Cover& c : expected) {
+    Press(59);
+    EXPECT_EQ(s.Hidden, c.hidden);
+    EXPECT_EQ(s.Sudden, c.sudden);
+    EXPECT_EQ(s.Stealth, c.stealth);
+  }
+  Press(60);
+  EXPECT_TRUE(g.chart.RandomLanes);
+  EXPECT_FALSE(g.playopt.SpShuffle);
+  Press(60);
+  EXPECT_FALSE(g.chart.RandomLanes);
+  EXPECT_TRUE(g.playopt.SpShuffle);
+  Press(60);
+  EXPECT_FALSE(g.chart.RandomLanes);
+  EXPECT_FALSE(g.playopt.SpShuffle);
+  Press(61);
+  Press(62);
+  Press(88);
+  EXPECT_TRUE(s.Accel);
+  EXPECT_TRUE(s.Vexo);
+  EXPECT_TRUE(g.playopt.BreakOnBad);
+  EXPECT_EQ(g.app.ListCursor, 0);  // none of them moves the cursor
+}
+
+TEST_F(Keys, TitleSortPutsAppleBeforeBananaAndKeepsTheCursorIndex) {
+  ShowSongs(Titles({"cherry", "Banana", "apple", "Äpfel", "äbc"}), 1);
+  g.library.SongMarks[1] = true;
+  Press(81);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"apple", "Banana", "cherry", "äbc", "Äpfel"}));
+  EXPECT_EQ(g.app.ListCursor, 1);
+  EXPECT_TRUE(g.library.SongMarks[1]);  // the marks stay by index
+  EXPECT_EQ(g.display.MessageLine.text, "Sorted by TITLE");
+  // The entry now under the cursor is the one shown.
+  EXPECT_EQ(g.screens.TitleMain, "Banana");
+}
+
+TEST_F(Keys, SortsByLevelGenreAndArtist) {
+  std::vector<SongEntry> list = {Song("w", 7), Song("x", 1), Song("y", 12), Song("z", 3)};
+  list[0].Genre = "TRANCE", list[1].Genre = "ambient", list[2].Genre = "Drum", list[3].Genre = "ＢＩＧ ＢＥＡＴ";
+  list[0].Artist = "b", list[1].Artist = "C", list[2].Artist = "a", list[3].Artist = "D";
+  ShowSongs(list);
+  Press(79);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"x", "z", "w", "y"}));
+  EXPECT_EQ(g.display.MessageLine.text, "Sorted by LEVEL");
+  Press(80);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"x", "y", "w", "z"}));
+  EXPECT_EQ(g.display.MessageLine.text, "Sorted by GENRE");
+  Press(75);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"y", "w", "x", "z"}));
+  EXPECT_EQ(g.display.MessageLine.text, "Sorted by ARTIST");
+}
+
+// Keys 2, 1, 2, 1 under the median-of-three quicksort end as 1(D), 1(B),
+// 2(A), 2(C): equal keys are left as the sort leaves them, not kept in order.
+TEST_F(Keys, EqualKeysEndAsTheQuicksortLeavesThem) {
+  ShowSongs({Song("A", 2), Song("B", 1), Song("C", 2), Song("D", 1)});
+  Press(79);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"D", "B", "A", "C"}));
+  EXPECT_EQ(QuickSortOrder(std::vector<int32_t>{5, 5, 5}), (std::vector<int32_t>{2, 1, 0}));
+  EXPECT_EQ(QuickSortOrder(std::vector<std::string>{"b", "a"}), (std::vector<int32_t>{1, 0}));
+  EXPECT_TRUE(QuickSortOrder(std::vector<int32_t>{}).empty());
+}
+
+TEST_F(Keys, TextKeysIgnoreCaseInEveryScript) {
+  EXPECT_EQ(TextSortKey("Apple"), TextSortKey("aPPLE"));
+  EXPECT_EQ(TextSortKey("ÄÖÜ"), "äöü");
+  EXPECT_EQ(TextSortKey("ＡＢＣ"), "ａｂｃ");
+  EXPECT_EQ(TextSortKey("ΣΑΣ"), "σασ");
+  EXPECT_EQ(TextSortKey("曲名"), "曲名");
+  EXPECT_EQ(TextSortKey("\xFF" "A"), "\xFF" "a");  // a stray byte is kept and sorts by its value
+}
+
+TEST_F(Keys, TabShowsTheCourseListAndTabAgainTheJukeboxList) {
+  g.library.CourseList = {Song("[MAKE NEW COURSE]"), Song("Marathon")};
+  g.library.CourseListLast = 1;
+  g.library.JukeList = {Song("pack one"), Song("pack two")};
+  g.library.JukeListLast = 1;
+  g.library.SavedJukeCursor = 1;
+  ShowSongs(Titles({"a", "b", "c"}), 2);
+  Press(15);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"[MAKE NEW COURSE]", "Marathon"}));
+  EXPECT_EQ(g.library.SongMarks.size(), 2u);
+  EXPECT_TRUE(g.screens.CourseModeShown);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  EXPECT_EQ(g.screens.FrontFadeState, 21);
+  EXPECT_NE(Log().find(">TAB Pressed - COURSE MODE"), std::string::npos);
+  EXPECT_NE(Log().find("CourseList Loaded"), std::string::npos);
+  Press(kDown);
+  EXPECT_EQ(g.screens.CourseNameShown, "Marathon");
+  Press(15);
+  EXPECT_EQ(g.app.GameState, Screen::JukeboxList);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"pack one", "pack two"}));
+  EXPECT_EQ(g.app.ListCursor, 1);  // back on the jukebox last opened
+  EXPECT_FALSE(g.screens.CourseModeShown);
+  EXPECT_EQ(g.screens.FrontFadeState, 22);
+  // Tab on the jukebox list also shows the course list.
+  Press(15);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+}
+
+TEST_F(Keys, EnterStartsTheFadeIntoPlayAndShiftAddsTheFixedGauge) {
+  const std::string chart = dir.Write("songs/a.bms", "#TITLE a\r\n");
+  ShowSongs({Song("a", 3, chart), Song("gone", 3, dir.path() + "/songs/gone.bms")});
+  // A chart file that vanished since the search: nothing happens.
+  g.app.ListCursor = 1;
+  Press(28);
+  EXPECT_EQ(g.screens.FadeSubject, 0);
+  EXPECT_FALSE(g.pump.HasTimer(kRunFadeEndTimerId));
+  g.app.ListCursor = 0;
+  Press(28);
+  EXPECT_EQ(g.screens.FadeSubject, 1);
+  EXPECT_EQ(g.pump.TimerInterval(kRunFadeEndTimerId), 10u);
+  EXPECT_FALSE(g.play.FixedGaugeMode);
+  // While the fade runs the selection is settled.
+  Press(kDown);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  g.pump.KillTimer(kRunFadeEndTimerId);
+  g.screens.FadeSubject = 0;
+  g.app.ButtonState[42] = true;  // left Shift held
+  Press(28);
+  EXPECT_TRUE(g.play.FixedGaugeMode);
+  g.pump.KillTimer(kRunFadeEndTimerId);
+  g.play.FixedGaugeMode = false;
+  g.app.ButtonState[42] = false;
+  // A button of lane function 12 held does the same.
+  g.app.KeyTable[31] = 12;
+  g.app.ButtonState[31] = true;
+  Press(28);
+  EXPECT_TRUE(g.play.FixedGaugeMode);
+}
+
+// A jukebox whose list file holds the given songs, shown on the jukebox list.
+void ShowJukebox(Game& g, const std::vector<SongEntry>& songs) {
+  const std::string list = g.paths.data + "/jukelist/pack.kbl";
+  MakeFolder(g.paths.data + "/jukelist");
+  ASSERT_TRUE(WriteFileBytes(list, EncodeListFile(songs)));
+  g.library.JukeList = {Song("pack", 3, list)};
+  g.library.JukeListLast = 0;
+  JukeReady(g);
+}
+
+TEST_F(Keys, EnterOrRightOpensAJukeboxAndShiftEnterStartsShufflePlay) {
+  ShowJukebox(g, {Song("one", 3, dir.path() + "/one.bms"), Song("two", 5, dir.path() + "/two.bms")});
+  ASSERT_EQ(g.app.GameState, Screen::JukeboxList);
+  Press(205);  // Right opens it even with Shift held
+  EXPECT_EQ(g.app.GameState, Screen::SongList);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(g.screens.JukeboxName, "pack.kbl");
+  EXPECT_FLOAT_EQ(g.screens.ScrollOffset, 0.5f);
+  EXPECT_EQ(g.screens.TitleMain, "one");
+  EXPECT_EQ(g.screens.ClearCheckIndex, 0);
+  // Shift + Enter on the jukebox: shuffle play of the whole jukebox.
+  Press(203);
+  ASSERT_EQ(g.app.GameState, Screen::JukeboxList);
+  g.app.ButtonState[54] = true;  // right Shift
+  Press(28);
+  EXPECT_TRUE(g.screens.PreviewMode);
+  EXPECT_TRUE(g.play.FixedGaugeMode);
+  EXPECT_EQ(g.screens.FadeSubject, 1);
+  EXPECT_TRUE(g.pump.HasTimer(kRunFadeEndTimerId));
+  EXPECT_EQ(g.app.GameState, Screen::JukeboxList);  // where shuffle play returns to
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST_F(Keys, AnEmptyJukeboxEndsTheProgram) {
+  ShowJukebox(g, {});
+  EXPECT_THROW(Press(28), ProgramExit);
+}
+
+TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
+  const std::string marathon = dir.Write("_kvxfiles/courselist/marathon.kcl", "course");
+  const std::string sprint = dir.Write("_kvxfiles/courselist/sprint.kcl", "course");
+  const std::string notes = dir.Write("_kvxfiles/courselist/notes.txt", "not a course");
+  g.library.CourseList = {Song("[MAKE NEW COURSE]"), Song("marathon", 3, marathon), Song("sprint", 3, sprint),
+                          Song("notes", 3, notes)};
+  ShowSongs(Titles({"a"}));
+  Press(15);
+  // Space on the new-course entry does nothing; on a course it opens the editor.
+  Press(57);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  Press(kDown);
+  Press(57);
+  EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+  EXPECT_TRUE(g.screens.EditingCourse);
+  EXPECT_EQ(g.screens.CourseEditIndex, 1);
+  EXPECT_EQ(g.screens.CourseEditCursor, -2);
+  // Enter on the new-course entry starts a new course.
+  g.screens.EditingCourse = false;
+  g.app.GameState = Screen::CourseList;
+  g.app.ListCursor = 0;
+  Press(28);
+  EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+  EXPECT_EQ(g.screens.CourseEditName, "NEW COURSE");
+  EXPECT_EQ(g.screens.CourseEditStars, 3);
+  EXPECT_EQ(g.chart.CourseSongCount, 0);
+  // Delete removes the course file at once and rebuilds the list.
+  g.screens.EditingCourse = false;
+  g.app.GameState = Screen::CourseList;
+  g.app.ListCursor = 2;
+  Press(211);
+  EXPECT_FALSE(FileExists(sprint));
+  EXPECT_TRUE(FileExists(marathon));
+  EXPECT_EQ(ListTitles().size(), g.library.CourseList.size());
+  // Only course files are ever deleted.
+  g.app.ListCursor = 3;
+  g.library.SongList[3] = Song("notes", 3, notes);
+  Press(211);
+  EXPECT_TRUE(FileExists(notes));
+}
+
+TEST_F(Keys, EnterWhileEditingACoursePutsTheSongIntoTheSlot) {
+  ShowSongs({Song("first"), Song("second")}, 1);
+  g.screens.EditingCourse = true;
+  g.screens.CourseEditSlot = 2;
+  Press(28);
+  EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+  ASSERT_EQ(g.chart.CourseSongs.size(), 3u);
+  EXPECT_EQ(g.chart.CourseSongs[2].Title, "second");
+  EXPECT_EQ(g.chart.CourseSongCount, 3);
+  // Tab does nothing while a course is edited; Escape returns to the editor.
+  g.app.GameState = Screen::SongList;
+  Press(15);
+  EXPECT_EQ(g.app.GameState, Screen::SongList);
+  Press(1);
+  EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+}
+
+TEST_F(Keys, EscapeEndsTheProgram) {
+  ShowSongs(Titles({"a"}));
+  EXPECT_THROW(Press(1), ProgramExit);
+}
+
+TEST_F(Keys, JoystickButtonsAreConvertedAndTheNetworkLockHoldsEverythingButEscape) {
+  ShowSongs(Titles({"a", "b", "c"}));
+  g.app.KeyTable[256 + 4] = 17;  // joystick 0, button 0: the second scratch button
+  g.app.KeyTable[256 + 5] = 16;
+  int16_t code = Press(256 + 4);
+  EXPECT_EQ(code, kDown);
+  EXPECT_EQ(g.app.ListCursor, 1);
+  Press(256 + 5);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  // A button with no function is not a key of this screen.
+  EXPECT_EQ(Press(256 + 6), 256 + 6);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  g.net.WaitLock = true;
+  Press(kDown);
+  Press(59);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  EXPECT_FALSE(g.settings.Hidden);
+  EXPECT_THROW(Press(1), ProgramExit);
+}
+
+TEST(SongSelectText, TitleSplitTriesAllTenBracketPairs) {
+  auto split = [](const char* title) {
+    SplitTitle s = SplitSongTitle(title);
+    return s.main + "|" + s.sub;
+  };
+  EXPECT_EQ(split("Song Name (Another)"), "Song Name |(Another)");
+  EXPECT_EQ(split("Song -Remix-"), "Song |-Remix-");
+  EXPECT_EQ(split("Song -Remix"), "Song|-Remix");   // a space and an opener only
+  EXPECT_EQ(split("Plain"), "Plain|");
+  EXPECT_EQ(split("(Intro)"), "(Intro)|");          // nothing before the suffix: the whole title
+  EXPECT_EQ(split("A [B] (C)"), "A [B] |(C)");       // the later pair overrides
+  EXPECT_EQ(split("Title \"Live\""), "Title |\"Live\"");
+  EXPECT_EQ(split("Go <Extended>"), "Go |<Extended>");
+  EXPECT_EQ(split("Go [SP ANOTHER]"), "Go |[SP ANOTHER]");
+  EXPECT_EQ(split("曲名（アナザー）"), "曲名|（アナザー）");
+  EXPECT_EQ(split("曲名［７鍵］"), "曲名|［７鍵］");
+  EXPECT_EQ(split("曲名＜ＨＡＲＤ＞"), "曲名|＜ＨＡＲＤ＞");
+  EXPECT_EQ(split("曲名～夏～"), "曲名|～夏～");
+  EXPECT_EQ(split("曲名〜夏〜"), "曲名|〜夏〜");     // the wave dash as saved in UTF-8
+  EXPECT_EQ(split("曲名－Ｂ－"), "曲名|－Ｂ－");
+  EXPECT_EQ(split("-"), "-|");
+  EXPECT_EQ(split(""), "|");
+}
+
+TEST(SongSelectText, OrdinalSuffixesAndHelpLines) {
+  EXPECT_EQ(OrdinalSuffix(1), "st");
+  EXPECT_EQ(OrdinalSuffix(2), "nd");
+  EXPECT_EQ(OrdinalSuffix(3), "rd");
+  EXPECT_EQ(OrdinalSuffix(4), "th");
+  EXPECT_EQ(OrdinalSuffix(10), "th");
+  EXPECT_EQ(OrdinalSuffix(11), "st");
+  EXPECT_EQ(HelpLines(Screen::SongList)[0], "[ESC]:終了 [TAB]:モード切替 [←]:JukeBox選択");
+  EXPECT_EQ(HelpLines(Screen::JukeboxList)[1], "[↑/↓/PageUP/PageDN]:選択 [→/Enter]:開く");
+  EXPECT_EQ(HelpLines(Screen::CourseList)[0], "[ESC]:終了 [TAB]:モード切替 [スペース]:コース編集");
+  EXPECT_EQ(HelpLines(Screen::NetWaitChoice)[1], "");
+  EXPECT_EQ(HelpLines(Screen::Result)[0], "");
+}
+
+}  // namespace
+}  // namespace kvx
