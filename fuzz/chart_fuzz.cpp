@@ -19,9 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g.chart.BackgroundPreview = choice & 4;
   g.chart.LaneRng.seed(choice);
   g.settings.RealHiSpeed = (choice & 8) ? 2.5f : 1.0f;
+  g.settings.ModernCharts = choice & 16;
+  g.chart.RandomSeed = choice;
 
   BMSInit(g);
-  BMSReadText(g, "fuzz.bms", ChartTextFromBytes(bytes, false));
+  BMSReadText(g, "fuzz.bms", ChartTextFromBytes(bytes, g.settings.ModernCharts));
   BMSPrepare(g);
 
   // The tables must stay inside their bounds and ordered.

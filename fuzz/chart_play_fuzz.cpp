@@ -52,10 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g.settings.Reverse = choice & 8;
   g.settings.Sudden = choice & 16;
   g.play.FixedGaugeMode = choice & 32;
+  g.settings.ModernCharts = choice & 64;
+  g.chart.RandomSeed = choice;
 
   g.chart.BackgroundPreview = false;
   BMSInit(g);
-  BMSReadText(g, "fuzz.bms", ChartTextFromBytes(bytes, false));
+  BMSReadText(g, "fuzz.bms", ChartTextFromBytes(bytes, g.settings.ModernCharts));
   BMSPrepare(g);
 
   ResetPlayState(g);

@@ -20,8 +20,10 @@ bool SameEntry(const SongEntry& a, const SongEntry& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes = fuzz::Bytes(data, size);
+  const HeaderScanRules rules{(fuzz::Choice(bytes) & 1) != 0, fuzz::Choice(bytes)};
   SongEntry entry;
-  ScanBMSHeaderText("/songs/fuzz.bms", ChartTextFromBytes(fuzz::Bytes(data, size), false), entry);
+  ScanBMSHeaderText("/songs/fuzz.bms", ChartTextFromBytes(bytes, rules.modernCharts), entry, rules);
   FormatPlayTime(entry.LengthMs);
 
   // Texts longer than a list file's field are cut there; shorter ones come back as they were.

@@ -27,7 +27,7 @@ for target in $targets; do
   dict=$target
   more_seeds=
   case $target in
-    chart|chart_play|header_scan)
+    chart|chart_play|header_scan|course_play)
       find "$build/songs" -type f \( -iname '*.bms' -o -iname '*.bme' \) -exec cp {} "$generated" \; 2>/dev/null || true
       dict=chart
       if [ "$target" != chart ]; then more_seeds=$here/seeds/chart; fi

@@ -3,6 +3,7 @@
 // the surfaces are made again for the skin's background window, and frames of
 // a two-sided play with notes, bombs, judgements, combo and gauge are drawn on
 // the software renderer.
+#include <algorithm>
 #include <cstdlib>
 
 #include "fuzz_game.h"
