@@ -57,4 +57,25 @@ class XServer {
   std::string display_, reason_;
 };
 
+// Runs body with SDL on the X server's display, then puts the dummy video
+// driver and the old DISPLAY back. False (body not run) without an X server;
+// `reason` then says why.
+template <typename Body>
+bool RunOnXServer(Body&& body, std::string* reason = nullptr) {
+  const char* d = std::getenv("DISPLAY");
+  const std::string old_display = d ? d : "";
+  XServer x;
+  if (x.display().empty()) {
+    if (reason) *reason = x.reason();
+    return false;
+  }
+  setenv("DISPLAY", x.display().c_str(), 1);
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  body();
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  if (d) setenv("DISPLAY", old_display.c_str(), 1);
+  else unsetenv("DISPLAY");
+  return true;
+}
+
 }  // namespace kvx::test

@@ -480,7 +480,7 @@ void BMSRead(Game& g, const std::string& path) {
 
   ChartTextInfo info;
   const std::string text = LoadChartText(path, modern, &info);
-  if (!c.NoMediaLoads && info.readable) PrefetchChartSounds(g, path, text);
+  if (!c.NoMediaLoads) PrefetchChartSounds(g, path, text);
   if (info.tooLarge) DebugLog(g, "file too large: " + std::to_string(info.size) + " bytes");
   if (info.lineEndsConverted) DebugLog(g, "Return-code converted");
   if (modern && info.readable) DebugLog(g, std::string("text: ") + info.encoding);
@@ -518,7 +518,13 @@ void BMSReadText(Game& g, const std::string& path, std::string_view text) {
     auto append = [&c](int32_t measure, int32_t channel, int32_t value) {
       if (c.ObjectCount < kMaxObjects) c.Objects[c.ObjectCount++] = ChartObject{measure, measure * 192, 0, channel, value, 0};
     };
-    append(base, 3, bpm);
+    // Under the modern rules the song's tempo keeps its fraction (channel 08).
+    if (modern) {
+      append(base, kChannelTempo, static_cast<int32_t>(c.TempoChanges.size()));
+      c.TempoChanges.push_back(StartTempo(c));
+    } else {
+      append(base, 3, bpm);
+    }
     append(base - 1, -2, c.CourseSong);
     if (base - 1 >= 0 && base - 1 <= kMaxMeasure) c.MeasureLength[base - 1] = 0.1f;
   }

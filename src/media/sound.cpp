@@ -416,7 +416,7 @@ void PrefetchSoundFiles(Game& g, const std::vector<std::string>& files) {
 void PrefetchChartSounds(Game& g, const std::string& chartPath) {
   if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
   ChartTextInfo info;
-  const std::string text = LoadChartText(chartPath, false, &info);
+  const std::string text = LoadChartText(chartPath, g.settings.ModernCharts, &info);
   if (!info.readable) {
     CancelSoundPrefetch(g);
     return;
@@ -431,9 +431,9 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::string> files;
   ForEachCommandLine(text, [&](std::string_view line) {
-    const CommandMatch m = MatchCommand(line, false);
+    const CommandMatch m = MatchCommand(line, g.settings.ModernCharts);
     if (m.kind != Command::Wav) return true;
-    const int id = LeadingHex(m.id);
+    const int id = ChartId(m.id, g.settings.ModernCharts);
     const std::string name = CommandArgument(line, m);
     if (id <= 0 || id >= kWavIds || name.empty()) return true;
     std::string file = folder + name;

@@ -61,6 +61,10 @@ const std::vector<MenuCheckBox>& MenuCheckBoxes() {
       CheckBox<&Settings::BMPRelease>("chkBGARelease", "BGA逐次解放を有効にする",
                                       "Free background images as soon as a song no longer needs them (saves memory). "
                                       "Off at every start."),
+      CheckBox<&Settings::ModernCharts>(
+          "chkModernCharts", "Modern charts",
+          "Read charts by today's BMS rules: base-36 ids, long notes, stops, extended tempo, #RANDOM, mines and "
+          "Korean (EUC-KR) text. Unchecked, charts are read the classic way."),
   };
   return boxes;
 }

@@ -11,7 +11,7 @@ struct Game;
 enum class MenuAction { None, StartSearch, KeyConfig, StartGame };
 
 constexpr int kMenuWidth = 640;
-constexpr int kMenuHeight = 330;
+constexpr int kMenuHeight = 360;
 constexpr int kSearchPanelHeight = 250;  // the window grows by this when the panel opens
 
 // Draws every control into the current frame; changes take effect at once,

@@ -43,7 +43,6 @@ void ResetLoadedCourse(Game& g) {
 // inside "_kvxfiles/ro_score".
 std::vector<std::string> RecordFileCandidates(const Game& g, const std::string& chart) {
   std::string path = NormalizeSeparators(chart);
-  std::string name = FileNameOf(path);
   size_t dot = path.rfind('.');
   size_t slash = path.rfind('/');
   std::string record = dot != std::string::npos && (slash == std::string::npos || dot > slash)

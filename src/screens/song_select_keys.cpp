@@ -2,6 +2,7 @@
 // the course list.
 #include "app/game.h"
 #include "app/main_loop.h"
+#include "library/courses.h"
 #include "library/jukebox.h"
 #include "media/display.h"
 #include "media/input.h"
@@ -28,10 +29,6 @@ void Escape(Game& g) {
     return;
   }
   CloseGameWindow(g);
-}
-
-void MoveBy(Game& g, int n) {
-  MoveListCursorBy(g, n);
 }
 
 void Sort(Game& g, void (*sort)(Game&), const char* message) {
@@ -123,10 +120,10 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
     case kLeft:
       if (mode == Screen::SongList) ShowJukeboxList(g);
       break;
-    case kDown: MoveBy(g, 1); break;
-    case kUp: MoveBy(g, -1); break;
-    case kPageDown: MoveBy(g, 5); break;
-    case kPageUp: MoveBy(g, -5); break;
+    case kDown: MoveListCursorBy(g, 1); break;
+    case kUp: MoveListCursorBy(g, -1); break;
+    case kPageDown: MoveListCursorBy(g, 5); break;
+    case kPageUp: MoveListCursorBy(g, -5); break;
     case kDelete:
       if (mode == Screen::CourseList) DeleteCourseUnderCursor(g);
       break;

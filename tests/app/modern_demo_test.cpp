@@ -172,16 +172,8 @@ void PlayAndShowLongNotes(const std::string& png_name) {
 TEST(ModernDemo, DummyDisplayShowsLongNoteBodies) { PlayAndShowLongNotes("modern_dummy.png"); }
 
 TEST(ModernDemo, RealWindowShowsLongNoteBodies) {
-  const char* d = std::getenv("DISPLAY");
-  const std::string old_display = d ? d : "";
-  test::XServer x;
-  if (x.display().empty()) GTEST_SKIP() << "No X server: " << x.reason();
-  setenv("DISPLAY", x.display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  PlayAndShowLongNotes("modern_xvfb.png");
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (d) setenv("DISPLAY", old_display.c_str(), 1);
-  else unsetenv("DISPLAY");
+  std::string reason;
+  if (!test::RunOnXServer([] { PlayAndShowLongNotes("modern_xvfb.png"); }, &reason)) GTEST_SKIP() << "No X server: " << reason;
 }
 
 }  // namespace

@@ -119,16 +119,8 @@ TEST(PlayScreenshot, DummyDisplayShowsLanesNotesGaugeAndBackground) {
 }
 
 TEST(PlayScreenshot, RealWindowShowsLanesNotesGaugeAndBackground) {
-  const char* d = std::getenv("DISPLAY");
-  const std::string old_display = d ? d : "";
-  test::XServer x;
-  if (x.display().empty()) GTEST_SKIP() << "No X server: " << x.reason();
-  setenv("DISPLAY", x.display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  PlayAndCheckScreenshot("play_xvfb.bmp");
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (d) setenv("DISPLAY", old_display.c_str(), 1);
-  else unsetenv("DISPLAY");
+  std::string reason;
+  if (!test::RunOnXServer([] { PlayAndCheckScreenshot("play_xvfb.bmp"); }, &reason)) GTEST_SKIP() << "No X server: " << reason;
 }
 
 }  // namespace

@@ -138,6 +138,30 @@ TEST_F(ModernChart, LongNotesAndMines) {
   EXPECT_TRUE(g.chart.LongNotePartner.empty());
 }
 
+// A course of two modern songs: each song's stops and ids are its own, each
+// song starts at its own tempo with its fraction (a channel-08 object), and a
+// long note left open ends where its song ends (the next song's change).
+// Measure starts: 0, 192 (the 0.1 separator), 211 (song 0 from measure 2),
+// 979 (the separator at measure 6), 998 (song 1 from measure 7).
+TEST_F(ModernChart, CourseSongsKeepTheirOwnDefinitions) {
+  SongEntry a, b;
+  a.FilePath = Write("s0.bms", Body({"#BPM 150.5", "#STOP01 48", "#00109:01", "#00151:01", "#00311:01"}));
+  b.FilePath = Write("s1.bms", Body({"#BPM 90", "#STOP01 96", "#00109:01", "#00011:01", "#00311:01"}));
+  g.chart.CourseSongs = {a, b};
+  g.chart.CourseSongCount = 2;
+  BMSLoadCourse(g);
+  EXPECT_EQ(At(kChannelStop), (Pairs{{403, 48}, {1190, 96}}));
+  const auto tempo = OnChannel(kChannelTempo);
+  ASSERT_EQ(tempo.size(), 2u);
+  EXPECT_EQ(tempo[0].Position, 211);
+  EXPECT_DOUBLE_EQ(TempoChangeOf(g.chart, tempo[0]), 150.5);
+  EXPECT_EQ(tempo[1].Position, 998);
+  EXPECT_DOUBLE_EQ(TempoChangeOf(g.chart, tempo[1]), 90.0);
+  EXPECT_EQ(At(11).front(), (std::pair<int32_t, int32_t>{403, 1}));  // the long note's start
+  EXPECT_EQ(At(51), (Pairs{{979, 0}}));
+  EXPECT_EQ(g.chart.NoteCount[0], 4);
+}
+
 // Nested blocks with fixed values: #SETRANDOM 2 takes the #ELSEIF 2 branch,
 // inside it #SETRANDOM 3 takes #IF 3; the lines after #ENDRANDOM are read.
 TEST_F(ModernChart, NestedRandomBlocksWithFixedValues) {

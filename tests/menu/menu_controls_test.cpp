@@ -65,7 +65,7 @@ TEST_F(MenuControls, EveryChangeIsWrittenToItsSettingAtOnce) {
                   {"chkNoWait", &Settings::NOVSync},
                   {"chkDirectBlt", &Settings::DirectBlt},
                   {"chkNoSmooth", &Settings::NOSMOOTHSCROLL},
-                  {"chkDontStretch", &Settings::DontStretch}};
+                  {"chkDontStretch", &Settings::DontStretch}, {"chkModernCharts", &Settings::ModernCharts}};
   for (const auto& b : booleans) {
     const bool before = g.settings.*(b.field);
     EXPECT_EQ(Checked(b.box), before) << b.box;
@@ -100,7 +100,7 @@ TEST_F(MenuControls, EveryChangeIsWrittenToItsSettingAtOnce) {
   for (const char* line :
        {"ShowClearedOnList=False", "CourseEffect=False", "RealtimeStretch=True", "NOVSync=True", "DirectBlt=True",
         "NOSMOOTHSCROLL=True", "DontStretch=True", "ENDLESSMODE=0", "BMSPreview=0", "DrawLimit=2", "ScreenColors=3",
-        "CourseLoadMode=1", "BMPLoadmode=1", "WAVLoadmode=1", "MyName=Kim", "PreviewDelay=1"})
+        "CourseLoadMode=1", "BMPLoadmode=1", "WAVLoadmode=1", "MyName=Kim", "PreviewDelay=1", "ModernCharts=False"})
     EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
 }
 

@@ -234,6 +234,18 @@ void TakeScreenshots(bool window, const std::string& suffix) {
   s.Settle();
   s.SavePng("songselect_songs" + suffix + ".png");
   EXPECT_TRUE(g.screens.StagePictureShown);
+  // The course list with the songs of the course under the cursor.
+  g.library.CourseList = {songs[0], songs[1], songs[2]};
+  g.library.CourseList[0].Title = "[MAKE NEW COURSE]";
+  g.library.CourseList[1].Title = "段位認定 初段";
+  g.library.CourseList[2].Title = "Marathon";
+  int16_t tab = 15, down = 208;
+  ProcessKey_SongSelect(g, tab);
+  ProcessKey_SongSelect(g, down);
+  g.chart.CourseSongs = {songs[0], songs[2], songs[5]};
+  g.chart.CourseSongCount = 3;
+  s.Settle();
+  s.SavePng("songselect_courses" + suffix + ".png");
 }
 
 TEST(SongSelectScreenshot, DummyDisplay) { TakeScreenshots(false, "_dummy"); }
