@@ -3,10 +3,11 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev \
 	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libasio-dev \
-	libimgui-dev libgl-dev libsimpleini-dev libgtest-dev libbenchmark-dev xvfb xauth sox
+	libimgui-dev libgl-dev libsimpleini-dev libgtest-dev libbenchmark-dev xvfb xauth sox \
+	clang libclang-rt-14-dev llvm
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench clean sanitize-build sanitize fuzz
 
 all: build
 
@@ -36,5 +37,28 @@ test: build
 bench: build
 	@for b in $(BUILD_DIR)/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# The sanitizer build: clang with AddressSanitizer and UndefinedBehaviorSanitizer
+# in its own folder, also holding the fuzz targets. Any report from our code
+# fails the run; the leaks of system libraries listed in the suppressions file
+# do not.
+SAN_DIR ?= build-san
+SAN_ENV := ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/sanitize/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+sanitize-build: deps
+	@cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DKVX_SANITIZE=ON -DKVX_FUZZ=ON $(LAUNCHER) >/dev/null
+	@$(SAN_ENV) cmake --build $(SAN_DIR) -j $(JOBS)
+
+sanitize: sanitize-build
+	cd $(SAN_DIR) && $(SAN_ENV) SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(JOBS)
+
+# Runs every fuzz target for FUZZ_SECONDS each; a crash, a sanitizer report
+# or a failed check stops the run (the input is kept in $(SAN_DIR)/fuzz/).
+FUZZ_SECONDS ?= 60
+fuzz: sanitize-build
+	@$(SAN_ENV) fuzz/run.sh $(SAN_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR)

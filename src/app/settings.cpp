@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -165,12 +166,15 @@ std::string Format(const SettingRef& target) {
       target);
 }
 
+bool ParseIni(std::string_view bytes, CSimpleIniA& ini) {
+  ini.SetUnicode(true);
+  std::string text = DecodeText(bytes.substr(0, bytes.find('\0')));
+  return ini.LoadData(text.data(), text.size()) >= 0;
+}
+
 bool LoadIni(const std::string& file, CSimpleIniA& ini) {
   auto bytes = ReadTextFile(file);
-  if (!bytes) return false;
-  ini.SetUnicode(true);
-  std::string text = DecodeText(*bytes);
-  return ini.LoadData(text.data(), text.size()) >= 0;
+  return bytes && ParseIni(*bytes, ini);
 }
 
 std::string CutValue(const char* value) {
@@ -257,9 +261,15 @@ std::string GetIniString(const std::string& file, const std::string& section, co
 }
 
 void LoadSettings(Game& g) {
-  std::string file = SettingsPath(g);
+  const std::string file = SettingsPath(g);
+  std::optional<std::string> bytes;
+  if (FileExists(file)) bytes = ReadTextFile(file);
+  LoadSettingsBytes(g, bytes);
+}
+
+void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   CSimpleIniA ini;
-  if (!FileExists(file) || !LoadIni(file, ini)) {
+  if (!bytes || !ParseIni(*bytes, ini)) {
     ApplyMissingFileValues(g);
   } else {
     ResetToStartupValues(g);
@@ -274,11 +284,20 @@ void LoadSettings(Game& g) {
 }
 
 void SaveSettings(Game& g) {
-  std::string file = SettingsPath(g);
+  const std::string file = SettingsPath(g);
+  std::optional<std::string> old;
+  if (FileExists(file)) old = ReadTextFile(file);
+  std::string out;
+  std::string error;
+  if (!EncodeSettings(g, old, out) || !WriteFileSafely(file, out, false, &error))
+    DebugLog(g, "Error: Can't write the settings file: " + file + " (" + error + ")");
+}
+
+bool EncodeSettings(Game& g, const std::optional<std::string>& old, std::string& out) {
   CSimpleIniA ini;
   ini.SetUnicode(true);
   ini.SetSpaces(false);  // key=value, as the Windows INI writer does
-  if (FileExists(file)) LoadIni(file, ini);
+  if (old) ParseIni(*old, ini);
   // The stored geometry is that of the normal (restored) window.
   ini.SetValue("MainForm", "Left", FormatIniSingle(g.window.Left).c_str());
   ini.SetValue("MainForm", "Top", FormatIniSingle(g.window.Top).c_str());
@@ -305,10 +324,8 @@ void SaveSettings(Game& g) {
     // An existing key keeps its own spelling; SimpleIni matches without case.
     ini.SetValue(entry.section, name, Format(entry.target).c_str());
   }
-  std::string out;
-  std::string error;
-  if (ini.Save(out) < 0 || !WriteFileSafely(file, out, false, &error))
-    DebugLog(g, "Error: Can't write the settings file: " + file + " (" + error + ")");
+  out.clear();
+  return ini.Save(out) >= 0;
 }
 
 }  // namespace kvx

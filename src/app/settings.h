@@ -82,6 +82,12 @@ std::string DefaultSkinPath(const Game& game);
 std::string GetIniString(const std::string& file, const std::string& section, const std::string& key,
                          const std::string& fallback);
 void LoadSettings(Game& game);
+// The reading itself, from the bytes of the settings file (nothing: the file
+// is missing or unreadable).
+void LoadSettingsBytes(Game& game, const std::optional<std::string>& bytes);
 void SaveSettings(Game& game);
+// The bytes SaveSettings writes over the file that held `old`; false when
+// they cannot be made.
+bool EncodeSettings(Game& game, const std::optional<std::string>& old, std::string& out);
 
 }  // namespace kvx

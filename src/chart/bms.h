@@ -3,6 +3,7 @@
 // the chart seek, and loading a chart or a whole course.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kvx {
 
@@ -18,6 +19,9 @@ void BMSInit(Game& game);
 // Reads one chart file into the chart tables (in a course: one song, shifted
 // by chart.BaseMeasure). Loads sounds and images as the load modes say.
 void BMSRead(Game& game, const std::string& path);
+// The reading itself, from the chart's text (ChartTextFromBytes) once BMSRead
+// has read the file; the chart folder is that of the last BMSRead.
+void BMSReadText(Game& game, const std::string& path, std::string_view text);
 // Bar lines, sort, absolute positions, key-sound list, length and the
 // per-chart constants.
 void BMSPrepare(Game& game);

@@ -12,19 +12,23 @@ std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextI
   ChartTextInfo local;
   ChartTextInfo& out = info ? *info : local;
   out = ChartTextInfo{};
-  std::string text;
   if (auto size = FileSize(path)) {
     out.size = *size;
     if (*size > kMaxChartFileBytes) out.tooLarge = true;
   }
-  if (!out.tooLarge) {
-    if (auto bytes = ReadTextFile(path)) {
-      out.readable = true;
-      text = DecodeChartBytes(*bytes, modernCharts, &out.encoding);
-    }
-  }
+  std::optional<std::string> bytes;
+  if (!out.tooLarge) bytes = ReadFileBytes(path);
+  out.readable = bytes.has_value();
+  return ChartTextFromBytes(bytes.value_or(""), modernCharts, &out);
+}
+
+std::string ChartTextFromBytes(std::string_view bytes, bool modernCharts, ChartTextInfo* info) {
+  const char* encoding = "UTF-8";
+  std::string text = DecodeChartBytes(bytes.substr(0, bytes.find('\0')), modernCharts, &encoding);
+  if (info) info->encoding = encoding;
   // Lone CR (old Mac) and lone LF (Unix) line ends are read like CR LF.
-  out.lineEndsConverted = NormalizeLineEnds(text);
+  const bool converted = NormalizeLineEnds(text);
+  if (info) info->lineEndsConverted = converted;
   return text;
 }
 

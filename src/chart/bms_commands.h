@@ -22,6 +22,9 @@ struct ChartTextInfo {
 // ending CR LF: UTF-8 when valid, else Shift-JIS, and with modernCharts EUC-KR
 // when the bytes read as Korean (DecodeChartBytes).
 std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextInfo* info = nullptr);
+// The same for the bytes of a chart file already read (sets only
+// lineEndsConverted of the info).
+std::string ChartTextFromBytes(std::string_view bytes, bool modernCharts, ChartTextInfo* info = nullptr);
 
 // The 1-based character position of the first command (the character after
 // its "#"), or 0 when the text has none.

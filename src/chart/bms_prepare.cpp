@@ -172,8 +172,9 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
     if (c.ModernRules && bpm <= 0) continue;
     if (p.EffectiveBPM > 0) {
       const double newRate = bpm * static_cast<double>(rhs);
+      const double passed = static_cast<double>(o.Position) - p.BasePosition;
       p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / 1250.0) *
-                                                      ((o.Position - p.BasePosition) / (p.EffectiveBPM / 1250.0)));
+                                                      (passed / (p.EffectiveBPM / 1250.0)));
     }
     p.InitialBPM = static_cast<float>(bpm);
     p.EffectiveBPM = static_cast<float>(bpm * rhs);
@@ -191,11 +192,17 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
   if (!byPosition) target = found ? c.Objects[i].Position : MeasureStartPosition(c, target);
   if (i > 0) p.NextObject = i - 1;
 
-  // 7.
+  // 7. The elapsed time is 32-bit: a start further back than it can hold (a
+  // tempo near 0 on the way) starts the clock at the target instead, which
+  // gives the same positions from now on.
   const uint32_t now = g.NowMs();
-  const double back = p.PositionRate > 0 ? (target - p.BasePosition) / p.PositionRate : 0.0;
-  const int64_t start = static_cast<int64_t>(RoundHalfEven(static_cast<double>(now) - back));
-  p.PlayStartTime = static_cast<uint32_t>(start);
+  const double back = p.PositionRate > 0 ? (static_cast<double>(target) - p.BasePosition) / p.PositionRate : 0.0;
+  if (std::fabs(back) < static_cast<double>(std::numeric_limits<int32_t>::max())) {
+    p.PlayStartTime = static_cast<uint32_t>(static_cast<int64_t>(RoundHalfEven(static_cast<double>(now) - back)));
+  } else {
+    p.BasePosition = target;
+    p.PlayStartTime = now;
+  }
   p.PlayPosition = target;
   p.ElapsedMs = static_cast<int32_t>(now - p.PlayStartTime);
 }

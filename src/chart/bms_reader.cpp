@@ -477,14 +477,20 @@ void BMSRead(Game& g, const std::string& path) {
   c.ModernRules = modern;
   c.ChartFolder = FolderOf(path);
   DebugLog(g, "[BMSRead] " + FileNameOf(path), 1);
-  if (!c.NoMediaLoads) PrefetchChartSounds(g, path);
 
   ChartTextInfo info;
   const std::string text = LoadChartText(path, modern, &info);
+  if (!c.NoMediaLoads) PrefetchChartSounds(g, path, text);
   if (info.tooLarge) DebugLog(g, "file too large: " + std::to_string(info.size) + " bytes");
   if (info.lineEndsConverted) DebugLog(g, "Return-code converted");
   if (modern && info.readable) DebugLog(g, std::string("text: ") + info.encoding);
+  BMSReadText(g, path, text);
+}
 
+void BMSReadText(Game& g, const std::string& path, std::string_view text) {
+  ChartState& c = g.chart;
+  const bool modern = g.settings.ModernCharts;
+  c.ModernRules = modern;
   c.ChartPath = path;
   StartChartRead(c);
   if (c.RandomLanes) {

@@ -82,15 +82,7 @@ void ResolveRelativePaths(Game& g, std::vector<SongEntry>& songs) {
 
 // Rewrites a first-format course in the second format; returns the new bytes.
 std::string ConvertFirstFormat(Game& g, const std::string& path, std::string_view old) {
-  std::vector<SongEntry> songs = ReadRecords(old, kHeaderOffset, kFirstFormatRecords);
-  CourseHeader h;
-  h.Stars = kFirstFormatSongs;
-  h.SongCount = static_cast<uint8_t>(std::min<size_t>(kFirstFormatSongs, songs.size()));
-  h.Reserved = 0;
-  for (int i = 0; i < h.SongCount; ++i) h.TotalLength += songs[i].LengthMs;
-  if (h.SongCount < kFirstFormatSongs)
-    DebugLog(g, "course file holds only " + std::to_string(songs.size()) + " of 6 records: " + FileNameOf(path));
-  std::string bytes = EncodeCourseFile(h, songs);
+  std::string bytes = SecondFormatOf(g, path, old);
   std::string error;
   if (WriteFileSafely(path, bytes, true, &error))
     DebugLog(g, "course converted to the second format: " + FileNameOf(path));
@@ -100,6 +92,20 @@ std::string ConvertFirstFormat(Game& g, const std::string& path, std::string_vie
 }
 
 }  // namespace
+
+bool IsFirstFormatCourse(std::string_view bytes) { return bytes.substr(0, kSignature1.size()) == kSignature1; }
+
+std::string SecondFormatOf(Game& g, const std::string& path, std::string_view old) {
+  std::vector<SongEntry> songs = ReadRecords(old, kHeaderOffset, kFirstFormatRecords);
+  CourseHeader h;
+  h.Stars = kFirstFormatSongs;
+  h.SongCount = static_cast<uint8_t>(std::min<size_t>(kFirstFormatSongs, songs.size()));
+  h.Reserved = 0;
+  for (int i = 0; i < h.SongCount; ++i) h.TotalLength += songs[i].LengthMs;
+  if (h.SongCount < kFirstFormatSongs)
+    DebugLog(g, "course file holds only " + std::to_string(songs.size()) + " of 6 records: " + FileNameOf(path));
+  return EncodeCourseFile(h, songs);
+}
 
 std::string EncodeCourseFile(const CourseHeader& header, const std::vector<SongEntry>& songs) {
   std::string out(kSignature2);
@@ -128,10 +134,14 @@ void CourseLoad(Game& g, const std::string& path, bool headerOnly) {
   }
   // The header alone needs only its first bytes, unless the file is to be converted.
   std::string bytes = ReadFileHead(path, headerOnly ? kRecordsOffset : kMaxCourseFileBytes).value_or(std::string());
-  if (bytes.compare(0, kSignature1.size(), kSignature1) == 0) {
+  if (IsFirstFormatCourse(bytes)) {
     if (headerOnly) bytes = ReadFileHead(path, kMaxCourseFileBytes).value_or(std::string());
     bytes = ConvertFirstFormat(g, path, bytes);
   }
+  ReadCourseBytes(g, path, bytes, headerOnly);
+}
+
+void ReadCourseBytes(Game& g, const std::string& path, std::string_view bytes, bool headerOnly) {
   CourseState& c = g.course;
   if (bytes.size() < kRecordsOffset) {
     DebugLog(g, "course file is too short: " + FileNameOf(path));

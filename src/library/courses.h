@@ -3,6 +3,7 @@
 // preparation of a course play.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "library/course_state.h"
@@ -21,6 +22,13 @@ std::string CourseFilePath(Game& game, const std::string& name);
 // songs (chart.CourseSongs, one empty entry more than SongCount). A
 // first-format file is converted in place first. A missing file changes nothing.
 void CourseLoad(Game& game, const std::string& path, bool headerOnly);
+// The reading itself, from the bytes of a second-format course file (at
+// least the header's bytes when headerOnly).
+void ReadCourseBytes(Game& game, const std::string& path, std::string_view bytes, bool headerOnly);
+// Whether the bytes are those of a first-format course file, and the
+// second-format bytes CourseLoad converts them to (written over the file).
+bool IsFirstFormatCourse(std::string_view bytes);
+std::string SecondFormatOf(Game& game, const std::string& path, std::string_view old);
 // Writes CourseHeader and every entry of chart.CourseSongs in the second
 // format over the file (never shortening it). False when it could not be written.
 bool SaveCourseFile(Game& game, const std::string& path);

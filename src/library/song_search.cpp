@@ -72,7 +72,7 @@ int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<
 
 // Under the modern rules the chart is read and laid out the way the play
 // reads it, on a chart table of the scan's own.
-void ScanModernChart(const std::string& path, SongEntry& e, uint64_t seed) {
+void ScanModernChart(const std::string& path, std::string_view text, SongEntry& e, uint64_t seed) {
   thread_local std::unique_ptr<ChartState> scratch;
   if (!scratch) scratch = std::make_unique<ChartState>();
   ChartState& c = *scratch;
@@ -85,7 +85,6 @@ void ScanModernChart(const std::string& path, SongEntry& e, uint64_t seed) {
   c.ChartFolder.clear();
   StartChartRead(c);
   ChartReadHooks quiet;
-  const std::string text = LoadChartText(path, true);
   ReadChartCommands(c, text, ChartRules{true, false, false}, quiet);
   const int32_t notes = c.NoteCount[0] + c.NoteCount[1];
   PrepareTimeline(c, false, quiet);
@@ -162,11 +161,14 @@ bool IsChartFileName(const std::string& name, bool modernCharts) {
 }
 
 void ScanBMSHeader(const std::string& path, SongEntry& e, const HeaderScanRules& rules) {
+  ScanBMSHeaderText(path, LoadChartText(path, rules.modernCharts), e, rules);
+}
+
+void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e, const HeaderScanRules& rules) {
   if (rules.modernCharts) {
-    ScanModernChart(path, e, rules.seed);
+    ScanModernChart(path, text, e, rules.seed);
     return;
   }
-  std::string text = LoadChartText(path, false);
   text += "\r\n";
   e.FilePath = path;
   e.Player = 1;

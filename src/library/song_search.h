@@ -29,6 +29,9 @@ struct HeaderScanRules {
 };
 // The header scan itself, into one entry (also used by tools and tests).
 void ScanBMSHeader(const std::string& path, SongEntry& entry, const HeaderScanRules& rules = {});
+// The scan of a chart's text already read (ChartTextFromBytes with the same
+// modern rules).
+void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& entry, const HeaderScanRules& rules = {});
 // Whether a file name is a chart the search lists: ".bms" and ".bme", and
 // ".bml" under the modern rules (any letter case).
 bool IsChartFileName(const std::string& name, bool modernCharts);

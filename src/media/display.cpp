@@ -35,6 +35,16 @@ bool DummyVideoDriver() {
 }
 
 // The window's normal geometry and state, kept for the settings file.
+// A stored window coordinate in pixels. The settings file may hold anything:
+// values beyond any desktop are held at a million pixels.
+int TwipsToPixels(float twips) {
+  constexpr double kFar = 1e6;
+  const double pixels = static_cast<double>(twips) / kTwipsPerPixel;
+  if (!(pixels > -kFar)) return static_cast<int>(-kFar);  // NaN too
+  if (pixels > kFar) return static_cast<int>(kFar);
+  return static_cast<int>(std::lround(pixels));
+}
+
 void RememberWindowGeometry(Game& g) {
   DisplayState& d = g.display;
   if (!d.window || d.fullscreen) return;
@@ -276,10 +286,10 @@ void ShowGameWindow(Game& g) {
   int w = 640 * d.scale, h = 480 * d.scale;
   int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
   if (g.window.applied && !d.fullscreen) {
-    int sw = static_cast<int>(std::lround(g.window.Width / kTwipsPerPixel));
-    int sh = static_cast<int>(std::lround(g.window.Height / kTwipsPerPixel));
-    int sx = static_cast<int>(std::lround(g.window.Left / kTwipsPerPixel));
-    int sy = static_cast<int>(std::lround(g.window.Top / kTwipsPerPixel));
+    int sw = TwipsToPixels(g.window.Width);
+    int sh = TwipsToPixels(g.window.Height);
+    int sx = TwipsToPixels(g.window.Left);
+    int sy = TwipsToPixels(g.window.Top);
     if (sw >= 320 && sh >= 240) {
       w = std::min(sw, std::max(bounds.w, 640));
       h = std::min(sh, std::max(bounds.h, 480));

@@ -101,6 +101,14 @@ void ReadRect(Rect& r, const Args& a) {
   r.bottom = Round32(y + a.Number(3));
 }
 
+// far - near of a stored rectangle; a span that does not fit in 32 bits cannot
+// be stored, so the field it sets keeps its value.
+int32_t Span(int32_t near, int32_t far) {
+  const int64_t span = int64_t{far} - near;
+  if (span < std::numeric_limits<int32_t>::min() || span > std::numeric_limits<int32_t>::max()) throw BadArgument{};
+  return static_cast<int32_t>(span);
+}
+
 void ReadPoint(int32_t& x, int32_t& y, const Args& a) {
   x = a.Whole(0);
   y = a.Whole(1);
@@ -172,7 +180,7 @@ struct Reader {
       ReadRect(s.GaugeRects[1], a);
     } else if (keyword == "#GAUGE") {
       ReadRect(s.GaugeRects[0], a);
-      s.GaugeUnit = static_cast<float>(s.GaugeRects[0].right - s.GaugeRects[0].left) / 100.0f;
+      s.GaugeUnit = static_cast<float>(Span(s.GaugeRects[0].left, s.GaugeRects[0].right)) / 100.0f;
     } else if (keyword == "#EXGAUGEBG") {
       ReadRect(s.ExGaugeBgRect, a);
     } else if (keyword == "#EXGAUGE") {
@@ -187,8 +195,8 @@ struct Reader {
     } else if (keyword == "#POOR" || keyword == "#BAD" || keyword == "#GOOD" || keyword == "#GREAT") {
       int k = keyword == "#POOR" ? 0 : keyword == "#BAD" ? 1 : keyword == "#GOOD" ? 2 : 3;
       ReadRect(s.JudgeRects[k], a);
-      s.JudgeWidths[k] = s.JudgeRects[k].right - s.JudgeRects[k].left;
-      s.JudgeHeights[k] = s.JudgeRects[k].bottom - s.JudgeRects[k].top;
+      s.JudgeWidths[k] = Span(s.JudgeRects[k].left, s.JudgeRects[k].right);
+      s.JudgeHeights[k] = Span(s.JudgeRects[k].top, s.JudgeRects[k].bottom);
     } else if (keyword == "#FGREAT") {
       double x = a.Number(0), y = a.Number(1), w = a.Number(2), h = a.Number(3);
       int32_t n = FrameCount(a, 4);
@@ -275,7 +283,7 @@ struct Reader {
     } else if (keyword == "#COMBOGRAPH") {
       ReadRect(s.ComboGraphRect, a);
       s.ComboGraphRect2 = s.ComboGraphRect;
-      s.ComboGraphWidth = s.ComboGraphRect.right - s.ComboGraphRect.left;
+      s.ComboGraphWidth = Span(s.ComboGraphRect.left, s.ComboGraphRect.right);
     } else if (keyword == "#NOMISS") {
       ReadRect(s.NoMissRect, a);
     } else if (keyword == "#NETNAMECOLOR") {
@@ -393,6 +401,11 @@ void LoadRectData(Game& g, const std::string& path) {
     DebugLog(g, "# Skin file not found: " + path);
     return;
   }
+  ReadSkinText(g, path, ReadTextFile(path).value_or(""));
+  CreateSurfaces(g);
+}
+
+void ReadSkinText(Game& g, const std::string& path, std::string_view bytes) {
   SkinLayout& s = g.skin;
   s.GaugeRects = {};
   s.KeyDefs = {};
@@ -405,7 +418,7 @@ void LoadRectData(Game& g, const std::string& path) {
   s.LongActiveRects = {};
   s.LongEndRects = {};
   s.MineRects = {};
-  std::string text = DecodeText(ReadTextFile(path).value_or(""));
+  std::string text = DecodeText(bytes.substr(0, bytes.find('\0')));
   s.BgaWidth = 256, s.BgaHeight = 256, s.BgaY = 128, s.BgaX = 192;
   s.TileMode = 0;
   s.Loading = true;
@@ -432,7 +445,6 @@ void LoadRectData(Game& g, const std::string& path) {
   s.Loading = false;
   // The background window geometry is shared with the display and the image code.
   g.app.BgaX = s.BgaX, g.app.BgaY = s.BgaY, g.app.BgaWidth = s.BgaWidth, g.app.BgaHeight = s.BgaHeight;
-  CreateSurfaces(g);
 }
 
 void UpdateSkinList(Game& g) {

@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/app_state.h"
@@ -118,6 +119,9 @@ struct SkinLayout {
 // its image into SkinSurface and recreates the surfaces. A missing file
 // changes nothing but the brd setting.
 void LoadRectData(Game& game, const std::string& path);
+// The reading itself, from the bytes of the skin file at `path` (its image is
+// looked up beside it); LoadRectData then recreates the surfaces.
+void ReadSkinText(Game& game, const std::string& path, std::string_view bytes);
 // Rebuilds SkinList from the "*.brd" files of the data folder (sorted by name).
 void UpdateSkinList(Game& game);
 // The skin files of the skin list, in list order (full paths); F9 steps through them.

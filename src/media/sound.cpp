@@ -415,11 +415,19 @@ void PrefetchSoundFiles(Game& g, const std::vector<std::string>& files) {
 
 void PrefetchChartSounds(Game& g, const std::string& chartPath) {
   if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
-  // A new chart: whatever an earlier, abandoned read left is of no use.
-  CancelSoundPrefetch(g);
   ChartTextInfo info;
   const std::string text = LoadChartText(chartPath, g.settings.ModernCharts, &info);
-  if (!info.readable) return;
+  if (!info.readable) {
+    CancelSoundPrefetch(g);
+    return;
+  }
+  PrefetchChartSounds(g, chartPath, text);
+}
+
+void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view text) {
+  if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
+  // A new chart: whatever an earlier, abandoned read left is of no use.
+  CancelSoundPrefetch(g);
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::string> files;
   ForEachCommandLine(text, [&](std::string_view line) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "media/sound_decode.h"
@@ -104,6 +105,8 @@ void ReleaseChangedSounds(Game& game);
 // reading (WAVLoadmode other than 0, NoWAV, course mode). Files whose buffer is
 // already loaded for the same number are skipped.
 void PrefetchChartSounds(Game& game, const std::string& chartPath);
+// The same with the chart's text already read (the reader reads the file once).
+void PrefetchChartSounds(Game& game, const std::string& chartPath, std::string_view text);
 // The same for a list of file names as they will appear in chart.WavFile.
 void PrefetchSoundFiles(Game& game, const std::vector<std::string>& files);
 // True when loading the file would not wait for a decode still under way or

@@ -37,7 +37,10 @@ ChartObject EventAt(const std::string& bytes, size_t at) {
 
 void ReadRecordOfPlay(Game& g, const std::string& path) {
   if (path.empty()) return;
-  const auto bytes = ReadFileBytes(path);
+  LoadRecordOfPlay(g, path, ReadFileBytes(path));
+}
+
+void LoadRecordOfPlay(Game& g, const std::string& path, const std::optional<std::string>& bytes) {
   if (!bytes || bytes->size() < 4) {
     DebugLog(g, "[ReadRecordOfPlay] can't read the record file: " + path);
     return;

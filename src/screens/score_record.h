@@ -4,6 +4,7 @@
 // read-only folder, under "_kvxfiles/ro_score").
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -77,5 +78,7 @@ int RankingPlaceOf(const ScoreRecord& record, float score);
 
 // Loads a dropped ".bpd" record-of-play file into the play recording list.
 void ReadRecordOfPlay(Game& game, const std::string& path);
+// The same with the file's bytes already read (nothing: it could not be read).
+void LoadRecordOfPlay(Game& game, const std::string& path, const std::optional<std::string>& bytes);
 
 }  // namespace kvx

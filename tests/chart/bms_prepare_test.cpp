@@ -169,5 +169,37 @@ TEST_F(Prepare, SeekByMeasureAndPosition) {
   EXPECT_EQ(n, 3u);
 }
 
+TEST_F(Prepare, SeekPastANearZeroTempoKeepsTheClockUsable) {
+  // A first measure at a millionth of a beat per minute lasts years: the time
+  // origin before it is beyond the 32-bit base position and elapsed time.
+  ASSERT_EQ(Load(Body({"#BPM 0.000001", "#00103:F0", "#00211:01", "#00311:01"})), 1);
+  clock->Set(50000);
+  SeekChart(g, 384, true);
+  EXPECT_DOUBLE_EQ(g.play.PlayPosition, 384);
+  EXPECT_DOUBLE_EQ(g.play.PositionRate, 240.0 / 1250);
+  EXPECT_EQ(g.play.BasePosition, 384);
+  EXPECT_EQ(g.play.PlayStartTime, 50000u);
+  EXPECT_EQ(g.play.ElapsedMs, 0);
+  // One second later the clock is a measure further on.
+  EXPECT_DOUBLE_EQ((50000 + 1000 - g.play.PlayStartTime) * g.play.PositionRate + g.play.BasePosition, 384 + 192);
+
+  SeekChart(g, 3, false);
+  EXPECT_DOUBLE_EQ(g.play.PlayPosition, 576);
+  EXPECT_EQ(g.play.BasePosition, 576);
+
+  // So slow that the time to the first measure is not even a 64-bit count.
+  ASSERT_EQ(Load(Body({"#BPM 1e-30", "#00111:01", "#00211:01"})), 1);
+  EXPECT_EQ(g.chart.LengthMs, 2147483647);
+  SeekChart(g, 192, true);
+  EXPECT_DOUBLE_EQ(g.play.PlayPosition, 192);
+  EXPECT_EQ(g.play.BasePosition, 192);
+  EXPECT_EQ(g.play.PlayStartTime, 50000u);
+  SeekChart(g, 1, false);
+  EXPECT_DOUBLE_EQ(g.play.PlayPosition, 192);
+  SeekChart(g, 0, true);  // the start itself is always reachable
+  EXPECT_EQ(g.play.BasePosition, 0);
+  EXPECT_EQ(g.play.PlayStartTime, 50000u);
+}
+
 }  // namespace
 }  // namespace kvx::test

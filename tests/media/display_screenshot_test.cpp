@@ -4,6 +4,7 @@
 // FPS figure and the clipped, keyed and stretched copies.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -142,6 +143,42 @@ TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
   const Rect F = ds.GlyphRects['F' - 32];
   EXPECT_EQ(Mismatches(back, 310, 479 - ds.CharHeight, skin, F, true, 0), 0);
   EXPECT_GE(ds.frames_presented, 1u);
+}
+
+// A settings file may hold any window place: one beyond every desktop (here
+// the largest a 32-bit pixel count can hold, in twips) opens a normal window
+// on the desktop.
+TEST_F(DisplayScreenshot, StoredWindowPlaceFarOffTheDesktop) {
+  const char* d = std::getenv("DISPLAY");
+  had_display = d != nullptr;
+  if (d) old_display = d;
+  xserver = std::make_unique<XServer>();
+  if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
+  setenv("DISPLAY", xserver->display().c_str(), 1);
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  g.SetProgramFolder(folder.path());
+  g.UseClock(std::make_unique<ScriptedClock>(0, 1));
+  g.window.Left = 2147483647.0f * 15;
+  g.window.Top = -2147483647.0f * 15;
+  g.window.Width = 3.0e38f;
+  g.window.Height = 7200;
+  g.window.applied = true;
+  InitDX(g);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::string(driver) != "x11") GTEST_SKIP() << "x11 video driver unavailable: " << SDL_GetError();
+  ShowGameWindow(g);
+  ASSERT_NE(g.display.window, nullptr);
+  SDL_Rect desktop{};
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &desktop), 0);
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(g.display.window, &x, &y);
+  SDL_GetWindowSize(g.display.window, &w, &h);
+  EXPECT_EQ(h, 480);  // the stored height, 7200 twips
+  EXPECT_LE(w, std::max(desktop.w, 640));
+  EXPECT_GE(x, desktop.x - w);
+  EXPECT_LT(x, desktop.x + desktop.w);
+  EXPECT_GE(y, desktop.y - h);
+  EXPECT_LT(y, desktop.y + desktop.h);
 }
 
 }  // namespace

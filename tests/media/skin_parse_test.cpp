@@ -206,6 +206,38 @@ TEST_F(SkinParse, BrokenArgumentsKeepWhatWasStored) {
   EXPECT_EQ(Count("bad arguments"), 10u);
 }
 
+TEST_F(SkinParse, SpansBeyondThirtyTwoBitsKeepTheirFields) {
+  Load("a.brd",
+       "#GAUGE 1,2,100,4\r\n"
+       "#GOOD 1,2,30,40\r\n"
+       "#POOR 0,0,10,10\r\n"
+       "#COMBOGRAPH 4,5,60,2\r\n");
+  // Both ends fit in 32 bits, their distance does not.
+  Load("b.brd",
+       "#GAUGE -2000000000,0,4000000000,8\r\n"
+       "#GOOD -2000000000,-2000000000,4000000000,1\r\n"
+       "#POOR 0,-2000000000,5,4000000000\r\n"
+       "#BAD 2000000000,0,-4000000000,3\r\n"
+       "#GREAT 3,4,5,6\r\n"
+       "#COMBOGRAPH -2100000000,5,4200000000,2\r\n");
+  const SkinLayout& s = g.skin;
+  EXPECT_EQ(s.GaugeRects[0], (Rect{-2000000000, 0, 2000000000, 8}));
+  EXPECT_FLOAT_EQ(s.GaugeUnit, 1.0f);
+  EXPECT_EQ(s.JudgeRects[2], (Rect{-2000000000, -2000000000, 2000000000, -1999999999}));
+  EXPECT_EQ(s.JudgeWidths[2], 30);   // kept, and the height after it too
+  EXPECT_EQ(s.JudgeHeights[2], 40);
+  EXPECT_EQ(s.JudgeWidths[0], 5);    // the width fits; the height is kept
+  EXPECT_EQ(s.JudgeHeights[0], 10);
+  EXPECT_EQ(s.JudgeWidths[1], 0);    // -4000000000 wide: kept at its start value
+  EXPECT_EQ(s.JudgeWidths[3], 5);
+  EXPECT_EQ(s.JudgeHeights[3], 6);
+  EXPECT_EQ(s.ComboGraphRect, (Rect{-2100000000, 5, 2100000000, 7}));
+  EXPECT_EQ(s.ComboGraphRect2, s.ComboGraphRect);
+  EXPECT_EQ(s.ComboGraphWidth, 60);
+  EXPECT_EQ(Count("bad arguments"), 5u);
+  EXPECT_EQ(Count("# Skin line 1: bad arguments: #GAUGE -2000000000,0,4000000000,8"), 1u);
+}
+
 TEST_F(SkinParse, MissingFileChangesNothingButTheSetting) {
   Load("a.brd", "#KEY11 3,100,5\r\n#BGA 1,2,128,128\r\n");
   std::string missing = folder.path() + "/_kvxfiles/none.brd";
