@@ -157,7 +157,7 @@ void BM_SoakDemoPlays(benchmark::State& state) {
   for (auto _ : state) {
     ProgramFolder folder;
     const std::string songs = folder.path + "/songs/soak/";
-    WriteFileBytes(songs + "short.bms", ShortChart());
+    kvx::WriteFileBytes(songs + "short.bms", ShortChart());
     for (int i = 1; i <= 4; ++i) WriteTone(songs + "k" + std::to_string(i) + ".wav", 220.0 * i, 0.2);
 
     kvx::Game g;
@@ -256,7 +256,7 @@ void BM_SoakChartLoads(benchmark::State& state) {
     std::vector<std::string> charts;
     for (const std::string name : {"a", "b"}) {
       charts.push_back(songs + name + ".bms");
-      WriteFileBytes(charts.back(), BigChart(name));
+      kvx::WriteFileBytes(charts.back(), BigChart(name));
       for (int id = 1; id <= 255; ++id)
         WriteTone(songs + name + "_" + TwoDigits(id) + ".wav", 110.0 * std::pow(2.0, (id % 36) / 12.0), 0.15);
     }
