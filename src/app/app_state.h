@@ -33,7 +33,7 @@ struct PortOptions {
   bool help = false;
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
   std::vector<std::string> check;       // --check FILE...: play each in demo mode, print, exit
-  std::optional<uint32_t> seed;         // --seed N: the seed of the chart's random choices
+  std::optional<uint64_t> seed;         // --seed N: the seed of the chart's random choices
   std::string rest;                     // what is left: the program's own command line
 };
 

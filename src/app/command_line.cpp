@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include <cerrno>
+#include <cstdlib>
+
 #include <charconv>
 
 #include "app/game.h"
@@ -50,11 +53,14 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
 namespace {
 
 // A seed is a decimal number that fits in 32 bits.
-bool ParseSeed(const std::string& text, std::optional<uint32_t>* seed) {
-  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const unsigned long long value = std::stoull(text);
-  if (value > 0xFFFFFFFFull) return false;
-  *seed = static_cast<uint32_t>(value);
+constexpr const char* kSeedError = "--seed needs a whole number from 0 to 18446744073709551615";
+
+bool ParseSeed(const std::string& text, std::optional<uint64_t>* seed) {
+  if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+  if (errno == ERANGE) return false;
+  *seed = static_cast<uint64_t>(value);
   return true;
 }
 
@@ -81,9 +87,10 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
-    } else if (a == "--seed") {
-      if (i + 1 >= args.size() || !ParseSeed(args[++i], &options.seed)) {
-        if (error) *error = "--seed needs a number from 0 to 4294967295";
+    } else if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
+      const bool joined = a != "--seed";
+      if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
+        if (error) *error = kSeedError;
       }
     } else if (a == "--check") {
       // The rest are charts; a --seed among them still counts.
@@ -91,7 +98,7 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
         const std::string& next = args[++i];
         if (next == "--seed") {
           if (i + 1 >= args.size() || !ParseSeed(args[++i], &options.seed)) {
-            if (error) *error = "--seed needs a number from 0 to 4294967295";
+            if (error) *error = kSeedError;
           }
         } else {
           options.check.push_back(next);

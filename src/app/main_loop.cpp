@@ -144,7 +144,11 @@ void PlayKeys(Game& g, int16_t& code, bool) { ProcessKey_Play(g, code); }
 void EditCourseKeys(Game& g, int16_t& code, bool) { ProcessKey_EditCourse(g, code); }
 
 // The result screen waits for a lane button; Escape counts as lane 11.
-void ResultKeys(Game& g, int16_t& code, bool) { ProcessKey_Result(g, code); }
+void ResultKeys(Game& g, int16_t& code, bool) {
+  const int16_t lane = code == 1 ? 11 : FunctionOf(g, code);
+  if (lane >= 11 && lane <= 29) ++g.app.LanePresses[lane - 11];  // a press shorter than a frame still counts
+  ProcessKey_Result(g, code);
+}
 
 // Enter or Escape ends the ranking name entry, unless the button is mapped to a
 // system function (typed characters arrive as window events).

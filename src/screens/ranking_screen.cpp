@@ -1,6 +1,7 @@
 // The ranking name entry: the ten places of the chart with the new one
 // blinking, while the typed characters build the name.
 #include "screens/ranking_screen.h"
+#include "screens/song_select_text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -67,14 +68,6 @@ void DrawOtherRow(Game& g, int y, const RankEntry& e) {
 
 }  // namespace
 
-std::string OrdinalSuffix(int place) {
-  switch (place) {
-    case 1: return "st";
-    case 2: return "nd";
-    case 3: return "rd";
-    default: return "th";
-  }
-}
 
 std::string StorableRankingName(const std::string& name) {
   std::string kept;

@@ -19,8 +19,6 @@ void RunRankingNameEntry(Game& game, int place, const RankEntry& entry);
 void ProcessKey_EnterName(Game& game, int16_t character);
 // The name as stored: bytes 32..127 only, at most 8 of them.
 std::string StorableRankingName(const std::string& name);
-// "st", "nd", "rd" or "th" after a place number.
-std::string OrdinalSuffix(int place);
 // One frame of the ranking screen (without presenting it).
 void DrawRankingScreen(Game& game, int place, const RankEntry& entry);
 

@@ -205,45 +205,20 @@ void FadeEndSubject(Game& g) {
   s.FadeSubject = 0;
 }
 
-void StartNewCourse(Game& g) {
-  ScreensState& s = g.screens;
-  s.EditingCourse = true;
-  s.CourseEditSlot = 0;
-  s.CourseEditName = "NEW COURSE";
-  s.CourseEditStars = 3;
-  s.CourseEditCursor = -2;
-  g.chart.CourseSongs.clear();
-  g.chart.CourseSongCount = 0;
-  StopSongPreview(g);
-  g.app.GameState = Screen::CourseEditor;
-}
-
+// The course editor itself belongs to the courses; these hand it the entry
+// under the cursor.
 void EditCourseUnderCursor(Game& g) {
-  const SongEntry* entry = EntryUnderCursor(g);
-  if (!entry) return;
-  ScreensState& s = g.screens;
-  s.EditingCourse = true;
-  CourseLoad(g, entry->FilePath, false);
-  s.CourseEditSlot = 0;
-  s.CourseEditCursor = -2;
-  s.CourseEditIndex = g.app.ListCursor;
-  s.CourseEditName = entry->Title;
+  if (!EntryUnderCursor(g)) return;
   StopSongPreview(g);
-  g.app.GameState = Screen::CourseEditor;
+  EditCourseAt(g, g.app.ListCursor);
 }
 
 void PutEntryIntoCourseSlot(Game& g) {
   const SongEntry* entry = EntryUnderCursor(g);
   if (!entry) return;
-  auto& songs = g.chart.CourseSongs;
-  int slot = std::clamp(g.screens.CourseEditSlot, 0, kMaxCourseSongs - 1);
-  if (static_cast<int>(songs.size()) <= slot) songs.resize(slot + 1);
-  songs[slot] = *entry;
-  g.chart.CourseSongCount = static_cast<uint8_t>(std::max<int>(g.chart.CourseSongCount, slot + 1));
-  PlaySE(g, kSeFade);
   StopSongPreview(g);
   g.play.Playing = false;
-  g.app.GameState = Screen::CourseEditor;
+  PutSongIntoCourseSlot(g, *entry);
 }
 
 void DeleteCourseUnderCursor(Game& g) {

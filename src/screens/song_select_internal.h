@@ -33,7 +33,6 @@ void OpenSongList(Game& game);
 void StartShufflePlay(Game& game);
 void StartPlayOnSong(Game& game);
 void StartPlayOnCourse(Game& game);
-void StartNewCourse(Game& game);
 void EditCourseUnderCursor(Game& game);
 void PutEntryIntoCourseSlot(Game& game);
 void DeleteCourseUnderCursor(Game& game);

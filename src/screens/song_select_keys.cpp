@@ -2,6 +2,7 @@
 // the course list.
 #include "app/game.h"
 #include "app/main_loop.h"
+#include "library/courses.h"
 #include "library/jukebox.h"
 #include "media/display.h"
 #include "media/input.h"

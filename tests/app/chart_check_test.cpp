@@ -98,7 +98,7 @@ TEST(ChartCheck, SeedAndCheckOptions) {
   ASSERT_TRUE(o.seed.has_value());
   EXPECT_EQ(*o.seed, 4294967295u);
   EXPECT_FALSE(ParsePortOptions({"x.bms"}, &error).seed.has_value());
-  for (const char* bad : {"4294967296", "-1", "x", ""}) {
+  for (const char* bad : {"18446744073709551616", "-1", "x", ""}) {
     error.clear();
     ParsePortOptions({"--seed", bad}, &error);
     EXPECT_FALSE(error.empty()) << bad;

@@ -94,7 +94,8 @@ TEST(JukeboxProgram, DemoSongsThroughTheDefaultSearchFileAndADroppedList) {
     fs::copy(song.path(), fs::path(run.folder.path()) / "songs" / song.path().filename(),
              fs::copy_options::recursive | fs::copy_options::skip_existing);
     for (const auto& file : fs::directory_iterator(song.path()))
-      demo_charts += EndsWithNoCase(file.path().string(), ".bms") || EndsWithNoCase(file.path().string(), ".bme");
+      demo_charts += EndsWithNoCase(file.path().string(), ".bms") || EndsWithNoCase(file.path().string(), ".bme") ||
+                     EndsWithNoCase(file.path().string(), ".bml");
   }
   ASSERT_GE(demo_charts, 7u);
   SongEntry entry;

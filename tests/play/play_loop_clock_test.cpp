@@ -170,7 +170,7 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   PlayWav(h.g, 1);
   h.clock().Advance(201);
   UpdateFrame(h.g);
-  const uint32_t key = h.g.sound.WavSources[1], echo = h.g.sound.EchoSources[1 + 256];
+  const uint32_t key = h.g.sound.WavSources[1], echo = h.g.sound.EchoSources[1 + kWavIds];
   ASSERT_NE(echo, 0u);
   // The state of the key sound's source and the first echo's source.
   auto states = [&h, key, echo] {

@@ -7,6 +7,7 @@
 
 #include "post_play_fixture.h"
 #include "screens/ranking_screen.h"
+#include "screens/song_select_text.h"
 
 namespace kvx {
 namespace {
