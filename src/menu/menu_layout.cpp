@@ -107,8 +107,7 @@ void DrawRightColumn(Game& g) {
 
 void DrawFolderList(Game& g) {
   MenuState& m = g.menu;
-  const float footer = ImGui::GetFrameHeightWithSpacing() * 3 + ImGui::GetTextLineHeightWithSpacing();
-  ImGui::BeginChild("##lstSPath", ImVec2(0, kSearchPanelHeight - footer - 12), true);
+  ImGui::BeginChild("##lstSPath", ImVec2(0, kFolderListHeight), true);
   for (int i = 0; i < static_cast<int>(m.folders.entries.size()); ++i) {
     SearchFolderEntry& e = m.folders.entries[i];
     ImGui::PushID(i);
@@ -222,6 +221,7 @@ MenuAction DrawStartupMenu(Game& g) {
   ImGui::Separator();
   MenuAction action = DrawButtonRow(g);
   if (m.search_panel_open && DrawSearchPanel(g)) action = MenuAction::StartSearch;
+  m.content_height = ImGui::GetCursorPosY() + ImGui::GetStyle().WindowPadding.y;
   if (m.chooser.open) {
     std::string chosen;
     if (DrawFolderChooser(m.chooser, &chosen) == ChooserOutcome::Chosen) AddChosenFolder(g, chosen);

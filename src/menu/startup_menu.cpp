@@ -22,7 +22,10 @@ namespace {
 constexpr const char* kCaption = "korvex startup menu";
 constexpr uint32_t kBusyFrameMs = 50;
 
-int MenuHeight(const MenuState& m) { return kMenuHeight + (m.search_panel_open ? kSearchPanelHeight : 0); }
+// The window is as tall as its controls were in the last frame.
+int MenuHeight(const MenuState& m) {
+  return m.content_height > 0 ? static_cast<int>(m.content_height + 0.5f) : kMenuHeight;
+}
 
 // Reads the window's pending events. Closing the window ends the program;
 // dropped files add their folders (not while a search runs).

@@ -8,6 +8,8 @@
 
 #include "app/game.h"
 #include "app/program.h"
+#include "app/settings.h"
+#include "menu/menu_controls.h"
 #include "menu/menu_search.h"
 #include "menu/startup_menu.h"
 #include "platform/files.h"
@@ -98,6 +100,23 @@ TEST_F(MenuStart, SearchPanelRewritesTheFileAndReportsProgress) {
   EXPECT_FALSE(g.menu.busy);
   EXPECT_FALSE(g.library.NoDepthLimit);  // only for the menu's own search
   EXPECT_FALSE(g.library.OnProgress);
+}
+
+TEST_F(MenuStart, ClosingTheMenuEndsTheProgramAndKeepsItsChanges) {
+  LoadSettings(g);
+  LoadStartupMenu(g);
+  SetMenuUserName(g, "Rin");
+  int code = -1;
+  try {
+    CloseStartupMenu(g);
+  } catch (const ProgramExit& exit) {
+    code = exit.code;
+  }
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(g.menu.started);
+  EXPECT_NE(dir.Read("_kvxfiles/kvx_conf.ini").find("MyName=Rin"), std::string::npos);
+  EXPECT_EQ(dir.Read("_kvxfiles/kvx_keycnf.dat").size(), 802u);
+  EXPECT_EQ(Log().find("[Start] preparing..."), std::string::npos);
 }
 
 }  // namespace

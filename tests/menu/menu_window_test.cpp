@@ -18,6 +18,7 @@
 
 #include "app/game.h"
 #include "app/program.h"
+#include "menu/menu_layout.h"
 #include "platform/files.h"
 #include "platform/imgui_window.h"
 #include "platform/text.h"
@@ -58,6 +59,16 @@ class MenuInput {
     e.window.windowID = Window();
     SDL_PushEvent(&e);
   }
+  // A file dropped from the file manager onto the window.
+  void Drop(const std::string& path) {
+    SDL_Event e{};
+    e.type = SDL_DROPFILE;
+    e.drop.windowID = Window();
+    e.drop.file = SDL_strdup(path.c_str());
+    SDL_PushEvent(&e);
+  }
+  // The pointer leaves the controls (so no tooltip covers a screenshot).
+  void MoveAway() { Move(kMenuWidth - 4, static_cast<int>(g_.menu.content_height) - 4); }
   void Move(int x, int y) {
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
@@ -143,6 +154,9 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   const std::string packs = dir.path() + "/packs";
   fs::create_directories(packs);
   fs::copy(build / "songs" / "sunrise_parade", packs + "/sunrise_parade", fs::copy_options::recursive);
+  const std::string tide = dir.path() + "/more/clockwork_tide";
+  fs::create_directories(dir.path() + "/more");
+  fs::copy(build / "songs" / "clockwork_tide", tide, fs::copy_options::recursive);
   dir.Write("_kvxfiles/kvx_searchdir.txt", "//my search folders\r\n");
 
   setenv("DISPLAY", xserver->display().c_str(), 1);
@@ -180,8 +194,13 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
       {"add", [&] { return g.menu.search_panel_open && input.Visible("cmdAdd0"); }, click("cmdAdd0")},
       {"type the folder", [&] { return chooser_frames >= 3; }, [&] { input.Type(packs); }},
       {"enter", [&] { return g.menu.chooser.path_field == packs; }, [&] { input.Key(SDL_SCANCODE_RETURN, true); }},
-      {"screenshot of the panel", [&] { return !g.menu.chooser.open && !g.menu.folders.entries.empty(); },
-       [&] { g.menu.screenshot_path = (shots / "menu_search_panel.png").string(); }},
+      {"drop a chart", [&] { return !g.menu.chooser.open && g.menu.folders.entries.size() == 1; },
+       [&] { input.Drop(tide + "/tide_normal.bms"); }},
+      {"screenshot of the panel", [&] { return g.menu.folders.entries.size() == 2; },
+       [&] {
+         input.MoveAway();
+         g.menu.screenshot_path = (shots / "menu_search_panel.png").string();
+       }},
       {"start the search", drawn("cmdSStart"), click("cmdSStart")},
       {"scan complete", [&] { return !g.menu.busy && g.menu.title == "Scan complete."; }, click("cmdNorm")},
   };
@@ -191,7 +210,10 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   g.menu.frame_script = [&](Game&) {
     if (g.menu.busy) {
       busy_titles.insert(g.menu.title.substr(0, 9));
-      if (!searching_shot) g.menu.screenshot_path = (shots / "menu_searching.png").string();
+      if (!searching_shot) {
+        input.MoveAway();
+        g.menu.screenshot_path = (shots / "menu_searching.png").string();
+      }
       searching_shot = true;
       return;  // the controls are off: nothing to click
     }
@@ -238,8 +260,11 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   // What the menu changed is in the files written at exit.
   const std::string ini = dir.Read("_kvxfiles/kvx_conf.ini");
   EXPECT_NE(ini.find(std::string("NOSMOOTHSCROLL=") + (smooth_before ? "False" : "True")), std::string::npos) << ini;
-  EXPECT_EQ(dir.Read("_kvxfiles/kvx_searchdir.txt"), "//my search folders\r\n" + packs + "\r\n");
+  EXPECT_EQ(dir.Read("_kvxfiles/kvx_searchdir.txt"), "//my search folders\r\n" + packs + "\r\n" + tide + "\r\n");
   EXPECT_TRUE(FileExists(dir.path() + "/_kvxfiles/jukelist/packs.kbl"));
+  EXPECT_TRUE(FileExists(dir.path() + "/_kvxfiles/jukelist/clockwork_tide.kbl"));
+  EXPECT_EQ(g.menu.progress.folder, 2);
+  EXPECT_EQ(g.menu.progress.folders, 2);
   // The search showed its progress in the title while the controls were off.
   EXPECT_TRUE(busy_titles.count("Seaching ") || busy_titles.count("Adding...")) << busy_titles.size();
   const std::string log = dir.Read("_kvxfiles/debug.txt");
