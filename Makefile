@@ -7,7 +7,7 @@ PACKAGES := build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsd
 	clang libclang-rt-14-dev llvm
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench clean sanitize-build sanitize fuzz
+.PHONY: all deps configure build run test bench clean sanitize-build sanitize fuzz fuzz-coverage
 
 all: build
 
@@ -52,7 +52,7 @@ sanitize-build: deps
 	@$(SAN_ENV) cmake --build $(SAN_DIR) -j $(JOBS)
 
 sanitize: sanitize-build
-	cd $(SAN_DIR) && $(SAN_ENV) SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_DIR) && $(SAN_ENV) LD_PRELOAD=$(abspath $(SAN_DIR))/libkvx_keep_libraries.so SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(JOBS)
 
 # Runs every fuzz target for FUZZ_SECONDS each; a crash, a sanitizer report
 # or a failed check stops the run (the input is kept in $(SAN_DIR)/fuzz/).
@@ -60,5 +60,17 @@ FUZZ_SECONDS ?= 60
 fuzz: sanitize-build
 	@$(SAN_ENV) fuzz/run.sh $(SAN_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
+# Line coverage of each reader reached by the corpus its fuzz target built up
+# (run make fuzz first): the targets are built again with clang's source-based
+# coverage in their own folder and run once over their corpora.
+COV_DIR ?= build-cov
+FUZZ_TARGET_NAMES := $(patsubst fuzz/%_fuzz.cpp,fuzz_%,$(wildcard fuzz/*_fuzz.cpp))
+fuzz-coverage: deps
+	@cmake -S . -B $(COV_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DKVX_FUZZ=ON \
+	  -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
+	  -DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate $(LAUNCHER) >/dev/null
+	@cmake --build $(COV_DIR) -j $(JOBS) --target $(FUZZ_TARGET_NAMES)
+	@fuzz/coverage.sh $(COV_DIR) $(SAN_DIR) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(COV_DIR)

@@ -56,7 +56,7 @@ void BMSPrepare(Game& g) {
   PlayState& p = g.play;
   DebugLog(g, std::string("[BMSPrepare] minimum: ") + (c.BackgroundPreview ? "True" : "False"), 1);
 
-  // 2. Player slots per chart side.
+  // Player slots per chart side.
   c.SideSlot = {0, 1};
   if (c.Player == 3) {
     c.SideSlot[1] = 0;
@@ -68,18 +68,18 @@ void BMSPrepare(Game& g) {
   PrepareTimeline(c, !c.BackgroundPreview, log);
   const int32_t count = std::min(c.ObjectCount, kMaxObjects);
 
-  // 6. Sounds and images the new chart does not name are released.
+  // Sounds and images the new chart does not name are released.
   if (!c.BackgroundPreview && !c.NoMediaLoads) {
     ReleaseChangedSounds(g);
     ReleaseChangedImages(g);
   }
 
-  // 7, 8.
+  // Length and the chart id the records are kept under.
   c.LengthMs = GetBMSLength(g);
   c.BmsId = RoundEven(static_cast<double>(c.NoteCount[0] + c.NoteCount[1]) * (c.PlayLevel + 1.0) +
                          (c.Rank + 1.0) * c.BPM + c.LengthMs);
 
-  // 9.
+  // Chart summary in the log.
   const int32_t lastPosition = count > 0 ? c.Objects[count - 1].Position : 0;
   DebugLog(g, "BMSInfo --------", 1);
   DebugLog(g, "* BMS-ID: " + std::to_string(c.BmsId));
@@ -87,11 +87,12 @@ void BMSPrepare(Game& g) {
   DebugLog(g, "* TotalNotes 1:" + std::to_string(c.NoteCount[0]) + " 2:" + std::to_string(c.NoteCount[1]));
   DebugLog(g, "* length " + std::to_string(c.LengthMs) + "ms, " + std::to_string(lastPosition) + "pixels", -1);
 
-  // 10. A chart without "#TOTAL" gets a fixed total. (BMSInit starts every
+  // A chart without "#TOTAL" gets a fixed total. (BMSInit starts every
   // chart from 0, so the gauge never depends on the chart played before.)
   if (c.GaugeTotal == 0) c.GaugeTotal = kDefaultGaugeTotal;
 
-  // 11, 12. A side without notes keeps its previous value.
+  // Gauge step and score unit per side; a side without notes keeps its
+  // previous value.
   for (int s = 0; s < 2; ++s) {
     if (p.FixedGaugeMode) c.GaugeIncrement[s] = 0.05f;
     else if (c.NoteCount[s] != 0) c.GaugeIncrement[s] = GaugeTotalOf(c) / static_cast<float>(c.NoteCount[s]);
@@ -99,26 +100,26 @@ void BMSPrepare(Game& g) {
     else if (c.NoteCount[s] != 0) c.ScoreUnit[s] = 100000.0 / c.NoteCount[s];
   }
 
-  // 13.
+  // Window caption.
   c.WindowCaption = "[" + c.Genre + "] " + c.Title + " / " + c.Artist + " - " + kCaptionProgramName;
   if (!c.NoMediaLoads) SetWindowCaption(g, c.WindowCaption);
 
-  // 14.
+  // Start tempo, with the play speed.
   p.EffectiveBPM = static_cast<float>(StartTempo(c) * g.settings.RealHiSpeed);
   p.InitialBPM = static_cast<float>(StartTempo(c));
-  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
 
-  // 15.
+  // One or two play sides.
   if (c.Player == 0 || c.Player == 1) c.PlaySides = 1;
   else if (c.Player == 2 || c.Player == 3) c.PlaySides = 2;
 
-  // 16. The level table is built at start-up; tool modes run without it.
+  // The level table is built at start-up; tool modes run without it.
   if (std::all_of(g.app.LevelTable.begin(), g.app.LevelTable.end(), [](int32_t v) { return v == 0; }))
     g.app.LevelTable = MakeLevelTable();
   if (c.Rank >= 0 && c.Rank <= 3)
     for (int k = 0; k < 4; ++k) c.JudgeWindow[k] = g.app.LevelTable[c.Rank * 4 + k];
 
-  // 17.
+  // Gauge graph samples: 300 over the chart's length.
   c.GaugeSampleInterval = static_cast<float>(c.LengthMs) / 300.0f;
   p.GaugeSampleInterval = c.GaugeSampleInterval;
 
@@ -128,10 +129,10 @@ void BMSPrepare(Game& g) {
 void SeekChart(Game& g, int32_t target, bool byPosition) {
   ChartState& c = g.chart;
   PlayState& p = g.play;
-  // 1. No background image shown.
+  // No background image shown.
   ResetBgaLayers(g);
 
-  // 2.
+  // The target must lie inside the chart.
   const int32_t count = std::min(c.ObjectCount, kMaxObjects);
   const int32_t lastPosition = count > 0 ? c.Objects[count - 1].Position : 0;
   const int32_t limit = byPosition ? lastPosition : c.LastMeasure;
@@ -140,11 +141,11 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
     return;
   }
 
-  // 3.
+  // Play state back to the chart's start.
   const float rhs = g.settings.RealHiSpeed;
   p.EffectiveBPM = static_cast<float>(StartTempo(c) * rhs);
   p.InitialBPM = static_cast<float>(StartTempo(c));
-  p.PositionRate = p.EffectiveBPM / 1250.0;
+  p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   p.BasePosition = 0;
   p.NextObject = 0;
@@ -153,7 +154,7 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
   p.Holds.fill(LongNoteHold{});
   p.PassedLongNoteStart = MakeNoLongNotes();
 
-  // 4. Walk to the target, applying the tempo changes on the way.
+  // Walk to the target, applying the tempo changes on the way.
   int32_t i = 0;
   bool found = false;
   for (; i < count; ++i) {
@@ -173,26 +174,26 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
     if (p.EffectiveBPM > 0) {
       const double newRate = bpm * static_cast<double>(rhs);
       const double passed = static_cast<double>(o.Position) - p.BasePosition;
-      p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / 1250.0) *
-                                                      (passed / (p.EffectiveBPM / 1250.0)));
+      p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / kMsPerUnitAtOneBpm) *
+                                                      (passed / (p.EffectiveBPM / kMsPerUnitAtOneBpm)));
     }
     p.InitialBPM = static_cast<float>(bpm);
     p.EffectiveBPM = static_cast<float>(bpm * rhs);
-    p.PositionRate = p.EffectiveBPM / 1250.0;
+    p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
     p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   }
   // The object before the target is handled again when play starts; a stop
   // the walk applied must not hold the play a second time.
   p.SeekIndex = i;
 
-  // 5.
+  // The tempo shown is the one in force at the target.
   p.DisplayedBPM = p.InitialBPM;
 
-  // 6.
+  // Target position and the object play resumes from.
   if (!byPosition) target = found ? c.Objects[i].Position : MeasureStartPosition(c, target);
   if (i > 0) p.NextObject = i - 1;
 
-  // 7. The elapsed time is 32-bit: a start further back than it can hold (a
+  // The elapsed time is 32-bit: a start further back than it can hold (a
   // tempo near 0 on the way) starts the clock at the target instead, which
   // gives the same positions from now on.
   const uint32_t now = g.NowMs();

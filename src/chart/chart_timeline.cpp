@@ -103,7 +103,7 @@ void PairLongNotes(ChartState& c, ChartReadHooks& hooks) {
 void LimitToOneDay(ChartState& c, ChartReadHooks& hooks) {
   const int32_t count = Count(c);
   const int32_t last = count > 0 ? c.Objects[count - 1].Position : 0;
-  c.MinimumBpm = last > 0 ? last * 1250.0 / kHalfDayMs : 0.0;
+  c.MinimumBpm = last > 0 ? last * kMsPerUnitAtOneBpm / kHalfDayMs : 0.0;
   bool slow = c.BPM < c.MinimumBpm;
   double bpm = StartTempo(c);
   double stopsMs = 0;
@@ -117,13 +117,13 @@ void LimitToOneDay(ChartState& c, ChartReadHooks& hooks) {
       slow = slow || raw < c.MinimumBpm;
       bpm = TempoChangeOf(c, o);
     } else if (o.Channel == kChannelStop && o.Value > 0) {
-      const double ms = o.Value * 1250.0 / bpm;
+      const double ms = o.Value * kMsPerUnitAtOneBpm / bpm;
       if (stopsMs + ms > kHalfDayMs) {
-        o.Value = static_cast<int32_t>(std::floor(std::max(0.0, kHalfDayMs - stopsMs) * bpm / 1250.0));
+        o.Value = static_cast<int32_t>(std::floor(std::max(0.0, kHalfDayMs - stopsMs) * bpm / kMsPerUnitAtOneBpm));
         hooks.Log("stop at " + std::to_string(o.Position) + " shortened to " + std::to_string(o.Value) +
                   " units: the play would pass 24 hours");
       }
-      stopsMs += o.Value * 1250.0 / bpm;
+      stopsMs += o.Value * kMsPerUnitAtOneBpm / bpm;
     }
   }
   if (slow)
@@ -252,13 +252,13 @@ int32_t ChartLengthMs(const ChartState& c, ChartReadHooks& hooks) {
     hooks.Log("(" + std::to_string(o.Position) + ") BPM -> " + FormatSingle(static_cast<float>(b)));
     // A tempo of 0 or less has no time scale; the change to it is taken
     // without moving the time origin.
-    if (b > 0) a = a - ((o.Position - a) / (b / 1250.0)) * ((bpm - b) / 1250.0);
+    if (b > 0) a = a - ((o.Position - a) / (b / kMsPerUnitAtOneBpm)) * ((bpm - b) / kMsPerUnitAtOneBpm);
     b = bpm;
   }
   const int32_t last = count > 0 ? c.Objects[count - 1].Position : 0;
   hooks.Log("LastOBJPos=" + std::to_string(last));
   if (!(b > 0)) return 0;
-  return RoundEven(last / (b / 1250.0) - a / (b / 1250.0));
+  return RoundEven(last / (b / kMsPerUnitAtOneBpm) - a / (b / kMsPerUnitAtOneBpm));
 }
 
 }  // namespace kvx

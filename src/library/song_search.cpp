@@ -67,7 +67,7 @@ int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<
   }
   if (bpm == 0 || events.empty()) return 0;
   const double last = events.back().Tick;
-  return RoundToInt32(last * 1250.0 / bpm - offset * 1250.0 / bpm).value_or(0);
+  return RoundToInt32(last * kMsPerUnitAtOneBpm / bpm - offset * kMsPerUnitAtOneBpm / bpm).value_or(0);
 }
 
 // Under the modern rules the chart is read and laid out the way the play

@@ -1,0 +1,55 @@
+#!/bin/sh
+# Line coverage of each reader reached by its fuzz target's corpus:
+#   fuzz/coverage.sh COVERAGE_BUILD_DIR CORPUS_BUILD_DIR [TARGET...]
+# COVERAGE_BUILD_DIR holds the fuzz targets built with clang's source-based
+# coverage (make fuzz-coverage builds it); CORPUS_BUILD_DIR is the sanitizer
+# build whose fuzz/corpus/TARGET folders the fuzz runs filled. Each target runs
+# once over its corpus and seeds; the lines of the reader's own source files
+# are counted, the rest of the program is left out of the figure.
+set -e
+[ $# -ge 2 ] || { echo "usage: $0 COVERAGE_BUILD_DIR CORPUS_BUILD_DIR [TARGET...]" >&2; exit 2; }
+cov=$(cd "$1" && pwd)
+corpora=$(cd "$2" && pwd)
+shift 2
+src=$(cd "$(dirname "$0")/.." && pwd)/src
+targets=${*:-$(cd "$cov" && ls fuzz_* | sed "s/^fuzz_//")}
+
+reader_files() {
+  case $1 in
+    chart) echo chart/bms_reader.cpp chart/bms_commands.cpp chart/bms_random.cpp chart/chart_text.cpp \
+      chart/chart_timeline.cpp chart/bms_prepare.cpp ;;
+    chart_play) echo play/play_loop.cpp play/judge.cpp play/long_notes.cpp play/effects.cpp ;;
+    command_line) echo app/command_line.cpp ;;
+    course_file) echo library/course_file.cpp ;;
+    course_play) echo library/course_play.cpp chart/bms_load.cpp chart/ready_bms.cpp ;;
+    header_scan) echo library/song_search.cpp ;;
+    key_table) echo app/key_table.cpp ;;
+    list_file) echo library/list_file.cpp ;;
+    record_of_play) echo screens/record_of_play.cpp ;;
+    score_record) echo screens/score_record.cpp ;;
+    search_folders) echo library/bms_search.cpp ;;
+    settings) echo app/settings.cpp ;;
+    skin) echo media/skin.cpp ;;
+    skin_draw) echo play/play_screen.cpp play/play_screen_hud.cpp play/play_screen_long_notes.cpp ;;
+  esac
+}
+
+printf '%-16s %8s  %s\n' target lines "reader files (line coverage)"
+for target in $targets; do
+  exe=$cov/fuzz_$target
+  [ -x "$exe" ] || { echo "coverage: no target $exe" >&2; exit 1; }
+  work=$cov/fuzz/coverage/$target
+  rm -rf "$work" && mkdir -p "$work"
+  inputs=
+  for d in "$corpora/fuzz/corpus/$target" "$(dirname "$src")/fuzz/seeds/$target"; do
+    [ -d "$d" ] && inputs="$inputs $d"
+  done
+  LLVM_PROFILE_FILE=$work/run.profraw "$exe" -runs=0 $inputs >"$work/run.log" 2>&1 || true
+  llvm-profdata merge -sparse "$work/run.profraw" -o "$work/run.profdata"
+  files=
+  for f in $(reader_files "$target"); do files="$files $src/$f"; done
+  total=$(llvm-cov report "$exe" -instr-profile="$work/run.profdata" $files | awk '/^TOTAL/ {print $(NF-3)}')
+  detail=$(llvm-cov report "$exe" -instr-profile="$work/run.profdata" $files |
+    awk '$1 ~ /\.cpp$/ {n=split($1, p, "/"); printf "%s %s  ", p[n-1] "/" p[n], $(NF-3)}')
+  printf '%-16s %8s  %s\n' "$target" "$total" "$detail"
+done
