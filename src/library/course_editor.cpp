@@ -89,7 +89,11 @@ void EditCourseAt(Game& g, int32_t index) {
 void PutSongIntoCourseSlot(Game& g, const SongEntry& song) {
   CourseState& c = g.course;
   auto& songs = Songs(g);
-  if (c.EditSlot < songs.size()) songs[c.EditSlot] = song;
+  if (c.EditSlot < c.EditSongCount) {
+    if (songs.size() <= c.EditSlot) songs.resize(c.EditSlot + 1);
+    songs[c.EditSlot] = song;
+  }
+  PlaySE(g, 4);
   g.app.GameState = Screen::CourseEditor;
 }
 
