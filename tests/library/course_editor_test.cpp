@@ -203,6 +203,9 @@ TEST_F(CourseEditor, EscapeDiscardsTheChangesAndReturnsToTheEditedCourse) {
   EXPECT_EQ(g.app.ListCursor, 2);
   EXPECT_EQ(g.library.SongList[2].Title, "second");
   EXPECT_EQ(dir.Read("_kvxfiles/courselist/second.kcl"), original);
+  // Nothing of the discarded edit is left for the course list to show.
+  EXPECT_EQ(g.chart.CourseSongCount, 0);
+  EXPECT_TRUE(g.chart.CourseSongs.empty());
 
   // Saved after an edit, the reserved field goes back as it was loaded and the
   // empty entry past the songs is written as a record of its own.

@@ -281,16 +281,34 @@ TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
   EXPECT_EQ(g.chart.CourseSongs[1], two);
   EXPECT_EQ(g.course.RememberedCourse, 1);
   EXPECT_EQ(g.course.EditCursor, -2);
-  // Escape in the editor: back on the course list, on the same course.
-  int16_t escape = 1;
-  ProcessKey_EditCourse(g, escape);
+  // A song deleted in the editor, then Escape: back on the course list, on
+  // the same course, whose panel no longer shows the discarded edit.
+  auto editor_key = [&](int16_t code) { ProcessKey_EditCourse(g, code); };
+  editor_key(kDown);
+  editor_key(kDown);
+  editor_key(211);
+  ASSERT_EQ(g.course.EditSongCount, 1);
+  editor_key(1);
   EXPECT_EQ(g.app.GameState, Screen::CourseList);
   EXPECT_FALSE(g.screens.EditingCourse);
   EXPECT_EQ(g.app.ListCursor, 1);
   EXPECT_EQ(ListTitles(), (std::vector<std::string>{"[MAKE NEW COURSE]", "marathon", "sprint"}));
+  EXPECT_EQ(g.screens.CourseNameShown, "marathon");
+  EXPECT_EQ(g.chart.CourseSongCount, 0);
+  EXPECT_TRUE(g.chart.CourseSongs.empty());
+
+  // Saved unchanged with F10: the list is read again with the cursor at its
+  // top, and the panel names the entry there.
+  Press(57);
+  ASSERT_EQ(g.app.GameState, Screen::CourseEditor);
+  editor_key(68);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  EXPECT_EQ(g.screens.CourseNameShown, "[MAKE NEW COURSE]");
+  const std::string saved = ReadFileBytes(marathon).value_or("");
+  EXPECT_EQ(saved.substr(0, 34), course(4, {one, two}).substr(0, 34));
 
   // Enter on the new-course entry starts a new course.
-  Press(kUp);
   ASSERT_EQ(g.app.ListCursor, 0);
   Press(28);
   EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
@@ -299,7 +317,7 @@ TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
   EXPECT_EQ(g.course.EditStars, 3);
   EXPECT_EQ(g.course.EditSongCount, 0);
   EXPECT_TRUE(g.chart.CourseSongs.empty());
-  ProcessKey_EditCourse(g, escape);
+  editor_key(1);
   ASSERT_EQ(g.app.GameState, Screen::CourseList);
   EXPECT_EQ(g.app.ListCursor, 0);
 
@@ -307,7 +325,7 @@ TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
   Press(211);
   EXPECT_EQ(ListTitles().size(), 3u);
   // Delete removes the course file at once; the list is read again from the
-  // folder, and the cursor past its end wraps to the first entry.
+  // folder, with the cursor at its top.
   g.app.ListCursor = 2;
   Press(211);
   EXPECT_FALSE(FileExists(sprint));
