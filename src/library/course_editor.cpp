@@ -8,6 +8,7 @@
 #include "library/jukebox.h"
 #include "media/display.h"
 #include "media/sound.h"
+#include "screens/song_select.h"
 
 namespace kvx {
 
@@ -40,12 +41,21 @@ void AddSongSlot(Game& g) {
   ChooseSongForSlot(g);
 }
 
+// The course list shows the entry under the cursor afresh: its name, and its
+// songs as read from its file, not what the editor last held.
+void ShowCourseListAgain(Game& g) {
+  g.chart.CourseSongs.clear();
+  g.chart.CourseSongCount = 0;
+  OpenSongSelect(g);
+}
+
 void LeaveEditor(Game& g) {
   CourseState& c = g.course;
   g.app.GameState = Screen::CourseList;
   g.screens.EditingCourse = false;
   UpdateCourseList(g);
   g.app.ListCursor = std::clamp<int32_t>(c.RememberedCourse, 0, std::max(0, g.library.SongListLast));
+  ShowCourseListAgain(g);
 }
 
 void OpenEditor(Game& g) {
@@ -89,7 +99,11 @@ void EditCourseAt(Game& g, int32_t index) {
 void PutSongIntoCourseSlot(Game& g, const SongEntry& song) {
   CourseState& c = g.course;
   auto& songs = Songs(g);
-  if (c.EditSlot < songs.size()) songs[c.EditSlot] = song;
+  if (c.EditSlot < c.EditSongCount) {
+    if (songs.size() <= c.EditSlot) songs.resize(c.EditSlot + 1);
+    songs[c.EditSlot] = song;
+  }
+  PlaySE(g, 4);
   g.app.GameState = Screen::CourseEditor;
 }
 
@@ -134,6 +148,7 @@ void SaveEditedCourse(Game& g) {
   g.app.GameState = Screen::CourseList;
   g.screens.EditingCourse = false;
   c.Header.SongCount = 0;
+  ShowCourseListAgain(g);
   DebugLog(g, "OK");
 }
 

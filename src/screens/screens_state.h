@@ -57,12 +57,6 @@ struct ScreensState {
   bool StagePictureShown = false;  // the preview surface holds a decoded stage picture
   SongPreviewState Preview;
   std::mt19937 ShuffleRng{std::random_device{}()};  // the picks of shuffle play
-  // Where the course editor starts when song select opens it.
-  int32_t CourseEditSlot = 0;
-  int32_t CourseEditCursor = -2;
-  int32_t CourseEditIndex = 0;  // the course list entry being edited
-  std::string CourseEditName;
-  int32_t CourseEditStars = 3;
 
   // The song-select and result pictures (LoadSS) and the song-select preview.
   Surface SongSelectBgSurface;

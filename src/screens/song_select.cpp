@@ -31,10 +31,12 @@ void WrapListCursor(Game& g) {
   cursor = n > 0 ? ((cursor % n) + n) % n : 0;
 }
 
-// The course shown or edited loses its songs.
+// The course shown loses its songs. While a course is edited its songs are
+// the editor's slots, which the moves on the lists to choose a song keep.
 void ResetLoadedCourse(Game& g) {
-  g.chart.CourseSongs.clear();
+  if (!g.screens.EditingCourse) g.chart.CourseSongs.clear();
   g.chart.CourseSongCount = 0;
+  g.course.Header.SongCount = 0;
   g.chart.CourseMode = false;
 }
 

@@ -133,8 +133,10 @@ class WholeProgram {
       if (events.empty()) events.push_back(Typed("\r"));
       return;
     }
-    // Back on a list: the song list, or the jukebox list after a chart from the command line.
-    if (result_seen && (g.app.GameState == Screen::SongList || g.app.GameState == Screen::JukeboxList)) {
+    // Back on a list: the song list, the jukebox list after a chart from the
+    // command line, or the course list after a course.
+    if (result_seen && (g.app.GameState == Screen::SongList || g.app.GameState == Screen::JukeboxList ||
+                        g.app.GameState == Screen::CourseList)) {
       left_result = true;
       events.push_back(PlatformEvent{});
       return;

@@ -130,6 +130,15 @@ TEST_F(CourseEditorScreenshot, TwoSongsWithCursorMarkerHelpAndBlink) {
   EXPECT_GT(LitPixels(hidden, 330, 105, 640, 118), 30);  // the artist stays
   // The key summary jitters with the clock: x 402 at 10250 ms, 401 at 10550.
   EXPECT_EQ(LeftmostLit(shown, 390, 10, 24) - LeftmostLit(hidden, 390, 10, 24), 1);
+
+  // A title too long for its column is cut before the artist column: the gap
+  // in front of x 330 stays dark and the artist is drawn whole.
+  g.chart.CourseSongs[0].Title = std::string(12, 'W') + " A VERY LONG TITLE THAT NEVER FITS [ANOTHER]";
+  mEditCourse(g);
+  const Picture cut = ReadPicture(g, g.display.BackSurface);
+  EXPECT_GT(LitPixels(cut, 250, 90, 322, 103), 30);
+  EXPECT_EQ(LitPixels(cut, 322, 90, 330, 103), 0);
+  EXPECT_EQ(LitPixels(cut, 330, 90, 640, 103), LitPixels(shown, 330, 90, 640, 103));
 }
 
 }  // namespace

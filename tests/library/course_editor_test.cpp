@@ -2,7 +2,9 @@
 #include <set>
 
 #include "course_fixture.h"
+#include "library/list_file.h"
 #include "media/display.h"
+#include "screens/song_select.h"
 
 namespace kvx {
 namespace {
@@ -91,6 +93,61 @@ TEST_F(CourseEditor, F10RemovesEmptySlotsFirstAndSavesOnTheSecondPress) {
   }
 }
 
+// The songs are chosen on the real lists: the jukebox list, its song list
+// with cursor moves (each one a cursor change of song select), Enter. The
+// slots chosen before stay through those moves, and Escape on the lists
+// returns without a change.
+TEST_F(CourseEditor, SongsChosenOnTheListsGoIntoTheirSlotsAndStayThroughCursorMoves) {
+  const SongEntry a = Song("A", 1000, "/songs/a.bms"), b = Song("B", 2000, "/songs/b.bms"),
+                  c = Song("C", 4000, "/songs/c.bms");
+  const std::string list = dir.Write("_kvxfiles/jukelist/pack.kbl", EncodeListFile({a, b, c}));
+  SongEntry pack;
+  pack.Title = "pack";
+  pack.FilePath = list;
+  g.library.JukeList = {pack};
+  g.library.JukeListLast = 0;
+  g.settings.BMSPreview = false;
+  auto song_select = [&](int16_t code) { ProcessKey_SongSelect(g, code); };
+  auto choose = [&](int index) {
+    ASSERT_EQ(g.app.GameState, Screen::JukeboxList);
+    song_select(28);  // open the jukebox
+    ASSERT_EQ(g.app.GameState, Screen::SongList);
+    for (int i = 0; i < index + 3; ++i) song_select(208);  // three past it and wrapped
+    for (int i = 0; i < 3; ++i) song_select(200);
+    ASSERT_EQ(g.app.ListCursor, index);
+    song_select(28);
+    ASSERT_EQ(g.app.GameState, Screen::CourseEditor);
+  };
+  UpdateCourseList(g);
+  StartNewCourse(g);
+  CursorTo(0);  // the add row of an empty course
+  Key(28);
+  choose(2);
+  Key(208);
+  Key(28);
+  choose(0);
+  ASSERT_EQ(g.course.EditSongCount, 2);
+  EXPECT_EQ(g.chart.CourseSongs[0], c);
+  EXPECT_EQ(g.chart.CourseSongs[1], a);
+  // Enter on the first song, then Escape on the song list: nothing changes.
+  CursorTo(0);
+  Key(28);
+  song_select(28);
+  song_select(208);
+  song_select(1);
+  EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+  EXPECT_TRUE(g.screens.EditingCourse);
+  EXPECT_EQ(g.chart.CourseSongs[0], c);
+  EXPECT_EQ(g.chart.CourseSongs[1], a);
+  // Enter on the second song replaces it.
+  CursorTo(1);
+  Key(28);
+  choose(1);
+  Key(68);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_EQ(dir.Read("_kvxfiles/courselist/NEW COURSE.kcl"), SecondFormat(3, 2, 0, 6000, {c, b}));
+}
+
 TEST_F(CourseEditor, NameEntryRefusesFileNameCharactersAndSwallowsTheOpeningEnter) {
   StartNewCourse(g);
   Key(28);  // Enter on the name row
@@ -146,6 +203,9 @@ TEST_F(CourseEditor, EscapeDiscardsTheChangesAndReturnsToTheEditedCourse) {
   EXPECT_EQ(g.app.ListCursor, 2);
   EXPECT_EQ(g.library.SongList[2].Title, "second");
   EXPECT_EQ(dir.Read("_kvxfiles/courselist/second.kcl"), original);
+  // Nothing of the discarded edit is left for the course list to show.
+  EXPECT_EQ(g.chart.CourseSongCount, 0);
+  EXPECT_TRUE(g.chart.CourseSongs.empty());
 
   // Saved after an edit, the reserved field goes back as it was loaded and the
   // empty entry past the songs is written as a record of its own.

@@ -5,6 +5,7 @@
 
 #include "app/game.h"
 #include "chart/ready_bms.h"
+#include "library/courses.h"
 #include "library/jukebox.h"
 #include "library/list_file.h"
 #include "platform/files.h"
@@ -239,46 +240,112 @@ TEST_F(Keys, AnEmptyJukeboxEndsTheProgram) {
   EXPECT_THROW(Press(28), ProgramExit);
 }
 
-// Disabled: crashes since song select hands course editing to the course editor (see the open issue).
-TEST_F(Keys, DISABLED_CourseListKeysEditMakeAndDeleteCourses) {
-  const std::string marathon = dir.Write("_kvxfiles/courselist/marathon.kcl", "course");
-  const std::string sprint = dir.Write("_kvxfiles/courselist/sprint.kcl", "course");
+// Real course files in the course folder: Space opens one in the editor with
+// its songs, Enter on the first entry starts a new course, Delete removes the
+// file under the cursor and the list is read again from the folder.
+TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
+  auto course = [](uint8_t stars, std::vector<SongEntry> songs) {
+    CourseHeader h;
+    h.Stars = stars;
+    h.SongCount = static_cast<uint8_t>(songs.size());
+    for (const auto& s : songs) h.TotalLength += s.LengthMs;
+    return EncodeCourseFile(h, songs);
+  };
+  SongEntry one = Song("one", 5, "/songs/one.bms"), two = Song("two", 9, "/songs/two.bms");
+  one.LengthMs = 60000, two.LengthMs = 90000;
+  const std::string marathon = dir.Write("_kvxfiles/courselist/marathon.kcl", course(4, {one, two}));
+  const std::string sprint = dir.Write("_kvxfiles/courselist/sprint.kcl", course(2, {two}));
   const std::string notes = dir.Write("_kvxfiles/courselist/notes.txt", "not a course");
-  g.library.CourseList = {Song("[MAKE NEW COURSE]"), Song("marathon", 3, marathon), Song("sprint", 3, sprint),
-                          Song("notes", 3, notes)};
+  UpdateCourseList(g);
+  ASSERT_EQ(g.library.CourseListLast, 2);
   ShowSongs(Titles({"a"}));
   Press(15);
-  // Space on the new-course entry does nothing; on a course it opens the editor.
+  ASSERT_EQ(ListTitles(), (std::vector<std::string>{"[MAKE NEW COURSE]", "marathon", "sprint"}));
+  EXPECT_EQ(g.library.SongList[1].PlayLevel, 4);
+  EXPECT_EQ(g.library.SongList[1].LengthMs, 150000);
+
+  // Space on the new-course entry does nothing; on a course it opens the
+  // editor on that course with its songs.
   Press(57);
   EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_FALSE(g.screens.EditingCourse);
   Press(kDown);
   Press(57);
   EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
   EXPECT_TRUE(g.screens.EditingCourse);
+  EXPECT_EQ(g.course.CourseName, "marathon");
+  EXPECT_EQ(g.course.EditStars, 4);
+  EXPECT_EQ(g.course.EditSongCount, 2);
+  ASSERT_GE(g.chart.CourseSongs.size(), 2u);
+  EXPECT_EQ(g.chart.CourseSongs[0], one);
+  EXPECT_EQ(g.chart.CourseSongs[1], two);
   EXPECT_EQ(g.course.RememberedCourse, 1);
   EXPECT_EQ(g.course.EditCursor, -2);
+  // A song deleted in the editor, then Escape: back on the course list, on
+  // the same course, whose panel no longer shows the discarded edit.
+  auto editor_key = [&](int16_t code) { ProcessKey_EditCourse(g, code); };
+  editor_key(kDown);
+  editor_key(kDown);
+  editor_key(211);
+  ASSERT_EQ(g.course.EditSongCount, 1);
+  editor_key(1);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_FALSE(g.screens.EditingCourse);
+  EXPECT_EQ(g.app.ListCursor, 1);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"[MAKE NEW COURSE]", "marathon", "sprint"}));
+  EXPECT_EQ(g.screens.CourseNameShown, "marathon");
+  EXPECT_EQ(g.chart.CourseSongCount, 0);
+  EXPECT_TRUE(g.chart.CourseSongs.empty());
+
+  // Saved unchanged with F10: the list is read again with the cursor at its
+  // top, and the panel names the entry there.
+  Press(57);
+  ASSERT_EQ(g.app.GameState, Screen::CourseEditor);
+  editor_key(68);
+  EXPECT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  EXPECT_EQ(g.screens.CourseNameShown, "[MAKE NEW COURSE]");
+  const std::string saved = ReadFileBytes(marathon).value_or("");
+  EXPECT_EQ(saved.substr(0, 34), course(4, {one, two}).substr(0, 34));
+
   // Enter on the new-course entry starts a new course.
-  g.screens.EditingCourse = false;
-  g.app.GameState = Screen::CourseList;
-  g.app.ListCursor = 0;
+  ASSERT_EQ(g.app.ListCursor, 0);
   Press(28);
   EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+  EXPECT_TRUE(g.screens.EditingCourse);
   EXPECT_EQ(g.course.CourseName, "NEW COURSE");
   EXPECT_EQ(g.course.EditStars, 3);
   EXPECT_EQ(g.course.EditSongCount, 0);
-  // Delete removes the course file at once and rebuilds the list.
-  g.screens.EditingCourse = false;
-  g.app.GameState = Screen::CourseList;
+  EXPECT_TRUE(g.chart.CourseSongs.empty());
+  editor_key(1);
+  ASSERT_EQ(g.app.GameState, Screen::CourseList);
+  EXPECT_EQ(g.app.ListCursor, 0);
+
+  // Delete on the new-course entry removes nothing.
+  Press(211);
+  EXPECT_EQ(ListTitles().size(), 3u);
+  // Delete removes the course file at once; the list is read again from the
+  // folder, with the cursor at its top.
   g.app.ListCursor = 2;
   Press(211);
   EXPECT_FALSE(FileExists(sprint));
   EXPECT_TRUE(FileExists(marathon));
-  EXPECT_EQ(ListTitles().size(), g.library.CourseList.size());
-  // Only course files are ever deleted.
-  g.app.ListCursor = 3;
-  g.library.SongList[3] = Song("notes", 3, notes);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"[MAKE NEW COURSE]", "marathon"}));
+  EXPECT_EQ(g.library.CourseListLast, 1);
+  EXPECT_EQ(g.library.SongListLast, 1);
+  EXPECT_EQ(g.library.SongMarks.size(), 2u);
+  EXPECT_EQ(g.app.ListCursor, 0);
+  EXPECT_NE(Log().find("course deleted: " + sprint), std::string::npos);
+  EXPECT_NE(Log().find("1 course(s) has detected."), std::string::npos);
+
+  // Only course files are ever deleted, whatever an entry names.
+  g.library.SongList.push_back(Song("notes", 3, notes));
+  g.library.SongListLast = 2;
+  g.library.SongMarks.push_back(false);
+  g.app.ListCursor = 2;
   Press(211);
   EXPECT_TRUE(FileExists(notes));
+  EXPECT_TRUE(FileExists(marathon));
 }
 
 TEST_F(Keys, EnterWhileEditingACoursePutsTheSongIntoTheSlot) {
