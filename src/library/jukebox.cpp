@@ -90,6 +90,9 @@ void PlayListEntry(Game& g, int index) {
     return;
   }
   g.app.ListCursor = index;
+  // Back from the play the list shows with the chart's new record and clear
+  // mark (the jukebox list, or a song list this list has replaced, would not).
+  ShowPlayedList(g);
   FadeEndSubject(g);
 }
 

@@ -13,6 +13,9 @@ namespace kvx {
 
 struct Game;
 
+// The colour of the titles of cleared entries in the list (0xRRGGBB).
+inline constexpr uint32_t kClearedTextColor = 0xFFD860;
+
 // The screen as the main loop starts on it: the list's opening animation and
 // the entry under the cursor.
 void OpenSongSelect(Game& game);
@@ -27,6 +30,10 @@ void chexec(Game& game);
 void MoveListCursorBy(Game& game, int n);
 // The list has stopped scrolling: the stage picture of the entry is loaded.
 void ListStopped(Game& game);
+// A list played from outside the screen (the command line's charts, a dropped
+// chart or list file) becomes the song list, headed by its name, with the
+// entry under the cursor shown; the player comes back to it after the play.
+void ShowPlayedList(Game& game);
 // Runs when the fade into play has ended: plays the entry under the cursor
 // (or, in shuffle play, random entries until the player stops).
 void FadeEndSubject(Game& game);

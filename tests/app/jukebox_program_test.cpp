@@ -127,6 +127,15 @@ TEST(JukeboxProgram, DemoSongsThroughTheDefaultSearchFileAndADroppedList) {
   EXPECT_EQ(run.g.library.CurrentListFile, list);
   EXPECT_EQ(run.g.judge.Result[0].CountFGreat, run.g.chart.NoteCount[0]);
   EXPECT_NE(run.folder.Read("_kvxfiles/debug.txt").find("[BMSLoad] comet_light5.bms"), std::string::npos);
+  // Back on song select, the dropped list is the song list, headed by its
+  // name, with the played entry's record (a demo play: counted, not ranked).
+  EXPECT_EQ(run.g.app.GameState, Screen::SongList);
+  EXPECT_EQ(run.g.screens.JukeboxName, "My Party.KbL");
+  EXPECT_EQ(Titles(run.g.library.SongList), std::vector<std::string>{"dropped"});
+  EXPECT_EQ(run.g.screens.TitleMain, "dropped");
+  EXPECT_EQ(run.g.screens.Record.PlayCount, 1);
+  EXPECT_EQ(run.g.screens.Record.Ranking[0].Score, 0.0f);
+  EXPECT_EQ(run.folder.Read("songs/pixel_comet/comet_light5.ksd").size(), 446u);
 }
 
 

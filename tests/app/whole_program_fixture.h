@@ -3,7 +3,7 @@
 // line, on a scripted clock, with key presses injected as window events
 // carrying their own time stamps. After the play a key lane leaves the result
 // screen, a name entry ends with Enter unless the script types into it, and
-// the window is closed.
+// the window is closed once the list is back (after list_linger_frames).
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -104,6 +104,7 @@ class WholeProgram {
   bool result_seen = false;
   bool left_result = false;
   uint32_t result_linger_ms = 0;
+  int list_linger_frames = 0;
 
  private:
   void Frame(std::vector<PlatformEvent>& events) {
@@ -133,9 +134,14 @@ class WholeProgram {
       if (events.empty()) events.push_back(Typed("\r"));
       return;
     }
-    // Back on a list: the song list, or the jukebox list after a chart from the command line.
+    // Back on a list (list_linger_frames frames, during which the script
+    // still runs), then the window is closed.
     if (result_seen && (g.app.GameState == Screen::SongList || g.app.GameState == Screen::JukeboxList)) {
       left_result = true;
+      if (list_frames_++ < list_linger_frames) {
+        if (script_) script_(*this, events);
+        return;
+      }
       events.push_back(PlatformEvent{});
       return;
     }
@@ -147,6 +153,7 @@ class WholeProgram {
   uint32_t last_frame_ = 0;
   bool z_down_ = false;
   uint32_t result_since_ = 0;
+  int list_frames_ = 0;
   Script script_;
 };
 
