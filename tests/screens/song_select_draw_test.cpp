@@ -274,7 +274,7 @@ TEST(SongSelectDraw, ModernChartsAddSubtitleDifficultyNotesAndBannerWithoutMovin
   EXPECT_EQ(back.at(picture.left + 2, picture.top + 72), 0x2080C0u);
   EXPECT_EQ(back.at(picture.left + 96, picture.top + 10), 0u);
   EXPECT_EQ(back.at(picture.left + 96, picture.bottom - 10), 0u);
-  // Every text the spec places is where it was, and the same but for the
+  // Every text of the panel as it was is where it was, and the same but for the
   // three lines that grow.
   ASSERT_EQ(on.size(), off.size() + 1);
   for (const DrawnText& t : off) {
