@@ -90,9 +90,13 @@ void PlayListEntry(Game& g, int index) {
     return;
   }
   g.app.ListCursor = index;
-  // Back from the play the list shows with the chart's new record and clear
-  // mark (the jukebox list, or a song list this list has replaced, would not).
-  ShowPlayedList(g);
+  // The list played here holds charts: started on the course list, its entry
+  // plays as a chart (not a course) and the program comes back to the jukebox
+  // list, as after a chart from the command line.
+  if (g.app.GameState == Screen::CourseList) {
+    g.app.GameState = Screen::JukeboxList;
+    g.screens.CourseModeShown = false;
+  }
   FadeEndSubject(g);
 }
 

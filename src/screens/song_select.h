@@ -30,10 +30,6 @@ void chexec(Game& game);
 void MoveListCursorBy(Game& game, int n);
 // The list has stopped scrolling: the stage picture of the entry is loaded.
 void ListStopped(Game& game);
-// A list played from outside the screen (the command line's charts, a dropped
-// chart or list file) becomes the song list, headed by its name, with the
-// entry under the cursor shown; the player comes back to it after the play.
-void ShowPlayedList(Game& game);
 // Runs when the fade into play has ended: plays the entry under the cursor
 // (or, in shuffle play, random entries until the player stops).
 void FadeEndSubject(Game& game);

@@ -134,17 +134,6 @@ void OpenSongList(Game& g) {
   StartPreviewTimer(g);
 }
 
-void ShowPlayedList(Game& g) {
-  const LibraryState& l = g.library;
-  const SongEntry* entry = EntryUnderCursor(g);
-  g.app.GameState = Screen::SongList;
-  g.screens.JukeboxName = FileNameOf(!l.CurrentListFile.empty() ? l.CurrentListFile : entry ? entry->FilePath : "");
-  g.screens.ClearCheckIndex = 0;
-  ReleaseStagePicture(g);
-  ApplySelection(g);
-  StopSongPreview(g);  // play follows at once
-}
-
 void StartShufflePlay(Game& g) {
   // The jukebox list stays the screen to come back to after shuffle play.
   g.app.GameState = Screen::JukeboxList;

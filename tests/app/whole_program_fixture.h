@@ -3,7 +3,8 @@
 // line, on a scripted clock, with key presses injected as window events
 // carrying their own time stamps. After the play a key lane leaves the result
 // screen, a name entry ends with Enter unless the script types into it, and
-// the window is closed once the list is back (after list_linger_frames).
+// the window is closed once the list is back (after list_linger_frames, or
+// earlier by the script).
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -135,7 +136,7 @@ class WholeProgram {
       return;
     }
     // Back on a list (list_linger_frames frames, during which the script
-    // still runs), then the window is closed.
+    // still runs and may close the window), then the window is closed.
     if (result_seen && (g.app.GameState == Screen::SongList || g.app.GameState == Screen::JukeboxList)) {
       left_result = true;
       if (list_frames_++ < list_linger_frames) {

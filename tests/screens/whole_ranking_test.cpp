@@ -1,9 +1,11 @@
 // A demo chart played by scripted key presses (not in demo mode) from the
 // command line: every note on time, so the play ranks first; the name is typed
-// on the ranking screen and the record file holds it; song select then shows
-// the chart with its "1st " entry and in the cleared colour. The result screen
-// at the end of its count, the ranking screen and song select afterwards are
-// saved as PNG pictures (build/screenshots) and checked against the skin.
+// on the ranking screen and the record file holds it. The program comes back
+// to the jukebox list; the jukebox the start's search made for the songs
+// folder is opened and the cursor moved to the chart, which shows its "1st "
+// entry and the cleared colour. The result screen at the end of its count, the
+// ranking screen and that song list are saved as PNG pictures
+// (build/screenshots) and checked against the skin.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/song_list_visit.h"
 #include "app/whole_program_fixture.h"
 #include "chart/bms.h"
 #include "media/skin.h"
@@ -30,7 +33,10 @@ using test::MatchInk;
 using test::Picture;
 using test::ReadPicture;
 using test::CountColour;
+using test::FindText;
 using test::ScancodeOfLane;
+using test::SongListVisit;
+using test::TextsEqualTo;
 using test::WholeProgram;
 
 void SavePng(const Picture& p, const std::string& name) {
@@ -65,15 +71,6 @@ std::vector<Press> NotesOf(const std::string& chart) {
   return notes;
 }
 
-// The first text drawn that starts with `start`, in the rectangle `within`.
-const DrawnText* FindText(const std::vector<DrawnText>& texts, const std::string& start, const Rect& within) {
-  for (const DrawnText& t : texts)
-    if (t.text.rfind(start, 0) == 0 && t.rect.left >= within.left && t.rect.right <= within.right &&
-        t.rect.top >= within.top && t.rect.bottom <= within.bottom)
-      return &t;
-  return nullptr;
-}
-
 // How much of a skin picture shows at a place of a screenshot (0..1).
 double Shows(const Picture& back, const Picture& skin, int x, int y, const Rect& rect) {
   return MatchInk(back, x, y, skin, rect).share();
@@ -87,14 +84,15 @@ void PlayRankAndTypeName(const std::string& tag) {
   // make a shorter test. Key presses carry their own times.
   WholeProgram run("pixel_comet", "comet_light5.bms", 48);
   run.result_linger_ms = 2300;  // the count-up has ended: take the picture
-  run.list_linger_frames = 30;   // song select afterwards, its fade and opening over
+  run.list_linger_frames = 300;  // the visit below closes the window long before
   const std::string name = "KORVEX";
   size_t typed = 0;
   uint32_t result_start = 0;
   bool result_taken = false, ranking_taken = false;
-  Picture result, ranking, skin, list;
-  std::vector<DrawnText> trace, list_texts, ranking_texts;
-  int list_frames = 0;
+  Picture result, ranking, skin;
+  std::vector<DrawnText> trace, ranking_texts;
+  // The song list afterwards: its fade, opening and clear check over.
+  SongListVisit visit("songs", run.chart_path, 30);
   const int rc = run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
     Game& g = w.g;
     if (g.app.GameState == Screen::Play) {
@@ -128,15 +126,9 @@ void PlayRankAndTypeName(const std::string& tag) {
       }
       g.display.TextTrace = &trace;
       trace.clear();
-    } else if (w.left_result && g.app.GameState == Screen::SongList) {
-      // The texts of one whole frame: collected from the frame after this.
-      g.display.TextTrace = &trace;
-      if (++list_frames == run.list_linger_frames) {
-        list_texts = trace;
-        list = ReadPicture(g, g.display.BackSurface);
-        SavePng(list, "songselect_after_play_" + tag + ".png");
-      }
-      trace.clear();
+    } else if (w.left_result) {
+      if (g.display.TextTrace == &trace) g.display.TextTrace = nullptr;  // the ranking screen's
+      visit.Step(w, events);
     }
   });
   run.g.display.TextTrace = nullptr;
@@ -150,7 +142,6 @@ void PlayRankAndTypeName(const std::string& tag) {
   EXPECT_FALSE(g.settings.DEMOMode);
 
   // The record file beside the chart holds the new first place.
-  const std::string file = run.folder.path() + "/songs/pixel_comet/comet_light5.ksd";
   const std::string bytes = run.folder.Read("songs/pixel_comet/comet_light5.ksd");
   ASSERT_EQ(bytes.size(), 446u);
   EXPECT_EQ(bytes.substr(6, 8), "KORVEX  ");
@@ -162,30 +153,43 @@ void PlayRankAndTypeName(const std::string& tag) {
   EXPECT_EQ(onDisk.Ranking[0].Class, 0);
   EXPECT_EQ(onDisk.Ranking[0].FGreatCount, static_cast<int>(notes.size()));
   EXPECT_EQ(onDisk.Ranking[1].Score, 0.0f);
-  // Back on song select: the list the chart was played from, its entry under
-  // the cursor with the record just written and the clear mark.
-  EXPECT_EQ(g.app.GameState, Screen::SongList);
-  EXPECT_EQ(g.screens.JukeboxName, "comet_light5.bms");
-  ASSERT_EQ(g.library.SongList.size(), 1u);
-  EXPECT_EQ(g.app.ListCursor, 0);
-  EXPECT_EQ(g.screens.Record, onDisk);
-  EXPECT_TRUE(g.library.SongMarks.at(0));
   EXPECT_NE(run.folder.Read("_kvxfiles/debug.txt").find("[AddScoreDat] ranked 1: KORVEX"), std::string::npos);
+  // Back from the play on the jukebox list, which holds the jukebox of the
+  // songs folder and the jukebox's (empty) record.
+  EXPECT_EQ(visit.back_screen, Screen::JukeboxList);
+  EXPECT_EQ(visit.back_titles, std::vector<std::string>{"songs"});
+  EXPECT_EQ(visit.back_record, ScoreRecord{});
+  // That jukebox opened and the cursor moved to the chart: the record shown
+  // is the one on disk, and only the chart is marked cleared.
+  ASSERT_TRUE(visit.reached);
+  SavePng(visit.picture, "songselect_after_play_" + tag + ".png");
+  EXPECT_EQ(g.app.GameState, Screen::SongList);
+  EXPECT_EQ(g.screens.JukeboxName, "songs.kbl");
+  EXPECT_EQ(g.library.SongList.size(), 3u);
+  const int cursor = g.app.ListCursor;
+  ASSERT_TRUE(cursor >= 0 && cursor < static_cast<int>(g.library.SongList.size()));
+  EXPECT_TRUE(fs::equivalent(g.library.SongList[cursor].FilePath, run.chart_path));
+  EXPECT_EQ(g.screens.Record, onDisk);
+  for (int i = 0; i < static_cast<int>(g.library.SongMarks.size()); ++i)
+    EXPECT_EQ(g.library.SongMarks[i], i == cursor) << i;
   // Drawn: the "1st " entry in the information panel, the play count, and the
-  // chart's row of the list in the cleared colour.
-  ASSERT_EQ(list_frames, run.list_linger_frames);
+  // chart's row of the list in the cleared colour, the other rows not.
   const Rect panel{0, 24, 300, 456}, rows{304, 24, 640, 410};
-  const DrawnText* first = FindText(list_texts, "1st KORVEX", panel);
+  const DrawnText* first = FindText(visit.texts, "1st ", panel);
   ASSERT_NE(first, nullptr);
   char figures[64];
   std::snprintf(figures, sizeof figures, "1st KORVEX  %.0f  CLEAR", static_cast<double>(onDisk.Ranking[0].Score));
   EXPECT_EQ(first->text, figures);
-  EXPECT_NE(FindText(list_texts, "PLAY COUNT 1", panel), nullptr);
-  const DrawnText* row = FindText(list_texts, g.library.SongList[0].Title, rows);
-  ASSERT_NE(row, nullptr);
-  EXPECT_EQ(row->rgb, kClearedTextColor);
-  EXPECT_GT(CountColour(list, row->rect, kClearedTextColor), 20);
-  EXPECT_GT(CountColour(list, first->rect, 0xFFFFFF), 20);
+  EXPECT_GT(CountColour(visit.picture, first->rect, 0xFFFFFF), 20);
+  EXPECT_NE(FindText(visit.texts, "PLAY COUNT 1", panel), nullptr);
+  for (int i = 0; i < static_cast<int>(g.library.SongList.size()); ++i) {
+    const std::vector<DrawnText> shown = TextsEqualTo(visit.texts, g.library.SongList[i].Title, rows);
+    ASSERT_FALSE(shown.empty()) << i;
+    for (const DrawnText& row : shown) {
+      EXPECT_EQ(row.rgb == kClearedTextColor, i == cursor) << row.text;
+      EXPECT_EQ(CountColour(visit.picture, row.rect, kClearedTextColor) > 20, i == cursor) << row.text;
+    }
+  }
 
   // The result screen at its end: the class picture SS doubled at (500, 262),
   // and the result banner at the top.
