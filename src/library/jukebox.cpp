@@ -90,6 +90,13 @@ void PlayListEntry(Game& g, int index) {
     return;
   }
   g.app.ListCursor = index;
+  // The list played here holds charts: started on the course list, its entry
+  // plays as a chart (not a course) and the program comes back to the jukebox
+  // list, as after a chart from the command line.
+  if (g.app.GameState == Screen::CourseList) {
+    g.app.GameState = Screen::JukeboxList;
+    g.screens.CourseModeShown = false;
+  }
   FadeEndSubject(g);
 }
 

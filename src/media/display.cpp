@@ -435,6 +435,10 @@ void DrawFontText(Game& g, int x, int y, const std::string& text, float spacing)
   DisplayState& d = g.display;
   if (!d.BackSurface.Valid() || !d.SkinSurface.Valid()) return;
   std::string bytes = Utf8ToCp932(text);
+  if (d.TextTrace && !bytes.empty()) {
+    const int width = RoundEven(static_cast<double>(bytes.size()) * (d.CharWidth + static_cast<double>(spacing)));
+    d.TextTrace->push_back({text, Rect{x, y, x + width, y + d.CharHeight}, 0});
+  }
   bool trail = false;
   for (size_t i = 0; i < bytes.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);

@@ -73,6 +73,14 @@ enum class PresentMode { None, Flip, FlipNoVSync, BltAfterVBlank, Blt };
 
 class DisplayText;  // fonts and rendered-text cache (display_text.cpp)
 
+// One text drawn onto BackSurface: what, where (the cell it covers) and in
+// which colour (0xRRGGBB; 0 for the skin's bitmap font).
+struct DrawnText {
+  std::string text;
+  Rect rect;
+  uint32_t rgb = 0;
+};
+
 struct DisplayState {
   // Platform objects.
   SDL_Window* window = nullptr;
@@ -134,6 +142,8 @@ struct DisplayState {
   uint32_t paced_frames = 0;
 
   std::shared_ptr<DisplayText> text;
+  // When set, every text drawn onto BackSurface is added here (layout checks).
+  std::vector<DrawnText>* TextTrace = nullptr;
 };
 
 void InitDX(Game& game);

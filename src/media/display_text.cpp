@@ -366,6 +366,8 @@ int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::
   int source_width = width == c->width ? tw : std::max(1, static_cast<int>(static_cast<int64_t>(tw) * width / c->width));
   // Opaque text replaces its cell; transparent text leaves the cell's background.
   CopyRect(g, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
+  if (g.display.TextTrace && &dest == &g.display.BackSurface)
+    g.display.TextTrace->push_back({utf8, Rect{x, y, x + width, y + c->height}, rgb});
   return width;
 }
 

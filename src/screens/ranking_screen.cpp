@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kEmptyName = "VeXo :-";
 constexpr int kRowTop = 80;
 constexpr int kRowStep = 30;
+constexpr float kSpeedSpacing = -1.0f;
 
 std::string FormatSpeed(float v) {
   char text[32];
@@ -61,8 +62,10 @@ void DrawOtherRow(Game& g, int y, const RankEntry& e) {
   DrawScoreDigits(g, 160, y, e.Score);
   DrawFontText(g, 240, y, FormatNumber(RoundToInt(e.JPts), 5));
   DrawFontText(g, 290, y, FormatNumber(e.MaxCombo, 3));
-  DrawFontText(g, 340, y, FormatSpeed(e.HiSpeed));
-  DrawFontText(g, 370, y, FormatSpeed(e.RealHiSpeed));
+  // The two speeds stand 30 pixels apart: a pixel less between their
+  // characters keeps "1.0x" clear of the next column.
+  DrawFontText(g, 340, y, FormatSpeed(e.HiSpeed), kSpeedSpacing);
+  DrawFontText(g, 370, y, FormatSpeed(e.RealHiSpeed), kSpeedSpacing);
   if (e.Score != 0) DrawClassPicture(g, 420, y, e.Class);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <limits>
 
 #include "app/game.h"
@@ -218,11 +219,30 @@ std::string ScoreFileToRead(const Game& g, std::string_view chartPath) {
   return FileExists(elsewhere) ? elsewhere : ScoreFilePath(chartPath);
 }
 
+namespace {
+
+// The record's bytes: no more than a record holds, however long the file.
+std::optional<std::string> ReadRecordBytes(const std::string& path) {
+  if (!FileExists(path)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes(kScoreFileSize, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
+}
+
+}  // namespace
+
 ScoreRecord ReadScoreRecord(const Game& g, std::string_view chartPath) {
-  const std::string path = ScoreFileToRead(g, chartPath);
-  if (!FileExists(path)) return ScoreRecord{};
-  auto bytes = ReadFileBytes(path);
+  auto bytes = ReadRecordBytes(ScoreFileToRead(g, chartPath));
   return bytes ? DecodeScoreRecord(*bytes) : ScoreRecord{};
+}
+
+std::optional<bool> ReadClearedFlag(const Game& g, std::string_view chartPath) {
+  auto bytes = ReadRecordBytes(ScoreFileToRead(g, chartPath));
+  if (!bytes) return std::nullopt;
+  return DecodeScoreRecord(*bytes).ClearedFlag;
 }
 
 // ---- After a play -------------------------------------------------------------------

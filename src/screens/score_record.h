@@ -63,6 +63,9 @@ std::string ScoreFileToWrite(const Game& game, std::string_view chartPath);
 std::string ScoreFileToRead(const Game& game, std::string_view chartPath);
 // The record of a chart (an empty one when there is none).
 ScoreRecord ReadScoreRecord(const Game& game, std::string_view chartPath);
+// The cleared flag of a chart's record, read where ReadScoreRecord reads;
+// nothing when the chart has no record.
+std::optional<bool> ReadClearedFlag(const Game& game, std::string_view chartPath);
 
 // Loads the record of the entry under ListCursor (an empty record when there
 // is none) into ScreensState::Record.

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/game.h"
 #include "media/display.h"
+#include "library/song_search.h"
 #include "media/sound.h"
 #include "platform/files.h"
 #include "screens/score_record.h"
@@ -38,34 +38,6 @@ void ResetLoadedCourse(Game& g) {
   g.chart.CourseSongCount = 0;
   g.course.Header.SongCount = 0;
   g.chart.CourseMode = false;
-}
-
-// The record file of a chart: beside it with the extension "ksd", or, for a
-// chart on a read-only medium, in a folder named like the chart's folder
-// inside "_kvxfiles/ro_score".
-std::vector<std::string> RecordFileCandidates(const Game& g, const std::string& chart) {
-  std::string path = NormalizeSeparators(chart);
-  size_t dot = path.rfind('.');
-  size_t slash = path.rfind('/');
-  std::string record = dot != std::string::npos && (slash == std::string::npos || dot > slash)
-                           ? path.substr(0, dot + 1) + "ksd"
-                           : path + ".ksd";
-  std::string folder = FolderOf(path);
-  if (!folder.empty()) folder.pop_back();
-  std::string alternative = g.paths.data + "/ro_score/" + FileNameOf(folder) + "/" + FileNameOf(record);
-  return {alternative, record};  // a record at the alternative place is the one in use
-}
-
-// The cleared flag of a record file: its last byte.
-std::optional<bool> ReadClearedFlag(const std::string& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  std::streamoff size = in.tellg();
-  if (size < 1) return std::nullopt;
-  in.seekg(size - 1);
-  char flag = 0;
-  if (!in.read(&flag, 1)) return std::nullopt;
-  return flag != 0;
 }
 
 }  // namespace
@@ -163,17 +135,65 @@ void ReleaseStagePicture(Game& g) {
   g.screens.StagePictureShown = false;
 }
 
+void ScanModernHeader(Game& g) {
+  if (!g.settings.ModernCharts || g.app.GameState != Screen::SongList) return;
+  const int i = g.app.ListCursor;
+  if (i < 0 || i >= EntryCount(g)) return;
+  SongEntry& e = g.library.SongList[i];
+  // A chart scanned under the modern rules has its notes counted already.
+  if (e.NoteCount > 0 || e.FilePath.empty() || !FileExists(e.FilePath)) return;
+  SongEntry scanned;
+  ScanBMSHeader(e.FilePath, scanned, {true, g.chart.RandomSeed.value_or(0)});
+  e.SubTitle = std::move(scanned.SubTitle);
+  e.SubArtist = std::move(scanned.SubArtist);
+  e.Banner = std::move(scanned.Banner);
+  e.Difficulty = scanned.Difficulty;
+  e.NoteCount = scanned.NoteCount;
+}
+
+namespace {
+
+// The banner fills the preview surface's width (or height), centred on black.
+void ShowBannerInPreview(Game& g, const std::string& path) {
+  Surface banner;
+  Surface& preview = g.screens.PreviewSurface;
+  if (!preview.Valid() || !LoadSurfaceFromFile(g, banner, path, false)) return;
+  if (banner.width > 0 && banner.height > 0) {
+    const Rect whole{0, 0, preview.width, preview.height};
+    FillSurface(g, preview, &whole, 0x000000);
+    int w = preview.width, h = preview.height;
+    if (static_cast<int64_t>(banner.width) * h > static_cast<int64_t>(banner.height) * w)
+      h = std::max(1, static_cast<int>(static_cast<int64_t>(banner.height) * w / banner.width));
+    else
+      w = std::max(1, static_cast<int>(static_cast<int64_t>(banner.width) * h / banner.height));
+    const int x = (preview.width - w) / 2, y = (preview.height - h) / 2;
+    BltStretch(g, preview, Rect{x, y, x + w, y + h}, banner, Rect{0, 0, banner.width, banner.height}, 0);
+    g.screens.StagePictureShown = true;
+  }
+  ReleaseSurface(banner);
+}
+
+}  // namespace
+
 void LoadStagePicture(Game& g) {
   ScreensState& s = g.screens;
   const SongEntry* entry = EntryUnderCursor(g);
   if (g.app.GameState != Screen::SongList || !entry || s.StagePictureEntry == g.app.ListCursor) return;
   s.StagePictureEntry = g.app.ListCursor;
   s.StagePictureShown = false;
-  if (entry->StageFile.empty()) return;
+  ScanModernHeader(g);
+  // Under the modern rules a chart without a stage picture shows its banner.
+  const bool banner = entry->StageFile.empty() && g.settings.ModernCharts && !entry->Banner.empty();
+  const std::string& picture = banner ? entry->Banner : entry->StageFile;
+  if (picture.empty()) return;
   std::string folder = FolderOf(NormalizeSeparators(entry->FilePath));
-  auto path = ResolvePathNoCase(folder.empty() ? "." : folder, entry->StageFile);
+  auto path = ResolvePathNoCase(folder.empty() ? "." : folder, picture);
   if (!path) {
-    DebugLog(g, "stage picture not found: " + folder + entry->StageFile);
+    DebugLog(g, std::string(banner ? "banner" : "stage picture") + " not found: " + folder + picture);
+    return;
+  }
+  if (banner) {
+    ShowBannerInPreview(g, *path);  // the no-stage picture stays when it does not decode
     return;
   }
   Surface& stage = g.display.StageImageSurface;
@@ -195,12 +215,9 @@ void RunClearCheck(Game& g) {
   if ((mode == Screen::SongList || mode == Screen::CourseList) && s.ClearCheckIndex >= 0 && s.ClearCheckIndex <= last) {
     auto& marks = g.library.SongMarks;
     if (marks.size() != list.size()) marks.resize(list.size(), false);
-    for (const std::string& file : RecordFileCandidates(g, list[s.ClearCheckIndex].FilePath)) {
-      if (auto cleared = ReadClearedFlag(file)) {
-        marks[s.ClearCheckIndex] = *cleared;
-        break;
-      }
-    }
+    // The flag of the record song select shows (a file longer or shorter
+    // than a record has something else as its last byte).
+    if (auto cleared = ReadClearedFlag(g, list[s.ClearCheckIndex].FilePath)) marks[s.ClearCheckIndex] = *cleared;
     ShowMessage(g, "clear check... " + std::to_string(s.ClearCheckIndex));
   } else {
     s.ClearCheckIndex = last;

@@ -13,6 +13,9 @@ namespace kvx {
 
 struct Game;
 
+// The colour of the titles of cleared entries in the list (0xRRGGBB).
+inline constexpr uint32_t kClearedTextColor = 0xFFD860;
+
 // The screen as the main loop starts on it: the list's opening animation and
 // the entry under the cursor.
 void OpenSongSelect(Game& game);

@@ -16,6 +16,7 @@
 #include "media/display.h"
 #include "media/surface.h"
 #include "net/net_session.h"
+#include "platform/text.h"
 #include "screens/song_select.h"
 #include "screens/song_select_internal.h"
 #include "screens/song_select_text.h"
@@ -38,7 +39,6 @@ constexpr int kHelpTop = 414, kHelpBottom = 444;
 
 constexpr uint32_t kTextColor = 0xC8D4F0;
 constexpr uint32_t kCursorTextColor = 0xFFFFFF;
-constexpr uint32_t kClearedColor = 0xFFD860;
 constexpr uint32_t kHeadingColor = 0xFFFFFF;
 constexpr uint32_t kLabelColor = 0x9CC8FF;
 
@@ -126,7 +126,7 @@ void DrawEntryRow(Game& g, int index, int y, bool cursor, int shift) {
   }
   const bool cleared = g.settings.ShowClearedOnList && index < static_cast<int>(g.library.SongMarks.size()) &&
                        g.library.SongMarks[index];
-  const uint32_t color = cleared ? kClearedColor : cursor ? kCursorTextColor : kTextColor;
+  const uint32_t color = cleared ? kClearedTextColor : cursor ? kCursorTextColor : kTextColor;
   const GdiFont font = cursor ? GdiFont::Bold12 : GdiFont::List1;
   const int text_y = y + (kRowHeight - GdiFontHeight(g, font)) / 2;
   Text(g, font, text_x, text_y, e.Title, color, kListRight);
@@ -197,26 +197,59 @@ void DrawRanking(Game& g, int y) {
     Text(g, GdiFont::List1, kPanelLeft, y + 2, "PLAY COUNT " + std::to_string(record.PlayCount), kLabelColor);
 }
 
+// What the panel shows of a chart: the list entry's fields, and under the
+// modern rules the header fields a list file does not hold.
+struct PanelLines {
+  std::string difficulty;  // "" when none is shown
+  uint32_t difficulty_rgb = 0;
+  std::string sub, artist, figures;
+};
+
+PanelLines LinesOf(const Game& g, const SongEntry& e) {
+  const ScreensState& s = g.screens;
+  PanelLines lines;
+  lines.sub = s.TitleSub;
+  lines.artist = "ARTIST: " + e.Artist;
+  lines.figures = "BPM: " + FormatBpm(e.Bpm) + "   TIME: " + FormatLength(e.LengthMs);
+  if (!g.settings.ModernCharts) return lines;
+  const DifficultyName d = DifficultyNameOf(e.Difficulty);
+  lines.difficulty = d.name;
+  lines.difficulty_rgb = d.rgb;
+  // A subtitle that repeats the title's own suffix is shown once.
+  if (!e.SubTitle.empty() && Trim(e.SubTitle) != Trim(s.TitleSub))
+    lines.sub += (lines.sub.empty() || lines.sub.back() == ' ' ? "" : " ") + e.SubTitle;
+  if (!e.SubArtist.empty()) lines.artist += "  " + e.SubArtist;
+  if (e.NoteCount > 0) lines.figures += "   NOTES: " + std::to_string(e.NoteCount);
+  return lines;
+}
+
 void DrawSongPanel(Game& g) {
   const SongEntry* e = EntryUnderCursor(g);
   if (!e) return;
   const ScreensState& s = g.screens;
+  const PanelLines lines = LinesOf(g, *e);
   DrawPicture(g);
-  // Level with its mark and as many stars (up to ten).
+  // Level with its mark and as many stars (up to ten) as fit before the difficulty.
   const std::string level = "★" + std::to_string(e->PlayLevel);
   Text(g, GdiFont::Bold16, kPanelLeft, 194, level, 0xFFD040);
   int star_x = kPanelLeft + GdiTextWidth(g, GdiFont::Bold16, level) + 8;
-  for (int i = 0; i < std::clamp(e->PlayLevel, 0, 10); ++i) Part(g, star_x + 13 * i, 197, StarRect(g));
+  int stars_end = kPanelRight;
+  if (!lines.difficulty.empty()) {
+    const int x = kPanelRight - GdiTextWidth(g, GdiFont::Bold12, lines.difficulty);
+    Text(g, GdiFont::Bold12, x, 197, lines.difficulty, lines.difficulty_rgb);
+    stars_end = x - 6;
+  }
+  const int stars = std::min(std::clamp(e->PlayLevel, 0, 10), std::max(0, (stars_end - star_x) / 13));
+  for (int i = 0; i < stars; ++i) Part(g, star_x + 13 * i, 197, StarRect(g));
   std::string media;
   if (e->BmpCount > 0) media += "[BGA(" + std::to_string(e->BmpCount) + ")]";
   if (e->WavCount > 0) media += std::string(media.empty() ? "" : " ") + "[WAV(" + std::to_string(e->WavCount) + ")]";
   Text(g, GdiFont::List1, kPanelLeft, 214, media, kLabelColor);
   Text(g, GdiFont::Title, kPanelLeft, 228, s.TitleMain, kHeadingColor);
-  Text(g, GdiFont::Bold12, kPanelLeft, 257, s.TitleSub, 0xFFC890);
-  Text(g, GdiFont::List1, kPanelLeft, 275, "ARTIST: " + e->Artist, kTextColor);
+  Text(g, GdiFont::Bold12, kPanelLeft, 257, lines.sub, 0xFFC890);
+  Text(g, GdiFont::List1, kPanelLeft, 275, lines.artist, kTextColor);
   Text(g, GdiFont::List1, kPanelLeft, 289, "GENRE: " + e->Genre, kTextColor);
-  Text(g, GdiFont::List1, kPanelLeft, 303, "BPM: " + FormatBpm(e->Bpm) + "   TIME: " + FormatLength(e->LengthMs),
-       kTextColor);
+  Text(g, GdiFont::List1, kPanelLeft, 303, lines.figures, kTextColor);
   DrawRanking(g, 320);
 }
 

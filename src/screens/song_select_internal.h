@@ -18,8 +18,13 @@ bool ShiftOrLane12Held(const Game& game);
 // cursor wrap, the title split, the record and the preview timer.
 void ApplySelection(Game& game);
 void ReleaseStagePicture(Game& game);
-// Loads the stage picture of the entry under the cursor into the preview surface.
+// Loads the stage picture of the entry under the cursor into the preview
+// surface (under the modern rules, after scanning the entry's modern header
+// fields, its banner when it has no stage picture).
 void LoadStagePicture(Game& game);
+// Under the modern rules: fills the modern header fields of the entry under
+// the cursor (a list file does not hold them) from its chart, once.
+void ScanModernHeader(Game& game);
 // One step of the clear check (one entry per drawn frame).
 void RunClearCheck(Game& game);
 // Eases the scroll offset and the opening animation; ends the front-end fade.

@@ -92,4 +92,15 @@ std::array<std::string, 2> HelpLines(Screen mode) {
   }
 }
 
+DifficultyName DifficultyNameOf(int32_t difficulty) {
+  switch (difficulty) {
+    case 1: return {"BEGINNER", 0x70E070};
+    case 2: return {"NORMAL", 0x70B8FF};
+    case 3: return {"HYPER", 0xFFD040};
+    case 4: return {"ANOTHER", 0xFF6060};
+    case 5: return {"INSANE", 0xD080FF};
+    default: return {};
+  }
+}
+
 }  // namespace kvx

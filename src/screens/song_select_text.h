@@ -1,7 +1,8 @@
 #pragma once
 // The texts of the song select screen: the title split, the ranking place
-// suffixes and the help lines of each screen.
+// suffixes, the help lines of each screen and the names of the difficulties.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,13 @@ std::string OrdinalSuffix(int place);
 
 // The two help lines at the bottom of a screen (empty lines are not drawn).
 std::array<std::string, 2> HelpLines(Screen mode);
+
+// A chart's #DIFFICULTY (1 to 5) as the information panel names it, in its
+// colour (0xRRGGBB); an empty name for any other value.
+struct DifficultyName {
+  std::string name;
+  uint32_t rgb = 0;
+};
+DifficultyName DifficultyNameOf(int32_t difficulty);
 
 }  // namespace kvx

@@ -1,6 +1,7 @@
 // The song library in whole-program runs on the dummy display: the first
 // start searches, each search folder becomes a jukebox, a jukebox opens its
-// song list and a chart plays from it; list files dropped on the window.
+// song list and a chart plays from it; list files and charts dropped on the
+// window, and the record of the played chart on its jukebox afterwards.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,12 +9,18 @@
 
 #include "library/list_file.h"
 #include "platform/text.h"
+#include "screens/score_record.h"
+#include "screens/song_select.h"
+#include "song_list_visit.h"
 #include "whole_program_fixture.h"
 
 namespace kvx {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FindText;
+using test::SongListVisit;
+using test::TextsEqualTo;
 using test::WholeProgram;
 
 const fs::path kBuild(KVX_BUILD_DIR);
@@ -83,11 +90,15 @@ TEST(JukeboxProgram, TwoSearchFoldersGiveTwoJukeboxesAndAChartPlaysFromOne) {
 }
 
 // The default search file finds every demo song; a list file dropped on the
-// song list, named in mixed case, plays its first entry.
+// jukebox list, named in mixed case, plays its first entry. The program comes
+// back to the jukebox list; on the jukebox of the songs folder the chart
+// shows the record read from disk: the earlier ranked, cleared play, and one
+// play more (a demo play counts but neither ranks nor clears).
 TEST(JukeboxProgram, DemoSongsThroughTheDefaultSearchFileAndADroppedList) {
   WholeProgram run("pixel_comet", "comet_light5.bms", 8);
   run.g.app.command_line.clear();
   run.g.options.autoplay = true;
+  run.list_linger_frames = 400;  // the visit below closes the window long before
   size_t demo_charts = 0;
   for (const auto& song : fs::directory_iterator(kBuild / "songs")) {
     if (!song.is_directory()) continue;
@@ -102,31 +113,111 @@ TEST(JukeboxProgram, DemoSongsThroughTheDefaultSearchFileAndADroppedList) {
   entry.FilePath = run.chart_path;
   entry.Title = "dropped";
   const std::string list = run.folder.Write("My Party.KbL", EncodeListFile({entry}));
+  // The record of an earlier play of the chart.
+  ScoreRecord earlier;
+  earlier.PlayCount = 4;
+  earlier.ClearedFlag = true;
+  earlier.Ranking[0].Cleared = true;
+  earlier.Ranking[0].Name = "EARLIER";
+  earlier.Ranking[0].Score = 150123;
+  run.folder.Write("songs/pixel_comet/comet_light5.ksd", EncodeScoreRecord(earlier));
 
   std::vector<std::string> jukeboxes;
   size_t listed = 0;
   int step = 0;
+  SongListVisit visit("songs", run.chart_path, 80);
   const int rc = run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
-    if (step == 0 && w.g.app.GameState == Screen::JukeboxList) {
+    if (w.left_result) {
+      visit.Step(w, events);
+    } else if (step == 0 && w.g.app.GameState == Screen::JukeboxList) {
       jukeboxes = Titles(w.g.library.SongList);
       Tap(w, events, SDL_SCANCODE_RETURN);
       step = 1;
     } else if (step == 1 && w.g.app.GameState == Screen::SongList) {
       listed = w.g.library.SongList.size();
+      Tap(w, events, SDL_SCANCODE_LEFT);
+      step = 2;
+    } else if (step == 2 && w.g.app.GameState == Screen::JukeboxList) {
       PlatformEvent e;
       e.kind = PlatformEvent::Kind::DropFile;
       e.text = list;
       events.push_back(e);
-      step = 2;
+      step = 3;
     }
   });
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(jukeboxes, std::vector<std::string>{"songs"});
   EXPECT_EQ(listed, demo_charts);
   ASSERT_TRUE(run.result_seen);
-  EXPECT_EQ(run.g.library.CurrentListFile, list);
   EXPECT_EQ(run.g.judge.Result[0].CountFGreat, run.g.chart.NoteCount[0]);
-  EXPECT_NE(run.folder.Read("_kvxfiles/debug.txt").find("[BMSLoad] comet_light5.bms"), std::string::npos);
+  const std::string log = run.folder.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("[BMSLoad] comet_light5.bms"), std::string::npos);
+  // Back on the jukebox list, as it was before the drop.
+  EXPECT_EQ(visit.back_screen, Screen::JukeboxList);
+  EXPECT_EQ(visit.back_titles, std::vector<std::string>{"songs"});
+  // The file on disk: one play more, the earlier first place and clear kept.
+  ScoreRecord expected = earlier;
+  expected.PlayCount = 5;
+  const std::string bytes = run.folder.Read("songs/pixel_comet/comet_light5.ksd");
+  ASSERT_EQ(bytes.size(), 446u);
+  EXPECT_EQ(DecodeScoreRecord(bytes), expected);
+  // The jukebox opened and the cursor moved to the chart: that record, drawn.
+  ASSERT_TRUE(visit.reached);
+  Game& g = run.g;
+  EXPECT_EQ(g.screens.JukeboxName, "songs.kbl");
+  EXPECT_EQ(g.library.SongList.size(), demo_charts);
+  const int cursor = g.app.ListCursor;
+  ASSERT_TRUE(cursor >= 0 && cursor < static_cast<int>(g.library.SongList.size()));
+  EXPECT_TRUE(fs::equivalent(g.library.SongList[cursor].FilePath, run.chart_path));
+  EXPECT_EQ(g.screens.Record, expected);
+  EXPECT_TRUE(g.library.SongMarks.at(cursor));
+  const Rect panel{0, 24, 300, 456}, rows{304, 24, 640, 410};
+  const DrawnText* first = FindText(visit.texts, "1st ", panel);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->text, "1st EARLIER  150123  CLEAR");
+  EXPECT_NE(FindText(visit.texts, "PLAY COUNT 5", panel), nullptr);
+  const std::vector<DrawnText> shown = TextsEqualTo(visit.texts, g.library.SongList[cursor].Title, rows);
+  ASSERT_FALSE(shown.empty());
+  for (const DrawnText& row : shown) EXPECT_EQ(row.rgb, kClearedTextColor);
+}
+
+// A chart dropped while the course list is shown plays as a chart, not as a
+// course, and the program then comes back to the jukebox list.
+TEST(JukeboxProgram, AChartDroppedOnTheCourseListPlaysAsAChart) {
+  WholeProgram run("pixel_comet", "comet_light5.bms", 8);
+  run.g.app.command_line.clear();
+  run.g.options.autoplay = true;
+  run.list_linger_frames = 1;
+  int step = 0;
+  std::vector<std::string> courses;
+  const int rc = run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
+    if (step == 0 && w.g.app.GameState == Screen::JukeboxList) {
+      Tap(w, events, SDL_SCANCODE_TAB);
+      step = 1;
+    } else if (step == 1 && w.g.app.GameState == Screen::CourseList) {
+      courses = Titles(w.g.library.SongList);
+      PlatformEvent e;
+      e.kind = PlatformEvent::Kind::DropFile;
+      e.text = w.chart_path;
+      events.push_back(e);
+      step = 2;
+    }
+  });
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(step, 2);
+  EXPECT_GE(courses.size(), 2u);  // the new-course entry and the demo course
+  ASSERT_TRUE(run.result_seen);
+  const Game& g = run.g;
+  EXPECT_GT(g.chart.NoteCount[0], 0);
+  EXPECT_EQ(g.judge.Result[0].CountFGreat, g.chart.NoteCount[0]);
+  const std::string log = run.folder.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("[BMSLoad] comet_light5.bms"), std::string::npos);
+  EXPECT_EQ(log.find("[BMSLoad:Course]"), std::string::npos);
+  EXPECT_EQ(DecodeScoreRecord(run.folder.Read("songs/pixel_comet/comet_light5.ksd")).PlayCount, 1);
+  EXPECT_EQ(g.app.GameState, Screen::JukeboxList);
+  EXPECT_EQ(Titles(g.library.SongList), std::vector<std::string>{"songs"});
+  EXPECT_FALSE(g.screens.CourseModeShown);
+  EXPECT_FALSE(g.chart.CourseMode);
 }
 
 

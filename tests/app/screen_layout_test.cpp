@@ -1,74 +1,208 @@
-// Texts that must not overlap at 640x480, checked on whole-program frames on
-// the dummy display (the frames are saved in build/screenshots): the message
-// line at the bottom of the song list is left free for the messages (sound
-// loads, F7), and the loading screen shows its messages away from "NOW LOADING".
+// Texts that must not overlap at 640x480, checked on whole-program frames of
+// song select on the dummy display: every text drawn in a frame is collected
+// with the rectangle it covers, and the help lines, the information panel,
+// the list, the heading, the bottom message line and the frame rate keep to
+// their own places on the jukebox list, the song list (a full panel: ranking,
+// play count, options, a message) and the course list.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "media/display.h"
-#include "picture.h"
+#include "screens/score_record.h"
+#include "screens/song_select_text.h"
 #include "whole_program_fixture.h"
 
 namespace kvx {
 namespace {
 
-using test::Picture;
-using test::ReadPicture;
 using test::WholeProgram;
 namespace fs = std::filesystem;
 
-void SaveBmp(const Picture& p, const std::string& name) {
-  const fs::path folder = fs::path(KVX_BUILD_DIR) / "screenshots";
-  fs::create_directories(folder);
-  std::vector<uint32_t> copy = p.px;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), p.w, p.h, 32, p.w * 4, SDL_PIXELFORMAT_ARGB8888);
-  ASSERT_NE(s, nullptr);
-  SDL_SaveBMP(s, (folder / name).c_str());
-  SDL_FreeSurface(s);
+constexpr Rect kScreen{0, 0, 640, 480};
+constexpr Rect kHelpBox{304, 414, 632, 444};
+constexpr Rect kPanel{0, 24, 296, 456};
+constexpr Rect kList{304, 24, 640, 410};
+constexpr Rect kTitleBar{0, 0, 640, 24};
+constexpr Rect kBottomBar{0, 456, 640, 480};
+
+bool Inside(const Rect& r, const Rect& area) {
+  return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
 }
 
-// Pixels of `frame` in the rectangle that differ from `background`.
-int Differing(const Picture& frame, const Picture& background, const Rect& r) {
+bool Overlap(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::string Describe(const DrawnText& t) {
+  std::ostringstream out;
+  out << "\"" << t.text << "\" (" << t.rect.left << "," << t.rect.top << ")-(" << t.rect.right << ","
+      << t.rect.bottom << ")";
+  return out.str();
+}
+
+// Where a text of song select belongs.
+enum class Place { Help, Panel, List, Heading, Message, Fps };
+
+Place PlaceOf(const DrawnText& t, Screen mode) {
+  const auto help = HelpLines(mode);
+  if (t.text == help[0] || t.text == help[1]) return Place::Help;
+  if (t.text.rfind("FPS:", 0) == 0) return Place::Fps;
+  if (t.rect.top >= kBottomBar.top) return Place::Message;
+  if (t.rect.bottom <= kTitleBar.bottom) return Place::Heading;
+  return t.rect.left >= kList.left ? Place::List : Place::Panel;
+}
+
+// The faults of one frame's layout: texts off the screen or outside their
+// place, and texts of different places that overlap (texts of the panel are
+// also checked against each other, list rows against each other).
+std::vector<std::string> LayoutFaults(const std::vector<DrawnText>& texts, Screen mode) {
+  static const std::map<Place, Rect> kArea = {{Place::Help, kHelpBox},     {Place::Panel, kPanel},
+                                              {Place::List, kList},        {Place::Heading, kTitleBar},
+                                              {Place::Message, kBottomBar}, {Place::Fps, kBottomBar}};
+  std::vector<std::string> faults;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const DrawnText& a = texts[i];
+    const Place pa = PlaceOf(a, mode);
+    if (!Inside(a.rect, kScreen)) faults.push_back("off the screen: " + Describe(a));
+    if (!Inside(a.rect, kArea.at(pa))) faults.push_back("outside its place: " + Describe(a));
+    for (size_t j = i + 1; j < texts.size(); ++j) {
+      const DrawnText& b = texts[j];
+      const Place pb = PlaceOf(b, mode);
+      const bool checked = pa != pb || pa == Place::Panel || pa == Place::List || pa == Place::Help;
+      if (checked && Overlap(a.rect, b.rect)) faults.push_back("overlap: " + Describe(a) + " and " + Describe(b));
+    }
+  }
+  return faults;
+}
+
+int CountPlace(const std::vector<DrawnText>& texts, Screen mode, Place place) {
   int n = 0;
-  for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x) n += frame.at(x, y) != background.at(x, y);
+  for (const DrawnText& t : texts) n += PlaceOf(t, mode) == place;
   return n;
 }
 
-// The song list draws nothing but its background where the message line goes
-// (x 0..300, y 465 to the bottom; the FPS figure starts at x 310), and the
-// F7 message then shows there.
-// Disabled: written for the plain song list; the new song select screen needs its own check.
-TEST(ScreenLayout, DISABLED_SongListLeavesTheMessageLineFree) {
-  WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 16);
+// A record with three places, cleared, for every chart of the song's folder.
+void WriteRecords(WholeProgram& run, const std::string& song_folder) {
+  ScoreRecord record;
+  record.PlayCount = 27;
+  record.ClearedFlag = true;
+  const char* names[] = {"KORVEX", "PLAYER2", "ABCDEFGH"};
+  for (int i = 0; i < 3; ++i) {
+    record.Ranking[i].Name = names[i];
+    record.Ranking[i].Score = 199999.0f - 30000.0f * i;
+    record.Ranking[i].Cleared = i < 2;
+  }
+  for (const auto& e : fs::directory_iterator(fs::path(run.folder.path()) / "songs" / song_folder)) {
+    const std::string ext = e.path().extension().string();
+    if (ext == ".bms" || ext == ".bme")
+      run.folder.Write("songs/" + song_folder + "/" + e.path().stem().string() + ".ksd", EncodeScoreRecord(record));
+  }
+}
+
+// A copy of a demo chart with the longest texts of the panel, first in the list.
+void WriteLongTextChart(WholeProgram& run) {
+  std::string chart = run.folder.Read("songs/pixel_comet/comet_light5.bms");
+  const std::string lines =
+      "#TITLE 夜明けのパレードと果てしなく長い題名の曲 Extended Version [ANOTHER]\r\n"
+      "#SUBTITLE ～とても長い副題がここに続きます～ featuring everyone\r\n"
+      "#ARTIST コルベックス・サウンドチームと世界中の友達 with a very long artist name\r\n"
+      "#SUBARTIST obj: 譜面担当の人 / BGA: 映像担当の人\r\n"
+      "#GENRE 一番長いジャンル名 PROGRESSIVE HARDCORE TRANCE\r\n"
+      "#DIFFICULTY 5\r\n#PLAYLEVEL 12\r\n";
+  const size_t title = chart.find("#TITLE");
+  ASSERT_NE(title, std::string::npos);
+  chart.insert(title, lines);  // the later lines of the copy win: remove them
+  for (const char* key : {"#TITLE Pixel", "#ARTIST korvex", "#GENRE CHIPTUNE", "#PLAYLEVEL 1\r"}) {
+    const size_t at = chart.find(key);
+    ASSERT_NE(at, std::string::npos) << key;
+    chart.erase(at, chart.find('\n', at) + 1 - at);
+  }
+  run.folder.Write("songs/pixel_comet/a_long_texts.bms", chart);
+}
+
+TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
+  WholeProgram run("pixel_comet", "comet_light5.bms", 16);
   run.g.app.command_line.clear();
-  Picture quiet, with_message, background;
-  int list_frames = 0;
+  WriteLongTextChart(run);
+  WriteRecords(run, "pixel_comet");
+  std::vector<DrawnText> trace;
+  std::map<Screen, std::vector<DrawnText>> frames;
+  std::string message;
+  int frame = 0;
+  enum Step { kJukeboxes, kSongs, kCourses, kDone } step = kJukeboxes;
+  auto tap = [](WholeProgram& w, std::vector<PlatformEvent>& events, int scancode) {
+    events.push_back(w.Key(scancode, true, w.Now()));
+    events.push_back(w.Key(scancode, false, w.Now()));
+  };
   EXPECT_EQ(run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
-              if (w.g.app.GameState != Screen::SongList) return;
-              ++list_frames;
-              if (list_frames == 3) w.g.display.MessageLine.visible = false;
-              if (list_frames == 6) {
-                quiet = ReadPicture(w.g, w.g.display.BackSurface);
-                background = ReadPicture(w.g, w.g.screens.SongSelectBgSurface);
-                events.push_back(w.Key(SDL_SCANCODE_F7, true, w.Now()));
-                events.push_back(w.Key(SDL_SCANCODE_F7, false, w.Now()));
+              Game& g = w.g;
+              g.display.TextTrace = &trace;
+              ++frame;
+              // Each list is looked at once its opening animation, the fade
+              // and the preview delay are over (60 frames, 960 ms).
+              switch (step) {
+                case kJukeboxes:
+                  if (g.app.GameState != Screen::JukeboxList || frame < 60) break;
+                  frames[Screen::JukeboxList] = trace;
+                  tap(w, events, SDL_SCANCODE_RETURN);
+                  frame = 0;
+                  step = kSongs;
+                  break;
+                case kSongs:
+                  if (g.app.GameState != Screen::SongList) break;
+                  if (frame == 2) {
+                    // Every option indicator on, and a long message.
+                    g.settings.Hidden = g.settings.Sudden = g.settings.Accel = g.settings.Vexo = true;
+                    g.playopt.SpShuffle = g.playopt.BreakOnBad = true;
+                    g.settings.DEMOMode = true;
+                  }
+                  if (frame == 59) ShowMessage(g, "load:" + std::string(200, 'x'));
+                  if (frame < 60) break;
+                  frames[Screen::SongList] = trace;
+                  message = g.display.MessageLine.text;
+                  tap(w, events, SDL_SCANCODE_TAB);
+                  frame = 0;
+                  step = kCourses;
+                  break;
+                case kCourses:
+                  if (g.app.GameState != Screen::CourseList || frame < 60) break;
+                  frames[Screen::CourseList] = trace;
+                  events.push_back(PlatformEvent{});
+                  step = kDone;
+                  break;
+                case kDone:
+                  break;
               }
-              if (list_frames == 7) with_message = ReadPicture(w.g, w.g.display.BackSurface);
-              if (list_frames == 8) events.push_back(PlatformEvent{});
+              trace.clear();
             }),
             0);
-  ASSERT_EQ(quiet.w, 640);
-  ASSERT_EQ(with_message.w, 640);
-  ASSERT_EQ(background.w, 640);
-  SaveBmp(quiet, "songlist_quiet.bmp");
-  SaveBmp(with_message, "songlist_message.bmp");
-  const Rect message_line{0, 465, 300, 480};
-  EXPECT_EQ(Differing(quiet, background, message_line), 0) << "the help lines reach into the message line";
-  EXPECT_GT(Differing(with_message, background, message_line), 50) << "the F7 message is shown there";
+  run.g.display.TextTrace = nullptr;
+  ASSERT_EQ(step, kDone);
+  for (const auto& [mode, texts] : frames) {
+    SCOPED_TRACE("screen " + std::to_string(ScreenNumber(mode)));
+    for (const std::string& fault : LayoutFaults(texts, mode)) ADD_FAILURE() << fault;
+    EXPECT_EQ(CountPlace(texts, mode, Place::Help), 2);
+    EXPECT_EQ(CountPlace(texts, mode, Place::Heading), 1);
+    EXPECT_EQ(CountPlace(texts, mode, Place::Fps), 1);
+    EXPECT_GE(CountPlace(texts, mode, Place::List), 1);
+  }
+  // The song list's frame had the whole panel and the message line.
+  const std::vector<DrawnText>& songs = frames[Screen::SongList];
+  EXPECT_FALSE(message.empty());
+  EXPECT_EQ(CountPlace(songs, Screen::SongList, Place::Message), 1);
+  for (const char* start : {"★12", "INSANE", "[BGA(", "夜明けのパレード", "[ANOTHER] ～とても長い副題",
+                            "ARTIST: コルベックス", "GENRE: ", "BPM: ", "1st KORVEX", "2nd PLAYER2",
+                            "3rd ABCDEFGH", "PLAY COUNT 27", "[spShuffle ON]", "[DEMO ON]"}) {
+    bool found = false;
+    for (const DrawnText& t : songs) found |= t.text.rfind(start, 0) == 0 && PlaceOf(t, Screen::SongList) == Place::Panel;
+    EXPECT_TRUE(found) << start;
+  }
 }
 
 }  // namespace

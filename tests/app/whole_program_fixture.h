@@ -3,7 +3,8 @@
 // line, on a scripted clock, with key presses injected as window events
 // carrying their own time stamps. After the play a key lane leaves the result
 // screen, a name entry ends with Enter unless the script types into it, and
-// the window is closed.
+// the window is closed once the list is back (after list_linger_frames, or
+// earlier by the script).
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -104,6 +105,7 @@ class WholeProgram {
   bool result_seen = false;
   bool left_result = false;
   uint32_t result_linger_ms = 0;
+  int list_linger_frames = 0;
 
  private:
   void Frame(std::vector<PlatformEvent>& events) {
@@ -134,10 +136,16 @@ class WholeProgram {
       return;
     }
     // Back on a list: the song list, the jukebox list after a chart from the
-    // command line, or the course list after a course.
+    // command line, or the course list after a course (list_linger_frames
+    // frames, during which the script still runs and may close the window),
+    // then the window is closed.
     if (result_seen && (g.app.GameState == Screen::SongList || g.app.GameState == Screen::JukeboxList ||
                         g.app.GameState == Screen::CourseList)) {
       left_result = true;
+      if (list_frames_++ < list_linger_frames) {
+        if (script_) script_(*this, events);
+        return;
+      }
       events.push_back(PlatformEvent{});
       return;
     }
@@ -149,6 +157,7 @@ class WholeProgram {
   uint32_t last_frame_ = 0;
   bool z_down_ = false;
   uint32_t result_since_ = 0;
+  int list_frames_ = 0;
   Script script_;
 };
 

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "library/courses.h"
 #include "media/display.h"
+#include "screens/song_select_text.h"
 #include "song_select_screen_fixture.h"
 #include "xserver.h"
 
@@ -176,6 +179,136 @@ TEST(SongSelectDraw, HangulIsDrawnWithTheFallbackFont) {
   ReleaseSurface(b);
 }
 
+// The texts of one drawn frame, but for the bottom bar (the message line
+// and the frame rate change from frame to frame).
+std::vector<DrawnText> TextsOfFrame(SongSelectScreen& s) {
+  std::vector<DrawnText> trace, texts;
+  s.g.display.TextTrace = &trace;
+  DrawList(s.g);
+  s.g.display.TextTrace = nullptr;
+  for (DrawnText& t : trace)
+    if (t.rect.top < 456) texts.push_back(std::move(t));
+  return texts;
+}
+
+const DrawnText* TextAt(const std::vector<DrawnText>& texts, int x, int y) {
+  for (const DrawnText& t : texts)
+    if (t.rect.left == x && t.rect.top == y) return &t;
+  return nullptr;
+}
+
+// A chart with the modern header fields, listed the way a list file lists it:
+// without them (the list file's record has no place for them).
+SongEntry ListedModernChart(SongSelectScreen& s, const std::string& name, const std::string& header) {
+  const std::string chart = s.folder.Write("songs/modern/" + name,
+                                           "\r\n" + header +
+                                               "#ARTIST Someone\r\n#GENRE SYNTH\r\n#BPM 120\r\n#PLAYLEVEL 9\r\n"
+                                               "#WAV01 a.wav\r\n#00111:01010101\r\n#00112:0101\r\n#00211:01\r\n");
+  SongEntry e;
+  ScanBMSHeader(chart, e);
+  e.SubTitle = e.SubArtist = e.Banner = "";
+  e.Difficulty = e.NoteCount = 0;
+  return e;
+}
+
+TEST(SongSelectDraw, ModernChartsAddSubtitleDifficultyNotesAndBannerWithoutMovingTheRest) {
+  SongSelectScreen s(false);
+  Game& g = s.g;
+  // A banner of 300x80 in one colour.
+  const std::string folder = s.folder.path() + "/songs/modern/";
+  std::filesystem::create_directories(folder);
+  SDL_Surface* banner = SDL_CreateRGBSurfaceWithFormat(0, 300, 80, 32, SDL_PIXELFORMAT_RGB888);
+  ASSERT_NE(banner, nullptr);
+  SDL_FillRect(banner, nullptr, 0x2080C0);
+  ASSERT_EQ(SDL_SaveBMP(banner, (folder + "banner.bmp").c_str()), 0);
+  SDL_FreeSurface(banner);
+  const std::vector<SongEntry> list = {
+      ListedModernChart(s, "drive.bms",
+                        "#TITLE Night Drive [HYPER]\r\n#SUBTITLE -Midnight Mix-\r\n#SUBARTIST obj: Another\r\n"
+                        "#DIFFICULTY 4\r\n#BANNER banner.bmp\r\n"),
+      ListedModernChart(s, "same.bms", "#TITLE Same Suffix [ANOTHER]\r\n#SUBTITLE  [ANOTHER] \r\n#DIFFICULTY 7\r\n")};
+  const Rect picture{56, 44, 56 + 192, 44 + 144};
+
+  // Off: the panel as ever; the chart is not read again and its banner is not shown.
+  g.settings.ModernCharts = false;
+  s.Show(Screen::SongList, list, 0);
+  ListStopped(g);
+  s.Settle();
+  const std::vector<DrawnText> off = TextsOfFrame(s);
+  EXPECT_EQ(g.library.SongList[0].NoteCount, 0);
+  EXPECT_FALSE(g.screens.StagePictureShown);
+  ASSERT_NE(TextAt(off, 16, 257), nullptr);
+  EXPECT_EQ(TextAt(off, 16, 257)->text, "[HYPER]");
+  EXPECT_EQ(TextAt(off, 16, 275)->text, "ARTIST: Someone");
+  EXPECT_EQ(TextAt(off, 16, 303)->text.find("NOTES"), std::string::npos);
+  for (const DrawnText& t : off)
+    if (t.rect.left < 300) EXPECT_EQ(t.text.find("ANOTHER"), std::string::npos) << t.text;
+
+  // On: nothing is read while the cursor moves; once it rests the chart's
+  // header is scanned and the panel shows what it adds.
+  g.settings.ModernCharts = true;
+  s.Show(Screen::SongList, list, 0);
+  s.Settle(2);
+  EXPECT_EQ(g.library.SongList[0].NoteCount, 0);
+  ListStopped(g);
+  const SongEntry& scanned = g.library.SongList[0];
+  EXPECT_EQ(scanned.NoteCount, 7);
+  EXPECT_EQ(scanned.SubTitle, "-Midnight Mix-");
+  EXPECT_EQ(scanned.Difficulty, 4);
+  EXPECT_EQ(scanned.Title, "Night Drive [HYPER]");  // the listed fields stay
+  s.Settle();
+  const std::vector<DrawnText> on = TextsOfFrame(s);
+  const DrawnText* difficulty = TextAt(on, 288 - GdiTextWidth(g, GdiFont::Bold12, "ANOTHER"), 197);
+  ASSERT_NE(difficulty, nullptr);
+  EXPECT_EQ(difficulty->text, "ANOTHER");
+  EXPECT_EQ(difficulty->rect.right, 288);
+  EXPECT_EQ(difficulty->rgb, 0xFF6060u);
+  EXPECT_GT(CountColour(s.Back(), difficulty->rect, 0xFF6060), 10);
+  EXPECT_EQ(TextAt(on, 16, 257)->text, "[HYPER] -Midnight Mix-");
+  EXPECT_EQ(TextAt(on, 16, 275)->text, "ARTIST: Someone  obj: Another");
+  EXPECT_NE(TextAt(on, 16, 303)->text.find("   NOTES: 7"), std::string::npos);
+  // The banner fills the picture's width, centred on black.
+  ASSERT_TRUE(g.screens.StagePictureShown);
+  Picture back = s.Back();
+  EXPECT_EQ(back.at(picture.left + 96, picture.top + 72), 0x2080C0u);
+  EXPECT_EQ(back.at(picture.left + 2, picture.top + 72), 0x2080C0u);
+  EXPECT_EQ(back.at(picture.left + 96, picture.top + 10), 0u);
+  EXPECT_EQ(back.at(picture.left + 96, picture.bottom - 10), 0u);
+  // Every text of the panel as it was is where it was, and the same but for the
+  // three lines that grow.
+  ASSERT_EQ(on.size(), off.size() + 1);
+  for (const DrawnText& t : off) {
+    const DrawnText* u = TextAt(on, t.rect.left, t.rect.top);
+    ASSERT_NE(u, nullptr) << t.text;
+    if (t.text == "[HYPER]" || t.text.rfind("ARTIST: ", 0) == 0 || t.text.rfind("BPM: ", 0) == 0) continue;
+    EXPECT_EQ(u->text, t.text);
+    EXPECT_EQ(u->rect, t.rect) << t.text;
+  }
+  // Off again with the fields filled in: exactly the frame of before.
+  g.settings.ModernCharts = false;
+  const std::vector<DrawnText> off_again = TextsOfFrame(s);
+  ASSERT_EQ(off_again.size(), off.size());
+  for (size_t i = 0; i < off.size(); ++i) {
+    EXPECT_EQ(off_again[i].text, off[i].text);
+    EXPECT_EQ(off_again[i].rect, off[i].rect);
+  }
+  // A subtitle that repeats the title's suffix shows once; an unknown
+  // difficulty shows nothing.
+  g.settings.ModernCharts = true;
+  int16_t down = 208;
+  ProcessKey_SongSelect(g, down);
+  ListStopped(g);
+  s.Settle();
+  const std::vector<DrawnText> same = TextsOfFrame(s);
+  EXPECT_EQ(TextAt(same, 16, 257)->text, "[ANOTHER]");
+  EXPECT_EQ(g.library.SongList[1].Difficulty, 0);  // 7 is not a difficulty
+  EXPECT_EQ(same.size(), off.size());
+  EXPECT_TRUE(DifficultyNameOf(0).name.empty());
+  EXPECT_TRUE(DifficultyNameOf(6).name.empty());
+  EXPECT_EQ(DifficultyNameOf(1).name, "BEGINNER");
+  EXPECT_EQ(DifficultyNameOf(5).name, "INSANE");
+}
+
 void TakeScreenshots(bool window, const std::string& suffix) {
   SongSelectScreen s(window);
   Game& g = s.g;
@@ -234,18 +367,34 @@ void TakeScreenshots(bool window, const std::string& suffix) {
   s.Settle();
   s.SavePng("songselect_songs" + suffix + ".png");
   EXPECT_TRUE(g.screens.StagePictureShown);
-  // The course list with the songs of the course under the cursor.
-  g.library.CourseList = {songs[0], songs[1], songs[2]};
-  g.library.CourseList[0].Title = "[MAKE NEW COURSE]";
-  g.library.CourseList[1].Title = "段位認定 初段";
-  g.library.CourseList[2].Title = "Marathon";
+  // The modern demo chart under the modern rules: listed without its modern
+  // fields, which the panel shows once the cursor rests on it.
+  std::vector<SongEntry> modern = songs;
+  SongEntry remix;
+  ScanBMSHeader(std::string(KVX_BUILD_DIR) + "/songs/comet_remix/comet_remix.bml", remix, {true, 0});
+  remix.SubTitle.clear();
+  remix.Difficulty = remix.NoteCount = 0;
+  modern.insert(modern.begin() + 1, remix);
+  g.settings.ModernCharts = true;
+  s.Show(Screen::SongList, modern, 1);
+  ListStopped(g);
+  s.Settle();
+  s.SavePng("songselect_modern" + suffix + ".png");
+  EXPECT_EQ(g.library.SongList[1].SubTitle, "modern chart demo");
+  EXPECT_EQ(g.library.SongList[1].Difficulty, 3);
+  EXPECT_GT(CountColour(s.Back(), Rect{200, 194, 288, 212}, DifficultyNameOf(3).rgb), 10);
+  g.settings.ModernCharts = false;
+  // The course list (the demo course of the data folder) with the songs of
+  // the course under the cursor, read once the cursor rests.
+  UpdateCourseList(g);
+  ASSERT_EQ(g.library.CourseList.size(), 2u);
   int16_t tab = 15, down = 208;
   ProcessKey_SongSelect(g, tab);
   ProcessKey_SongSelect(g, down);
-  g.chart.CourseSongs = {songs[0], songs[2], songs[5]};
-  g.chart.CourseSongCount = 3;
   s.Settle();
   s.SavePng("songselect_courses" + suffix + ".png");
+  EXPECT_GT(g.chart.CourseSongCount, 0);
+  EXPECT_GT(CountColour(s.Back(), Rect{16, 88, 288, 102}, 0xC8D4F0), 10);  // the first song's line
 }
 
 TEST(SongSelectScreenshot, DummyDisplay) { TakeScreenshots(false, "_dummy"); }

@@ -1,12 +1,15 @@
 // From song select into play: FadeEndSubject's shuffle picks (single-player
 // charts while ENDLESSMODE is 1, every entry when there is none), a shuffle
 // of charts that cannot be loaded stops instead of trying forever, and the
-// screen comes back with its fade; the clear check marks cleared entries.
+// screen comes back with its fade; the clear check marks cleared entries
+// from the records song select reads.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "chart/ready_bms.h"
+#include "screens/score_record.h"
 #include "screens/song_select.h"
 #include "screens/song_select_internal.h"
 #include "song_select_fixture.h"
@@ -14,6 +17,7 @@
 namespace kvx {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Song;
 using Play = test::SongSelectFixture;
 
@@ -80,21 +84,33 @@ TEST_F(Play, AChartThatCannotLoadReturnsToTheSongListWithItsMusicAndPreview) {
   EXPECT_TRUE(g.pump.HasTimer(kPreviewTimerId));
 }
 
-TEST_F(Play, ClearCheckReadsTheLastByteOfEachRecordOncePerFrame) {
+TEST_F(Play, ClearCheckReadsTheFlagOfEachRecordOncePerFrameWhereTheRecordIsRead) {
   g.settings.ShowClearedOnList = true;
   const std::string a = dir.Write("songs/a.bms", "#TITLE a\r\n");
   const std::string b = dir.Write("songs/b.bme", "#TITLE b\r\n");
-  const std::string c = dir.Write("songs/c.bms", "#TITLE c\r\n");
+  const std::string c = dir.Write("rom/c.bms", "#TITLE c\r\n");
+  const std::string e = dir.Write("songs/e.bms", "#TITLE e\r\n");
+  const std::string f = dir.Write("songs/f.bms", "#TITLE f\r\n");
   std::string record(446, '\0');
   record[445] = 1;
   dir.Write("songs/a.ksd", record);
+  // A record of a writable folder under ro_score is not the one in use.
+  dir.Write("_kvxfiles/ro_score/songs/b.ksd", record);
   record[445] = 0;
   dir.Write("songs/b.ksd", record);
   // A chart in a read-only folder keeps its record under ro_score.
   record[445] = 1;
-  dir.Write("_kvxfiles/ro_score/songs/c.ksd", record);
-  ShowSongs({Song("a", 3, a), Song("b", 3, b), Song("c", 3, c), Song("d", 3, dir.path() + "/songs/d.bms")});
+  dir.Write("_kvxfiles/ro_score/rom/c.ksd", record);
+  fs::permissions(FolderOf(c), fs::perms::owner_read | fs::perms::owner_exec);
+  // A record with bytes past its end: the flag is at its place, not the last byte.
+  dir.Write("songs/e.ksd", record + std::string(10, '\0'));
+  // A short record has no flag, whatever its last byte.
+  dir.Write("songs/f.ksd", std::string(100, '\x7F'));
+  ShowSongs({Song("a", 3, a), Song("b", 3, b), Song("c", 3, c), Song("d", 3, dir.path() + "/songs/d.bms"),
+             Song("e", 3, e), Song("f", 3, f)});
   g.library.SongMarks[1] = true;
+  g.library.SongMarks[3] = true;
+  g.library.SongMarks[5] = true;
   RunClearCheck(g);
   EXPECT_TRUE(g.library.SongMarks[0]);
   EXPECT_EQ(g.display.MessageLine.text, "clear check... 0");
@@ -104,13 +120,23 @@ TEST_F(Play, ClearCheckReadsTheLastByteOfEachRecordOncePerFrame) {
   RunClearCheck(g);
   EXPECT_TRUE(g.library.SongMarks[2]);
   RunClearCheck(g);
-  EXPECT_FALSE(g.library.SongMarks[3]);  // no record
+  EXPECT_TRUE(g.library.SongMarks[3]);  // no record: the mark stays as it was
   EXPECT_EQ(g.display.MessageLine.text, "clear check... 3");
+  RunClearCheck(g);
+  EXPECT_TRUE(g.library.SongMarks[4]);
+  RunClearCheck(g);
+  EXPECT_FALSE(g.library.SongMarks[5]);
+  // Each mark is the flag of the record song select shows for the entry.
+  for (int i : {0, 1, 2, 4, 5}) {
+    g.app.ListCursor = i;
+    LoadScoreDat(g);
+    EXPECT_EQ(g.screens.Record.ClearedFlag, g.library.SongMarks[i]) << i;
+  }
   // Past the end it stays there.
   RunClearCheck(g);
   RunClearCheck(g);
-  EXPECT_EQ(g.screens.ClearCheckIndex, 4);
-  EXPECT_EQ(g.display.MessageLine.text, "clear check... 3");
+  EXPECT_EQ(g.screens.ClearCheckIndex, 6);
+  EXPECT_EQ(g.display.MessageLine.text, "clear check... 5");
   // Off, or on the jukebox list, nothing is read.
   g.screens.ClearCheckIndex = 0;
   g.library.SongMarks[0] = false;
@@ -122,6 +148,7 @@ TEST_F(Play, ClearCheckReadsTheLastByteOfEachRecordOncePerFrame) {
   g.settings.ShowClearedOnList = false;
   RunClearCheck(g);
   EXPECT_FALSE(g.library.SongMarks[0]);
+  fs::permissions(FolderOf(c), fs::perms::owner_all);
 }
 
 }  // namespace

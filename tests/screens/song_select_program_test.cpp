@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "media/sound.h"
+#include "screens/score_record.h"
 #include "screens/song_select.h"
+#include "screens/song_select_text.h"
 #include "platform/text.h"
 #include "screens/song_preview.h"
 #include "app/whole_program_fixture.h"
@@ -106,6 +108,13 @@ TEST(SongSelectProgram, JukeboxSongPreviewSortPlayResultAndBackOnTheSameEntry) {
   const int notes = run.g.chart.NoteCount[0];
   EXPECT_GT(notes, 0);
   EXPECT_EQ(run.g.judge.Result[0].CountFGreat, notes);
+  // The record of the chart, reloaded after the play: a demo play counts but never ranks.
+  EXPECT_EQ(run.g.screens.TitleMain, SplitSongTitle(run.g.library.SongList[cursor].Title).main);
+  EXPECT_EQ(run.g.screens.Record.PlayCount, 1);
+  EXPECT_EQ(run.g.screens.Record.Ranking[0].Score, 0.0f);
+  const auto record = ReadFileBytes(ScoreFilePath(chosen));
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(DecodeScoreRecord(*record), run.g.screens.Record);
   const std::string log = run.folder.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("preview: playing " + previewed_file), std::string::npos);
   EXPECT_NE(log.find("[BMSLoad] " + FileNameOf(chosen)), std::string::npos);
