@@ -18,18 +18,10 @@ namespace {
 
 std::string folder;
 
-void RemoveFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(folder, ec);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char pattern[] = "/tmp/kvx-fuzz-command-line-XXXXXX";
-  if (!mkdtemp(pattern)) std::abort();
-  folder = pattern;
-  std::atexit(RemoveFolder);
+  folder = fuzz::MakeScratchFolder("/tmp/kvx-fuzz-command-line-");
   WriteFileBytes(folder + "/a.bms", "\r\n#TITLE a\r\n#BPM 150\r\n#00111:01\r\n");
   SongEntry entry;
   entry.Title = "a";

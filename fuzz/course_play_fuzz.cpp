@@ -22,18 +22,10 @@ namespace {
 constexpr size_t kMaxSongs = 8;
 std::string folder;
 
-void RemoveFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(folder, ec);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char pattern[] = "/tmp/kvx-fuzz-course-XXXXXX";
-  if (!mkdtemp(pattern)) std::abort();
-  folder = pattern;
-  std::atexit(RemoveFolder);
+  folder = fuzz::MakeScratchFolder("/tmp/kvx-fuzz-course-");
   return 0;
 }
 

@@ -2,9 +2,13 @@
 // What the fuzz targets share: a game without a program folder (so nothing is
 // logged to a file and nothing is written), without a window or a sound
 // device, on a scripted clock; and the input as text.
+#include <stdlib.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "app/game.h"
@@ -30,6 +34,20 @@ inline uint32_t Choice(std::string_view bytes) {
   uint32_t h = 2166136261u;
   for (char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
   return h;
+}
+
+// A folder of the target's own under /tmp (prefix plus six random
+// characters), removed when the process ends.
+inline const std::string& MakeScratchFolder(std::string prefix) {
+  static std::string folder;
+  prefix += "XXXXXX";
+  if (!mkdtemp(prefix.data())) std::abort();
+  folder = prefix;
+  std::atexit([] {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  });
+  return folder;
 }
 
 // A failed check of a property: libFuzzer reports the input as a crash.

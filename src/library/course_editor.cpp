@@ -133,8 +133,7 @@ void SaveEditedCourse(Game& g) {
   DebugLog(g, "[CreateCourse]");
   c.Header.Stars = c.EditStars;
   c.Header.SongCount = c.EditSongCount;
-  c.Header.TotalLength = 0;
-  for (int32_t slot = 0; slot < c.EditSongCount; ++slot) c.Header.TotalLength += songs[slot].LengthMs;
+  c.Header.TotalLength = TotalLengthOf(songs, c.EditSongCount);
   if (!SaveCourseFile(g, CourseFilePath(g, c.CourseName))) {
     // Nothing was written: the editor stays open with the course as it is.
     ShowMessage(g, "can't save the course \"" + c.CourseName + "\".");

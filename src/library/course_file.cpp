@@ -1,6 +1,8 @@
 // Course files: reading (with the conversion of first-format files) and
 // writing the second format.
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <fstream>
 
 #include "app/game.h"
@@ -101,10 +103,17 @@ std::string SecondFormatOf(Game& g, const std::string& path, std::string_view ol
   h.Stars = kFirstFormatSongs;
   h.SongCount = static_cast<uint8_t>(std::min<size_t>(kFirstFormatSongs, songs.size()));
   h.Reserved = 0;
-  for (int i = 0; i < h.SongCount; ++i) h.TotalLength += songs[i].LengthMs;
+  h.TotalLength = TotalLengthOf(songs, h.SongCount);
   if (h.SongCount < kFirstFormatSongs)
     DebugLog(g, "course file holds only " + std::to_string(songs.size()) + " of 6 records: " + FileNameOf(path));
   return EncodeCourseFile(h, songs);
+}
+
+int32_t TotalLengthOf(const std::vector<SongEntry>& songs, size_t count) {
+  int64_t total = 0;
+  for (size_t i = 0; i < std::min(count, songs.size()); ++i) total += songs[i].LengthMs;
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(total, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 std::string EncodeCourseFile(const CourseHeader& header, const std::vector<SongEntry>& songs) {

@@ -35,6 +35,10 @@ bool SaveCourseFile(Game& game, const std::string& path);
 // The bytes of a second-format course file.
 std::string EncodeCourseFile(const CourseHeader& header, const std::vector<SongEntry>& songs);
 
+// The course's length: the first count songs' lengths added up. The lengths
+// come from files, so a sum beyond what 32 bits hold stops at the limit.
+int32_t TotalLengthOf(const std::vector<SongEntry>& songs, size_t count);
+
 // ---- The course list ---------------------------------------------------------------
 
 // Rebuilds CourseList (and SongList with it) from the course folder.

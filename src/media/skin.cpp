@@ -33,11 +33,15 @@ double LenientNumber(std::string_view s) {
   return negative ? -value : value;
 }
 
-// Rounds to the nearest integer, ties to even; values outside 32 bits cannot be stored.
+// Every number of a skin is a place or a size on the screen or in a picture,
+// or a count; one beyond 2^24 names nothing drawable and does not convert, so
+// the sums the drawing makes of a few of them always fit in 32 bits.
+constexpr double kSkinNumberLimit = 1 << 24;
+
+// Rounds to the nearest integer, ties to even.
 int32_t Round32(double v) {
   double r = std::nearbyint(v);
-  if (!std::isfinite(r) || r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max())
-    throw BadArgument{};
+  if (!std::isfinite(r) || r < -kSkinNumberLimit || r > kSkinNumberLimit) throw BadArgument{};
   return static_cast<int32_t>(r);
 }
 

@@ -19,22 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FindText;
+using test::Tap;
+using test::Titles;
 using test::SongListVisit;
 using test::TextsEqualTo;
 using test::WholeProgram;
 
 const fs::path kBuild(KVX_BUILD_DIR);
-
-void Tap(WholeProgram& w, std::vector<PlatformEvent>& events, int scancode) {
-  events.push_back(w.Key(scancode, true, w.Now()));
-  events.push_back(w.Key(scancode, false, w.Now()));
-}
-
-std::vector<std::string> Titles(const std::vector<SongEntry>& list) {
-  std::vector<std::string> titles;
-  for (const auto& e : list) titles.push_back(e.Title);
-  return titles;
-}
 
 TEST(JukeboxProgram, TwoSearchFoldersGiveTwoJukeboxesAndAChartPlaysFromOne) {
   WholeProgram run("pixel_comet", "comet_light5.bms", 8);

@@ -161,4 +161,16 @@ class WholeProgram {
   Script script_;
 };
 
+// A key pressed and let go at the same moment of the scripted clock.
+inline void Tap(WholeProgram& w, std::vector<PlatformEvent>& events, int scancode) {
+  events.push_back(w.Key(scancode, true, w.Now()));
+  events.push_back(w.Key(scancode, false, w.Now()));
+}
+
+inline std::vector<std::string> Titles(const std::vector<SongEntry>& list) {
+  std::vector<std::string> titles;
+  for (const auto& e : list) titles.push_back(e.Title);
+  return titles;
+}
+
 }  // namespace kvx::test

@@ -64,6 +64,19 @@ TEST_F(CourseTest, TruncatedFirstFormatKeepsTheWholeRecords) {
   EXPECT_EQ(dir.Read("_kvxfiles/courselist/cut.kcl"), converted + bytes.substr(converted.size()));
 }
 
+TEST_F(CourseTest, LengthsBeyondThirtyTwoBitsAddUpToTheLimit) {
+  auto songs = SixSongs();
+  for (auto& s : songs) s.LengthMs = 2000000000;
+  CourseLoad(g, WriteCourse("long.kcl", FirstFormat(songs)), false);
+  EXPECT_EQ(g.course.Header.TotalLength, 2147483647);
+  songs[0].LengthMs = -2000000000;
+  songs[1].LengthMs = -2000000000;
+  EXPECT_EQ(TotalLengthOf(songs, 2), -2147483647 - 1);
+  EXPECT_EQ(TotalLengthOf(songs, 3), -2000000000);
+  songs.resize(3);
+  EXPECT_EQ(TotalLengthOf(songs, 99), -2000000000);  // only the songs there are
+}
+
 TEST_F(CourseTest, SongCountLargerThanTheRecordsLoadsWhatIsThere) {
   auto songs = SixSongs();
   const std::string path = WriteCourse("short.kcl", SecondFormat(4, 9, 77, 1234, {songs[0], songs[1], songs[2]}));

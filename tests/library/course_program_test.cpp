@@ -19,17 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::WholeProgram;
-
-void Tap(WholeProgram& w, std::vector<PlatformEvent>& events, int scancode) {
-  events.push_back(w.Key(scancode, true, w.Now()));
-  events.push_back(w.Key(scancode, false, w.Now()));
-}
-
-std::vector<std::string> Titles(const std::vector<SongEntry>& list) {
-  std::vector<std::string> titles;
-  for (const auto& e : list) titles.push_back(e.Title);
-  return titles;
-}
+using test::Tap;
+using test::Titles;
 
 int IndexOfFile(const std::vector<SongEntry>& list, const std::string& file) {
   for (size_t i = 0; i < list.size(); ++i)

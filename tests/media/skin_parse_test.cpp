@@ -206,36 +206,28 @@ TEST_F(SkinParse, BrokenArgumentsKeepWhatWasStored) {
   EXPECT_EQ(Count("bad arguments"), 10u);
 }
 
-TEST_F(SkinParse, SpansBeyondThirtyTwoBitsKeepTheirFields) {
-  Load("a.brd",
-       "#GAUGE 1,2,100,4\r\n"
-       "#GOOD 1,2,30,40\r\n"
-       "#POOR 0,0,10,10\r\n"
-       "#COMBOGRAPH 4,5,60,2\r\n");
-  // Both ends fit in 32 bits, their distance does not.
+TEST_F(SkinParse, NumbersBeyondAnyScreenDoNotConvert) {
   Load("b.brd",
-       "#GAUGE -2000000000,0,4000000000,8\r\n"
-       "#GOOD -2000000000,-2000000000,4000000000,1\r\n"
-       "#POOR 0,-2000000000,5,4000000000\r\n"
-       "#BAD 2000000000,0,-4000000000,3\r\n"
-       "#GREAT 3,4,5,6\r\n"
+       "#GAUGE 1,2,100,4\r\n"
+       "#GAUGE -2000000000,0,4000000000,8\r\n"   // both ends fit in 32 bits, their distance does not
+       "#KEY11 3,100,5\r\n"
+       "#KEY11 255,2147483647,0\r\n"             // a lane at the end of the 32-bit range
+       "#KEY12 1,16777216,2\r\n"                 // 2^24 is the last number that converts
+       "#KEY13 1,-16777217,2\r\n"
+       "#COMBOGRAPH 4,5,60,2\r\n"
        "#COMBOGRAPH -2100000000,5,4200000000,2\r\n");
   const SkinLayout& s = g.skin;
-  EXPECT_EQ(s.GaugeRects[0], (Rect{-2000000000, 0, 2000000000, 8}));
-  EXPECT_FLOAT_EQ(s.GaugeUnit, 1.0f);
-  EXPECT_EQ(s.JudgeRects[2], (Rect{-2000000000, -2000000000, 2000000000, -1999999999}));
-  EXPECT_EQ(s.JudgeWidths[2], 30);   // kept, and the height after it too
-  EXPECT_EQ(s.JudgeHeights[2], 40);
-  EXPECT_EQ(s.JudgeWidths[0], 5);    // the width fits; the height is kept
-  EXPECT_EQ(s.JudgeHeights[0], 10);
-  EXPECT_EQ(s.JudgeWidths[1], 0);    // -4000000000 wide: kept at its start value
-  EXPECT_EQ(s.JudgeWidths[3], 5);
-  EXPECT_EQ(s.JudgeHeights[3], 6);
-  EXPECT_EQ(s.ComboGraphRect, (Rect{-2100000000, 5, 2100000000, 7}));
-  EXPECT_EQ(s.ComboGraphRect2, s.ComboGraphRect);
+  EXPECT_EQ(s.GaugeRects[0], (Rect{1, 2, 101, 6}));
+  EXPECT_EQ(s.KeyDefs[11][0], 255);  // stored in order up to the number that does not convert
+  EXPECT_EQ(s.KeyDefs[11][1], 100);
+  EXPECT_EQ(s.KeyDefs[11][3], 5);
+  EXPECT_EQ(s.KeyDefs[12][1], 16777216);
+  EXPECT_EQ(s.KeyDefs[13][1], 0);
+  EXPECT_EQ(s.ComboGraphRect, (Rect{4, 5, 64, 7}));
   EXPECT_EQ(s.ComboGraphWidth, 60);
-  EXPECT_EQ(Count("bad arguments"), 5u);
-  EXPECT_EQ(Count("# Skin line 1: bad arguments: #GAUGE -2000000000,0,4000000000,8"), 1u);
+  EXPECT_EQ(Count("bad arguments"), 4u);
+  EXPECT_EQ(Count("# Skin line 2: bad arguments: #GAUGE -2000000000,0,4000000000,8"), 1u);
+  EXPECT_EQ(Count("# Skin line 4: bad arguments: #KEY11 255,2147483647,0"), 1u);
 }
 
 TEST_F(SkinParse, MissingFileChangesNothingButTheSetting) {

@@ -23,11 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::WholeProgram;
-
-void Tap(WholeProgram& w, std::vector<PlatformEvent>& events, int scancode) {
-  events.push_back(w.Key(scancode, true, w.Now()));
-  events.push_back(w.Key(scancode, false, w.Now()));
-}
+using test::Tap;
 
 bool AnyChartSoundPlaying(Game& g) {
   for (int id = 1; id < 256; ++id)
