@@ -166,9 +166,32 @@ std::string Format(const SettingRef& target) {
       target);
 }
 
+// Drops every line that opens a section without closing it on the same line,
+// so that the keys after it stay in the section before it. SimpleIni skips
+// such a line too, but files those keys under a section named by the broken
+// line's text up to the next key, line break included; written back, that
+// name makes a header the reader splits again, and each save adds a line.
+std::string DropUnclosedSectionLines(const std::string& text) {
+  std::string kept;
+  kept.reserve(text.size());
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    size_t next = end;
+    if (next < text.size()) next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+    const std::string_view line(text.data() + start, end - start);
+    const size_t first = line.find_first_not_of(" \t");
+    const bool unclosed = first != std::string_view::npos && line[first] == '[' &&
+                          line.find(']', first) == std::string_view::npos;
+    if (!unclosed) kept.append(text, start, next - start);
+    start = next;
+  }
+  return kept;
+}
+
 bool ParseIni(std::string_view bytes, CSimpleIniA& ini) {
   ini.SetUnicode(true);
-  std::string text = DecodeText(bytes.substr(0, bytes.find('\0')));
+  std::string text = DropUnclosedSectionLines(DecodeText(bytes.substr(0, bytes.find('\0'))));
   return ini.LoadData(text.data(), text.size()) >= 0;
 }
 

@@ -167,6 +167,105 @@ TEST_F(SettingsFixture, EveryKeyRoundTripsInWriteOrder) {
   EXPECT_EQ(h.window.WindowState, 2);
 }
 
+// A line that opens a section but never closes it is skipped and the keys
+// after it stay in the section before it; the written file no longer holds a
+// header with a line break in its name that grew by a line on every save.
+TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
+  const std::string old =
+      "; mine\r\n[Setting]\r\nSleep=3\r\n[Broken\r\nNoWAV=1\r\nRealHiSpeed=; note\r\n[]\r\n"
+      "Font=Mono\r\n[NetSetting]\r\nMyName=P\r\n[Half=1\r\nDRAWLIMIT=-1\r\n";
+  Game first;
+  first.SetProgramFolder("/nonexistent-kvx");
+  first.log.SetPath("");
+  LoadSettingsBytes(first, old);
+  EXPECT_EQ(first.settings.Sleep, 3);
+  EXPECT_TRUE(first.settings.NoWAV);  // still read from [Setting]
+  EXPECT_EQ(first.settings.MyName, "P");
+  std::string written;
+  ASSERT_TRUE(EncodeSettings(first, old, written));
+  // The comment, the keys of the unnamed section and the key after the second
+  // broken line are kept; the broken lines are gone, and the unreadable play
+  // speed is written as the 1 it was read as.
+  const std::string expected =
+      "; mine\n"
+      "\n"
+      "\n"
+      "Font=Mono\n"
+      "\n"
+      "\n"
+      "[Setting]\n"
+      "Sleep=3\n"
+      "NoWAV=True\n"
+      "RealHiSpeed=1\n"
+      "NoBGA=False\n"
+      "ShowObj=False\n"
+      "ShowBGA=False\n"
+      "PlaySound=False\n"
+      "PlayKeySound=False\n"
+      "UserPlay=False\n"
+      "UserRec=False\n"
+      "ShowRec=False\n"
+      "PlayRec=False\n"
+      "DEMOMode=False\n"
+      "ShowVLine=False\n"
+      "ShowGlid=False\n"
+      "HiSpeed=0\n"
+      "PolMode=False\n"
+      "ShowGauge=False\n"
+      "DontStretch=False\n"
+      "ScreenColors=1\n"
+      "WAVLoadmode=0\n"
+      "BMPLoadmode=0\n"
+      "BMPRelease=0\n"
+      "BMSPreview=1\n"
+      "CourseLoadMode=1\n"
+      "NOVSync=False\n"
+      "Font=ＭＳ Ｐゴシック\n"
+      "brd=/nonexistent-kvx/_kvxfiles/kvx_scr.brd\n"
+      "DrawLimit=1\n"
+      "ENDLESSMODE=1\n"
+      "NOSMOOTHSCROLL=False\n"
+      "DirectBlt=False\n"
+      "WaitVBlank=True\n"
+      "JoyXYEnable=False\n"
+      "RealtimeStretch=False\n"
+      "CourseEffect=True\n"
+      "ShowClearedOnList=True\n"
+      "PreviewDelay=500\n"
+      "ModernCharts=True\n"
+      "\n"
+      "\n"
+      "[NetSetting]\n"
+      "MyName=P\n"
+      "DRAWLIMIT=-1\n"
+      "\n"
+      "\n"
+      "[MainForm]\n"
+      "Left=0\n"
+      "Top=0\n"
+      "Width=9600\n"
+      "Height=7200\n"
+      "WindowState=0\n"
+      "\n"
+      "\n"
+      "[NoteSetting]\n"
+      "Hidden=False\n"
+      "Sudden=False\n"
+      "Stealth=False\n"
+      "Reverse=False\n"
+      "Accel=False\n"
+      "Vexo=False\n";
+  EXPECT_EQ(written, expected);
+
+  Game second;
+  second.SetProgramFolder("/nonexistent-kvx");
+  second.log.SetPath("");
+  LoadSettingsBytes(second, written);
+  std::string again;
+  ASSERT_TRUE(EncodeSettings(second, written, again));
+  EXPECT_EQ(again, written);
+}
+
 TEST(SettingsConversions, BooleansNumbersAndShortestSingles) {
   EXPECT_EQ(ParseIniBool("TRUE"), true);
   EXPECT_EQ(ParseIniBool("false"), false);
