@@ -57,8 +57,9 @@ sanitize: sanitize-build
 # Runs every fuzz target for FUZZ_SECONDS each; a crash, a sanitizer report
 # or a failed check stops the run (the input is kept in $(SAN_DIR)/fuzz/).
 FUZZ_SECONDS ?= 60
+FUZZ_SEED ?=
 fuzz: sanitize-build
-	@$(SAN_ENV) fuzz/run.sh $(SAN_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	@$(SAN_ENV) FUZZ_SEED=$(FUZZ_SEED) fuzz/run.sh $(SAN_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # Line coverage of each reader reached by the corpus its fuzz target built up
 # (run make fuzz first): the targets are built again with clang's source-based

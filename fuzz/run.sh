@@ -42,6 +42,9 @@ for target in $targets; do
   set -- -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$crashes/"
   if [ -f "$here/dict/$dict.dict" ]; then set -- "$@" -dict="$here/dict/$dict.dict"; fi
+  # A fixed seed (FUZZ_SEED) makes a run from the same corpus try the same
+  # inputs in the same order, so a short run in CI finds the same as here.
+  if [ -n "${FUZZ_SEED:-}" ]; then set -- "$@" -seed="$FUZZ_SEED"; fi
   echo "== fuzz_$target: $seconds s"
   log=$build/fuzz/$target.log
   status=0

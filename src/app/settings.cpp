@@ -348,7 +348,12 @@ bool EncodeSettings(Game& g, const std::optional<std::string>& old, std::string&
     ini.SetValue(entry.section, name, Format(entry.target).c_str());
   }
   out.clear();
-  return ini.Save(out) >= 0;
+  if (ini.Save(out) < 0) return false;
+  // A nameless section without keys ("[]" alone) is written as blank lines
+  // before the first section; read back they are gone, so the file would
+  // change on every save. The text starts at its first line with content.
+  out.erase(0, std::min(out.size(), out.find_first_not_of("\r\n")));
+  return true;
 }
 
 }  // namespace kvx

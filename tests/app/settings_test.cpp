@@ -170,6 +170,25 @@ TEST_F(SettingsFixture, EveryKeyRoundTripsInWriteOrder) {
 // A line that opens a section but never closes it is skipped and the keys
 // after it stay in the section before it; the written file no longer holds a
 // header with a line break in its name that grew by a line on every save.
+TEST_F(SettingsFixture, EmptyNamelessSectionLeavesNoBlankLinesAndWritingIsStable) {
+  const std::string old = "[]\r\nno key here\r\n[Setting]\r\nSleep=1\r\n";
+  Game first;
+  first.SetProgramFolder("/nonexistent-kvx");
+  first.log.SetPath("");
+  LoadSettingsBytes(first, old);
+  std::string written;
+  ASSERT_TRUE(EncodeSettings(first, old, written));
+  EXPECT_EQ(written.rfind("[Setting]", 0), 0u) << written.substr(0, 40);
+  EXPECT_NE(written.find("Sleep=1"), std::string::npos);
+  Game second;
+  second.SetProgramFolder("/nonexistent-kvx");
+  second.log.SetPath("");
+  LoadSettingsBytes(second, written);
+  std::string again;
+  ASSERT_TRUE(EncodeSettings(second, written, again));
+  EXPECT_EQ(again, written);
+}
+
 TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
   const std::string old =
       "; mine\r\n[Setting]\r\nSleep=3\r\n[Broken\r\nNoWAV=1\r\nRealHiSpeed=; note\r\n[]\r\n"
