@@ -167,41 +167,37 @@ TEST_F(SettingsFixture, EveryKeyRoundTripsInWriteOrder) {
   EXPECT_EQ(h.window.WindowState, 2);
 }
 
+// The settings file bytes read into a game of its own (a fixed program
+// folder, no log file) and written back.
+std::string WrittenBack(Game& game, const std::string& old) {
+  game.SetProgramFolder("/nonexistent-kvx");
+  game.log.SetPath("");
+  LoadSettingsBytes(game, old);
+  std::string written;
+  EXPECT_TRUE(EncodeSettings(game, old, written));
+  return written;
+}
+
+TEST_F(SettingsFixture, EmptyNamelessSectionLeavesNoBlankLinesAndWritingIsStable) {
+  Game first, second;
+  const std::string written = WrittenBack(first, "[]\r\nno key here\r\n[Setting]\r\nSleep=1\r\n");
+  EXPECT_EQ(written.rfind("[Setting]", 0), 0u) << written.substr(0, 40);
+  EXPECT_NE(written.find("Sleep=1"), std::string::npos);
+  EXPECT_EQ(WrittenBack(second, written), written);
+}
+
 // A line that opens a section but never closes it is skipped and the keys
 // after it stay in the section before it; the written file no longer holds a
 // header with a line break in its name that grew by a line on every save.
-TEST_F(SettingsFixture, EmptyNamelessSectionLeavesNoBlankLinesAndWritingIsStable) {
-  const std::string old = "[]\r\nno key here\r\n[Setting]\r\nSleep=1\r\n";
-  Game first;
-  first.SetProgramFolder("/nonexistent-kvx");
-  first.log.SetPath("");
-  LoadSettingsBytes(first, old);
-  std::string written;
-  ASSERT_TRUE(EncodeSettings(first, old, written));
-  EXPECT_EQ(written.rfind("[Setting]", 0), 0u) << written.substr(0, 40);
-  EXPECT_NE(written.find("Sleep=1"), std::string::npos);
-  Game second;
-  second.SetProgramFolder("/nonexistent-kvx");
-  second.log.SetPath("");
-  LoadSettingsBytes(second, written);
-  std::string again;
-  ASSERT_TRUE(EncodeSettings(second, written, again));
-  EXPECT_EQ(again, written);
-}
-
 TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
   const std::string old =
       "; mine\r\n[Setting]\r\nSleep=3\r\n[Broken\r\nNoWAV=1\r\nRealHiSpeed=; note\r\n[]\r\n"
       "Font=Mono\r\n[NetSetting]\r\nMyName=P\r\n[Half=1\r\nDRAWLIMIT=-1\r\n";
-  Game first;
-  first.SetProgramFolder("/nonexistent-kvx");
-  first.log.SetPath("");
-  LoadSettingsBytes(first, old);
+  Game first, second;
+  const std::string written = WrittenBack(first, old);
   EXPECT_EQ(first.settings.Sleep, 3);
   EXPECT_TRUE(first.settings.NoWAV);  // still read from [Setting]
   EXPECT_EQ(first.settings.MyName, "P");
-  std::string written;
-  ASSERT_TRUE(EncodeSettings(first, old, written));
   // The comment, the keys of the unnamed section and the key after the second
   // broken line are kept; the broken lines are gone, and the unreadable play
   // speed is written as the 1 it was read as.
@@ -276,13 +272,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "Vexo=False\n";
   EXPECT_EQ(written, expected);
 
-  Game second;
-  second.SetProgramFolder("/nonexistent-kvx");
-  second.log.SetPath("");
-  LoadSettingsBytes(second, written);
-  std::string again;
-  ASSERT_TRUE(EncodeSettings(second, written, again));
-  EXPECT_EQ(again, written);
+  EXPECT_EQ(WrittenBack(second, written), written);
 }
 
 TEST(SettingsConversions, BooleansNumbersAndShortestSingles) {
