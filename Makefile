@@ -63,11 +63,12 @@ fuzz: sanitize-build
 
 # Line coverage of each reader reached by the corpus its fuzz target built up
 # (run make fuzz first): the targets are built again with clang's source-based
-# coverage in their own folder and run once over their corpora.
+# coverage in their own folder (with the sanitizers, whose runtime the
+# programs built beside the targets link against) and run once over their corpora.
 COV_DIR ?= build-cov
 FUZZ_TARGET_NAMES := $(patsubst fuzz/%_fuzz.cpp,fuzz_%,$(wildcard fuzz/*_fuzz.cpp))
 fuzz-coverage: deps
-	@cmake -S . -B $(COV_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DKVX_FUZZ=ON \
+	@cmake -S . -B $(COV_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DKVX_SANITIZE=ON -DKVX_FUZZ=ON \
 	  -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
 	  -DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate $(LAUNCHER) >/dev/null
 	@cmake --build $(COV_DIR) -j $(JOBS) --target $(FUZZ_TARGET_NAMES)

@@ -316,7 +316,10 @@ void SaveSettings(Game& g) {
     DebugLog(g, "Error: Can't write the settings file: " + file + " (" + error + ")");
 }
 
-bool EncodeSettings(Game& g, const std::optional<std::string>& old, std::string& out) {
+namespace {
+
+// One pass of the writer: the old file's text with the settings put in.
+bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out) {
   CSimpleIniA ini;
   ini.SetUnicode(true);
   ini.SetSpaces(false);  // key=value, as the Windows INI writer does
@@ -354,6 +357,17 @@ bool EncodeSettings(Game& g, const std::optional<std::string>& old, std::string&
   // change on every save. The text starts at its first line with content.
   out.erase(0, std::min(out.size(), out.find_first_not_of("\r\n")));
   return true;
+}
+
+}  // namespace
+
+// SimpleIni tidies some text on reading (where a comment belongs, blank lines
+// around it), so a first pass over a hand-edited file may not read back as
+// itself; a second pass over the first one's text gives what every later save
+// gives, so saving with nothing changed never changes the file.
+bool EncodeSettings(Game& g, const std::optional<std::string>& old, std::string& out) {
+  std::string first;
+  return EncodeOnce(g, old, first) && EncodeOnce(g, first, out);
 }
 
 }  // namespace kvx

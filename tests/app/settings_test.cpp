@@ -178,6 +178,14 @@ std::string WrittenBack(Game& game, const std::string& old) {
   return written;
 }
 
+TEST_F(SettingsFixture, CommentBeforeTheFirstKeysKeepsItsPlaceFromTheFirstSave) {
+  Game first, second;
+  const std::string written = WrittenBack(first, "\t\t\t; note=1\r\nSleep=2\r\n[Setting]\r\nNoWAV=1\r\n");
+  EXPECT_EQ(written.rfind("; note=1\n", 0), 0u) << written.substr(0, 40);
+  EXPECT_EQ(first.settings.NoWAV, true);
+  EXPECT_EQ(WrittenBack(second, written), written);
+}
+
 TEST_F(SettingsFixture, EmptyNamelessSectionLeavesNoBlankLinesAndWritingIsStable) {
   Game first, second;
   const std::string written = WrittenBack(first, "[]\r\nno key here\r\n[Setting]\r\nSleep=1\r\n");
