@@ -47,10 +47,14 @@ for target in $targets; do
   # Leaks are the sanitizer runs' business; here the profile must be written at exit.
   ASAN_OPTIONS=detect_leaks=0 LLVM_PROFILE_FILE=$work/run.profraw "$exe" -runs=0 $inputs >"$work/run.log" 2>&1 || true
   llvm-profdata merge -sparse "$work/run.profraw" -o "$work/run.profdata"
-  files=
-  for f in $(reader_files "$target"); do files="$files $src/$f"; done
-  total=$(llvm-cov report "$exe" -instr-profile="$work/run.profdata" $files | awk '/^TOTAL/ {print $(NF-3)}')
-  detail=$(llvm-cov report "$exe" -instr-profile="$work/run.profdata" $files |
-    awk '$1 ~ /\.cpp$/ {n=split($1, p, "/"); printf "%s %s  ", p[n-1] "/" p[n], $(NF-3)}')
+  # llvm-cov names files relative to the source tree ("src/library/list_file.cpp").
+  report=$(llvm-cov report "$exe" -instr-profile="$work/run.profdata" 2>/dev/null)
+  pattern=$(reader_files "$target" | tr ' ' '\n' | sed 's|^|src/|; s|$|$|' | paste -sd'|')
+  summary=$(echo "$report" | awk -v re="$pattern" '$1 ~ re {
+      lines += $8; missed += $9; n = split($1, p, "/")
+      detail = detail sprintf("%s/%s %s  ", p[n-1], p[n], $10) }
+    END { printf "%.1f%%|%s", lines ? 100 * (lines - missed) / lines : 0, detail }')
+  total=${summary%%|*}
+  detail=${summary#*|}
   printf '%-16s %8s  %s\n' "$target" "$total" "$detail"
 done
