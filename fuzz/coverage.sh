@@ -21,7 +21,7 @@ reader_files() {
     chart_play) echo play/play_loop.cpp play/judge.cpp play/long_notes.cpp play/effects.cpp ;;
     command_line) echo app/command_line.cpp ;;
     course_file) echo library/course_file.cpp ;;
-    course_play) echo library/course_play.cpp chart/bms_load.cpp chart/ready_bms.cpp ;;
+    course_play) echo chart/bms_load.cpp ;;
     header_scan) echo library/song_search.cpp ;;
     key_table) echo app/key_table.cpp ;;
     list_file) echo library/list_file.cpp ;;
