@@ -60,7 +60,7 @@ enum class Command {
   Bpm,        // #BPM v (the starting tempo)
   Rank,       // #RANK
   Random,     // #RANDOM
-  RanOther,   // any other keyword starting "RAN" (spec rules only)
+  RanOther,   // any other keyword starting "RAN" (original rules only)
   If,         // #IF
   Total,
   VolWav,

@@ -163,16 +163,16 @@ void OpenKeyConfigWindow(Game& g) {
     DebugLog(g, "KeyConfig: no display, the window is not shown");
     return;
   }
-  ImGuiWindowSpec spec;
-  spec.caption = kCaption;
-  spec.width = 640;
-  spec.height = 430;
+  ImGuiWindowSetup setup;
+  setup.caption = kCaption;
+  setup.width = 640;
+  setup.height = 430;
   // The list font "ＭＳ Ｐゴシック", through the display's stand-in for it.
-  spec.font_file = FindFontFile("ＭＳ Ｐゴシック", &spec.font_index);
-  spec.font_size = 15.0f;
-  spec.glyph_texts = WindowTexts();
+  setup.font_file = FindFontFile("ＭＳ Ｐゴシック", &setup.font_index);
+  setup.font_size = 15.0f;
+  setup.glyph_texts = WindowTexts();
   ImGuiWindow window;
-  if (!window.Open(spec)) {
+  if (!window.Open(setup)) {
     DebugLog(g, "KeyConfig: " + window.error());
     return;
   }

@@ -90,16 +90,16 @@ void ShowStartupMenu(Game& g) {
     StartWithoutMenu(g);
     return;
   }
-  ImGuiWindowSpec spec;
-  spec.caption = kCaption;
-  spec.width = kMenuWidth;
-  spec.height = MenuHeight(m);
-  spec.font_file = FindFontFile("ＭＳ Ｐゴシック", &spec.font_index);
-  spec.font_size = 16.0f;
-  spec.glyph_texts = MenuWindowTexts();
-  spec.keyboard_navigation = true;
+  ImGuiWindowSetup setup;
+  setup.caption = kCaption;
+  setup.width = kMenuWidth;
+  setup.height = MenuHeight(m);
+  setup.font_file = FindFontFile("ＭＳ Ｐゴシック", &setup.font_index);
+  setup.font_size = 16.0f;
+  setup.glyph_texts = MenuWindowTexts();
+  setup.keyboard_navigation = true;
   ImGuiWindow window;
-  if (!window.Open(spec)) {
+  if (!window.Open(setup)) {
     DebugLog(g, "Menu: " + window.error());
     StartWithoutMenu(g);
     return;

@@ -47,7 +47,7 @@ bool ImGuiWindow::Fail(const std::string& what) {
   return false;
 }
 
-bool ImGuiWindow::Open(const ImGuiWindowSpec& spec) {
+bool ImGuiWindow::Open(const ImGuiWindowSetup& setup) {
   Close();
   error_.clear();
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail("video unavailable: ");
@@ -58,8 +58,8 @@ bool ImGuiWindow::Open(const ImGuiWindowSpec& spec) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  window_ = SDL_CreateWindow(spec.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, spec.width,
-                             spec.height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+  window_ = SDL_CreateWindow(setup.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, setup.width,
+                             setup.height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
   if (!window_) return Fail("can't create the window: ");
   context_ = SDL_GL_CreateContext(window_);
   if (!context_) {
@@ -77,19 +77,19 @@ bool ImGuiWindow::Open(const ImGuiWindowSpec& spec) {
   ImGui::SetCurrentContext(imgui_);
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
-  if (spec.keyboard_navigation) io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  if (setup.keyboard_navigation) io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   ImGui::StyleColorsClassic();
-  caption_ = spec.caption;
+  caption_ = setup.caption;
   ImFontGlyphRangesBuilder builder;
   builder.AddRanges(io.Fonts->GetGlyphRangesJapanese());
-  for (const std::string& text : spec.glyph_texts) builder.AddText(text.c_str());
+  for (const std::string& text : setup.glyph_texts) builder.AddText(text.c_str());
   builder.AddChar(0xFFFD);  // stands for bytes of names that are not UTF-8
   builder.BuildRanges(&glyph_ranges_);
   ImFontConfig font_config;
-  font_config.FontNo = spec.font_index;
+  font_config.FontNo = setup.font_index;
   // Dear ImGui stops the program on a font file it cannot read: check first.
-  builtin_font_ = spec.font_file.empty() || !std::ifstream(spec.font_file, std::ios::binary).good() ||
-                  !io.Fonts->AddFontFromFileTTF(spec.font_file.c_str(), spec.font_size, &font_config,
+  builtin_font_ = setup.font_file.empty() || !std::ifstream(setup.font_file, std::ios::binary).good() ||
+                  !io.Fonts->AddFontFromFileTTF(setup.font_file.c_str(), setup.font_size, &font_config,
                                                 glyph_ranges_.Data);
   if (builtin_font_) io.Fonts->AddFontDefault();
   ImGui_ImplSDL2_InitForOpenGL(window_, context_);

@@ -14,7 +14,7 @@
 
 namespace kvx {
 
-struct ImGuiWindowSpec {
+struct ImGuiWindowSetup {
   std::string caption;
   int width = 640, height = 480;
   std::string font_file;  // TrueType font of the texts; empty: Dear ImGui's built-in font
@@ -35,7 +35,7 @@ class ImGuiWindow {
 
   // Opens the window (starting SDL's video subsystem when needed). False when
   // it cannot; error() then says why.
-  bool Open(const ImGuiWindowSpec& spec);
+  bool Open(const ImGuiWindowSetup& setup);
   // Destroys the window and restores the contexts that were current before Open.
   void Close();
   bool IsOpen() const { return window_ != nullptr; }

@@ -39,9 +39,9 @@ int QueuedCharacters() { return ImGui::GetIO().InputQueueCharacters.Size; }
 TEST(ImGuiWindow, WithoutOpenGLTheWindowDoesNotOpenAndLeavesNothingBehind) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   ImGuiWindow window;
-  ImGuiWindowSpec spec;
-  spec.caption = "none";
-  EXPECT_FALSE(window.Open(spec));
+  ImGuiWindowSetup setup;
+  setup.caption = "none";
+  EXPECT_FALSE(window.Open(setup));
   EXPECT_FALSE(window.IsOpen());
   EXPECT_NE(window.error().find("can't create the window: "), std::string::npos) << window.error();
   EXPECT_EQ(ImGui::GetCurrentContext(), nullptr);
@@ -72,13 +72,13 @@ class ImGuiWindowOnX : public ::testing::Test {
     else unsetenv("DISPLAY");
   }
 
-  static ImGuiWindowSpec Spec(const char* caption) {
-    ImGuiWindowSpec spec;
-    spec.caption = caption;
-    spec.width = 320;
-    spec.height = 200;
-    spec.font_file = "/nonexistent/font.ttf";
-    return spec;
+  static ImGuiWindowSetup Setup(const char* caption) {
+    ImGuiWindowSetup setup;
+    setup.caption = caption;
+    setup.width = 320;
+    setup.height = 200;
+    setup.font_file = "/nonexistent/font.ttf";
+    return setup;
   }
 
  private:
@@ -89,7 +89,7 @@ class ImGuiWindowOnX : public ::testing::Test {
 
 TEST_F(ImGuiWindowOnX, EventsFramesAndAWindowOverAnother) {
   ImGuiWindow menu;
-  ASSERT_TRUE(menu.Open(Spec("menu"))) << menu.error();
+  ASSERT_TRUE(menu.Open(Setup("menu"))) << menu.error();
   EXPECT_TRUE(menu.UsesBuiltInFont());  // the font file is missing
   ImGuiContext* const menu_imgui = ImGui::GetCurrentContext();
   const SDL_GLContext menu_gl = SDL_GL_GetCurrentContext();
@@ -101,7 +101,7 @@ TEST_F(ImGuiWindowOnX, EventsFramesAndAWindowOverAnother) {
 
   {
     ImGuiWindow keys;
-    ASSERT_TRUE(keys.Open(Spec("keys"))) << keys.error();
+    ASSERT_TRUE(keys.Open(Setup("keys"))) << keys.error();
     EXPECT_NE(keys.id(), menu.id());
     EXPECT_NE(ImGui::GetCurrentContext(), menu_imgui);
 
