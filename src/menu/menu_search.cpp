@@ -84,7 +84,9 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
     }
   } restore{g, m.title};
   const bool found = MakeBMSListFile(g, false);
-  m.search_summary = (found ? "Scan complete: " : "No charts found: ") + SearchSummary(l.SearchResults) + ".";
+  const bool charts = std::any_of(l.SearchResults.begin(), l.SearchResults.end(),
+                                  [](const SearchFolderResult& r) { return r.charts > 0; });
+  m.search_summary = (charts ? "Scan complete: " : "No charts found: ") + SearchSummary(l.SearchResults) + ".";
   if (found) m.progress.folder = m.progress.folders;
   return found;
 }

@@ -140,11 +140,10 @@ TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {
   EXPECT_NE(log.find("  no charts in " + dir.path() + "/empty"), std::string::npos) << log;
   EXPECT_NE(log.find("  " + std::to_string(charts) + " charts in " + pack), std::string::npos) << log;
   EXPECT_NE(log.find("found " + totals), std::string::npos) << log;
-  // A search that finds nothing says so with the same totals.
+  // A search that finds nothing says so with the same totals (the jukebox
+  // of the earlier search stays).
   g.menu.folders.entries[0].checked = false;
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(StartMenuSearch(g));
-  testing::internal::GetCapturedStderr();
+  StartMenuSearch(g);
   EXPECT_EQ(g.menu.search_summary,
             "No charts found: 0 charts in 2 folders; 1 folder not found; 1 folder without charts.");
   EXPECT_EQ(SearchResultOf(g, g.menu.folders.entries[0]), nullptr);
