@@ -169,6 +169,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   fs::remove(shots / "menu.png");
   fs::remove(shots / "menu_search_panel.png");
   fs::remove(shots / "menu_searching.png");
+  fs::remove(shots / "menu_search_done.png");
 
   std::set<std::string> busy_titles;
   int chooser_frames = 0;  // frames the chooser has been open
@@ -202,8 +203,13 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
          g.menu.screenshot_path = (shots / "menu_search_panel.png").string();
        }},
       {"start the search", drawn("cmdSStart"), click("cmdSStart")},
-      {"scan complete",
-       [&] { return !g.menu.busy && g.menu.search_summary.starts_with("Scan complete: "); }, click("cmdNorm")},
+      {"scan complete, the title back",
+       [&] {
+         return !g.menu.busy && g.menu.search_summary.starts_with("Scan complete: ") &&
+                g.menu.title == "korvex startup menu";
+       },
+       [&] { g.menu.screenshot_path = (shots / "menu_search_done.png").string(); }},
+      {"start", [&] { return fs::exists(shots / "menu_search_done.png"); }, click("cmdNorm")},
   };
   size_t step = 0;
   int wait_frames = 0;
@@ -273,7 +279,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   EXPECT_NE(log.find("initialize complete. songlist mode."), std::string::npos);
 
   EXPECT_TRUE(searching_shot);
-  for (const char* name : {"menu.png", "menu_search_panel.png", "menu_searching.png"}) {
+  for (const char* name : {"menu.png", "menu_search_panel.png", "menu_searching.png", "menu_search_done.png"}) {
     SDL_Surface* shot = IMG_Load((shots / name).string().c_str());
     ASSERT_NE(shot, nullptr) << name << ": " << IMG_GetError();
     EXPECT_EQ(shot->w, 640) << name;

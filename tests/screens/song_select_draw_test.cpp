@@ -121,6 +121,41 @@ TEST(SongSelectDraw, ABrokenStagePictureShowsTheNoStagePicture) {
   EXPECT_GT(MatchInk(s.Back(), 56, 44, nostage, s.g.screens.RectJ[0]).share(), 0.95);
 }
 
+TEST(SongSelectDraw, MissingSoundFilesAreCountedBesideTheMediaLine) {
+  SongSelectScreen s(false);
+  const std::string folder = s.folder.path() + "/songs/";
+  s.folder.Write("songs/here.wav", "x");
+  const std::string chart = s.folder.Write(
+      "songs/gone.bms", "*---\r\n#WAV01 here.wav\r\n#WAV02 gone1.wav\r\n#WAV03 gone2.wav\r\n#BMP01 pic.bmp\r\n");
+  SongEntry e;
+  e.Title = "Gone";
+  e.FilePath = chart;
+  e.WavCount = 3;
+  e.BmpCount = 1;
+  SongEntry whole = e;
+  whole.FilePath = s.folder.Write("songs/whole.bms", "*---\r\n#WAV01 here.wav\r\n");
+  whole.WavCount = 1;
+  s.Show(Screen::SongList, {e, whole}, 0);
+  ListStopped(s.g);
+  s.Settle(1);
+  EXPECT_EQ(s.g.screens.MissingSounds, 2);
+  s.SavePng("songselect_missing_sounds.png");
+  const Rect media{16, 212, 288, 228};
+  const int red = CountColour(s.Back(), media, 0xFF6060);
+  EXPECT_GT(red, 20);
+  // The count starts after the media text and stays inside the panel.
+  const int media_right = 16 + GdiTextWidth(s.g, GdiFont::List1, "[BGA(1)] [WAV(3)]");
+  EXPECT_EQ(CountColour(s.Back(), Rect{16, 212, media_right, 228}, 0xFF6060), 0);
+  EXPECT_LE(media_right + 6 + GdiTextWidth(s.g, GdiFont::List1, "2 missing"), 288);
+  // A chart with all its files shows no count.
+  int16_t down = 208;
+  ProcessKey_SongSelect(s.g, down);
+  ListStopped(s.g);
+  s.Settle(1);
+  EXPECT_EQ(s.g.screens.MissingSounds, 0);
+  EXPECT_EQ(CountColour(s.Back(), media, 0xFF6060), 0);
+}
+
 TEST(SongSelectDraw, OpeningAnimationSlidesTheListInAndTheFadeBrightens) {
   SongSelectScreen s(false);
   s.Show(Screen::SongList, Songs(s, 30), 0);
