@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -73,6 +75,14 @@ TEST_F(StartupFixture, WholeRunWritesBannerKeyTableAndSettings) {
   dir.Write("_kvxfiles/debug.txt", "old run\r\n");
   dir.Write("_kvxfiles/kvx_searchdir.txt", "<CURRENTDIR>/songs\r\n");
   dir.Write("songs/a/a.bms", "\r\n#TITLE A\r\n#BPM 120\r\n#00111:01\r\n");
+  // Temporary files of writes killed half-way, by a process that has ended.
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  const std::string dead = std::to_string(child);
+  dir.Write("_kvxfiles/jukelist/songs.kbl." + dead + "-0.kvx-tmp", "torn");
+  dir.Write("_kvxfiles/kvx_conf.ini." + dead + "-3.kvx-tmp", "torn");
+  dir.Write("_kvxfiles/notes.kvx-tmp", "the player's own");
   // The window is closed as soon as the song list runs.
   bool closed = false;
   g.pump.AddSource([&](std::vector<PlatformEvent>& events) {
@@ -96,6 +106,10 @@ TEST_F(StartupFixture, WholeRunWritesBannerKeyTableAndSettings) {
   EXPECT_EQ(dir.Read("_kvxfiles/kvx_keycnf.dat").size(), 802u);
   EXPECT_NE(dir.Read("_kvxfiles/kvx_conf.ini").find("PreviewDelay=500"), std::string::npos);
   for (const char* sub : {"jukelist", "courselist", "wav"}) EXPECT_TRUE(FolderExists(g.paths.data + "/" + sub));
+  EXPECT_NE(log.find("Removed 2 temporary file(s) left by interrupted writes in " + g.paths.data), std::string::npos);
+  EXPECT_FALSE(FileExists(g.paths.data + "/jukelist/songs.kbl." + dead + "-0.kvx-tmp"));
+  EXPECT_FALSE(FileExists(g.paths.data + "/kvx_conf.ini." + dead + "-3.kvx-tmp"));
+  EXPECT_EQ(dir.Read("_kvxfiles/notes.kvx-tmp"), "the player's own");
 }
 
 TEST(Startup, MissingDataFolderStopsWithTheCriticalMessage) {
