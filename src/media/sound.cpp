@@ -468,7 +468,9 @@ std::vector<std::string> MissingSoundFiles(const std::vector<std::string>& files
 int ReportMissingChartSounds(Game& g) {
   std::vector<std::string> named;
   for (const std::string& file : g.chart.WavFile)
-    if (!file.empty()) named.push_back(file);
+    if (!file.empty() && !g.chart.CourseMode) named.push_back(file);
+  for (const std::string& file : g.chart.CourseWavFile)  // every song of a course
+    if (!file.empty() && g.chart.CourseMode) named.push_back(file);
   const std::vector<std::string> missing = MissingSoundFiles(named);
   if (missing.empty()) return 0;
   const std::string count = std::to_string(missing.size());

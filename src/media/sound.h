@@ -117,9 +117,10 @@ std::vector<std::pair<int, std::string>> ChartSoundFiles(const std::string& char
 bool SoundFileFound(const std::string& file);
 // The files of the list that cannot be found, each once, in the list's order.
 std::vector<std::string> MissingSoundFiles(const std::vector<std::string>& files);
-// After a chart is read: logs every sound file of chart.WavFile that cannot be
-// found and shows how many on the message line (nothing when none is missing).
-// Returns how many are missing.
+// After a chart is read: logs every sound file of chart.WavFile (of
+// chart.CourseWavFile, all songs, for a course) that cannot be found and shows
+// how many on the message line (nothing when none is missing). Returns how
+// many are missing.
 int ReportMissingChartSounds(Game& game);
 // The same for a list of file names as they will appear in chart.WavFile.
 void PrefetchSoundFiles(Game& game, const std::vector<std::string>& files);

@@ -50,6 +50,14 @@ TEST_F(MissingSounds, ArePanelCountedLoggedAndAnnouncedBeforePlay) {
   g.chart.WavFile[2] = g.chart.WavFile[4] = g.chart.WavFile[5] = "";
   EXPECT_EQ(ReportMissingChartSounds(g), 0);
   EXPECT_EQ(g.display.MessageLine.text, "");
+  // A course: the files of all its songs.
+  g.chart.CourseMode = true;
+  g.chart.CourseWavFile.assign(128 * 4, "");
+  g.chart.CourseWavFile[0 + 128 * 1] = folder + "kick.wav";
+  g.chart.CourseWavFile[1 + 128 * 1] = folder + "lost.ogg";
+  g.chart.CourseWavFile[2 + 128 * 3] = folder + "gone.wav";
+  EXPECT_EQ(ReportMissingChartSounds(g), 2);
+  EXPECT_EQ(g.display.MessageLine.text, "2 SOUND FILES MISSING");
 }
 
 }  // namespace
