@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -158,8 +159,12 @@ SeedReport SeedDataFolder(const std::string& defaults, const std::string& data, 
 
 SeedReport PrepareDataFolder(Game& g) {
   if (!g.paths.installed) return {};
-  return SeedDataFolder(JoinPath(g.paths.program, kDataFolderName), g.paths.data, JoinPath(g.paths.program, "songs"),
-                        HomeFolder());
+  SeedReport report = SeedDataFolder(JoinPath(g.paths.program, kDataFolderName), g.paths.data,
+                                     JoinPath(g.paths.program, "songs"), HomeFolder());
+  // Without a data folder there is no log to say it.
+  if (!FolderExists(g.paths.data))
+    for (const std::string& e : report.errors) std::fprintf(stderr, "korvex: %s\n", e.c_str());
+  return report;
 }
 
 void LogDataFolder(Game& g, const SeedReport& report) {
