@@ -151,7 +151,7 @@ TEST(DataFolder, InstalledGameLogsItsFolderAndKeepsRecordsOfInstalledChartsThere
 
 TEST(DataFolder, VersionOption) {
   std::string error;
-  EXPECT_TRUE(ParsePortOptions({"--version"}, &error).version);
+  EXPECT_TRUE(ParseOwnOptions({"--version"}, &error).version);
   EXPECT_TRUE(error.empty());
   EXPECT_EQ(VersionLine(), "korvex 0.21.511\n");
   EXPECT_NE(PortUsage().find("--version"), std::string::npos);
