@@ -19,6 +19,7 @@
 #include "menu/startup_menu.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "screens/score_record.h"
 
 namespace kvx {
 
@@ -172,8 +173,10 @@ bool Start(Game& g) {
   return true;
 }
 
-void ExitApp(Game& g) {
+void ExitApp(Game& g, int code) {
   DebugLog(g, "[ExitApp]");
+  // A finished play whose result screen or name entry is still showing.
+  WritePendingRecord(g);
   DebugLog(g, "saving settings...");
   SaveKeyTable(g);
   // --autoplay lasts for this run only.
@@ -182,7 +185,7 @@ void ExitApp(Game& g) {
   DebugLog(g, "Kill timers...");
   for (int id : {kEffectTickTimerId, kNetPollTimerId, kUnsetTimerId, kPreviewPlayTimerId}) g.pump.KillTimer(id);
   DebugLog(g, "complete.");
-  throw ProgramExit{0};
+  throw ProgramExit{code};
 }
 
 }  // namespace kvx

@@ -64,6 +64,10 @@ struct LibraryState {
   std::string ProgressTitle;
   // Called whenever the progress changes (the startup menu redraws itself).
   std::function<void()> OnProgress;
+  // The last search: charts listed in all its folders, and the list files it
+  // could not write (the old lists stay in use).
+  int32_t SearchChartsListed = 0;
+  std::vector<std::string> UnsavedListFiles;
 };
 
 }  // namespace kvx

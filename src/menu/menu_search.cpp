@@ -66,7 +66,10 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
   } restore{g};
   const bool found = MakeBMSListFile(g, false);
   if (!l.ProgressTitle.empty()) m.title = l.ProgressTitle;
+  if (!l.UnsavedListFiles.empty()) m.status = l.ProgressTitle;
   if (found) m.progress.folder = m.progress.folders;
+  // The chart count of the whole search, not of the jukebox list read after it.
+  m.progress.charts_read = m.progress.charts_found = l.SearchChartsListed;
   return found;
 }
 
