@@ -3,7 +3,10 @@
 // record of a play written on every way out of the result screen.
 #include <gtest/gtest.h>
 
+#include <SDL_image.h>
+
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,19 @@ int CountPixels(Game& g, Surface& s, uint32_t rgb) {
   int n = 0;
   for (uint32_t px : ReadSurfacePixels(g, s)) n += (px & 0xFFFFFF) == rgb;
   return n;
+}
+
+// Saves the back surface as build/screenshots/<name> to look at.
+void SaveBackSurface(Game& g, const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::path(KVX_BUILD_DIR) / "screenshots";
+  std::filesystem::create_directories(dir);
+  std::vector<uint32_t> px = ReadSurfacePixels(g, g.display.BackSurface);
+  if (px.size() != 640u * 480u) return;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), 640, 480, 32, 640 * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* opaque = s ? SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_RGB888, 0) : nullptr;
+  if (opaque) IMG_SavePNG(opaque, (dir / name).c_str());
+  SDL_FreeSurface(opaque);
+  SDL_FreeSurface(s);
 }
 
 int IndexOfTitle(const std::vector<SongEntry>& list, const std::string& title) {
@@ -107,6 +123,7 @@ TEST(AfterPlay, TitlesNameWhatIsOnScreenAndEachPlayHasItsOwnGraph) {
           course_boundary_pixels = CountPixels(g, g.display.GraphSurface, 0x0040C0);
         } else {
           g.display.TextTrace = nullptr;
+          SaveBackSurface(g, "result_course.png");
           step = kBackOnCourses;
         }
         break;
