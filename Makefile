@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev \
-	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libasio-dev \
+	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libenet-dev libasio-dev \
 	libimgui-dev libgl-dev libsimpleini-dev libgtest-dev libbenchmark-dev xvfb xauth sox \
 	clang libclang-rt-14-dev llvm
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

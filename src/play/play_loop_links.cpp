@@ -96,16 +96,7 @@ void ApplyHiSpeedAfterPlay(Game& g) {
   }
 }
 
-// ---- Stand-ins --------------------------------------------------------------------
-// What the play does while the subsystem behind each one does not exist yet.
-
-// The network battle replaces these: a play is never a battle, so nothing is
-// sent, and this player has the first slot.
-bool NetworkBattle(Game& g) { return false; }
-void NetGaugeSample(Game& g, int samples) {}
-void NetEndOfPlay(Game& g) {}
-void ClearNetPlayStarted(Game& g) {}
-int LocalPlayerSlot(Game& g) { return 0; }
+// ---- After the play ---------------------------------------------------------------
 
 // After the result screen: the record of the chart is reloaded, ranked when
 // the play counts (played to its end, not in demo mode) and written.

@@ -261,6 +261,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "[NetSetting]\n"
       "MyName=P\n"
       "DRAWLIMIT=-1\n"
+      "LastHost=\n"
       "\n"
       "\n"
       "[MainForm]\n"
