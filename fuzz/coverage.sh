@@ -25,6 +25,7 @@ reader_files() {
     header_scan) echo library/song_search.cpp ;;
     key_table) echo app/key_table.cpp ;;
     list_file) echo library/list_file.cpp ;;
+    net_message) echo net/byte_codec.cpp net/net_message.cpp net/session_frame.cpp net/session.cpp ;;
     record_of_play) echo screens/record_of_play.cpp ;;
     score_record) echo screens/score_record.cpp ;;
     search_folders) echo library/bms_search.cpp ;;

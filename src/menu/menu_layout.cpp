@@ -170,9 +170,11 @@ bool DrawSearchPanel(Game& g) {
 // Where others can join, the session's news and, once joined, the players.
 void DrawNetworkLines(Game& g) {
   const NetState& n = g.net;
-  std::string reach = "Others join this copy at:";
-  for (const std::string& a : JoinAddresses(g)) reach += " " + a;
-  ImGui::TextDisabled("%s", reach.c_str());
+  if (!n.NetPlay || n.IsHost) {
+    std::string reach = "Others join this copy at:";
+    for (const std::string& a : JoinAddresses(g)) reach += " " + a;
+    ImGui::TextDisabled("%s", reach.c_str());
+  }
   if (!n.status.empty()) ImGui::TextUnformatted(n.status.c_str());
   if (!n.NetPlay || !n.session || !n.session->open()) return;
   std::string players = "Players:";

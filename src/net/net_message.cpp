@@ -1,6 +1,7 @@
 #include "net/net_message.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "net/byte_codec.h"
 
@@ -88,7 +89,14 @@ bool DecodeNetMessage(const uint8_t* data, size_t size, NetMessage* m, std::stri
     case NetMessageType::Init: ok = ReadInit(r, *m); break;
     case NetMessageType::SongInfo:
     case NetMessageType::SongDecided: ok = ReadSong(r, m->song); break;
-    case NetMessageType::GaugeData: ok = ReadGauge(r, m->gauge); break;
+    case NetMessageType::GaugeData:
+      ok = ReadGauge(r, m->gauge);
+      // The scores are ranked and drawn: a NaN or infinity would upset both.
+      if (ok && (!std::isfinite(m->gauge.jpoints) || !std::isfinite(m->gauge.score))) {
+        *error = "GAUGEDATA carries a score that is not a finite number";
+        return false;
+      }
+      break;
     case NetMessageType::Attack: ok = r.Byte(m->attack_kind); break;
     case NetMessageType::Ready:
     case NetMessageType::Standby:

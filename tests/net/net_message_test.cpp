@@ -63,6 +63,9 @@ TEST(NetMessage, MalformedMessagesAreRefusedWithAReason) {
   // players than it holds.
   EXPECT_EQ(Refusal(Bytes({2, 0, 0, 0, 0xFF, 0xFF, 'a'})), "message type 2 is cut short (7 bytes)");
   EXPECT_EQ(Refusal(Bytes({0, 0, 0, 0, 200, 1, 0, 0, 0, 0, 0})), "message type 0 is cut short (11 bytes)");
+  // A score that is not a number would break the ranking.
+  EXPECT_EQ(Refusal(Bytes({9, 0, 0, 0, 1, 50, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})),
+            "GAUGEDATA carries a score that is not a finite number");
 }
 
 TEST(NetMessage, LongStringsAreCutBetweenCharacters) {
