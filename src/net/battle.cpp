@@ -30,7 +30,6 @@ std::string FormatJPoints(float jpoints) {
   return text;
 }
 
-
 void Send(Game& g, const NetMessage& m, int32_t to, int32_t from = 0) {
   NetState& n = g.net;
   if (!n.session) return;

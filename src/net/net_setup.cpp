@@ -46,6 +46,12 @@ bool AwaitJoin(Game& g) {
 void InitDPlay(Game& g) {
   NetState& n = g.net;
   if (n.session && n.session->open()) return;
+  if (!NetworkAvailable()) {
+    constexpr const char* kNoTcpIp = "TCP/IP 接続が利用できないため、ネットワーク接続は利用できません。";
+    DebugLog(g, kNoTcpIp);
+    ShowMessageBox("", kNoTcpIp, MessageBoxKind::Warning, !g.options.headless);
+    return;
+  }
   n.session = std::make_unique<Session>([&g](const std::string& line) { DebugLog(g, line); });
   n.inbox.clear();
   // Measurements compare the plain 50 ms poll (0) with waiting on the socket.
@@ -93,7 +99,7 @@ bool JoinSession(Game& g) { return BeginJoin(g) && AwaitJoin(g); }
 bool cmdServer_Click(Game& g) {
   InitDPlay(g);
   g.settings.MyName = g.menu.txtUserName;
-  if (!HostSession(g)) return false;
+  if (!g.net.session || !HostSession(g)) return false;
   NetState& n = g.net;
   n.NetPlay = n.IsHost = true;
   StartNetPoll(g);
@@ -104,7 +110,7 @@ bool cmdConnect_Click(Game& g) {
   InitDPlay(g);
   g.settings.MyName = g.menu.txtUserName;
   g.settings.LastHost = g.menu.txtHost;
-  if (!FindSessions(g) || !JoinSession(g)) return false;
+  if (!g.net.session || !FindSessions(g) || !JoinSession(g)) return false;
   StartNetPoll(g);
   return true;
 }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <mutex>
 
 namespace kvx {
 
@@ -17,9 +16,9 @@ constexpr size_t kPeerLimit = 16;          // four players, and room for joiners
 constexpr size_t kHeldMessagesLimit = 256;  // messages of a linking joiner kept until it is added
 constexpr size_t kWaitingDataLimit = 1 << 20;
 
-void InitEnetOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { enet_initialize(); });
+bool InitEnetOnce() {
+  static const bool ready = enet_initialize() == 0;
+  return ready;
 }
 
 int LinkOfPeer(const ENetPeer* peer) { return static_cast<int>(reinterpret_cast<intptr_t>(peer->data)); }
@@ -27,6 +26,8 @@ int LinkOfPeer(const ENetPeer* peer) { return static_cast<int>(reinterpret_cast<
 bool Loopback(uint32_t address) { return (ntohl(address) >> 24) == 127; }
 
 }  // namespace
+
+bool NetworkAvailable() { return InitEnetOnce(); }
 
 std::string Ipv4Text(uint32_t address) {
   char text[INET_ADDRSTRLEN] = "";

@@ -45,6 +45,8 @@ struct SessionEvent {
   std::string text;
 };
 
+// ENet could be set up (sockets are available).
+bool NetworkAvailable();
 // Milliseconds of the system's steady clock (the same in every process).
 uint64_t SteadyMs();
 // "a.b.c.d" of an address in network byte order.
