@@ -90,7 +90,7 @@ void StartWithoutMenu(Game& g) {
 bool StartBattleFromCommandLine(Game& g) {
   const PortOptions& o = g.options;
   if (!o.net_name.empty()) g.menu.txtUserName = o.net_name;
-  g.net.bind_address = o.net_bind;
+  if (!o.net_bind.empty()) g.net.bind_address = o.net_bind;
   if (o.net_host) {
     g.net.host_port = o.net_port;
     return cmdServer_Click(g) && cmdNorm_Click(g);
