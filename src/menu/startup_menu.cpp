@@ -88,7 +88,7 @@ void StartWithoutMenu(Game& g) {
 // --host and --join: host and enter the game, or join and enter it when the
 // host's INIT has come. False when neither was asked for or it failed.
 bool StartBattleFromCommandLine(Game& g) {
-  const PortOptions& o = g.options;
+  const OwnOptions& o = g.options;
   if (!o.net_name.empty()) g.menu.txtUserName = o.net_name;
   if (!o.net_bind.empty()) g.net.bind_address = o.net_bind;
   if (o.net_host) {
