@@ -70,6 +70,7 @@ void PlayWithThreePlayers() {
   int seated_frames = -1;
   bool taken = false;
   Picture back;
+  Rect panel;
   EXPECT_EQ(run.Run([&](test::WholeProgram& w, std::vector<PlatformEvent>& events) {
               Game& g = w.g;
               if (taken || !g.play.Playing || g.play.ElapsedMs < 20000) return;
@@ -77,6 +78,7 @@ void PlayWithThreePlayers() {
               if (++seated_frames < 30) return;  // the local gauge has been sampled into the table
               taken = true;
               back = ReadPicture(g, g.display.BackSurface);
+              panel = NetPanelRect(g, g.skin.NetNameRect.left - 4, g.skin.NetTitleRect.top - 4, false);
               SavePng(back, "battle_play.png");
               g.net = NetState{};  // nothing to wait for when the window closes
               events.push_back(PlatformEvent{});
@@ -86,7 +88,7 @@ void PlayWithThreePlayers() {
   // The panel sits inside the screen, clear of the lanes, the gauge and the
   // background window, and shows the names (pixels of the name colours).
   const SkinLayout& s = run.g.skin;
-  const Rect panel = NetPanelRect(run.g, s.NetNameRect.left - 4, s.NetTitleRect.top - 4, false);
+  EXPECT_EQ(panel.Height(), 16 + 3 * 14 + 4);
   EXPECT_GE(panel.left, 0);
   EXPECT_LE(panel.right, 640);
   EXPECT_LE(panel.bottom, 480);
@@ -96,12 +98,15 @@ void PlayWithThreePlayers() {
   EXPECT_FALSE(Overlap(panel, Rect{s.GaugePosX[0], s.GaugePosY[0], s.GaugePosX[0] + s.GaugeRects[0].Width(),
                                    s.GaugePosY[0] + s.GaugeRects[0].Height()}));
   EXPECT_FALSE(Overlap(panel, Rect{s.BgaX, s.BgaY, s.BgaX + s.BgaWidth, s.BgaY + s.BgaHeight}));
+  // Colours as the screen's depth keeps them: this player's name yellow, the
+  // others' in the skin's name colour (a paler orange-yellow).
   int local_name = 0, other_names = 0;
   for (int y = panel.top; y < panel.bottom; ++y)
     for (int x = panel.left; x < panel.right; ++x) {
-      const uint32_t rgb = back.at(x, y) & 0xFFFFFF;
-      local_name += rgb == 0xFFFF60;
-      other_names += rgb == (s.NetNameColor ? s.NetNameColor : 0xFFE890);
+      const uint32_t rgb = back.at(x, y);
+      const int r = (rgb >> 16) & 0xFF, gr = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+      local_name += r >= 0xF0 && gr >= 0xF8 && b >= 0x40 && b <= 0x80;
+      other_names += r >= 0xF0 && gr >= 0xD8 && gr <= 0xF0 && b >= 0x80 && b <= 0xA0;
     }
   EXPECT_GT(local_name, 10);
   EXPECT_GT(other_names, 20);
