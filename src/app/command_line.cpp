@@ -87,6 +87,8 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
+    } else if (a == "--version") {
+      options.version = true;
     } else if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
       const bool joined = a != "--seed";
       if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
@@ -166,6 +168,7 @@ std::string PortUsage() {
          "  --name NAME        the player name of the network battle\n"
          "  --players N        with --host and a chart: choose the chart once N players are in\n"
          "  --bind ADDRESS     the battle's UDP socket listens on ADDRESS only (default: all)\n"
+         "  --version          print the version and exit\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"
          "  -W / -W-           load / skip key sounds\n"
