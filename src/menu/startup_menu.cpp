@@ -82,7 +82,7 @@ void RunMenuAction(Game& g, MenuAction action) {
 void StartWithoutMenu(Game& g) {
   if (cmdNorm_Click(g)) return;
   DebugLog(g, "# the game could not start and there is no menu to return to.");
-  ExitApp(g);
+  ExitApp(g, 1);
 }
 
 // --host and --join: host and enter the game, or join and enter it when the
