@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # ctest runs more of them at once than there are cores.
 TEST_JOBS ?= $(shell echo $$(( $$(nproc) * 2 )))
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev \
-	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libasio-dev \
+	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libenet-dev libasio-dev \
 	libimgui-dev libgl-dev libsimpleini-dev libgtest-dev libbenchmark-dev xvfb xauth sox \
 	clang libclang-rt-14-dev llvm ccache \
 	desktop-file-utils appstream lintian

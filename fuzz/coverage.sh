@@ -26,6 +26,7 @@ reader_files() {
     key_table) echo app/key_table.cpp ;;
     list_file) echo library/list_file.cpp ;;
     menu_search_folders) echo menu/search_folders.cpp ;;
+    net_message) echo net/byte_codec.cpp net/net_message.cpp net/session_frame.cpp net/session.cpp ;;
     picture) echo media/picture_file.cpp ;;
     record_of_play) echo screens/record_of_play.cpp ;;
     score_record) echo screens/score_record.cpp ;;

@@ -35,6 +35,12 @@ struct OwnOptions {
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
   std::vector<std::string> check;       // --check FILE...: play each in demo mode, print, exit
   std::optional<uint64_t> seed;         // --seed N: the seed of the chart's random choices
+  bool net_host = false;                // --host [PORT]: host a network battle
+  uint16_t net_port = 27615;            // its port
+  std::string net_join;                 // --join HOST[:PORT]: join the battle there
+  std::string net_name;                 // --name NAME: the battle's player name
+  std::string net_bind;                 // --bind ADDRESS: the battle's UDP socket binds only there
+  int net_players = 0;                  // --players N: the host's command-line chart waits for N players
   std::string rest;                     // what is left: the program's own command line
 };
 

@@ -94,6 +94,35 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
         if (error) *error = kSeedError;
       }
+    } else if (a == "--host") {
+      options.net_host = true;
+      // An optional port follows.
+      if (i + 1 < args.size() && !args[i + 1].empty() &&
+          args[i + 1].find_first_not_of("0123456789") == std::string::npos) {
+        const std::string& port = args[++i];
+        const long value = port.size() <= 5 ? std::stol(port) : 0;
+        if (value < 1 || value > 65535) {
+          if (error) *error = "--host takes a port from 1 to 65535";
+        } else {
+          options.net_port = static_cast<uint16_t>(value);
+        }
+      }
+    } else if (a == "--join") {
+      if (i + 1 < args.size()) options.net_join = args[++i];
+      if (options.net_join.empty() && error) *error = "--join needs HOST or HOST:PORT";
+    } else if (a == "--bind") {
+      if (i + 1 < args.size()) options.net_bind = args[++i];
+      if (options.net_bind.empty() && error) *error = "--bind needs an IPv4 address";
+    } else if (a == "--players") {
+      const std::string count = i + 1 < args.size() ? args[++i] : "";
+      if (count.size() != 1 || count[0] < '1' || count[0] > '5') {
+        if (error) *error = "--players takes a number from 1 to 5";
+      } else {
+        options.net_players = count[0] - '0';
+      }
+    } else if (a == "--name") {
+      if (i + 1 < args.size()) options.net_name = args[++i];
+      if (options.net_name.empty() && error) *error = "--name needs a player name";
     } else if (a == "--check") {
       // The rest are charts; a --seed among them still counts.
       while (i + 1 < args.size()) {
@@ -134,6 +163,11 @@ std::string PortUsage() {
          "  --check F...       play each chart in demo mode without window or sound, print one\n"
          "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"
          "  --seed N           the seed of the charts' random choices (#RANDOM)\n"
+         "  --host [PORT]      host a network battle (UDP port, default 27615) and start at once\n"
+         "  --join HOST[:PORT] join the network battle hosted at HOST\n"
+         "  --name NAME        the player name of the network battle\n"
+         "  --players N        with --host and a chart: choose the chart once N players are in\n"
+         "  --bind ADDRESS     the battle's UDP socket listens on ADDRESS only (default: all)\n"
          "  --version          print the version and exit\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"

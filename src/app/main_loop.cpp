@@ -15,6 +15,7 @@
 #include "media/display.h"
 #include "media/input.h"
 #include "media/sound.h"
+#include "net/net_setup.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 #include "screens/ranking_screen.h"
@@ -255,12 +256,14 @@ void ListAnm(Game& g) {
   PlaySE(g, kSeSelect, true);
   PlaySE(g, kSeSelStart, false);
   g.screens.RankingName = g.settings.MyName;
-  if (a.play_first_entry) {
-    a.play_first_entry = false;
-    PlayListEntry(g, 0);
-    if (a.ExitAfterPlay) CloseGameWindow(g);
-  }
   while (a.Running) {
+    // A chart from the command line plays at once; a battle's host chooses it
+    // once the players asked for (--players) are in.
+    if (a.play_first_entry && BattlePlayersArrived(g)) {
+      a.play_first_entry = false;
+      PlayListEntry(g, 0);
+      if (a.ExitAfterPlay) CloseGameWindow(g);
+    }
     RunKeyRepeat(g);
     RunListAcceleration(g);
     // A screen with its own loop is seen here only when that loop returned

@@ -126,6 +126,7 @@ std::vector<SettingKey> ReadOrder(Settings& s, const std::string& default_skin) 
       {"Setting", "ShowClearedOnList", &s.ShowClearedOnList, "True"},
       {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
       {"Setting", "ModernCharts", &s.ModernCharts, "True"},
+      {"NetSetting", "LastHost", &s.LastHost, ""},
   };
 }
 
@@ -258,6 +259,7 @@ void ApplyMissingFileValues(Settings& s, const std::string& default_skin) {
   s.CourseEffect = s.ShowClearedOnList = true;
   s.PreviewDelay = 500;
   s.ModernCharts = true;
+  s.LastHost.clear();
   s.brd = default_skin;
 }
 
@@ -387,7 +389,8 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
-      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts"};
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts",
+      "LastHost"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

@@ -63,6 +63,7 @@ struct Settings {
   // file; off here so that tools and tests without a settings file read charts
   // by the classic rules.
   bool ModernCharts = false;
+  std::string LastHost;  // the address last joined in a network battle
   // Set by LoadSettings when HiSpeed is exactly 0.
   bool ComboLinkedHiSpeed = false;
 };

@@ -6,7 +6,9 @@
 #include "media/display.h"
 #include "media/sound.h"
 #include "platform/files.h"
+#include "chart/chart_read.h"
 #include "play/play_loop.h"
+#include "play/play_loop_links.h"
 
 namespace kvx {
 
@@ -16,6 +18,16 @@ const SongEntry* EntryUnderCursor(Game& g) {
   int i = g.app.ListCursor;
   if (i < 0 || i >= static_cast<int>(g.library.SongList.size())) return nullptr;
   return &g.library.SongList[i];
+}
+
+// A battle chart that did not load: nothing to play, and the others are told
+// this player is ready all the same.
+void StandbyWithoutChart(Game& g) {
+  ClearChartTables(g.chart);
+  g.chart.LoadCancel = false;
+  g.app.GameState = Screen::Play;
+  DebugLog(g, "Load Complete");
+  NetSendStandby(g);
 }
 
 }  // namespace
@@ -45,12 +57,16 @@ void ReadyBMS(Game& g) {
   g.chart.LoadCancel = false;
   g.app.GameState = Screen::Play;
   StopSE(g, kSeSelect);
-  if (g.chart.CourseMode || g.screens.PreviewMode) g.play.FixedGaugeMode = true;
+  // In a battle a failed load still ends with the standby message, so the
+  // other players are not held up; the play then has nothing to play.
+  const bool battle = NetworkBattle(g);
+  if (g.chart.CourseMode || battle || g.screens.PreviewMode) g.play.FixedGaugeMode = true;
   g.play.FadeStart = g.NowMs();
   g.play.FadeState = 200;
   DebugLog(g, "Ready BMS");
   if (!entry) {
     g.chart.LoadCancel = true;
+    if (battle) StandbyWithoutChart(g);
     return;
   }
   SongEntry song = *entry;  // the list may change while loading
@@ -60,7 +76,7 @@ void ReadyBMS(Game& g) {
   g.play.FadeStart = g.NowMs() - 2000;
   Loading(g);
   Loading(g);
-  if (g.chart.LoadCancel) {
+  if (g.chart.LoadCancel && !battle) {
     UnloadBMS(g);
     return;
   }
@@ -82,11 +98,13 @@ void ReadyBMS(Game& g) {
   if (g.chart.LoadCancel) {
     g.settings.WAVLoadmode = saved_wav_mode;
     UnloadBMS(g);
+    if (battle) StandbyWithoutChart(g);
     return;
   }
   g.app.GameState = Screen::Play;
   if (!g.settings.NoWAV) ReportMissingChartSounds(g);
   DebugLog(g, "Load Complete");
+  if (battle) NetSendStandby(g);
   g.settings.WAVLoadmode = saved_wav_mode;
 }
 

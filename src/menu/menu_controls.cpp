@@ -118,6 +118,7 @@ std::string SkinEntryName(const Game& g, const std::string& path) {
 void LoadMenuControls(Game& g) {
   MenuState& m = g.menu;
   m.txtUserName = g.settings.MyName;
+  m.txtHost = g.settings.LastHost;
   m.txtWait = WaitFieldText(g.settings.PreviewDelay);
   // Freeing images during play starts switched off in every run.
   g.settings.BMPRelease = 0;

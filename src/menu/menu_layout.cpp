@@ -10,6 +10,7 @@
 #include "menu/folder_chooser.h"
 #include "menu/menu_controls.h"
 #include "menu/menu_search.h"
+#include "net/net_setup.h"
 #include "platform/text.h"
 
 namespace kvx {
@@ -27,7 +28,6 @@ constexpr const char* kConnect = "接続";
 constexpr const char* kStart = "起動";
 constexpr const char* kWaitLabel = "秒後に再生開始";
 constexpr const char* kChooserTitle = "検索パスの追加";
-constexpr const char* kNoNetwork = " The network battle is not available yet.";
 
 // Folders of the list that gave no chart in the last search.
 const ImVec4 kWarningColour(1.0f, 0.55f, 0.35f, 1.0f);
@@ -178,6 +178,22 @@ bool DrawSearchPanel(Game& g) {
   return search;
 }
 
+// Where others can join, the session's news and, once joined, the players.
+void DrawNetworkLines(Game& g) {
+  const NetState& n = g.net;
+  if (!n.NetPlay || n.IsHost) {
+    std::string reach = "Others join this copy at:";
+    for (const std::string& a : JoinAddresses(g)) reach += " " + a;
+    ImGui::TextDisabled("%s", reach.c_str());
+  }
+  if (!n.status.empty()) ImGui::TextUnformatted(n.status.c_str());
+  if (!n.NetPlay || !n.session || !n.session->open()) return;
+  std::string players = "Players:";
+  for (const SessionMember& p : n.session->players())
+    players += " " + std::to_string(p.id) + "." + p.name + (p.id == n.session->host_id() ? " (host)" : "");
+  ImGui::TextUnformatted(players.c_str());
+}
+
 MenuAction DrawButtonRow(Game& g) {
   MenuState& m = g.menu;
   MenuAction action = MenuAction::None;
@@ -189,16 +205,17 @@ MenuAction DrawButtonRow(Game& g) {
   if (ImGui::Button(Id(kKeyConfig, "cmdKeyCfg").c_str())) action = MenuAction::KeyConfig;
   Describe(g, "cmdKeyCfg", "Assign keyboard keys and joystick buttons to the lanes and the game's functions.");
   ImGui::SameLine();
-  ImGui::BeginDisabled(true);
-  ImGui::Button(Id(kServer, "cmdServer").c_str());
-  Describe(g, "cmdServer", std::string("Host a network battle.") + kNoNetwork);
+  // Once hosting or joined, both network buttons stay disabled.
+  ImGui::BeginDisabled(g.net.NetPlay);
+  if (ImGui::Button(Id(kServer, "cmdServer").c_str())) action = MenuAction::HostBattle;
+  Describe(g, "cmdServer", "Host a network battle of up to five players and enter the game at once.");
   ImGui::SameLine();
   ImGui::SetNextItemWidth(120);
   ImGui::InputTextWithHint("##txtHost", "host address", &m.txtHost);
-  Describe(g, "txtHost", std::string("Address of the host to join.") + kNoNetwork);
+  Describe(g, "txtHost", "Address of the host to join: a host name or IP, optionally \":port\".");
   ImGui::SameLine();
-  ImGui::Button(Id(kConnect, "cmdConnect").c_str());
-  Describe(g, "cmdConnect", std::string("Join a network battle.") + kNoNetwork);
+  if (ImGui::Button(Id(kConnect, "cmdConnect").c_str())) action = MenuAction::JoinBattle;
+  Describe(g, "cmdConnect", "Join the network battle hosted at the address.");
   ImGui::EndDisabled();
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 100);
   if (ImGui::Button(Id(kStart, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
@@ -231,6 +248,7 @@ MenuAction DrawStartupMenu(Game& g) {
   ImGui::SetCursorPosY(std::max(left_bottom, ImGui::GetCursorPosY()) + 8);
   ImGui::Separator();
   MenuAction action = DrawButtonRow(g);
+  DrawNetworkLines(g);
   if (m.search_panel_open && DrawSearchPanel(g)) action = MenuAction::StartSearch;
   m.content_height = ImGui::GetCursorPosY() + ImGui::GetStyle().WindowPadding.y;
   if (m.chooser.open) {

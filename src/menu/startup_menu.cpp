@@ -11,6 +11,7 @@
 #include "menu/menu_controls.h"
 #include "menu/menu_layout.h"
 #include "menu/menu_search.h"
+#include "net/net_setup.h"
 #include "platform/imgui_window.h"
 #include "platform/message_box.h"
 #include "platform/sdl_events.h"
@@ -67,14 +68,36 @@ void RunMenuAction(Game& g, MenuAction action) {
     case MenuAction::StartSearch: StartMenuSearch(g); break;
     case MenuAction::KeyConfig: OpenKeyConfigWindow(g); break;
     case MenuAction::StartGame: cmdNorm_Click(g); break;
+    case MenuAction::HostBattle:
+      // The host enters the game at once.
+      if (cmdServer_Click(g)) cmdNorm_Click(g);
+      break;
+    case MenuAction::JoinBattle: cmdConnect_Click(g); break;
     case MenuAction::None: break;
   }
+  // A joined copy enters the game when the host's INIT has come.
+  if (NetMenuTick(g)) cmdNorm_Click(g);
 }
 
 void StartWithoutMenu(Game& g) {
   if (cmdNorm_Click(g)) return;
   DebugLog(g, "# the game could not start and there is no menu to return to.");
   ExitApp(g, 1);
+}
+
+// --host and --join: host and enter the game, or join and enter it when the
+// host's INIT has come. False when neither was asked for or it failed.
+bool StartBattleFromCommandLine(Game& g) {
+  const OwnOptions& o = g.options;
+  if (!o.net_name.empty()) g.menu.txtUserName = o.net_name;
+  if (!o.net_bind.empty()) g.net.bind_address = o.net_bind;
+  if (o.net_host) {
+    g.net.host_port = o.net_port;
+    return cmdServer_Click(g) && cmdNorm_Click(g);
+  }
+  if (o.net_join.empty()) return false;
+  g.menu.txtHost = o.net_join;
+  return cmdConnect_Click(g) && WaitForInit(g, 10000) && cmdNorm_Click(g);
 }
 
 }  // namespace
@@ -86,6 +109,7 @@ void LoadStartupMenu(Game& g) {
 
 void ShowStartupMenu(Game& g) {
   MenuState& m = g.menu;
+  if (StartBattleFromCommandLine(g)) return;
   if (g.options.no_menu || g.options.headless || g.display.headless || !DisplayAvailable()) {
     StartWithoutMenu(g);
     return;
@@ -133,7 +157,7 @@ bool cmdNorm_Click(Game& g) {
     DebugLog(g, "# BMS-list(s) aren't found. Make now.");
     if (!RunChartSearch(g, false)) return false;
   }
-  // The network battle is not built yet: there is no session to prepare.
+  PrepareNetworkStart(g);
   if (!Start(g)) return false;
   HideStartupMenu(g);
   return true;

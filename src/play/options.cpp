@@ -1,5 +1,6 @@
 #include "play/options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -7,8 +8,10 @@
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/sound.h"
+#include "net/battle.h"
 #include "platform/files.h"
 #include "play/play_loop.h"
+#include "play/play_loop_links.h"
 
 namespace kvx {
 
@@ -191,9 +194,13 @@ void ProcessOptionKeys(Game& g, int16_t code) {
       StartCourseEffect(g, static_cast<int>(std::nearbyint(5 * r)) + 1);
       break;
     }
-    default:
-      // Keypad 0..4 attack a battle opponent; the network layer handles them.
+    case 82: case 79: case 80: case 81: case 75: {  // keypad 0..4: attack that player
+      static constexpr int16_t kKeypad[] = {82, 79, 80, 81, 75};
+      const int player = static_cast<int>(std::find(std::begin(kKeypad), std::end(kKeypad), code) - kKeypad);
+      if (NetworkBattle(g)) SendAttack(g, player);
       break;
+    }
+    default: break;
   }
 }
 

@@ -143,7 +143,7 @@ void TakeGaugeSamples(Game& g) {
   if (p.ElapsedMs < 0) return;
   const int target = p.ElapsedMs / interval;
   const int slot = LocalPlayerSlot(g);
-  const float gauge = std::clamp(g.judge.Player[slot].Gauge, 0.0f, 100.0f);
+  const float gauge = std::clamp(g.judge.Player[0].Gauge, 0.0f, 100.0f);
   const bool network = NetworkBattle(g);
   const int a = (gauge > 80 || network || g.chart.CourseMode) ? 1 : 0;
   for (int i = static_cast<int>(p.GaugeSamples[0]); i <= target && i < kGaugeHistoryLength; ++i) {

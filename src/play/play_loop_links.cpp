@@ -99,16 +99,7 @@ void ApplyHiSpeedAfterPlay(Game& g) {
   }
 }
 
-// ---- Stand-ins --------------------------------------------------------------------
-// What the play does while the subsystem behind each one does not exist yet.
-
-// The network battle replaces these: a play is never a battle, so nothing is
-// sent, and this player has the first slot.
-bool NetworkBattle(Game& g) { return false; }
-void NetGaugeSample(Game& g, int samples) {}
-void NetEndOfPlay(Game& g) {}
-void ClearNetPlayStarted(Game& g) {}
-int LocalPlayerSlot(Game& g) { return 0; }
+// ---- After the play ---------------------------------------------------------------
 
 void MarkScoreRecordPending(Game& g, bool rank) { MarkRecordPending(g, rank); }
 void RunScoreRecord(Game& g, bool rank) { WriteRecordAfterPlay(g, rank); }

@@ -1,7 +1,7 @@
 #pragma once
 // The play loop's links to the other subsystems: the course, display and
-// hi-speed steps of a play that need more than one call, and the stand-ins for
-// the subsystems that do not exist yet.
+// hi-speed steps of a play that need more than one call, and the network
+// battle's part in a play.
 #include <cstdint>
 #include <string>
 
@@ -37,11 +37,11 @@ int PlaySides(Game& g);
 void ResetHiSpeedForPlayStart(Game& g);
 void ApplyHiSpeedAfterPlay(Game& g);
 
-// Stand-ins: what the play does while the subsystem behind each one does not
-// exist yet; the named work replaces them.
-// The network battle (net/): whether this play is a battle, its gauge and end
-// messages, and the player slot of this player.
+// The network battle (net/battle.cpp): whether this play is a battle, the
+// standby after loading, the gauge sample (`samples` taken so far) and end
+// messages, and this player's row in the player table.
 bool NetworkBattle(Game& g);
+void NetSendStandby(Game& g);
 void NetGaugeSample(Game& g, int samples);
 void NetEndOfPlay(Game& g);
 void ClearNetPlayStarted(Game& g);

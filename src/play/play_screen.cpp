@@ -9,6 +9,7 @@
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/surface.h"
+#include "net/net_panel.h"
 #include "play/judge.h"
 #include "play/long_notes.h"
 #include "play/options.h"
@@ -333,6 +334,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   DrawBombs(g, f.sides);
   DrawJudgements(g, f.sides);
   if (DrawLimitAllows(g, DrawElement::Texts)) DrawPlayTexts(g);
+  DrawNetPlayPanel(g);
 
   // The opening tiles fall for 300 ms; the transition ends the intro state itself.
   if (p.FadeState == kFadeIntro) DrawTileTransition(g);

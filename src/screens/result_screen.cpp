@@ -13,6 +13,7 @@
 #include "media/skin.h"
 #include "media/sound.h"
 #include "media/surface.h"
+#include "net/net_panel.h"
 #include "play/judge.h"
 
 namespace kvx {
@@ -168,7 +169,10 @@ void DrawResultScreen(Game& g, uint32_t t) {
   const ShownResult shown = ResultShownAt(g, t);
   DrawJudgementCounts(g, panel, t, shown);
   DrawFigures(g, panel, shown);
-  if (g.screens.NetWaitPending) DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, kNetWaitLine, 0xFFFFFF);
+  if (g.screens.NetWaitPending) {
+    DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, kNetWaitLine, 0xFFFFFF);
+    DrawNetPlayPanel(g);
+  }
   DrawBottomLine(g);
 }
 

@@ -52,6 +52,29 @@ TEST(CommandLine, SeedChoosesTheRandomBranches) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST(CommandLine, BattleOptionsHostJoinNameAndTheirMistakes) {
+  std::string error;
+  OwnOptions o = ParseOwnOptions({"--host", "a.bms"}, &error);
+  EXPECT_TRUE(error.empty());
+  EXPECT_TRUE(o.net_host);
+  EXPECT_EQ(o.net_port, 27615);
+  EXPECT_EQ(o.rest, "a.bms");
+  o = ParseOwnOptions({"--host", "4000", "--players", "5", "--name", "Rin", "--bind", "127.0.0.1"}, &error);
+  EXPECT_TRUE(error.empty());
+  EXPECT_EQ(o.net_port, 4000);
+  EXPECT_EQ(o.net_players, 5);
+  EXPECT_EQ(o.net_name, "Rin");
+  EXPECT_EQ(o.net_bind, "127.0.0.1");
+  EXPECT_EQ(ParseOwnOptions({"--join", "host:5000"}, &error).net_join, "host:5000");
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--host", "70000"}, {"--host", "0"}, {"--join"}, {"--name"}, {"--players", "6"},
+        {"--players"}, {"--bind"}}) {
+    error.clear();
+    ParseOwnOptions(bad, &error);
+    EXPECT_FALSE(error.empty()) << bad[0];
+  }
+}
+
 TEST(CommandLine, TwoChartsClearTheListOnceAndPlayListsDoNotStartPlay) {
   Game g;
   auto two = ParseCommandLine(g, "a.bms \"b c.bme\"");

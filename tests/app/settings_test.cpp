@@ -287,6 +287,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "[NetSetting]\n"
       "MyName=P\n"
       "DRAWLIMIT=-1\n"
+      "LastHost=\n"
       "\n"
       "\n"
       "[MainForm]\n"

@@ -1,0 +1,170 @@
+#include "net/net_setup.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/game.h"
+#include "app/timers.h"
+#include "menu/startup_menu.h"
+#include "net/battle.h"
+#include "platform/message_box.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr uint32_t kJoinLimitMs = 2 * kSessionTimeoutMs + 1000;
+constexpr const char* kStandalone = "No connections aviliable. standalone mode.";
+
+void Fail(Game& g, const std::string& text) {
+  g.net.status = text;
+  DebugLog(g, "[Net] " + text);
+}
+
+// Polls the session until the join has its outcome.
+bool AwaitJoin(Game& g) {
+  NetState& n = g.net;
+  const uint64_t start = SteadyMs();
+  while (n.session && n.session->open() && !n.session->joined() && SteadyMs() - start < kJoinLimitMs) {
+    std::vector<SessionEvent> events;
+    n.session->Poll(events, 20);
+    for (auto& e : events) n.inbox.push_back(std::move(e));
+    NetReceive(g);
+    DrawBusyMenuFrame(g);
+  }
+  NetReceive(g);
+  if (n.session && n.session->joined()) return true;
+  if (n.session && n.session->open()) {
+    Fail(g, "Could not join: no answer");
+    n.session->Close();
+  }
+  return false;
+}
+
+}  // namespace
+
+void InitDPlay(Game& g) {
+  NetState& n = g.net;
+  if (n.session && n.session->open()) return;
+  if (!NetworkAvailable()) {
+    constexpr const char* kNoTcpIp = "TCP/IP 接続が利用できないため、ネットワーク接続は利用できません。";
+    DebugLog(g, kNoTcpIp);
+    ShowMessageBox("", kNoTcpIp, MessageBoxKind::Warning, !g.options.headless);
+    return;
+  }
+  n.session = std::make_unique<Session>([&g](const std::string& line) { DebugLog(g, line); });
+  n.inbox.clear();
+  // Measurements compare the plain 50 ms poll (0) with waiting on the socket.
+  if (const char* wait = std::getenv("KVX_NET_START_WAIT_MS"); wait && *wait)
+    n.fast_poll_wait_ms = static_cast<uint32_t>(std::clamp(std::atoi(wait), 0, 50));
+}
+
+bool HostSession(Game& g) {
+  NetState& n = g.net;
+  std::string error;
+  if (!n.session->Host(n.bind_address, n.host_port, g.settings.MyName, &error)) {
+    Fail(g, "Could not host: " + error);
+    return false;
+  }
+  n.LocalPlayerId = n.session->local_id();
+  n.status = "Hosting on port " + std::to_string(n.session->port());
+  return true;
+}
+
+bool FindSessions(Game& g) {
+  std::string host;
+  uint16_t port = kDefaultBattlePort;
+  if (!SplitHostPort(g.menu.txtHost, &host, &port)) {
+    Fail(g, "Not an address: \"" + g.menu.txtHost + "\" (host name or IP, optional :port)");
+    return false;
+  }
+  return true;
+}
+
+bool BeginJoin(Game& g) {
+  NetState& n = g.net;
+  std::string host, error;
+  uint16_t port = kDefaultBattlePort;
+  SplitHostPort(g.menu.txtHost, &host, &port);
+  n.status = "Connecting to " + host + ":" + std::to_string(port) + "...";
+  if (!n.session->Join(n.bind_address, host, port, g.settings.MyName, &error)) {
+    Fail(g, "Could not join: " + error);
+    return false;
+  }
+  return true;
+}
+
+bool JoinSession(Game& g) { return BeginJoin(g) && AwaitJoin(g); }
+
+bool cmdServer_Click(Game& g) {
+  InitDPlay(g);
+  g.settings.MyName = g.menu.txtUserName;
+  if (!g.net.session || !HostSession(g)) return false;
+  NetState& n = g.net;
+  n.NetPlay = n.IsHost = true;
+  StartNetPoll(g);
+  return true;
+}
+
+bool cmdConnect_Click(Game& g) {
+  InitDPlay(g);
+  g.settings.MyName = g.menu.txtUserName;
+  g.settings.LastHost = g.menu.txtHost;
+  if (!g.net.session || !FindSessions(g) || !JoinSession(g)) return false;
+  StartNetPoll(g);
+  return true;
+}
+
+void PrepareNetworkStart(Game& g) {
+  NetState& n = g.net;
+  if (!n.session) return;
+  const size_t players = n.session->open() ? n.session->players().size() : 0;
+  if (players >= 1 && n.session->is_host()) {
+    SendInit(g, true, 0);
+  } else if (players < 2) {
+    DebugLog(g, kStandalone);
+    ShowMessageBox("", kStandalone, MessageBoxKind::Information, !g.options.headless);
+    n.NetPlay = n.IsHost = false;
+    g.pump.KillTimer(kNetPollTimerId);
+  }
+}
+
+void StartNetPoll(Game& g) { g.pump.SetTimer(kNetPollTimerId, 50, [&g] { NetPoll(g); }); }
+
+bool NetMenuTick(Game& g) {
+  NetState& n = g.net;
+  if (!n.NetPlay || g.app.started || !n.session) return false;
+  NetPoll(g);
+  if (!n.session->open() && !n.init_received) {
+    n.NetPlay = n.joining = false;
+    if (n.status.empty()) n.status = "The session ended";
+  }
+  return n.init_received;
+}
+
+bool WaitForInit(Game& g, uint32_t timeout_ms) {
+  NetState& n = g.net;
+  const uint64_t start = SteadyMs();
+  while (n.session && n.session->open() && !n.init_received && SteadyMs() - start < timeout_ms) {
+    std::vector<SessionEvent> events;
+    n.session->Poll(events, 20);
+    for (auto& e : events) n.inbox.push_back(std::move(e));
+    NetReceive(g);
+  }
+  if (!n.init_received) Fail(g, "The host's player list did not come");
+  return n.init_received;
+}
+
+bool BattlePlayersArrived(const Game& g) {
+  const NetState& n = g.net;
+  return !n.NetPlay || !n.IsHost || n.PlayerCount >= g.options.net_players;
+}
+
+std::vector<std::string> JoinAddresses(const Game& g) {
+  const uint16_t port = g.net.session && g.net.session->open() ? g.net.session->port() : g.net.host_port;
+  std::vector<std::string> out;
+  for (const std::string& a : LocalAddresses()) out.push_back(a + ":" + std::to_string(port));
+  return out;
+}
+
+}  // namespace kvx
