@@ -34,6 +34,8 @@ struct PortOptions {
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
   std::vector<std::string> check;       // --check FILE...: play each in demo mode, print, exit
   std::optional<uint64_t> seed;         // --seed N: the seed of the chart's random choices
+  std::optional<bool> modern_charts;    // --modern / --classic: the chart rules, over the setting
+  bool verbose = false;                 // --verbose: --check lists every missing file
   std::string rest;                     // what is left: the program's own command line
 };
 

@@ -64,6 +64,25 @@ bool ParseSeed(const std::string& text, std::optional<uint64_t>* seed) {
   return true;
 }
 
+// The options of the chart tools, also accepted among their files: args[i]
+// (and the value after it) when it is one of them.
+bool ParseToolOption(const std::vector<std::string>& args, size_t& i, PortOptions& options, std::string* error) {
+  const std::string& a = args[i];
+  if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
+    const bool joined = a != "--seed";
+    if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
+      if (error) *error = kSeedError;
+    }
+  } else if (a == "--classic" || a == "--modern") {
+    options.modern_charts = a == "--modern";
+  } else if (a == "--verbose") {
+    options.verbose = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* error) {
@@ -87,27 +106,16 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
-    } else if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
-      const bool joined = a != "--seed";
-      if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
-        if (error) *error = kSeedError;
-      }
-    } else if (a == "--check") {
-      // The rest are charts; a --seed among them still counts.
+    } else if (ParseToolOption(args, i, options, error)) {
+      // --seed, --classic, --modern, --verbose
+    } else if (a == "--check" || a == "--chart-info") {
+      // The rest are charts; the tool options among them still count.
+      std::vector<std::string>& files = a == "--check" ? options.check : options.chart_info;
       while (i + 1 < args.size()) {
-        const std::string& next = args[++i];
-        if (next == "--seed") {
-          if (i + 1 >= args.size() || !ParseSeed(args[++i], &options.seed)) {
-            if (error) *error = kSeedError;
-          }
-        } else {
-          options.check.push_back(next);
-        }
+        ++i;
+        if (!ParseToolOption(args, i, options, error)) files.push_back(args[i]);
       }
-      if (options.check.empty() && error) *error = "--check needs at least one chart file";
-    } else if (a == "--chart-info") {
-      while (i + 1 < args.size()) options.chart_info.push_back(args[++i]);
-      if (options.chart_info.empty() && error) *error = "--chart-info needs at least one chart file";
+      if (files.empty() && error) *error = a + " needs at least one chart file";
     } else if (a.rfind("--", 0) == 0) {
       if (error) *error = "unknown option " + a;
     } else {
@@ -120,7 +128,7 @@ PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* 
 
 std::string PortUsage() {
   return "usage: korvex [options] [-B|-B-] [-W|-W-] [-S] [chart.bms ...] [list.kpl]\n"
-         "       korvex --check [--seed N] chart.bms ...\n"
+         "       korvex --check [--seed N] [--classic|--modern] [--verbose] chart.bms ...\n"
          "  --data DIR         use DIR as the program folder (holds _kvxfiles); also KORVEX_HOME\n"
          "  --windowed         play in a window (default)\n"
          "  --fullscreen       play full screen\n"
@@ -131,7 +139,9 @@ std::string PortUsage() {
          "  --chart-info F...  print what the chart files hold and exit\n"
          "  --check F...       play each chart in demo mode without window or sound, print one\n"
          "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"
-         "  --seed N           the seed of the charts' random choices (#RANDOM)\n"
+         "  --classic          --check and --chart-info read by the classic chart rules\n"
+         "  --modern           ... by the modern chart rules (default: the ModernCharts setting)\n"
+         "  --verbose          --check lists every missing file (else the count and the first few)\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"
          "  -W / -W-           load / skip key sounds\n"

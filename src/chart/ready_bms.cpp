@@ -69,6 +69,7 @@ void ReadyBMS(Game& g) {
   if (!course) {
     g.chart.BackgroundPreview = false;
     if (BMSLoad(g, song.FilePath) < 1) g.chart.LoadCancel = true;
+    if (!g.chart.Refused.empty()) ShowMessage(g, g.chart.Refused);
   } else {
     g.settings.WAVLoadmode = 1;
     g.chart.CourseMode = true;

@@ -120,9 +120,27 @@ bool ReadRecord(RecordReader& r, SongEntry& e) {
   return r.ok();
 }
 
+// A list made under the other chart rules holds lengths and note counts the
+// play does not have: its charts are read again by the rules in force and the
+// list is saved (an entry whose chart is gone stays as it was).
+void RefreshListRules(Game& g, const std::string& path) {
+  const HeaderScanRules rules{g.settings.ModernCharts, g.chart.RandomSeed.value_or(0)};
+  int32_t read = 0;
+  for (SongEntry& e : g.library.SongList) {
+    SongEntry fresh;
+    if (!FileExists(e.FilePath) || !ScanBMSHeader(e.FilePath, fresh, rules)) continue;
+    e = std::move(fresh);
+    ++read;
+  }
+  DebugLog(g, std::string("list made under the ") + (rules.modernCharts ? "classic" : "modern") +
+                  " rules, " + std::to_string(read) + " charts read again: " + path);
+  if (!WriteFileSafely(path, EncodeListFile(g.library.SongList, rules.modernCharts), /*keep_tail=*/true))
+    DebugLog(g, "the refreshed list could not be saved: " + path);
+}
+
 }  // namespace
 
-std::string EncodeListFile(const std::vector<SongEntry>& entries) {
+std::string EncodeListFile(const std::vector<SongEntry>& entries, bool modernRules) {
   std::string out;
   size_t size = kListHeaderBytes;
   for (const SongEntry& e : entries)
@@ -130,7 +148,8 @@ std::string EncodeListFile(const std::vector<SongEntry>& entries) {
             e.StageFile.size() + e.FilePath.size();
   out.reserve(size);
   out.append(kListMagic, sizeof kListMagic);
-  out.append(11, '\0');
+  out += modernRules ? kModernRulesMark : '\0';
+  out.append(10, '\0');
   out += '\x01';
   PutI32(out, static_cast<int32_t>(entries.size()) - 1);
   for (const SongEntry& e : entries) PutRecord(out, e);
@@ -140,6 +159,7 @@ std::string EncodeListFile(const std::vector<SongEntry>& entries) {
 DecodedList DecodeListFile(std::string_view bytes) {
   DecodedList list;
   if (bytes.size() < kListHeaderBytes) return list;
+  list.modernRules = bytes[kListRulesOffset] == kModernRulesMark;
   RecordReader header(bytes, 20);
   const int64_t count = int64_t{header.I32()} + 1;
   if (count < 0) return list;
@@ -157,7 +177,7 @@ DecodedList DecodeListFile(std::string_view bytes) {
 
 void SaveListFile(Game& g, const std::string& path, bool quiet) {
   LibraryState& l = g.library;
-  if (!WriteFileSafely(path, EncodeListFile(l.SongList), /*keep_tail=*/true) && !quiet)
+  if (!WriteFileSafely(path, EncodeListFile(l.SongList, g.settings.ModernCharts), /*keep_tail=*/true) && !quiet)
     ShowMessageBox("error", "an error occured in list saving process!", MessageBoxKind::Critical,
                    !g.options.headless);
   l.CurrentListFile = path;
@@ -177,6 +197,7 @@ void LoadListFile(Game& g, const std::string& path, bool quiet) {
     if (auto bytes = ReadFileBytes(path)) list = DecodeListFile(*bytes);
   l.SongList = std::move(list.entries);
   l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
+  if (list.complete && list.modernRules != g.settings.ModernCharts) RefreshListRules(g, path);
   l.SongMarks.assign(l.SongList.size(), false);
   for (const SongEntry& e : l.SongList) l.TotalPlayTime += e.LengthMs;
   if (!list.complete && !quiet)

@@ -430,7 +430,7 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view
   CancelSoundPrefetch(g);
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::string> files;
-  ForEachCommandLine(text, [&](std::string_view line) {
+  ForEachCommandLine(text, g.settings.ModernCharts, [&](std::string_view line) {
     const CommandMatch m = MatchCommand(line, g.settings.ModernCharts);
     if (m.kind != Command::Wav) return true;
     const int id = ChartId(m.id, g.settings.ModernCharts);
