@@ -54,6 +54,9 @@ void ReadyBMS(Game& g) {
     return;
   }
   SongEntry song = *entry;  // the list may change while loading
+  // The key sounds decode on the other cores while the loading screen shows
+  // (the chart read finds them under way).
+  if (!course) PrefetchChartSounds(g, song.FilePath);
   ReleaseSurface(g.display.StageImageSurface);
   if (!song.StageFile.empty()) LoadStageImage(g, FolderOf(song.FilePath) + song.StageFile);
   while (g.NowMs() - g.play.FadeStart < 500) Loading(g);

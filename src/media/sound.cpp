@@ -426,6 +426,8 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath) {
 
 void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view text) {
   if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
+  // Already decoding this chart's sounds (started before the loading screen).
+  if (g.sound.prefetch && g.sound.prefetch->chart == chartPath && g.sound.prefetch->Queued() > 0) return;
   // A new chart: whatever an earlier, abandoned read left is of no use.
   CancelSoundPrefetch(g);
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
@@ -442,6 +444,7 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view
     return true;
   });
   PrefetchSoundFiles(g, files);
+  if (g.sound.prefetch) g.sound.prefetch->chart = chartPath;
 }
 
 bool SoundPrefetchReady(Game& g, const std::string& file) {
@@ -449,7 +452,9 @@ bool SoundPrefetchReady(Game& g, const std::string& file) {
 }
 
 void CancelSoundPrefetch(Game& g) {
-  if (g.sound.prefetch) g.sound.prefetch->Clear();
+  if (!g.sound.prefetch) return;
+  g.sound.prefetch->chart.clear();
+  g.sound.prefetch->Clear();
 }
 
 void LoadCourseWav(Game& g, int song, int id) {
