@@ -56,7 +56,7 @@ std::vector<std::string> MissingFiles(Game& g, const std::string& path) {
 // A game without a window, a sound device or a log file, on a scripted clock,
 // in demo mode. It reads charts as the play does: by the rules of the
 // settings file (or --classic / --modern) and with the --seed of #RANDOM.
-void PrepareCheckGame(Game& g, const PortOptions& options, const std::string& program_folder) {
+void PrepareCheckGame(Game& g, const OwnOptions& options, const std::string& program_folder) {
   g.options = options;
   g.options.headless = true;
   g.options.autoplay = true;
@@ -106,7 +106,7 @@ std::string MinutesAndSeconds(int32_t ms) {
 
 }  // namespace
 
-bool ChartRulesInForce(const PortOptions& options, const std::string& program_folder) {
+bool ChartRulesInForce(const OwnOptions& options, const std::string& program_folder) {
   if (options.modern_charts) return *options.modern_charts;
   Game g;
   g.SetProgramFolder(program_folder);
@@ -120,7 +120,7 @@ int32_t ScoredNotes(const ChartState& c) {
   return c.Player == 3 ? c.NoteCount[0] : c.NoteCount[0] + c.NoteCount[1];
 }
 
-ChartCheck CheckChart(const PortOptions& options, const std::string& program_folder, const std::string& path) {
+ChartCheck CheckChart(const OwnOptions& options, const std::string& program_folder, const std::string& path) {
   ChartCheck check;
   auto game = std::make_unique<Game>();
   Game& g = *game;
@@ -169,10 +169,10 @@ std::string ChartCheckLine(const std::string& path, const ChartCheck& c) {
   return line;
 }
 
-int RunChartCheck(const PortOptions& options, const std::string& program_folder,
+int RunChartCheck(const OwnOptions& options, const std::string& program_folder,
                   const std::vector<std::string>& files) {
   int code = 0;
-  PortOptions resolved = options;
+  OwnOptions resolved = options;
   resolved.modern_charts = ChartRulesInForce(options, program_folder);
   for (const std::string& file : files) {
     const ChartCheck check = CheckChart(resolved, program_folder, file);

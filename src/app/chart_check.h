@@ -32,17 +32,17 @@ struct ChartCheck {
 // The chart rules of the tools: --classic / --modern, else the ModernCharts
 // setting of the settings file in the program folder (a missing file means
 // a new install: modern).
-bool ChartRulesInForce(const PortOptions& options, const std::string& program_folder);
+bool ChartRulesInForce(const OwnOptions& options, const std::string& program_folder);
 // The notes a perfect play scores: both sides, a double-play chart's once.
 int32_t ScoredNotes(const ChartState& chart);
 // Checks one chart; `program_folder` is where the program's data folder is
 // (nothing is written there).
-ChartCheck CheckChart(const PortOptions& options, const std::string& program_folder, const std::string& path);
+ChartCheck CheckChart(const OwnOptions& options, const std::string& program_folder, const std::string& path);
 // The line printed for a chart.
 std::string ChartCheckLine(const std::string& path, const ChartCheck& check);
 // Checks every chart and prints its line; 0 when every chart loaded and
 // played to its end, 1 otherwise.
-int RunChartCheck(const PortOptions& options, const std::string& program_folder,
+int RunChartCheck(const OwnOptions& options, const std::string& program_folder,
                   const std::vector<std::string>& files);
 
 }  // namespace kvx

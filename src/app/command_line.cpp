@@ -66,7 +66,7 @@ bool ParseSeed(const std::string& text, std::optional<uint64_t>* seed) {
 
 // The options of the chart tools, also accepted among their files: args[i]
 // (and the value after it) when it is one of them.
-bool ParseToolOption(const std::vector<std::string>& args, size_t& i, PortOptions& options, std::string* error) {
+bool ParseToolOption(const std::vector<std::string>& args, size_t& i, OwnOptions& options, std::string* error) {
   const std::string& a = args[i];
   if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
     const bool joined = a != "--seed";
@@ -85,8 +85,8 @@ bool ParseToolOption(const std::vector<std::string>& args, size_t& i, PortOption
 
 }  // namespace
 
-PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* error) {
-  PortOptions options;
+OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* error) {
+  OwnOptions options;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

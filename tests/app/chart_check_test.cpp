@@ -37,7 +37,7 @@ TEST(ChartCheck, DemoChartsPlayToTheEndAllFGreat) {
   const std::vector<std::string> charts = DemoCharts();
   ASSERT_GE(charts.size(), 3u);
   for (const std::string& chart : charts) {
-    const ChartCheck c = CheckChart(PortOptions{}, KVX_BUILD_DIR, chart);
+    const ChartCheck c = CheckChart(OwnOptions{}, KVX_BUILD_DIR, chart);
     EXPECT_TRUE(c.loaded) << chart;
     EXPECT_TRUE(c.reached_end) << chart;
     EXPECT_GT(c.notes, 0) << chart;
@@ -45,7 +45,7 @@ TEST(ChartCheck, DemoChartsPlayToTheEndAllFGreat) {
     EXPECT_NE(c.result.find("FGREAT " + std::to_string(c.notes) + " GREAT 0"), std::string::npos)
         << chart << ": " << c.result;
   }
-  const ChartCheck beginner = CheckChart(PortOptions{}, KVX_BUILD_DIR, Demo("sunrise_parade/sunrise_beginner.bms"));
+  const ChartCheck beginner = CheckChart(OwnOptions{}, KVX_BUILD_DIR, Demo("sunrise_parade/sunrise_beginner.bms"));
   EXPECT_EQ(beginner.notes, 142);
   const std::string line = ChartCheckLine("x.bms", beginner);
   EXPECT_EQ(line.rfind("x.bms: modern rules, 142 notes, length ", 0), 0u) << line;
@@ -64,7 +64,7 @@ TEST(ChartCheck, MissingFilesAreListedAsTheChartNamesThem) {
       "c.bms",
       "#TITLE check\n#BPM 240\n#STAGEFILE title.bmp\n#WAV01 kick.wav\n#WAV02 snare.wav\n#BMP01 pic.bmp\n"
       "#00111:0102\n#00104:01\n");
-  const ChartCheck c = CheckChart(PortOptions{}, dir.path(), chart);
+  const ChartCheck c = CheckChart(OwnOptions{}, dir.path(), chart);
   ASSERT_TRUE(c.loaded);
   EXPECT_TRUE(c.reached_end);
   EXPECT_EQ(c.notes, 2);
@@ -74,7 +74,7 @@ TEST(ChartCheck, MissingFilesAreListedAsTheChartNamesThem) {
   EXPECT_NE(line.find(", 2 missing (snare.wav, title.bmp), [Result] "), std::string::npos) << line;
 
   // A picture given by mistake (songs/*/*.bm? also matches .bmp) is not a chart.
-  const ChartCheck picture = CheckChart(PortOptions{}, dir.path(), dir.path() + "/Pic.PNG");
+  const ChartCheck picture = CheckChart(OwnOptions{}, dir.path(), dir.path() + "/Pic.PNG");
   EXPECT_FALSE(picture.loaded);
   EXPECT_EQ(ChartCheckLine("Pic.PNG", picture), "Pic.PNG: not a chart (no chart command)");
 
@@ -93,30 +93,30 @@ TEST(ChartCheck, MissingFilesAreListedAsTheChartNamesThem) {
 
 TEST(ChartCheck, SeedAndCheckOptions) {
   std::string error;
-  PortOptions o = ParsePortOptions({"--seed", "42", "--check", "a.bms", "--seed", "4294967295", "b.bms"}, &error);
+  OwnOptions o = ParseOwnOptions({"--seed", "42", "--check", "a.bms", "--seed", "4294967295", "b.bms"}, &error);
   EXPECT_TRUE(error.empty()) << error;
   EXPECT_EQ(o.check, (std::vector<std::string>{"a.bms", "b.bms"}));
   ASSERT_TRUE(o.seed.has_value());
   EXPECT_EQ(*o.seed, 4294967295u);
-  EXPECT_FALSE(ParsePortOptions({"x.bms"}, &error).seed.has_value());
+  EXPECT_FALSE(ParseOwnOptions({"x.bms"}, &error).seed.has_value());
   for (const char* bad : {"18446744073709551616", "-1", "x", ""}) {
     error.clear();
-    ParsePortOptions({"--seed", bad}, &error);
+    ParseOwnOptions({"--seed", bad}, &error);
     EXPECT_FALSE(error.empty()) << bad;
   }
   error.clear();
-  ParsePortOptions({"--check"}, &error);
+  ParseOwnOptions({"--check"}, &error);
   EXPECT_EQ(error, "--check needs at least one chart file");
 
   // The rules and --verbose, before the charts or among them; --chart-info
   // takes the same tool options.
   error.clear();
-  o = ParsePortOptions({"--classic", "--check", "a.bms", "--verbose"}, &error);
+  o = ParseOwnOptions({"--classic", "--check", "a.bms", "--verbose"}, &error);
   EXPECT_TRUE(error.empty()) << error;
   EXPECT_EQ(o.check, (std::vector<std::string>{"a.bms"}));
   EXPECT_EQ(o.modern_charts, std::optional<bool>(false));
   EXPECT_TRUE(o.verbose);
-  o = ParsePortOptions({"--chart-info", "a.bms", "--modern", "--seed", "3", "b.bms"}, &error);
+  o = ParseOwnOptions({"--chart-info", "a.bms", "--modern", "--seed", "3", "b.bms"}, &error);
   EXPECT_EQ(o.chart_info, (std::vector<std::string>{"a.bms", "b.bms"}));
   EXPECT_EQ(o.modern_charts, std::optional<bool>(true));
   EXPECT_EQ(o.seed, std::optional<uint64_t>(3));
@@ -136,12 +136,12 @@ TEST(ChartCheck, ReadsByTheRulesAndSeedOfThePlay) {
   test::TempFolder dir;
   const std::string chart = dir.Write(
       "r.bms", "#BPM 240\n#SETRANDOM 2\n#IF 1\n#00111:01\n#ENDIF\n#IF 2\n#00112:0101\n#ENDIF\n#00113:0Z\n");
-  EXPECT_EQ(CheckChart(PortOptions{}, dir.path(), chart).notes, 3);
+  EXPECT_EQ(CheckChart(OwnOptions{}, dir.path(), chart).notes, 3);
   dir.Write("_kvxfiles/kvx_conf.ini", "[Setting]\nModernCharts=False\n");
-  const ChartCheck classic = CheckChart(PortOptions{}, dir.path(), chart);
+  const ChartCheck classic = CheckChart(OwnOptions{}, dir.path(), chart);
   EXPECT_EQ(classic.notes, 4);
   EXPECT_EQ(ChartCheckLine("r.bms", classic).rfind("r.bms: classic rules, 4 notes, ", 0), 0u);
-  PortOptions modern;
+  OwnOptions modern;
   modern.modern_charts = true;
   const ChartCheck m = CheckChart(modern, dir.path(), chart);
   EXPECT_EQ(m.notes, 3);
@@ -179,7 +179,7 @@ TEST(ChartCheck, MissingFilesAreSummed) {
   const std::string chart = dir.Write(
       "m.bms", "#BPM 240\n#WAV01 a.wav\n#WAV02 b.wav\n#WAV03 c.wav\n#WAV04 d.wav\n#WAV05 e.wav\n#WAV06\n#00111:01\n");
   for (bool modern : {false, true}) {
-    PortOptions o;
+    OwnOptions o;
     o.modern_charts = modern;
     ChartCheck c = CheckChart(o, dir.path(), chart);
     ASSERT_EQ(c.missing.size(), 5u) << modern;
@@ -217,7 +217,7 @@ TEST(ChartCheck, LongChartsAreRefusedOrPlayedToTheEnd) {
   test::TempFolder dir;
   const std::string slow = dir.Write("slow.bms", "#BPM 1e-30\n#00111:01\n");
   for (bool modern : {false, true}) {
-    PortOptions o;
+    OwnOptions o;
     o.modern_charts = modern;
     const ChartCheck c = CheckChart(o, dir.path(), slow);
     EXPECT_FALSE(c.loaded);
@@ -226,7 +226,7 @@ TEST(ChartCheck, LongChartsAreRefusedOrPlayedToTheEnd) {
   }
   // 60000 ms of stop at 240 BPM: 60000 x 240 / 1250 = 11520 units.
   const std::string stop = dir.Write("stop.bms", "#BPM 240\n#STOP01 11520\n#00109:01\n#00211:01\n");
-  PortOptions o;
+  OwnOptions o;
   o.modern_charts = true;
   const ChartCheck c = CheckChart(o, dir.path(), stop);
   EXPECT_EQ(c.length_ms, 3000 + 60000);
