@@ -106,6 +106,8 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
+    } else if (a == "--version") {
+      options.version = true;
     } else if (ParseToolOption(args, i, options, error)) {
       // --seed, --classic, --modern, --verbose
     } else if (a == "--check" || a == "--chart-info") {
@@ -142,6 +144,7 @@ std::string PortUsage() {
          "  --classic          --check and --chart-info read by the classic chart rules\n"
          "  --modern           ... by the modern chart rules (default: the ModernCharts setting)\n"
          "  --verbose          --check lists every missing file (else the count and the first few)\n"
+         "  --version          print the version and exit\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"
          "  -W / -W-           load / skip key sounds\n"

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "app/command_line.h"
+#include "app/data_folder.h"
 #include "app/game.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
@@ -110,10 +111,12 @@ static void WriteBanner(Game& g) {
 }
 
 void Main(Game& g) {
+  const SeedReport seeded = PrepareDataFolder(g);
   DeleteFile(g.paths.data + "/debug.txt");
   g.app.RankLetters = MakeRankLetters();
   g.app.LevelTable = MakeLevelTable();
   WriteBanner(g);
+  LogDataFolder(g, seeded);
   LoadSettings(g);
   if (!FolderExists(g.paths.data)) StopForMissingDataFolder(g);
   for (const char* sub : {"", "/jukelist", "/courselist", "/wav"}) MakeFolder(g.paths.data + sub);
