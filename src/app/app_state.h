@@ -41,6 +41,8 @@ struct OwnOptions {
   std::string net_name;                 // --name NAME: the battle's player name
   std::string net_bind;                 // --bind ADDRESS: the battle's UDP socket binds only there
   int net_players = 0;                  // --players N: the host's command-line chart waits for N players
+  std::optional<bool> modern_charts;    // --modern / --classic: the chart rules, over the setting
+  bool verbose = false;                 // --verbose: --check lists every missing file
   std::string rest;                     // what is left: the program's own command line
 };
 

@@ -11,16 +11,30 @@
 
 namespace kvx {
 
+struct ChartState;
+
+// What --check and --chart-info say of a file that does not exist.
+inline constexpr const char* kChartNotFound = "not found";
+
 struct ChartCheck {
   bool loaded = false;       // the file was found and read as a chart
-  std::string problem;       // why not: "not found", "not a chart ..."
+  std::string problem;       // why not: "not found", "not a chart ...", "refused: ..."
+  bool modern = false;       // read by the modern chart rules
+  bool verbose = false;      // the line names every missing file
   bool reached_end = false;  // the play ran to the chart's last object
-  int32_t notes = 0;         // playable notes of both sides
+  int32_t notes = 0;         // the notes the score is made of (both sides)
+  int32_t judged = 0;        // the notes the demo play judged
   int32_t length_ms = 0;     // play length
   std::vector<std::string> missing;  // file names as the chart gives them
   std::string result;        // the "[Result] ..." line
 };
 
+// The chart rules of the tools: --classic / --modern, else the ModernCharts
+// setting of the settings file in the program folder (a missing file means
+// a new install: modern).
+bool ChartRulesInForce(const OwnOptions& options, const std::string& program_folder);
+// The notes a perfect play scores: both sides, a double-play chart's once.
+int32_t ScoredNotes(const ChartState& chart);
 // Checks one chart; `program_folder` is where the program's data folder is
 // (nothing is written there).
 ChartCheck CheckChart(const OwnOptions& options, const std::string& program_folder, const std::string& path);

@@ -64,6 +64,25 @@ bool ParseSeed(const std::string& text, std::optional<uint64_t>* seed) {
   return true;
 }
 
+// The options of the chart tools, also accepted among their files: args[i]
+// (and the value after it) when it is one of them.
+bool ParseToolOption(const std::vector<std::string>& args, size_t& i, OwnOptions& options, std::string* error) {
+  const std::string& a = args[i];
+  if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
+    const bool joined = a != "--seed";
+    if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
+      if (error) *error = kSeedError;
+    }
+  } else if (a == "--classic" || a == "--modern") {
+    options.modern_charts = a == "--modern";
+  } else if (a == "--verbose") {
+    options.verbose = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* error) {
@@ -89,11 +108,8 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       options.help = true;
     } else if (a == "--version") {
       options.version = true;
-    } else if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
-      const bool joined = a != "--seed";
-      if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
-        if (error) *error = kSeedError;
-      }
+    } else if (ParseToolOption(args, i, options, error)) {
+      // --seed, --classic, --modern, --verbose
     } else if (a == "--host") {
       options.net_host = true;
       // An optional port follows.
@@ -123,22 +139,14 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
     } else if (a == "--name") {
       if (i + 1 < args.size()) options.net_name = args[++i];
       if (options.net_name.empty() && error) *error = "--name needs a player name";
-    } else if (a == "--check") {
-      // The rest are charts; a --seed among them still counts.
+    } else if (a == "--check" || a == "--chart-info") {
+      // The rest are charts; the tool options among them still count.
+      std::vector<std::string>& files = a == "--check" ? options.check : options.chart_info;
       while (i + 1 < args.size()) {
-        const std::string& next = args[++i];
-        if (next == "--seed") {
-          if (i + 1 >= args.size() || !ParseSeed(args[++i], &options.seed)) {
-            if (error) *error = kSeedError;
-          }
-        } else {
-          options.check.push_back(next);
-        }
+        ++i;
+        if (!ParseToolOption(args, i, options, error)) files.push_back(args[i]);
       }
-      if (options.check.empty() && error) *error = "--check needs at least one chart file";
-    } else if (a == "--chart-info") {
-      while (i + 1 < args.size()) options.chart_info.push_back(args[++i]);
-      if (options.chart_info.empty() && error) *error = "--chart-info needs at least one chart file";
+      if (files.empty() && error) *error = a + " needs at least one chart file";
     } else if (a.rfind("--", 0) == 0) {
       if (error) *error = "unknown option " + a;
     } else {
@@ -151,7 +159,7 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
 
 std::string PortUsage() {
   return "usage: korvex [options] [-B|-B-] [-W|-W-] [-S] [chart.bms ...] [list.kpl]\n"
-         "       korvex --check [--seed N] chart.bms ...\n"
+         "       korvex --check [--seed N] [--classic|--modern] [--verbose] chart.bms ...\n"
          "  --data DIR         use DIR as the program folder (holds _kvxfiles); also KORVEX_HOME\n"
          "  --windowed         play in a window (default)\n"
          "  --fullscreen       play full screen\n"
@@ -162,12 +170,14 @@ std::string PortUsage() {
          "  --chart-info F...  print what the chart files hold and exit\n"
          "  --check F...       play each chart in demo mode without window or sound, print one\n"
          "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"
-         "  --seed N           the seed of the charts' random choices (#RANDOM)\n"
          "  --host [PORT]      host a network battle (UDP port, default 27615) and start at once\n"
          "  --join HOST[:PORT] join the network battle hosted at HOST\n"
          "  --name NAME        the player name of the network battle\n"
          "  --players N        with --host and a chart: choose the chart once N players are in\n"
          "  --bind ADDRESS     the battle's UDP socket listens on ADDRESS only (default: all)\n"
+         "  --classic          --check and --chart-info read by the classic chart rules\n"
+         "  --modern           ... by the modern chart rules (default: the ModernCharts setting)\n"
+         "  --verbose          --check lists every missing file (else the count and the first few)\n"
          "  --version          print the version and exit\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"

@@ -31,7 +31,10 @@ void SortObjects(Game& game);
 int32_t GetBMSLength(Game& game);
 // Starts the play clock at a measure (byPosition false) or a position (true).
 void SeekChart(Game& game, int32_t target, bool byPosition);
-// Init, read and prepare; 1 when read, -1 when the file does not exist.
+// What chart.Refused says of a file without a single chart command.
+inline constexpr const char* kNotAChart = "not a chart (no chart command)";
+// Init, read and prepare; 1 when read, -1 when the file does not exist, 0 when
+// it cannot be played (chart.Refused says why: not a chart, too long).
 int BMSLoad(Game& game, const std::string& path);
 // Chains chart.CourseSongs[0 .. CourseSongCount - 1] into one timeline.
 void BMSLoadCourse(Game& game);

@@ -32,10 +32,13 @@ std::string ChartTextFromBytes(std::string_view bytes, bool modernCharts, ChartT
   return text;
 }
 
-size_t FirstCommandCharacter(std::string_view text) {
-  const size_t pos = text.find("\r\n#");
-  if (pos == std::string_view::npos) return 0;
-  return Utf8Length(text.substr(0, pos + 3)) + 1;
+size_t FirstCommandCharacter(std::string_view text, bool modernCharts) {
+  size_t found = 0;
+  ForEachCommandLine(text, modernCharts, [&](std::string_view line) {
+    found = Utf8Length(text.substr(0, static_cast<size_t>(line.data() - text.data()))) + 1;
+    return false;
+  });
+  return found;
 }
 
 namespace {

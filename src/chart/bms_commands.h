@@ -26,24 +26,44 @@ std::string LoadChartText(const std::string& path, bool modernCharts, ChartTextI
 // lineEndsConverted of the info).
 std::string ChartTextFromBytes(std::string_view bytes, bool modernCharts, ChartTextInfo* info = nullptr);
 
+// Where a command line's text starts: after an optional byte-order mark
+// (first line only) and, under the modern rules, after spaces and tabs; the
+// position of its "#", or npos when the line is not a command.
+inline size_t CommandHashAt(std::string_view text, size_t lineStart, bool modernCharts) {
+  size_t i = lineStart;
+  if (i == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
+  if (modernCharts)
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  return i < text.size() && text[i] == '#' ? i : std::string_view::npos;
+}
+
 // The 1-based character position of the first command (the character after
 // its "#"), or 0 when the text has none.
-size_t FirstCommandCharacter(std::string_view text);
+size_t FirstCommandCharacter(std::string_view text, bool modernCharts);
 
-// Calls visit(line) for every command line of the text: the text after each
-// CR LF "#" up to the next CR LF, or to the end of the text for the last
-// line. The first line of the text is therefore never a command. The walk
-// stops early when visit returns false.
+// Calls visit(line) for every command line of the text (lines end CR LF): the
+// text after the "#" that starts a line, up to the line's end. The first line
+// counts too (after a byte-order mark); under the modern rules a line may be
+// indented with spaces and tabs. The walk stops early when visit returns false.
 template <typename Visit>
-void ForEachCommandLine(std::string_view text, Visit&& visit) {
-  size_t pos = text.find("\r\n#");
-  while (pos != std::string_view::npos) {
-    const size_t start = pos + 3;
+void ForEachCommandLine(std::string_view text, bool modernCharts, Visit&& visit) {
+  constexpr size_t npos = std::string_view::npos;
+  size_t start = 0;
+  while (start < text.size()) {
     const size_t end = text.find("\r\n", start);
-    const std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    if (!visit(line)) return;
-    if (end == std::string_view::npos) return;
-    pos = text.find("\r\n#", end);
+    if (const size_t hash = CommandHashAt(text, start, modernCharts); hash != npos) {
+      const size_t from = hash + 1;
+      if (!visit(text.substr(from, end == npos ? npos : end - from))) return;
+    }
+    if (end == npos) return;
+    if (modernCharts) {
+      start = end + 2;
+    } else {
+      // Classic rules: the next command starts after a line end and a "#".
+      start = text.find("\r\n#", end);
+      if (start == npos) return;
+      start += 2;
+    }
   }
 }
 

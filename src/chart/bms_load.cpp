@@ -34,6 +34,13 @@ int BMSLoad(Game& g, const std::string& path) {
   g.chart.LoadCancel = false;
   BMSRead(g, path);
   BMSPrepare(g);
+  // An empty or garbage file is no chart: it is never played (nor gets a
+  // record beside it).
+  if (g.chart.CommandsRead == 0) g.chart.Refused = kNotAChart;
+  if (!g.chart.Refused.empty()) {
+    DebugLog(g, g.chart.Refused, -1);
+    return 0;
+  }
   DebugLog(g, "loaded.", -1);
   return 1;
 }
@@ -72,6 +79,7 @@ void BMSLoadCourse(Game& g) {
   c.CourseSong = 0;
   c.BaseMeasure = 0;
   BMSPrepare(g);
+  if (!c.Refused.empty()) c.LoadCancel = true;
 }
 
 }  // namespace kvx

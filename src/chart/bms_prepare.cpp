@@ -66,6 +66,7 @@ void BMSPrepare(Game& g) {
   // Bar lines, sort, long notes, absolute positions, key-sound list.
   LogHooks log(g);
   PrepareTimeline(c, !c.BackgroundPreview, log);
+  if (c.ModernRules) RefuseOverlongChart(c, log);
   const int32_t count = std::min(c.ObjectCount, kMaxObjects);
 
   // Sounds and images the new chart does not name are released.
@@ -167,7 +168,7 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
     }
     if (c.ModernRules && o.Channel == kChannelStop) {
       // A stop before the target delays it by the stop's length.
-      p.BasePosition = RoundEven(static_cast<double>(p.BasePosition) - o.Value);
+      p.BasePosition -= o.Value;
       continue;
     }
     if (o.Channel != 3 && !(c.ModernRules && o.Channel == kChannelTempo)) continue;
@@ -175,9 +176,10 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
     if (c.ModernRules && bpm <= 0) continue;
     if (p.EffectiveBPM > 0) {
       const double newRate = bpm * static_cast<double>(rhs);
-      const double passed = static_cast<double>(o.Position) - p.BasePosition;
-      p.BasePosition = RoundEven(p.BasePosition - ((newRate - p.EffectiveBPM) / kMsPerUnitAtOneBpm) *
-                                                      (passed / (p.EffectiveBPM / kMsPerUnitAtOneBpm)));
+      const double passed = ExactPositionOf(c, i) - p.BasePosition;
+      const double base = p.BasePosition - ((newRate - p.EffectiveBPM) / kMsPerUnitAtOneBpm) *
+                                               (passed / (p.EffectiveBPM / kMsPerUnitAtOneBpm));
+      p.BasePosition = c.ModernRules ? base : RoundEven(base);
     }
     p.InitialBPM = static_cast<float>(bpm);
     p.EffectiveBPM = static_cast<float>(bpm * rhs);

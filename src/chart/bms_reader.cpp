@@ -46,6 +46,11 @@ bool IsClassicObjectChannel(int ch, bool noBga) {
 
 bool IsLongChannel(int ch) { return (ch >= 51 && ch <= 59) || (ch >= 61 && ch <= 69); }
 
+// The notes a play judges: the lanes of both sides. Invisible objects
+// (31..49) only set a lane's key sound and 17 and 27 are never played, so
+// none of them is a note: a perfect play reaches the maximum score.
+bool IsCountedNoteChannel(int ch) { return (ch >= 11 && ch <= 29) && ch != 17 && ch != 27; }
+
 // One read of one chart text (a course reads each song with its own).
 class Reader {
  public:
@@ -61,6 +66,7 @@ class Reader {
 
   bool Line(std::string_view line) {
     const CommandMatch m = MatchCommand(line, rules_.modernCharts);
+    if (m.kind != Command::None) ++c_.CommandsRead;
     if (rules_.modernCharts) {
       if (blocks_.Handle(line, m)) return true;
       if (!blocks_.Reading()) return true;
@@ -89,11 +95,14 @@ class Reader {
     hooks_.Log(text);
   }
 
-  bool Append(int32_t measure, int32_t offset, int32_t channel, int32_t value) {
+  // Appends an object; under the modern rules its exact place in the measure
+  // (0 <= fraction < 1) is kept beside it.
+  bool Append(int32_t measure, int32_t offset, int32_t channel, int32_t value, double fraction = 0) {
     if (c_.ObjectCount >= kMaxObjects) {
       Fault(0, "object table full: further objects are dropped");
       return false;
     }
+    if (rules_.modernCharts) SetObjectFraction(c_, c_.ObjectCount, fraction);
     c_.Objects[c_.ObjectCount++] = ChartObject{measure, measure * 192 + offset, offset, channel, value, 0};
     return true;
   }
@@ -155,7 +164,10 @@ class Reader {
     const int32_t channel = ChannelOf(line);
     std::string_view data = line.size() > 6 ? line.substr(6) : std::string_view{};
 
-    if (measure > c_.LastMeasure) c_.LastMeasure = measure;
+    // Under the modern rules only the measures that hold an object count:
+    // trailing lines that set a measure length (or name an unread channel)
+    // do not make the play longer.
+    if (!rules_.modernCharts && measure > c_.LastMeasure) c_.LastMeasure = measure;
     if (measure == 1000) {
       hooks_.Log("meas=1000?(´д｀;)");
       hooks_.Log("Curline:" + std::string(line));
@@ -190,11 +202,12 @@ class Reader {
       const std::optional<int32_t> value = PairValue(data.substr(2 * i, 2), channel);
       if (!value) continue;
       const int32_t offset = static_cast<int32_t>(RoundHalfEven(step * static_cast<float>(i)));
-      if (!Append(measure, offset, mapped, *value)) return;
+      if (!Append(measure, offset, mapped, *value, static_cast<double>(i) / static_cast<double>(n))) return;
+      c_.LastMeasure = std::max(c_.LastMeasure, measure);
       // Notes are counted only when their object was kept, so the gauge and
       // score per note match the notes that can be played. Long notes are
       // counted when the read ends (one note per start and end).
-      if (channel >= 11 && channel <= 49) CountNote(channel);
+      if (IsCountedNoteChannel(channel)) CountNote(channel);
       else if (IsLongChannel(channel)) ++longObjects_[channel - kLongEndOffset - 11];
     }
   }
@@ -215,8 +228,14 @@ class Reader {
     if (sound ? rules_.noWav : rules_.noBga) return true;
     const int32_t id = DefinitionId(m);
     if (id < 0) return true;
+    const std::string name = CommandArgument(line, m);
+    if (name.empty() && rules_.modernCharts) {
+      // An empty definition names no file (not the chart's folder).
+      Fault(6, "empty definition: #" + std::string(line) + " (ignored)");
+      return true;
+    }
     ++(sound ? c_.WavDefinitions : c_.BmpDefinitions);
-    const std::string file = c_.ChartFolder + CommandArgument(line, m);
+    const std::string file = c_.ChartFolder + name;
     if (c_.CourseMode) {
       EnsureCourseTables(c_);
       const int index = CourseIndex(c_.CourseSong, id);
@@ -465,7 +484,7 @@ void StartChartRead(ChartState& c) {
 bool ReadChartCommands(ChartState& c, std::string_view text, const ChartRules& rules, ChartReadHooks& hooks) {
   Reader reader(c, text, rules, hooks);
   bool read = true;
-  ForEachCommandLine(text, [&](std::string_view line) { return read = reader.Line(line); });
+  ForEachCommandLine(text, rules.modernCharts, [&](std::string_view line) { return read = reader.Line(line); });
   if (!read) return false;
   reader.Finish();
   return true;
@@ -498,9 +517,9 @@ void BMSReadText(Game& g, const std::string& path, std::string_view text) {
     ShuffleLanes(c);
   }
 
-  // A command starts after a line end followed by "#"; the file's first line is
-  // therefore never a command unless the file starts with an empty line.
-  if (const size_t first = FirstCommandCharacter(text)) DebugLog(g, "Found First at " + std::to_string(first));
+  // A command is a line that starts with "#" (the first line too; under the
+  // modern rules after spaces or tabs as well).
+  if (const size_t first = FirstCommandCharacter(text, modern)) DebugLog(g, "Found First at " + std::to_string(first));
   GameReadHooks hooks(g);
   const ChartRules rules{modern, g.settings.NoBGA, g.settings.NoWAV};
   if (!ReadChartCommands(c, text, rules, hooks)) {

@@ -55,7 +55,11 @@ std::string ChartInfoText(Game& g, const std::string& path) {
   c.Artist.clear();
   c.Genre.clear();
   if (BMSLoad(g, path) < 0) {
-    out += "file not exist.\n";
+    out += "not found\n";
+    return out;
+  }
+  if (!c.Refused.empty()) {
+    out += c.Refused + "\n";
     return out;
   }
   SongEntry scan;
@@ -106,14 +110,17 @@ std::string ChartInfoText(Game& g, const std::string& path) {
 }
 
 int RunChartInfo(Game& g, const std::vector<std::string>& files) {
-  // No window and no sound device: the loaders are never called. The charts
-  // are read by the rules the settings file chooses.
+  // No window and no sound device: the loaders are never called. Nothing is
+  // written to the debug log (a tool run is not a start). The charts are read
+  // by the rules the settings file chooses, or those of --classic / --modern.
   g.chart.NoMediaLoads = true;
+  g.log.SetPath("");
   LoadSettings(g);
+  if (g.options.modern_charts) g.settings.ModernCharts = *g.options.modern_charts;
   int code = 0;
   for (const auto& file : files) {
     std::string text = ChartInfoText(g, file);
-    if (!FileExists(file)) code = 1;
+    if (!FileExists(file) || !g.chart.Refused.empty()) code = 1;
     std::fwrite(text.data(), 1, text.size(), stdout);
   }
   std::fflush(stdout);

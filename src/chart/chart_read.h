@@ -44,20 +44,40 @@ bool ReadChartCommands(ChartState& chart, std::string_view text, const ChartRule
 
 // The timeline steps of preparation: a bar line for every measure, the sort
 // by position, the long notes, absolute positions and the key-sound list
-// (unless keySounds is false), and under the modern rules the limit of a
-// play to 24 hours.
+// (unless keySounds is false).
 void PrepareTimeline(ChartState& chart, bool keySounds, ChartReadHooks& hooks);
+
+// Records the exact place in its measure of object `index` (modern rules).
+void SetObjectFraction(ChartState& chart, int32_t index, double fraction);
+// The position of object `index` after preparation: the exact one under the
+// modern rules, else its Position.
+inline double ExactPositionOf(const ChartState& chart, int32_t index) {
+  if (index >= 0 && static_cast<size_t>(index) < chart.ExactPosition.size()) return chart.ExactPosition[index];
+  return chart.Objects[index].Position;
+}
+// The time in ms of object `index` from the chart's start, after the tempo
+// changes and stops before it in the prepared table (exact positions).
+double ObjectTimeMs(const ChartState& chart, int32_t index);
 
 // The start of a measure in the prepared timeline (position units).
 int32_t MeasureStartPosition(const ChartState& chart, int32_t measure);
 
 // Play length in ms of a prepared table (to the last object).
 int32_t ChartLengthMs(const ChartState& chart, ChartReadHooks& hooks);
+// The same unrounded and without limit (a double holds any real length).
+double ChartLengthExactMs(const ChartState& chart);
+
+// The longest play of a modern chart. A longer one is refused as a whole:
+// no tempo or stop of a valid chart is ever changed to fit.
+constexpr double kMaxPlayMs = 24.0 * 3600.0 * 1000.0;
+// A prepared chart whose play would pass kMaxPlayMs gets chart.Refused set
+// (and a log line); true then. Preparation asks under the modern rules.
+bool RefuseOverlongChart(ChartState& chart, ChartReadHooks& hooks);
 
 // The tempo an object changes to: channel 03, and channel 08 under the modern
-// rules (raised to chart.MinimumBpm); 0 for any other object.
+// rules; 0 for any other object.
 double TempoChangeOf(const ChartState& chart, const ChartObject& object);
-// The tempo the chart starts at (#BPM, raised to chart.MinimumBpm).
+// The tempo the chart starts at (#BPM).
 double StartTempo(const ChartState& chart);
 
 // Internal channel numbers of the modern objects after reading.

@@ -65,6 +65,9 @@ struct ChartState {
   std::array<bool, 2> SideUsed{};
   bool SevenKeys = false;
   std::array<uint8_t, 100> LaneMap{};
+  // Chart commands (header, definition and channel lines) the reads since
+  // the last clear recognised: a file with none is not a chart.
+  int32_t CommandsRead = 0;
   // Shuffle the side-1 key lanes when the next chart is read (the F2 option of
   // song select sets it). The generator is seeded per game; tests reseed it.
   bool RandomLanes = false;
@@ -99,13 +102,19 @@ struct ChartState {
   std::array<float, 2> GaugeIncrement{};
   std::array<double, 2> ScoreUnit{};
   std::array<int32_t, 4> JudgeWindow{3, 6, 18, 24};
+  // Modern rules: each object's exact place in its measure (0 <= f < 1) by
+  // object index while reading (NaN or missing: Offset / 192), and after
+  // preparation its exact position in units, so that no note time depends
+  // on the 1/192 grid. Empty under the classic rules.
+  std::vector<double> ObjectFraction;
+  std::vector<double> ExactPosition;
   // Long notes: per object, the index of the other end of its long note (the
   // start's end, the end's start), -1 for every other object. Empty under
   // the classic rules.
   std::vector<int32_t> LongNotePartner;
-  // Slower tempos are raised to this one so that a play ends within 24 hours
-  // (modern rules; 0 otherwise).
-  double MinimumBpm = 0;
+  // Why the chart cannot be played ("not a chart ...", "refused: ..."); empty
+  // when it can. Set by loading; the play, --check and --chart-info say it.
+  std::string Refused;
   float GaugeSampleInterval = 0;
   std::string WindowCaption;
 

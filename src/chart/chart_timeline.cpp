@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "chart/chart_read.h"
 #include "chart/chart_text.h"
@@ -19,8 +21,6 @@ namespace {
 // Longest measure accepted; longer (and non-positive) lengths are read as a
 // full measure so positions stay ordered and inside 32 bits.
 constexpr float kMaxMeasureLength = 1000.0f;
-// A modern chart plays at most 24 hours: half for the scroll, half for stops.
-constexpr double kHalfDayMs = 12.0 * 3600.0 * 1000.0;
 
 float EffectiveMeasureLength(const ChartState& c, int32_t measure) {
   if (measure < 0 || measure > kMaxMeasure) return 1.0f;
@@ -41,19 +41,51 @@ void BuildMeasureStarts(ChartState& c) {
 
 int32_t Count(const ChartState& c) { return std::min(c.ObjectCount, kMaxObjects); }
 
-// At one position the stops go after every other object, so that a stop
-// lasts its length at the tempo the chart goes on with, as the play clock
-// holds it (the clock takes a stop's units at the tempo that follows it).
-void PlaceStopsLast(ChartState& c) {
+// Modern rules: the exact start of every measure (no rounding of a measure's
+// length to whole units), measures 0 to LastMeasure + 2.
+std::vector<double> ExactMeasureStarts(const ChartState& c) {
+  std::vector<double> start(static_cast<size_t>(std::max(0, c.LastMeasure)) + 3, 0.0);
+  for (size_t m = 1; m < start.size(); ++m)
+    start[m] = start[m - 1] + 192.0 * EffectiveMeasureLength(c, static_cast<int32_t>(m - 1));
+  return start;
+}
+
+// Modern rules: the objects sorted by their exact positions (the same sort
+// as the classic rules' by grid position, so objects on the grid keep their
+// order), the stops after every other object at their position (the clock
+// takes a stop's units at the tempo that follows it), and the exact
+// positions kept beside the objects.
+void SortByExactPosition(ChartState& c) {
+  struct Placed {
+    double position;
+    ChartObject object;
+  };
+  const std::vector<double> start = ExactMeasureStarts(c);
   const int32_t count = Count(c);
+  std::vector<Placed> placed(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    const ChartObject& o = c.Objects[i];
+    double fraction = o.Offset / 192.0;
+    if (static_cast<size_t>(i) < c.ObjectFraction.size() && !std::isnan(c.ObjectFraction[i]))
+      fraction = c.ObjectFraction[i];
+    const size_t m = static_cast<size_t>(std::clamp<int32_t>(o.Measure, 0, static_cast<int32_t>(start.size()) - 1));
+    placed[i] = {start[m] + fraction * 192.0 * EffectiveMeasureLength(c, o.Measure), o};
+  }
+  QuickSortByKey(placed.data(), count, [](const Placed& p) { return p.position; });
   for (int32_t i = 0; i < count;) {
     int32_t j = i + 1;
-    while (j < count && c.Objects[j].Position == c.Objects[i].Position) ++j;
+    while (j < count && placed[j].position == placed[i].position) ++j;
     if (j - i > 1)
-      std::stable_partition(c.Objects.begin() + i, c.Objects.begin() + j,
-                            [](const ChartObject& o) { return o.Channel != kChannelStop; });
+      std::stable_partition(placed.begin() + i, placed.begin() + j,
+                            [](const Placed& p) { return p.object.Channel != kChannelStop; });
     i = j;
   }
+  c.ExactPosition.resize(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    c.Objects[i] = placed[i].object;
+    c.ExactPosition[i] = placed[i].position;
+  }
+  c.ObjectFraction.clear();
 }
 
 // Pairs the long notes in position order: on channels 51..69 starts and ends
@@ -97,40 +129,6 @@ void PairLongNotes(ChartState& c, ChartReadHooks& hooks) {
   }
 }
 
-// Under the modern rules a play ends within 24 hours: tempos below the one
-// that scrolls the whole chart in 12 hours are raised to it, and stops are
-// shortened so that together they last at most 12 hours.
-void LimitToOneDay(ChartState& c, ChartReadHooks& hooks) {
-  const int32_t count = Count(c);
-  const int32_t last = count > 0 ? c.Objects[count - 1].Position : 0;
-  c.MinimumBpm = last > 0 ? last * kMsPerUnitAtOneBpm / kHalfDayMs : 0.0;
-  bool slow = c.BPM < c.MinimumBpm;
-  double bpm = StartTempo(c);
-  double stopsMs = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    ChartObject& o = c.Objects[i];
-    if (o.Channel == 3 || o.Channel == kChannelTempo) {
-      const double raw = o.Channel == 3 ? o.Value
-                         : (o.Value >= 0 && o.Value < static_cast<int32_t>(c.TempoChanges.size())) ? c.TempoChanges[o.Value]
-                                                                                                     : 0.0;
-      if (raw <= 0) continue;
-      slow = slow || raw < c.MinimumBpm;
-      bpm = TempoChangeOf(c, o);
-    } else if (o.Channel == kChannelStop && o.Value > 0) {
-      const double ms = o.Value * kMsPerUnitAtOneBpm / bpm;
-      if (stopsMs + ms > kHalfDayMs) {
-        o.Value = static_cast<int32_t>(std::floor(std::max(0.0, kHalfDayMs - stopsMs) * bpm / kMsPerUnitAtOneBpm));
-        hooks.Log("stop at " + std::to_string(o.Position) + " shortened to " + std::to_string(o.Value) +
-                  " units: the play would pass 24 hours");
-      }
-      stopsMs += o.Value * kMsPerUnitAtOneBpm / bpm;
-    }
-  }
-  if (slow)
-    hooks.Log("tempos below " + FormatSingle(static_cast<float>(c.MinimumBpm)) +
-              " raised to it: the play would pass 24 hours");
-}
-
 }  // namespace
 
 int32_t MeasureStartPosition(const ChartState& c, int32_t measure) {
@@ -146,12 +144,11 @@ double TempoChangeOf(const ChartState& c, const ChartObject& o) {
            o.Value < static_cast<int32_t>(c.TempoChanges.size()))
     bpm = c.TempoChanges[o.Value];
   if (bpm <= 0) return 0;
-  return std::max(bpm, c.MinimumBpm);
+  return bpm;
 }
 
 double StartTempo(const ChartState& c) {
-  if (!c.ModernRules) return c.BPM;
-  return std::max(static_cast<double>(c.BPM), c.MinimumBpm);
+  return c.BPM;
 }
 
 void ClearChartTables(ChartState& c) {
@@ -164,6 +161,9 @@ void ClearChartTables(ChartState& c) {
   c.KeySoundCount = 0;
   c.LastMeasure = 0;
   c.NoteCount = {0, 0};
+  c.CommandsRead = 0;
+  c.ObjectFraction.clear();
+  c.ExactPosition.clear();
   c.MeasureLength.fill(0.0f);
   c.MeasureStart.clear();
   // Every chart starts without a total, a volume and a MIDI file of its own,
@@ -182,7 +182,7 @@ void ClearChartTables(ChartState& c) {
   c.WavDefinitions = c.BmpDefinitions = 0;
   c.TempoChanges.clear();
   c.LongNotePartner.clear();
-  c.MinimumBpm = 0;
+  c.Refused.clear();
   c.RandomBranches.clear();
 }
 
@@ -196,14 +196,15 @@ void PrepareTimeline(ChartState& c, bool keySounds, ChartReadHooks& hooks) {
   }
 
   hooks.Log("sorting objects...");
-  SortByPosition(c.Objects.data(), Count(c), [](const ChartObject& o) { return o.Position; });
-  // The raw positions sort like the final ones, so the long notes pair now and
-  // their starts take part in the key-sound list as notes.
+  // The long notes pair once sorted, so that their starts take part in the
+  // key-sound list as notes.
   if (c.ModernRules) {
-    PlaceStopsLast(c);
+    SortByExactPosition(c);
     PairLongNotes(c, hooks);
   } else {
+    SortByPosition(c.Objects.data(), Count(c), [](const ChartObject& o) { return o.Position; });
     c.LongNotePartner.clear();
+    c.ExactPosition.clear();
   }
 
   // Absolute positions from the measure lengths. The start of each measure
@@ -211,14 +212,20 @@ void PrepareTimeline(ChartState& c, bool keySounds, ChartReadHooks& hooks) {
   // on the next bar line cannot throw the running start off.
   hooks.Log("recaliculating objects position...");
   BuildMeasureStarts(c);
+  if (c.ModernRules) {
+    const std::vector<double> exact = ExactMeasureStarts(c);
+    for (size_t m = 0; m < c.MeasureStart.size() && m < exact.size(); ++m) c.MeasureStart[m] = RoundEven(exact[m]);
+  }
   c.KeySoundList.clear();
   c.KeySoundCount = 0;
   std::array<int32_t, 19> lastPos{}, lastValue{};
   const int32_t count = Count(c);
   for (int32_t i = 0; i < count; ++i) {
     ChartObject& o = c.Objects[i];
-    const double pos = MeasureStartPosition(c, o.Measure) +
-                       static_cast<double>(static_cast<float>(o.Offset) * EffectiveMeasureLength(c, o.Measure));
+    const double pos = c.ModernRules ? c.ExactPosition[i]
+                                     : MeasureStartPosition(c, o.Measure) +
+                                           static_cast<double>(static_cast<float>(o.Offset) *
+                                                               EffectiveMeasureLength(c, o.Measure));
     o.Position = RoundEven(pos);
     if (keySounds && o.Channel >= 11 && o.Channel <= 29) {
       const int k = o.Channel - 11;
@@ -231,34 +238,79 @@ void PrepareTimeline(ChartState& c, bool keySounds, ChartReadHooks& hooks) {
       lastValue[k] = o.Value;
     }
   }
-  if (c.ModernRules) LimitToOneDay(c, hooks);
 }
 
-int32_t ChartLengthMs(const ChartState& c, ChartReadHooks& hooks) {
-  double b = StartTempo(c);
-  double a = 0;
-  hooks.Log("[GetBMSLength] BPM:" + FormatSingle(c.BPM));
-  const int32_t count = Count(c);
-  for (int32_t i = 0; i < count; ++i) {
+namespace {
+
+// The play length in ms, unrounded: A is the position time zero would have
+// under the current tempo, time(P) = (P - A) / (b / 1250). With hooks, the
+// tempo changes are logged on the way.
+struct TempoWalk {
+  double b;      // the tempo in force
+  double a = 0;  // the position time zero would have at that tempo
+
+  // Takes object i into account; false when it changes nothing.
+  bool Pass(const ChartState& c, int32_t i) {
     const ChartObject& o = c.Objects[i];
     if (c.ModernRules && o.Channel == kChannelStop) {
       // A stop moves the time origin back by its length at the tempo in force.
       a -= o.Value;
-      continue;
+      return true;
     }
-    if (o.Channel != 3 && !(c.ModernRules && o.Channel == kChannelTempo)) continue;
+    if (o.Channel != 3 && !(c.ModernRules && o.Channel == kChannelTempo)) return false;
     const double bpm = TempoChangeOf(c, o);
-    if (c.ModernRules && bpm <= 0) continue;
-    hooks.Log("(" + std::to_string(o.Position) + ") BPM -> " + FormatSingle(static_cast<float>(b)));
+    if (c.ModernRules && bpm <= 0) return false;
     // A tempo of 0 or less has no time scale; the change to it is taken
     // without moving the time origin.
-    if (b > 0) a = a - ((o.Position - a) / (b / kMsPerUnitAtOneBpm)) * ((bpm - b) / kMsPerUnitAtOneBpm);
+    const double p = ExactPositionOf(c, i);
+    if (b > 0) a = a - ((p - a) / (b / kMsPerUnitAtOneBpm)) * ((bpm - b) / kMsPerUnitAtOneBpm);
     b = bpm;
+    return true;
+  }
+  double TimeAt(double position) const { return b > 0 ? (position - a) / (b / kMsPerUnitAtOneBpm) : 0.0; }
+};
+
+double LengthWalk(const ChartState& c, ChartReadHooks* hooks) {
+  TempoWalk walk{StartTempo(c)};
+  if (hooks) hooks->Log("[GetBMSLength] BPM:" + FormatSingle(c.BPM));
+  const int32_t count = Count(c);
+  for (int32_t i = 0; i < count; ++i) {
+    const double before = walk.b;
+    if (walk.Pass(c, i) && hooks && c.Objects[i].Channel != kChannelStop)
+      hooks->Log("(" + std::to_string(c.Objects[i].Position) + ") BPM -> " + FormatSingle(static_cast<float>(before)));
   }
   const int32_t last = count > 0 ? c.Objects[count - 1].Position : 0;
-  hooks.Log("LastOBJPos=" + std::to_string(last));
-  if (!(b > 0)) return 0;
-  return RoundEven(last / (b / kMsPerUnitAtOneBpm) - a / (b / kMsPerUnitAtOneBpm));
+  if (hooks) hooks->Log("LastOBJPos=" + std::to_string(last));
+  return count > 0 ? walk.TimeAt(ExactPositionOf(c, count - 1)) : 0.0;
+}
+
+}  // namespace
+
+double ObjectTimeMs(const ChartState& c, int32_t index) {
+  TempoWalk walk{StartTempo(c)};
+  for (int32_t i = 0; i < index && i < Count(c); ++i) walk.Pass(c, i);
+  return walk.TimeAt(ExactPositionOf(c, index));
+}
+
+void SetObjectFraction(ChartState& c, int32_t index, double fraction) {
+  if (index < 0) return;
+  if (c.ObjectFraction.size() <= static_cast<size_t>(index))
+    c.ObjectFraction.resize(static_cast<size_t>(index) + 1, std::numeric_limits<double>::quiet_NaN());
+  c.ObjectFraction[index] = fraction;
+}
+
+int32_t ChartLengthMs(const ChartState& c, ChartReadHooks& hooks) { return RoundEven(LengthWalk(c, &hooks)); }
+
+double ChartLengthExactMs(const ChartState& c) { return LengthWalk(c, nullptr); }
+
+bool RefuseOverlongChart(ChartState& c, ChartReadHooks& hooks) {
+  const double ms = ChartLengthExactMs(c);
+  if (!(ms > kMaxPlayMs)) return false;
+  char hours[32];
+  std::snprintf(hours, sizeof hours, "%.1f", ms / 3600000.0);
+  c.Refused = std::string("refused: the play would last ") + hours + " hours (more than 24)";
+  hooks.Log(c.Refused);
+  return true;
 }
 
 }  // namespace kvx

@@ -70,6 +70,9 @@ void ReadyBMS(Game& g) {
     return;
   }
   SongEntry song = *entry;  // the list may change while loading
+  // The key sounds decode on the other cores while the loading screen shows
+  // (the chart read finds them under way).
+  if (!course) PrefetchChartSounds(g, song.FilePath);
   ReleaseSurface(g.display.StageImageSurface);
   if (!song.StageFile.empty()) LoadStageImage(g, FolderOf(song.FilePath) + song.StageFile);
   while (g.NowMs() - g.play.FadeStart < 500) Loading(g);
@@ -85,6 +88,7 @@ void ReadyBMS(Game& g) {
   if (!course) {
     g.chart.BackgroundPreview = false;
     if (BMSLoad(g, song.FilePath) < 1) g.chart.LoadCancel = true;
+    if (!g.chart.Refused.empty()) ShowMessage(g, g.chart.Refused);
   } else {
     g.settings.WAVLoadmode = 1;
     g.chart.CourseMode = true;

@@ -110,12 +110,19 @@ void Walk(Game& g, std::string& folder, const std::string& masks, bool recurse,
 }
 
 // What AddSongFile does for one found chart, in two halves: reading the header
-// (any thread) and appending the entry (the game's thread, in found order).
-void ReadChartEntry(const std::string& path, SongEntry& entry) {
-  if (FileExists(path)) ScanBMSHeader(path, entry);
+// by the rules in force (any thread; false when the file is not a chart) and
+// appending the entry (the game's thread, in found order).
+bool ReadChartEntry(const std::string& path, SongEntry& entry, const HeaderScanRules& rules) {
+  return FileExists(path) && ScanBMSHeader(path, entry, rules);
 }
 
-void AppendChartEntry(Game& g, SongEntry&& entry) {
+void AppendChartEntry(Game& g, const std::string& path, SongEntry&& entry, bool chart) {
+  if (!chart) {
+    // An empty or garbage file: listed, it would "play" blank and get a
+    // record written beside it.
+    DebugLog(g, "not a chart (no chart command), skipped: " + path);
+    return;
+  }
   LibraryState& l = g.library;
   l.SongList.push_back(std::move(entry));
   l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
@@ -123,24 +130,30 @@ void AppendChartEntry(Game& g, SongEntry&& entry) {
   ShowListProgress(g);
 }
 
-// Adds every file of FoundFiles to SongList in the found order. A second
+// Adds every chart of FoundFiles to SongList in the found order. A second
 // thread reads headers ahead; the entries are still appended one by one in
-// order, so the list, the running total and every progress text are those of
-// AddSongFile called for each file in turn.
+// order, so the list, the running total and every progress text are the same
+// as when each file is read in turn.
 void AddFoundCharts(Game& g) {
   const std::vector<std::string>& files = g.library.FoundFiles;
+  const HeaderScanRules rules{g.settings.ModernCharts, g.chart.RandomSeed.value_or(0)};
   const size_t n = files.size();
   if (n < kParallelScanMinimum || std::thread::hardware_concurrency() < 2) {
-    for (size_t i = 0; i < n; ++i) AddSongFile(g, files[i]);
+    for (size_t i = 0; i < n; ++i) {
+      SongEntry entry;
+      const bool chart = ReadChartEntry(files[i], entry, rules);
+      AppendChartEntry(g, files[i], std::move(entry), chart);
+    }
     return;
   }
   std::vector<SongEntry> read(n);
+  auto chart = std::make_unique<bool[]>(n);
   auto ready = std::make_unique<std::atomic<bool>[]>(n);
   std::atomic<size_t> next{0};
   auto read_next = [&]() {
     const size_t i = next.fetch_add(1, std::memory_order_relaxed);
     if (i >= n) return false;
-    ReadChartEntry(files[i], read[i]);
+    chart[i] = ReadChartEntry(files[i], read[i], rules);
     ready[i].store(true, std::memory_order_release);
     ready[i].notify_all();
     return true;
@@ -152,7 +165,7 @@ void AddFoundCharts(Game& g) {
   for (size_t i = 0; i < n; ++i) {
     while (!ready[i].load(std::memory_order_acquire))
       if (!read_next()) ready[i].wait(false, std::memory_order_acquire);
-    AppendChartEntry(g, std::move(read[i]));
+    AppendChartEntry(g, files[i], std::move(read[i]), chart[i]);
   }
 }
 

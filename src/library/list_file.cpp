@@ -122,9 +122,27 @@ bool ReadRecord(RecordReader& r, SongEntry& e) {
   return r.ok();
 }
 
+// A list made under the other chart rules holds lengths and note counts the
+// play does not have: its charts are read again by the rules in force and the
+// list is saved (an entry whose chart is gone stays as it was).
+void RefreshListRules(Game& g, const std::string& path) {
+  const HeaderScanRules rules{g.settings.ModernCharts, g.chart.RandomSeed.value_or(0)};
+  int32_t read = 0;
+  for (SongEntry& e : g.library.SongList) {
+    SongEntry fresh;
+    if (!FileExists(e.FilePath) || !ScanBMSHeader(e.FilePath, fresh, rules)) continue;
+    e = std::move(fresh);
+    ++read;
+  }
+  DebugLog(g, std::string("list made under the ") + (rules.modernCharts ? "classic" : "modern") +
+                  " rules, " + std::to_string(read) + " charts read again: " + path);
+  if (!WriteFileSafely(path, EncodeListFile(g.library.SongList, rules.modernCharts), /*keep_tail=*/true))
+    DebugLog(g, "the refreshed list could not be saved: " + path);
+}
+
 }  // namespace
 
-std::string EncodeListFile(const std::vector<SongEntry>& entries) {
+std::string EncodeListFile(const std::vector<SongEntry>& entries, bool modernRules) {
   std::string out;
   size_t size = kListHeaderBytes;
   for (const SongEntry& e : entries)
@@ -132,7 +150,8 @@ std::string EncodeListFile(const std::vector<SongEntry>& entries) {
             e.StageFile.size() + e.FilePath.size();
   out.reserve(size);
   out.append(kListMagic, sizeof kListMagic);
-  out.append(11, '\0');
+  out += modernRules ? kModernRulesMark : '\0';
+  out.append(10, '\0');
   out += '\x01';
   PutI32(out, static_cast<int32_t>(entries.size()) - 1);
   for (const SongEntry& e : entries) PutRecord(out, e);
@@ -142,6 +161,7 @@ std::string EncodeListFile(const std::vector<SongEntry>& entries) {
 DecodedList DecodeListFile(std::string_view bytes) {
   DecodedList list;
   if (bytes.size() < kListHeaderBytes) return list;
+  list.modernRules = bytes[kListRulesOffset] == kModernRulesMark;
   RecordReader header(bytes, 20);
   const int64_t count = int64_t{header.I32()} + 1;
   if (count < 0) return list;
@@ -160,7 +180,7 @@ DecodedList DecodeListFile(std::string_view bytes) {
 bool SaveListFile(Game& g, const std::string& path, bool quiet) {
   LibraryState& l = g.library;
   std::string error;
-  const bool saved = WriteFileSafely(path, EncodeListFile(l.SongList), /*keep_tail=*/true, &error);
+  const bool saved = WriteFileSafely(path, EncodeListFile(l.SongList, g.settings.ModernCharts), /*keep_tail=*/true, &error);
   if (!saved) {
     DebugLog(g, "Error: the list file could not be saved: " + path + " (" + error + ")");
     if (!quiet)
@@ -175,7 +195,8 @@ bool SaveListFile(Game& g, const std::string& path, bool quiet) {
 std::string ListFileHeaderProblem(std::string_view bytes) {
   if (bytes.size() < kListHeaderBytes) return "only " + std::to_string(bytes.size()) + " bytes";
   if (bytes.substr(0, sizeof kListMagic) != std::string_view(kListMagic, sizeof kListMagic) ||
-      bytes.substr(8, 11) != std::string_view("\0\0\0\0\0\0\0\0\0\0\0", 11) || bytes[19] != '\x01')
+      (bytes[kListRulesOffset] != '\0' && bytes[kListRulesOffset] != kModernRulesMark) ||
+      bytes.substr(9, 10) != std::string_view("\0\0\0\0\0\0\0\0\0\0", 10) || bytes[19] != '\x01')
     return "no list file signature";
   if (RecordReader(bytes, 20).I32() < -1) return "a negative song count";
   return {};
@@ -214,6 +235,7 @@ ListFileRead LoadListFile(Game& g, const std::string& path, bool quiet) {
   if (!problem.empty()) ReportDamagedList(g, path, problem);
   l.SongList = std::move(list.entries);
   l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
+  if (list.complete && list.modernRules != g.settings.ModernCharts) RefreshListRules(g, path);
   l.SongMarks.assign(l.SongList.size(), false);
   for (const SongEntry& e : l.SongList) l.TotalPlayTime += e.LengthMs;
   if (!list.complete && !quiet)

@@ -1,6 +1,7 @@
 #pragma once
-// The list file (".kbl" jukeboxes, ".KPL" play lists): "kvx_juke", 11 zero
-// bytes, the byte 1, the last index (signed 32-bit) at offset 20, then the
+// The list file (".kbl" jukeboxes, ".KPL" play lists): "kvx_juke", a byte
+// that is 'M' when the entries were read by the modern chart rules (0 by the
+// classic ones; older readers skip it), 10 zero bytes, the byte 1, the last index (signed 32-bit) at offset 20, then the
 // SongEntry records from offset 24. Texts are a 16-bit length and that many
 // UTF-8 bytes; Bpm is an IEEE single; every other field a signed 32-bit
 // integer; all little-endian. LoadListFile and SaveListFile are declared in
@@ -15,6 +16,8 @@
 namespace kvx {
 
 constexpr size_t kListHeaderBytes = 24;
+constexpr size_t kListRulesOffset = 8;
+constexpr char kModernRulesMark = 'M';
 // The smallest record: six empty texts and nine numbers.
 constexpr size_t kMinListRecordBytes = 6 * 2 + 9 * 4;
 // A text field holds at most this many bytes; longer text is cut at a
@@ -22,11 +25,12 @@ constexpr size_t kMinListRecordBytes = 6 * 2 + 9 * 4;
 constexpr size_t kMaxListTextBytes = 65535;
 
 // The bytes of a list file holding `entries`.
-std::string EncodeListFile(const std::vector<SongEntry>& entries);
+std::string EncodeListFile(const std::vector<SongEntry>& entries, bool modernRules = false);
 
 struct DecodedList {
   std::vector<SongEntry> entries;  // the complete records that are really there
   bool complete = false;           // false: short header, bad index or truncated records
+  bool modernRules = false;        // the entries were read by the modern chart rules
 };
 // Reads the records a list file announces, as far as the bytes hold them;
 // never allocates for more records than the bytes can hold.

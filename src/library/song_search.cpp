@@ -72,7 +72,7 @@ int32_t ComputeLength(float headerBpm, int32_t highestMeasure, const std::array<
 
 // Under the modern rules the chart is read and laid out the way the play
 // reads it, on a chart table of the scan's own.
-void ScanModernChart(const std::string& path, std::string_view text, SongEntry& e, uint64_t seed) {
+bool ScanModernChart(const std::string& path, std::string_view text, SongEntry& e, uint64_t seed) {
   thread_local std::unique_ptr<ChartState> scratch;
   if (!scratch) scratch = std::make_unique<ChartState>();
   ChartState& c = *scratch;
@@ -109,6 +109,7 @@ void ScanModernChart(const std::string& path, std::string_view text, SongEntry& 
   e.Banner = c.Banner;
   e.Difficulty = c.Difficulty;
   e.NoteCount = notes;
+  return c.CommandsRead > 0;
 }
 
 }  // namespace
@@ -160,15 +161,12 @@ bool IsChartFileName(const std::string& name, bool modernCharts) {
   return EndsWithNoCase(name, ".bms") || EndsWithNoCase(name, ".bme") || (modernCharts && EndsWithNoCase(name, ".bml"));
 }
 
-void ScanBMSHeader(const std::string& path, SongEntry& e, const HeaderScanRules& rules) {
-  ScanBMSHeaderText(path, LoadChartText(path, rules.modernCharts), e, rules);
+bool ScanBMSHeader(const std::string& path, SongEntry& e, const HeaderScanRules& rules) {
+  return ScanBMSHeaderText(path, LoadChartText(path, rules.modernCharts), e, rules);
 }
 
-void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e, const HeaderScanRules& rules) {
-  if (rules.modernCharts) {
-    ScanModernChart(path, text, e, rules.seed);
-    return;
-  }
+bool ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e, const HeaderScanRules& rules) {
+  if (rules.modernCharts) return ScanModernChart(path, text, e, rules.seed);
   text += "\r\n";
   e.FilePath = path;
   e.Player = 1;
@@ -178,8 +176,10 @@ void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e, 
   std::array<float, kMaxScanMeasure + 1> factors{};
   std::vector<TimingEvent> events;
   int32_t highest = 0;
-  ForEachCommandLine(text, [&](std::string_view line) {
+  int32_t commands = 0;
+  ForEachCommandLine(text, false, [&](std::string_view line) {
     const CommandMatch m = MatchCommand(line, false);
+    if (m.kind != Command::None) ++commands;
     auto argument = [&] { return CommandArgument(line, m); };
     switch (m.kind) {
       case Command::Channel: {
@@ -234,6 +234,7 @@ void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& e, 
     return true;
   });
   e.LengthMs = ComputeLength(e.Bpm, highest, factors, events);
+  return commands > 0;
 }
 
 }  // namespace kvx

@@ -31,10 +31,12 @@ struct HeaderScanRules {
   uint64_t seed = 0;
 };
 // The header scan itself, into one entry (also used by tools and tests).
-void ScanBMSHeader(const std::string& path, SongEntry& entry, const HeaderScanRules& rules = {});
+// False when the file holds no chart command (empty, a picture, garbage): it
+// is not a chart.
+bool ScanBMSHeader(const std::string& path, SongEntry& entry, const HeaderScanRules& rules = {});
 // The scan of a chart's text already read (ChartTextFromBytes with the same
 // modern rules).
-void ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& entry, const HeaderScanRules& rules = {});
+bool ScanBMSHeaderText(const std::string& path, std::string text, SongEntry& entry, const HeaderScanRules& rules = {});
 // Whether a file name is a chart the search lists: ".bms" and ".bme", and
 // ".bml" under the modern rules (any letter case).
 bool IsChartFileName(const std::string& name, bool modernCharts);

@@ -426,6 +426,8 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath) {
 
 void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view text) {
   if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
+  // Already decoding this chart's sounds (started before the loading screen).
+  if (g.sound.prefetch && g.sound.prefetch->chart == chartPath && g.sound.prefetch->Queued() > 0) return;
   // A new chart: whatever an earlier, abandoned read left is of no use.
   CancelSoundPrefetch(g);
   std::vector<std::string> files;
@@ -434,13 +436,14 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view
     files.push_back(std::move(file));
   }
   PrefetchSoundFiles(g, files);
+  if (g.sound.prefetch) g.sound.prefetch->chart = chartPath;
 }
 
 std::vector<std::pair<int, std::string>> ChartSoundFiles(const std::string& chartPath, std::string_view text,
                                                          bool modernCharts) {
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::pair<int, std::string>> files;
-  ForEachCommandLine(text, [&](std::string_view line) {
+  ForEachCommandLine(text, modernCharts, [&](std::string_view line) {
     const CommandMatch m = MatchCommand(line, modernCharts);
     if (m.kind != Command::Wav) return true;
     const int id = ChartId(m.id, modernCharts);
@@ -486,7 +489,9 @@ bool SoundPrefetchReady(Game& g, const std::string& file) {
 }
 
 void CancelSoundPrefetch(Game& g) {
-  if (g.sound.prefetch) g.sound.prefetch->Clear();
+  if (!g.sound.prefetch) return;
+  g.sound.prefetch->chart.clear();
+  g.sound.prefetch->Clear();
 }
 
 void LoadCourseWav(Game& g, int song, int id) {

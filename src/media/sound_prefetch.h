@@ -37,6 +37,10 @@ class SoundPrefetcher {
   void Clear();
   size_t Queued();
 
+  // The chart whose sounds are queued (empty: none); set and cleared by the
+  // sound loader on the game thread.
+  std::string chart;
+
  private:
   enum class JobState { Pending, Running, Done };
   struct Job {

@@ -138,12 +138,31 @@ bool ReadsAsShiftJis(std::string_view s, size_t* halfWidthKana) {
   return true;
 }
 
+// Decoded text without U+FFFD (bytes that did not decode) and without
+// private-use characters (U+E000..U+F8FF: the user-defined rows of CP932,
+// which no chart text means).
+bool CleanlyDecoded(std::string_view utf8) {
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c == 0xEE) return false;
+    if (c == 0xEF && i + 1 < utf8.size()) {
+      const unsigned char d = static_cast<unsigned char>(utf8[i + 1]);
+      if (d <= 0xA3) return false;                                                 // U+F000..U+F8FF
+      if (d == 0xBF && i + 2 < utf8.size() && utf8[i + 2] == '\xBD') return false;  // U+FFFD
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool LooksLikeCp949(std::string_view bytes) {
   if (!PairsAsCp949(bytes)) return false;
+  // Shift-JIS wins when the whole text is clean Shift-JIS without half-width
+  // katakana (the Hangul lead bytes 0xB0..0xC8 are half-width katakana there).
   size_t kana = 0;
-  return !ReadsAsShiftJis(bytes, &kana) || kana > 0;
+  if (ReadsAsShiftJis(bytes, &kana) && kana == 0 && CleanlyDecoded(Cp932ToUtf8(bytes))) return false;
+  return CleanlyDecoded(Cp949ToUtf8(bytes));
 }
 
 std::string DecodeChartBytes(std::string_view bytes, bool allowKorean, const char** encoding) {

@@ -20,11 +20,11 @@ std::string DecodeText(std::string_view bytes);
 std::string ReplaceInvalidUtf8(std::string_view bytes);
 // CP949 (EUC-KR and its extension) bytes to UTF-8; undecodable bytes become U+FFFD.
 std::string Cp949ToUtf8(std::string_view bytes);
-// True when the bytes read as Korean text (CP949) rather than Shift-JIS: every
-// byte above 0x7F pairs up as a CP949 character, and the bytes are either not
-// valid Shift-JIS or would give half-width katakana there (the Hangul lead
-// bytes 0xB0..0xC8 are half-width katakana in Shift-JIS, which Japanese titles
-// hardly use).
+// True when the bytes read as Korean text (CP949) rather than Shift-JIS: they
+// decode as CP949 without a bad byte or a private-use character, and they do
+// not decode that cleanly as Shift-JIS (CP932) without half-width katakana
+// (the Hangul lead bytes 0xB0..0xC8 are half-width katakana in Shift-JIS,
+// which Japanese titles hardly use).
 bool LooksLikeCp949(std::string_view bytes);
 // Chart text, decided per file: UTF-8 when valid; with allowKorean, CP949 when
 // LooksLikeCp949; otherwise CP932. `encoding` receives the name of the choice.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "chart/chart_read.h"
 #include "play/play_loop.h"
 
 namespace kvx {
@@ -96,6 +97,11 @@ void ResetPlayState(Game& g) {
   for (auto& row : p.GaugeHistory) row.fill(0);
 }
 
+double JudgeUnitScale(const Game& g) {
+  if (!g.chart.ModernRules || !(g.play.EffectiveBPM > 0)) return 1.0;
+  return g.play.EffectiveBPM / kJudgeReferenceBpm;
+}
+
 bool Judge(Game& g, int32_t objectIndex, float offset) {
   if (objectIndex < 0 || objectIndex >= g.chart.ObjectCount) return false;
   ChartObject& note = g.chart.Objects[objectIndex];
@@ -109,8 +115,9 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
   PlayerScore& ps = js.Player[slot];
   const uint32_t now = g.NowMs();
 
-  // Measure the offset now (positive = late).
-  if (offset == 0.0f) offset = static_cast<float>(play.PlayPosition - note.Position);
+  // Measure the offset now (positive = late), in judgement units.
+  if (offset == 0.0f)
+    offset = static_cast<float>((play.PlayPosition - ExactPositionOf(g.chart, objectIndex)) / JudgeUnitScale(g));
   // A press a whole BAD window early or more counts as a POOR but leaves the note.
   const bool tooEarly = offset <= -static_cast<float>(w[3]);
   // Two consecutive near-window hits within one unit of each other count as exact.
@@ -211,7 +218,13 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
       play.FailedTime = now;
     }
   }
-  ps.JPoints += offset < 18.0f ? (18.0f - offset) : 2.0f * (18.0f - offset);
+  if (g.chart.ModernRules) {
+    // No note costs more than a missed one, and J-PTS never goes below 0.
+    const float counted = std::min(offset, kMissOffset);
+    ps.JPoints = std::max(0.0f, ps.JPoints + (counted < 18.0f ? (18.0f - counted) : 2.0f * (18.0f - counted)));
+  } else {
+    ps.JPoints += offset < 18.0f ? (18.0f - offset) : 2.0f * (18.0f - offset);
+  }
   js.JPointsMax += kJPointsPerNote;
 
   const int32_t notes = g.chart.NoteCount[slot];
@@ -246,7 +259,7 @@ void ChooseCandidate(Game& g, int32_t objectIndex, int32_t screenY) {
   if (!g.settings.UserPlay || note.State != 0) return;
   // Notes more than two beats ahead wait; a note behind the line is always
   // taken, so that one passed while an earlier note held its lane is still judged.
-  if (note.Position - g.play.PlayPosition >= kCandidateReach) return;
+  if (note.Position - g.play.PlayPosition >= kCandidateReach * JudgeUnitScale(g)) return;
   g.play.LaneCandidate[lane] = objectIndex;
 }
 
@@ -266,7 +279,7 @@ void PreferNearerNote(Game& g, int lane) {
   const double position = g.play.PlayPosition;
   const double late = position - g.chart.Objects[cand].Position;
   if (late <= 0) return;
-  const double window = g.chart.JudgeWindow[3];
+  const double window = g.chart.JudgeWindow[3] * JudgeUnitScale(g);
   const int32_t channel = g.chart.Objects[cand].Channel;
   for (int i = cand + 1; i < count; ++i) {
     const ChartObject& o = g.chart.Objects[i];
@@ -285,7 +298,7 @@ void DetectMiss(Game& g, int lane) {
   if (lane < 0 || lane >= kLaneCount) return;
   int32_t cand = g.play.LaneCandidate[lane];
   if (cand < 0 || cand >= g.chart.ObjectCount) return;
-  if (g.play.PlayPosition - g.chart.Objects[cand].Position >= kMissOffset) {
+  if (g.play.PlayPosition - g.chart.Objects[cand].Position >= kMissOffset * JudgeUnitScale(g)) {
     Judge(g, cand, kMissOffset);
     g.play.LaneCandidate[lane] = -1;
   }

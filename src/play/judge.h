@@ -14,6 +14,16 @@ constexpr float kCandidateReach = 96.0f;
 // A candidate this far behind the play position (one beat) is missed.
 constexpr float kMissOffset = 48.0f;
 
+// Under the modern rules the judgement windows, the candidate reach and the
+// miss distance are times: their unit lasts as long as a position unit at
+// this tempo (10.4 ms), whatever the chart's tempo. So rank 2's windows are
+// 31.25, 62.5, 187.5 and 250 ms at every tempo of every chart.
+constexpr double kJudgeReferenceBpm = 120.0;
+// Position units at the tempo in force per judgement unit: EffectiveBPM / 120
+// under the modern rules, 1 under the classic rules (windows in position
+// units) and while the play is frozen.
+double JudgeUnitScale(const Game& game);
+
 // Note channels of the two sides: 11..19 and 21..29.
 bool IsLaneChannel(int32_t channel);
 // The player slot (0 or 1) that plays a chart side.

@@ -106,7 +106,7 @@ void UpdateLongNoteHolds(Game& g) {
       continue;
     }
     if (h.automatic) continue;  // ends when the walk reaches the end
-    const double release = g.chart.Objects[h.end].Position - g.chart.JudgeWindow[2];
+    const double release = g.chart.Objects[h.end].Position - g.chart.JudgeWindow[2] * JudgeUnitScale(g);
     if (p.PlayPosition >= release) {
       EndHold(g, lane);  // held long enough: the judgement stands
     } else if (!LanePressed(g, lane)) {

@@ -40,7 +40,8 @@ void PlayChartSound(Game& g, int32_t id) {
   if (id > 0 && id < kMediaIds) PlayWav(g, id, 0);
 }
 
-void StartStop(Game& g, const ChartObject& stop);
+void StartStop(Game& g, const ChartObject& stop, double position);
+void TempoChangeAt(Game& g, float bpm, double position);
 
 void CourseSongChange(Game& g, const ChartObject& obj) {
   uint32_t t0 = g.NowMs();
@@ -83,12 +84,14 @@ void HandleObject(Game& g, int index) {
     if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value);
   } else if (ch == 3 || (g.chart.ModernRules && ch == kChannelTempo)) {
     const double bpm = g.chart.ModernRules ? TempoChangeOf(g.chart, obj) : obj.Value;
-    if (!g.chart.ModernRules || bpm > 0) {
+    if (!g.chart.ModernRules) {
       BPMChange(g, static_cast<float>(bpm));
-      p.DisplayedBPM = static_cast<float>(bpm);
+    } else if (bpm > 0) {
+      TempoChangeAt(g, static_cast<float>(bpm), ExactPositionOf(g.chart, index));
     }
+    if (!g.chart.ModernRules || bpm > 0) p.DisplayedBPM = static_cast<float>(bpm);
   } else if (g.chart.ModernRules && ch == kChannelStop) {
-    if (index >= p.SeekIndex) StartStop(g, obj);
+    if (index >= p.SeekIndex) StartStop(g, obj, ExactPositionOf(g.chart, index));
   } else if (IsLongNoteEnd(ch)) {
     LongNoteEndReached(g, index);
   } else if (IsMine(ch)) {
@@ -126,14 +129,29 @@ double HeldAtStop(PlayState& p, double position) {
 // A stop: the clock formula moves back by the stop's length, so the play
 // resumes from the stop after the time that length takes at the tempo in
 // force; the objects after it wait.
-void StartStop(Game& g, const ChartObject& stop) {
+void StartStop(Game& g, const ChartObject& stop, double position) {
   PlayState& p = g.play;
   if (stop.Value <= 0) return;
-  p.StopBeganMs = p.PositionRate > 0 ? (stop.Position - p.BasePosition) / p.PositionRate : p.ElapsedMs;
+  p.StopBeganMs = p.PositionRate > 0 ? (position - p.BasePosition) / p.PositionRate : p.ElapsedMs;
   p.StopUnits = stop.Value;
-  p.BasePosition = RoundEven(static_cast<double>(p.BasePosition) - stop.Value);
+  p.BasePosition -= stop.Value;
   p.StopActive = true;
-  p.StopPosition = stop.Position;
+  p.StopPosition = position;
+  p.PlayPosition = HeldAtStop(p, p.ElapsedMs * p.PositionRate + p.BasePosition);
+}
+
+// A tempo change of a modern chart takes effect at its own position, not at
+// the frame that finds it due: the clock runs on from the moment the old
+// tempo reached that position, so no note time depends on the frame rate.
+void TempoChangeAt(Game& g, float bpm, double position) {
+  PlayState& p = g.play;
+  if (!(p.PositionRate > 0)) {
+    BPMChange(g, bpm);
+    return;
+  }
+  const double reachedMs = (position - p.BasePosition) / p.PositionRate;
+  BPMChange(g, bpm);
+  p.BasePosition = position - p.PositionRate * reachedMs;
   p.PlayPosition = HeldAtStop(p, p.ElapsedMs * p.PositionRate + p.BasePosition);
 }
 
@@ -224,7 +242,8 @@ void BPMChange(Game& g, float bpm) {
   ShowMessage(g, "BPM CHANGE : " + FormatIniSingle(bpm));
   const float rhs = g.settings.RealHiSpeed;
   const double newEffective = static_cast<double>(bpm) * rhs;
-  p.BasePosition = RoundEven(p.BasePosition - (newEffective - p.EffectiveBPM) / kMsPerUnitAtOneBpm * p.ElapsedMs);
+  const double base = p.BasePosition - (newEffective - p.EffectiveBPM) / kMsPerUnitAtOneBpm * p.ElapsedMs;
+  p.BasePosition = g.chart.ModernRules ? base : RoundEven(base);
   p.EffectiveBPM = static_cast<float>(newEffective);
   p.PositionRate = p.EffectiveBPM / kMsPerUnitAtOneBpm;
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
@@ -300,7 +319,7 @@ void UpdateFrame(Game& g) {
 
   // Objects that are due: everything at or before the play position.
   const int count = std::min(g.chart.ObjectCount, kMaxObjects);
-  while (p.NextObject < count && g.chart.Objects[p.NextObject].Position <= p.PlayPosition) {
+  while (p.NextObject < count && ExactPositionOf(g.chart, p.NextObject) <= p.PlayPosition) {
     HandleObject(g, p.NextObject);
     ++p.NextObject;
   }

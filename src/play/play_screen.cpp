@@ -176,15 +176,16 @@ void WalkCandidates(Game& g, int32_t objectIndex, const LaneFrame& f) {
   const int count = std::min(g.chart.ObjectCount, kMaxObjects);
   const int32_t start = AdvanceCandidateCursor(g, objectIndex, f.sides);
   const double position = g.play.PlayPosition;
+  const double scale = JudgeUnitScale(g);
   for (int side = 0; side < f.sides; ++side) {
     // Notes further ahead than the candidate reach are never chosen.
-    const double end = std::min(ScreenTopPosition(g, side), position + kCandidateReach);
+    const double end = std::min(ScreenTopPosition(g, side), position + kCandidateReach * scale);
     for (int i = start; i < count; ++i) {
       const ChartObject& o = g.chart.Objects[i];
       if (o.Position >= end) break;
       if (!IsLaneChannel(o.Channel) || (o.Channel / 10 - 1) != side) continue;
       ChooseCandidate(g, i, NoteScreenY(g, side, o.Position));
-      if (position - o.Position >= kMissOffset) DetectMiss(g, o.Channel - 11);
+      if (position - o.Position >= kMissOffset * scale) DetectMiss(g, o.Channel - 11);
     }
   }
 }

@@ -49,7 +49,9 @@ struct PlayState {
   // The play clock.
   uint32_t PlayStartTime = 0;  // tick at which ElapsedMs is 0
   int32_t ElapsedMs = 0;
-  int32_t BasePosition = 0;    // position at elapsed 0 under the current rate
+  // Position at elapsed 0 under the current rate: whole units under the
+  // classic rules, exact under the modern ones.
+  double BasePosition = 0;
   double PositionRate = 120.0 / kMsPerUnitAtOneBpm;  // units per ms
   float EffectiveBPM = 120;    // chart BPM x RealHiSpeed
   float InitialBPM = 120;      // the chart's start BPM

@@ -47,7 +47,9 @@ TEST(WholePlay, UnpressedNotesAreAllMissed) {
   EXPECT_EQ(r.CountPoor, 142);
   EXPECT_EQ(r.CountFGreat + r.CountGreat + r.CountGood + r.CountBad, 0);
   EXPECT_EQ(run.g.judge.JPointsMax, 142 * 18);
-  EXPECT_FLOAT_EQ(r.JPoints, -60.0f * 142);
+  // Each miss costs 60 J-PTS, but under the modern rules (a new settings
+  // file) J-PTS never goes below 0.
+  EXPECT_FLOAT_EQ(r.JPoints, 0.0f);
 }
 
 // -S: the chart on the command line plays to its end, then the program ends
@@ -101,6 +103,7 @@ TEST(WholePlay, DroppedChartPlaysFromTheSongList) {
 // note in play) and then not at all (a missed POOR). Every other note before
 // the play is left is pressed on time. Event times are whole milliseconds
 // rounded up, so each offset is the planned one plus less than 0.11 units.
+// (The units here are judgement units: see below.)
 TEST(WholePlay, ScriptedPressesAreJudgedAtTheirEventTimes) {
   Game probe;
   test::TempFolder probe_folder;
@@ -126,7 +129,11 @@ TEST(WholePlay, ScriptedPressesAreJudgedAtTheirEventTimes) {
         return false;
     return true;
   };
-  const double offsets[] = {2.0, 3.3, -24.2};
+  // Under the modern rules (a new settings file) the windows are times: a
+  // judgement unit is a position unit at 120 BPM, so at the chart's 128 BPM
+  // an offset of j judgement units is j x 128 / 120 position units.
+  const double units = 128.0 / 120.0;
+  const double offsets[] = {2.0 * units, 3.3 * units, -24.2 * units};
   size_t targets = 0, last_target = 0;
   for (size_t k = 0; k < plan.size() && targets < 3; ++k) {
     if (!alone(k)) continue;

@@ -105,8 +105,9 @@ TEST_F(Loading, BrokenChartsNeverBreakTheTables) {
   EXPECT_FLOAT_EQ(g.chart.BPM, 120);
   EXPECT_EQ(g.chart.WavFile[0], dir.path() + "/songs/");
 
-  // Empty file: two bar lines, one measure of play.
-  ASSERT_EQ(Load(""), 1);
+  // Empty file: two bar lines, one measure of play, and it is no chart.
+  ASSERT_EQ(Load(""), 0);
+  EXPECT_EQ(g.chart.Refused, kNotAChart);
   EXPECT_EQ(g.chart.ObjectCount, 2);
   EXPECT_EQ(g.chart.LengthMs, 2000);
   EXPECT_EQ(g.log.Level(), 0);
@@ -131,7 +132,7 @@ TEST_F(Loading, BrokenChartsNeverBreakTheTables) {
       ch = r == 0 ? '\r' : r == 1 ? '\n' : r == 2 ? '#' : r < 6 ? static_cast<char>('0' + rng() % 10)
                                                             : static_cast<char>(rng());
     }
-    ASSERT_EQ(Load(junk, "junk.bms"), 1);
+    ASSERT_GE(Load(junk, "junk.bms"), 0);  // read; a chart only when a command survived
     EXPECT_LE(g.chart.ObjectCount, kMaxObjects);
     EXPECT_TRUE(SortedByPosition(g.chart));
     EXPECT_GE(g.chart.LengthMs, 0);
@@ -161,7 +162,8 @@ TEST_F(Loading, OversizedFileIsNotRead) {
   std::string path = Write("huge.bms", "\r\n#TITLE Huge\r\n#00111:01\r\n");
   ASSERT_EQ(truncate(path.c_str(), (65ll << 20)), 0);  // sparse: costs no disk
   g.chart.Title = "before";
-  ASSERT_EQ(BMSLoad(g, path), 1);
+  ASSERT_EQ(BMSLoad(g, path), 0);  // nothing read: no chart
+  EXPECT_EQ(g.chart.Refused, kNotAChart);
   EXPECT_EQ(g.chart.Title, "before");
   EXPECT_EQ(g.chart.ObjectCount, 2);
   EXPECT_TRUE(LogHas("file too large"));

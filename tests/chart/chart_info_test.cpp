@@ -34,8 +34,14 @@ TEST_F(ChartInfo, HandCheckedChart) {
   EXPECT_EQ(notes[1].Position, 228);
   EXPECT_EQ(notes[3].Position, 300);
 
-  EXPECT_NE(ChartInfoText(g, dir.path() + "/songs/missing.bms").find("file not exist."), std::string::npos);
-  EXPECT_EQ(RunChartInfo(g, {dir.path() + "/songs/missing.bms"}), 1);
+  // The words of --check: "not found"; a file without a chart command is no
+  // chart, and says so instead of a block of empty figures.
+  const std::string missing = dir.path() + "/songs/missing.bms";
+  EXPECT_EQ(ChartInfoText(g, missing), "== " + missing + "\nnot found\n");
+  EXPECT_EQ(RunChartInfo(g, {missing}), 1);
+  const std::string empty = Write("empty.bms", "");
+  EXPECT_EQ(ChartInfoText(g, empty), "== " + empty + "\nnot a chart (no chart command)\n");
+  EXPECT_EQ(RunChartInfo(g, {empty}), 1);
 }
 
 // Under the modern rules the text names the rules, the extra header fields,

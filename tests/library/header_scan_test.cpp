@@ -61,7 +61,7 @@ TEST_F(HeaderScan, FieldsDefaultsAndLineRules) {
   EXPECT_EQ(e.FilePath, dir.path() + "/c.bms");
 
   SongEntry d = Scan("#TITLE First\r\n#ARTIST A\r\n");
-  EXPECT_EQ(d.Title, "");
+  EXPECT_EQ(d.Title, "First");  // the first line is read
   EXPECT_EQ(d.Artist, "A");
   EXPECT_EQ(d.Player, 1);
   EXPECT_EQ(d.PlayLevel, 3);
