@@ -80,6 +80,7 @@ class ImGuiWindow {
   float pointer_x_ = -FLT_MAX, pointer_y_ = -FLT_MAX;
   bool button_held_[3] = {false, false, false};
   bool button_pressed_[3] = {false, false, false};  // pressed since the last frame
+  std::vector<int> keys_pressed_;                   // scancodes pressed since the last frame
   SDL_Window* previous_window_ = nullptr;
   SDL_GLContext previous_context_ = nullptr;
   ImGuiContext* previous_imgui_ = nullptr;
