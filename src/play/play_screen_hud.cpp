@@ -73,7 +73,7 @@ void DrawComboDigits(Game& g, const PlayerScore& ps, int x, int y, int32_t t) {
     const double angle = (7.5 * g.play.PlayPosition + k * 180.0 / n) * M_PI / 180.0;
     const int bob = static_cast<int>(std::lround(3 * std::sin(angle)));
     const int v = std::clamp<int>(ps.ComboDigits[k], 0, 9);
-    SkinCopy(g, x + k * s.NumAdvance, y - static_cast<int>(std::lround(drop)) + bob, s.NumRects[v]);
+    SkinCopy(g, x + k * ComboDigitStep(s), y - static_cast<int>(std::lround(drop)) + bob, s.NumRects[v]);
   }
 }
 
@@ -102,7 +102,7 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
     return;
   }
   const JudgementWord w = WordOf(g, ps, t, now);
-  const int digitsWidth = ps.Combo > 0 ? (ps.ComboDigitCount + 1) * s.NumAdvance : 0;
+  const int digitsWidth = ps.Combo > 0 ? (ps.ComboDigitCount + 1) * ComboDigitStep(s) : 0;
   const int centreX = s.JudgePosX[side];
   const JudgementLayout at = LayOutJudgement(centreX, w.source.Width(), w.widen, digitsWidth);
   const int left = at.wordLeft;
@@ -118,6 +118,12 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
 }
 
 }  // namespace
+
+int ComboDigitStep(const SkinLayout& s) {
+  int widest = s.NumAdvance;
+  for (const Rect& r : s.NumRects) widest = std::max(widest, r.Width());
+  return widest + kComboDigitGap;
+}
 
 JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth) {
   // The beat pulse widens the word by up to 12 pixels on each side; the digits

@@ -13,6 +13,7 @@
 namespace kvx {
 
 struct Game;
+struct SkinLayout;
 
 namespace play_screen {
 
@@ -47,6 +48,10 @@ struct JudgementLayout {
   int digitsLeft = 0;
 };
 JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth);
+// From one combo digit to the next: the widest digit picture and a gap, so
+// digits that bob to different heights never touch.
+constexpr int kComboDigitGap = 2;
+int ComboDigitStep(const SkinLayout& skin);
 
 // Long notes and mines (play_screen_long_notes.cpp): a body between two
 // screen y (bottom below top), brighter while held; a long note's end cap; a

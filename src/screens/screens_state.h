@@ -43,6 +43,7 @@ struct ScreensState {
   std::string TitleMain, TitleSub;  // the selected title split at its bracketed suffix
   int32_t ClearCheckIndex = 0;    // the next entry the clear check looks at
   ClearMarkCache ClearMarks;      // the records' cleared flags, by chart path
+  const void* ClearMarksAskedFor = nullptr;  // the list (its entries' storage) the last read was asked for
   std::string CourseNameShown;    // the course name the course list shows
   uint32_t LastChangeTime = 0;    // when the cursor last changed (ms)
   // Opening animation: eases from 3 to 1 while a 500 ms countdown runs.

@@ -216,6 +216,7 @@ void RequestClearMarks(Game& g) {
   std::vector<std::string> charts;
   charts.reserve(list.size() - g.screens.ClearCheckIndex);
   for (size_t i = g.screens.ClearCheckIndex; i < list.size(); ++i) charts.push_back(list[i].FilePath);
+  g.screens.ClearMarksAskedFor = list.data();
   g.screens.ClearMarks.Request(std::move(charts),
                                [paths = g.paths](const std::string& chart) { return ReadClearedFlag(paths, chart); });
 }
@@ -237,7 +238,7 @@ void RunClearCheck(Game& g) {
   if (marks.size() != list.size()) marks.resize(list.size(), false);
   // A list shown afresh has its own read started at once (another list's read
   // that is still running gives way to it).
-  const bool fresh = s.ClearCheckIndex == 0;
+  const bool fresh = s.ClearMarksAskedFor != static_cast<const void*>(list.data());
   // The flags read so far (a mark stays as it was for a chart without a record).
   const int32_t end = std::min(count, s.ClearCheckIndex + kClearMarksPerFrame);
   std::optional<bool> flag;
@@ -248,6 +249,8 @@ void RunClearCheck(Game& g) {
   if (s.ClearCheckIndex < end) {  // waiting for the worker
     if (fresh || !s.ClearMarks.Busy()) RequestClearMarks(g);
     ShowMessage(g, "clear check... " + std::to_string(s.ClearCheckIndex) + " / " + std::to_string(count));
+  } else if (s.ClearCheckIndex >= count && g.display.MessageLine.text.rfind("clear check... ", 0) == 0) {
+    ShowMessage(g, "clear check complete.");  // in place of the progress shown while waiting
   }
 }
 

@@ -222,6 +222,30 @@ TEST_F(PlayScreen, PauseShowsABandWithItsKeys) {
   EXPECT_GT(light_in_band(Frame()), 200);
 }
 
+// The digits of a three-digit combo bob to different heights: each is drawn
+// whole, with a gap of at least a pixel to the next.
+TEST_F(PlayScreen, ComboDigitsStandApart) {
+  play.Chart(150, 64, {});
+  PlayerScore& ps = g.judge.Player[0];
+  ps.LastJudgement = 4;  // FGREAT: drawn in every frame
+  ps.LastJudgementTime = g.NowMs() - 300;
+  ps.Combo = ps.MaxCombo = 888;
+  ps.ComboDigits = {8, 8, 8, 0, 0};
+  ps.ComboDigitCount = 2;
+  const test::Picture back = Frame();
+  const Rect eight = g.skin.NumRects[8];
+  std::vector<int> found;
+  for (int x = 0; x + eight.Width() <= 640; ++x)
+    for (int top = g.skin.JudgePosY[0] - 8; top <= g.skin.JudgePosY[0] + 8; ++top)
+      if (Found(back, eight, x, top) > 0.97) {
+        found.push_back(x);
+        break;
+      }
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_GT(found[1] - found[0], eight.Width());
+  EXPECT_GT(found[2] - found[1], eight.Width());
+}
+
 // A long title (a course's ticker, a song change label) ends with whole
 // characters before the screen's edge, in either font.
 TEST_F(PlayScreen, LongTitlesEndBeforeTheScreenEdge) {
