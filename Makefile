@@ -1,10 +1,13 @@
 # korvex: `make run` and `make test` on a fresh Debian machine.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+# Most tests wait (on a scripted clock, a child process, an X server), so
+# ctest runs more of them at once than there are cores.
+TEST_JOBS ?= $(shell echo $$(( $$(nproc) * 2 )))
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev \
 	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libasio-dev \
 	libimgui-dev libgl-dev libsimpleini-dev libgtest-dev libbenchmark-dev xvfb xauth sox \
-	clang libclang-rt-14-dev llvm
+	clang libclang-rt-14-dev llvm ccache
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test bench clean sanitize-build sanitize fuzz fuzz-coverage
@@ -32,9 +35,10 @@ run: build
 	./$(BUILD_DIR)/korvex $(ARGS)
 
 test: build
-	cd $(BUILD_DIR) && SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(TEST_JOBS)
 
 bench: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD_DIR)/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # The sanitizer build: clang with AddressSanitizer and UndefinedBehaviorSanitizer
@@ -52,7 +56,7 @@ sanitize-build: deps
 	@$(SAN_ENV) cmake --build $(SAN_DIR) -j $(JOBS)
 
 sanitize: sanitize-build
-	cd $(SAN_DIR) && $(SAN_ENV) LD_PRELOAD=$(abspath $(SAN_DIR))/libkvx_keep_libraries.so SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_DIR) && $(SAN_ENV) LD_PRELOAD=$(abspath $(SAN_DIR))/libkvx_keep_libraries.so SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null ctest --output-on-failure -j $(TEST_JOBS)
 
 # Runs every fuzz target for FUZZ_SECONDS each; a crash, a sanitizer report
 # or a failed check stops the run (the input is kept in $(SAN_DIR)/fuzz/).
