@@ -179,7 +179,11 @@ ImGuiWindow::Event ImGuiWindow::HandleEvent(const SDL_Event& e) {
     ImGui::SetCurrentContext(imgui_);
     TrackPointer(e);
     ImGui_ImplSDL2_ProcessEvent(&e);
-    if (e.type == SDL_KEYDOWN && !e.key.repeat) keys_pressed_.push_back(e.key.keysym.scancode);
+    if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && !e.key.repeat) {
+      const int key = e.key.keysym.scancode;
+      if (key >= 0 && key < static_cast<int>(keys_held_.size())) keys_held_[key] = e.type == SDL_KEYDOWN;
+      if (e.type == SDL_KEYDOWN) keys_pressed_.push_back(key);
+    }
   }
   return Event::None;
 }
@@ -195,9 +199,14 @@ void ImGuiWindow::BeginFrame() {
     io.MouseDown[b] = button_held_[b] || button_pressed_[b];
     button_pressed_[b] = false;
   }
-  // So does a key's (a quick tap of Enter).
-  for (int key : keys_pressed_)
-    if (key >= 0 && key < IM_ARRAYSIZE(io.KeysDown)) io.KeysDown[key] = true;
+  // So does a key's (a quick tap of Enter): held for this frame, then as it is.
+  for (int key : keys_shown_pressed_) io.KeysDown[key] = keys_held_[key];
+  keys_shown_pressed_.clear();
+  for (int key : keys_pressed_) {
+    if (key < 0 || key >= IM_ARRAYSIZE(io.KeysDown) || key >= static_cast<int>(keys_held_.size())) continue;
+    io.KeysDown[key] = true;
+    keys_shown_pressed_.push_back(key);
+  }
   keys_pressed_.clear();
   ImGui::NewFrame();
 }
