@@ -207,8 +207,14 @@ std::string ReadOnlyScoreFilePathIn(const Paths& paths, std::string_view chartPa
   return JoinPath(JoinPath(paths.In("ro_score"), folderName), FileNameOf(record));
 }
 
+bool ChartFolderReadOnlyIn(const Paths& paths, std::string_view chartPath) {
+  const std::string folder = FolderOf(NormalizeSeparators(chartPath));
+  if (paths.installed && folder.rfind(paths.program + "/", 0) == 0) return true;
+  return IsReadOnly(folder.empty() ? "." : folder);
+}
+
 std::string ScoreFileToReadIn(const Paths& paths, std::string_view chartPath) {
-  if (!ChartFolderReadOnly(chartPath)) return ScoreFilePath(chartPath);
+  if (!ChartFolderReadOnlyIn(paths, chartPath)) return ScoreFilePath(chartPath);
   const std::string elsewhere = ReadOnlyScoreFilePathIn(paths, chartPath);
   return FileExists(elsewhere) ? elsewhere : ScoreFilePath(chartPath);
 }
@@ -219,13 +225,10 @@ std::string ReadOnlyScoreFilePath(const Game& g, std::string_view chartPath) {
   return ReadOnlyScoreFilePathIn(g.paths, chartPath);
 }
 
-bool ChartFolderReadOnly(std::string_view chartPath) {
-  const std::string folder = FolderOf(NormalizeSeparators(chartPath));
-  return IsReadOnly(folder.empty() ? "." : folder);
-}
+bool ChartFolderReadOnly(const Game& g, std::string_view chartPath) { return ChartFolderReadOnlyIn(g.paths, chartPath); }
 
 std::string ScoreFileToWrite(const Game& g, std::string_view chartPath) {
-  return ChartFolderReadOnly(chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
+  return ChartFolderReadOnly(g, chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
 }
 
 std::string ScoreFileToRead(const Game& g, std::string_view chartPath) { return ScoreFileToReadIn(g.paths, chartPath); }
@@ -275,7 +278,7 @@ void SaveScoreDat(Game& g) {
     DebugLog(g, "[SaveScoreDat] no chart under the cursor; the record is not written");
     return;
   }
-  if (ChartFolderReadOnly(entry->FilePath)) {
+  if (ChartFolderReadOnly(g, entry->FilePath)) {
     // The folders below the data folder, one level at a time; errors are ignored.
     const std::string target = ReadOnlyScoreFilePath(g, entry->FilePath);
     MakeFolder(g.paths.In("ro_score"));
@@ -283,7 +286,8 @@ void SaveScoreDat(Game& g) {
   }
   const std::string path = ScoreFileToWrite(g, entry->FilePath);
   std::string error;
-  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error))
+  // A record beside the chart never follows a link a chart pack may ship.
+  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error, LinkRule::Refuse))
     DebugLog(g, "[SaveScoreDat] " + path + " PlayCount: " + std::to_string(record.PlayCount));
   else
     DebugLog(g, "[SaveScoreDat] Error: can't write the record file " + path + " (" + error + ")");
