@@ -106,7 +106,7 @@ TEST_F(Play, ClearCheckReadsTheFlagOfEachRecordInTheBackgroundWhereTheRecordIsRe
   fs::permissions(FolderOf(c), fs::perms::owner_read | fs::perms::owner_exec);
   // A record with bytes past its end: the flag is at its place, not the last byte.
   dir.Write("songs/e.ksd", record + std::string(10, '\0'));
-  // A short record has no flag, whatever its last byte.
+  // A short record is damaged: it has no flag, whatever its last byte.
   dir.Write("songs/f.ksd", std::string(100, '\x7F'));
   ShowSongs({Song("a", 3, a), Song("b", 3, b), Song("c", 3, c), Song("d", 3, dir.path() + "/songs/d.bms"),
              Song("e", 3, e), Song("f", 3, f)});
@@ -128,6 +128,9 @@ TEST_F(Play, ClearCheckReadsTheFlagOfEachRecordInTheBackgroundWhereTheRecordIsRe
     LoadScoreDat(g);
     EXPECT_EQ(g.screens.Record.ClearedFlag, g.library.SongMarks[i]) << i;
   }
+  // (The short record is damaged: song select sets it aside and shows none.)
+  EXPECT_TRUE(FileExists(dir.path() + "/songs/f.ksd.damaged"));
+  EXPECT_EQ(g.display.MessageLine.text, "Damaged score record set aside");
   // Past the end it stays there. Shown again, the list's marks come from
   // what was read, in the first frame; a record written after a play counts.
   RunClearCheck(g);
