@@ -1,6 +1,5 @@
 #include "app/main_loop.h"
 
-#include <SDL_scancode.h>
 
 #include <algorithm>
 #include <cmath>
@@ -107,15 +106,6 @@ void DrawAutoPlaySetup(Game& g) {
     DrawFontText(g, 420, 10 * f, row, 0);
   }
   PresentFrame(g, false);
-}
-
-// Backspace, Enter and Escape also arrive as typed characters (8, 13, 27),
-// after the key press itself, like the window's other typed characters.
-void TypeControlCharacter(Game& g, int scancode) {
-  const int16_t ch = scancode == SDL_SCANCODE_BACKSPACE ? 8
-                     : scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER ? 13
-                     : scancode == SDL_SCANCODE_ESCAPE ? 27 : 0;
-  if (ch && g.app.GameState == Screen::CourseNameEntry) ProcessKey_EnterCourse(g, ch);
 }
 
 void StepListScroll(Game& g) {
@@ -382,8 +372,9 @@ void InstallInputRouting(Game& g) {
     switch (e.kind) {
       case Kind::KeyDown: case Kind::KeyUp: case Kind::JoyButtonDown: case Kind::JoyButtonUp:
       case Kind::JoyAxis: case Kind::JoyAdded: case Kind::JoyRemoved:
+        // The characters a key types (Enter, Backspace, Escape too) follow it
+        // from the event source as TextInput.
         if (g.app.started) PollInputDevices(g);
-        if (g.app.started && e.kind == Kind::KeyDown) TypeControlCharacter(g, e.code);
         break;
       default:
         HandleWindowEvent(g, e);

@@ -58,6 +58,8 @@ class DisplayText {
   };
   Font fonts[kGdiFontCount];
   std::unordered_map<std::string, CachedText> cache;
+  // Texts cut to a width (whole characters and "…"), by font, width and text.
+  std::unordered_map<std::string, std::string> fitted;
   uint64_t uses = 0;
   bool ttf = false;
   bool opened = false;
@@ -68,6 +70,7 @@ class DisplayText {
     for (auto& [key, entry] : cache)
       if (entry.texture) SDL_DestroyTexture(entry.texture);
     cache.clear();
+    fitted.clear();
   }
   void Close() {
     Flush();
@@ -346,6 +349,31 @@ CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std:
 
 namespace {
 
+// The text cut after the last whole character that fits in `width` pixels
+// together with "…" (the text itself when it fits).
+const std::string& FittedText(Game& g, GdiFont font, const std::string& text, int width) {
+  auto& fitted = g.display.text->fitted;
+  const std::string key = std::to_string(static_cast<int>(font)) + ":" + std::to_string(width) + ":" + text;
+  if (auto it = fitted.find(key); it != fitted.end()) return it->second;
+  if (fitted.size() > 4096) fitted.clear();
+  std::vector<size_t> starts;  // where each character starts
+  for (size_t i = 0; i < text.size(); ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  std::string best;
+  size_t low = 0, high = starts.size();  // characters kept: the most that fit
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    std::string candidate = text.substr(0, mid < starts.size() ? starts[mid] : text.size()) + "…";
+    if (GdiTextWidth(g, font, candidate) <= width) {
+      low = mid;
+      best = std::move(candidate);
+    } else {
+      high = mid - 1;
+    }
+  }
+  return fitted[key] = best;
+}
+
 int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
                  const uint32_t* background, int right) {
   DisplayText::Font* f = FontOf(g, font);
@@ -354,6 +382,13 @@ int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::
   if (text.empty()) return 0;
   CachedText* c = RenderText(g, *f, static_cast<int>(font), text, rgb, background);
   if (!c) return 0;
+  // A text too long for its place loses its last characters, never a part of one.
+  if (c->width > right - x) {
+    text = FittedText(g, font, text, right - x);
+    if (text.empty()) return 0;
+    c = RenderText(g, *f, static_cast<int>(font), text, rgb, background);
+    if (!c) return 0;
+  }
   Surface piece;
   piece.texture = c->texture;
   int tw = 0, th = 0;
@@ -367,7 +402,7 @@ int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::
   // Opaque text replaces its cell; transparent text leaves the cell's background.
   CopyRect(g, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
   if (g.display.TextTrace && &dest == &g.display.BackSurface)
-    g.display.TextTrace->push_back({utf8, Rect{x, y, x + width, y + c->height}, rgb});
+    g.display.TextTrace->push_back({text, Rect{x, y, x + width, y + c->height}, rgb});
   return width;
 }
 

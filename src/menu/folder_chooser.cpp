@@ -8,7 +8,9 @@
 #include <filesystem>
 
 #include "imgui.h"
+#include "imgui_internal.h"
 #include "imgui_stdlib.h"
+#include "menu/menu_tooltip.h"
 #include "platform/text.h"
 
 namespace kvx {
@@ -33,23 +35,67 @@ const std::vector<std::string>& SubfoldersOf(FolderChooser& c, const std::string
 }
 
 // One folder of the tree and, when it is open, the folders inside it.
-void DrawFolderNode(FolderChooser& c, const std::string& path, const std::string& label) {
+void DrawFolderNode(FolderChooser& c, const std::string& path, const std::string& label, const std::string& parent) {
   ImGui::PushID(path.c_str());
   ImGuiTreeNodeFlags flags =
       ImGuiTreeNodeFlags_OpenOnArrow | ImGuiTreeNodeFlags_OpenOnDoubleClick | ImGuiTreeNodeFlags_SpanAvailWidth;
   if (path == c.selected_path) flags |= ImGuiTreeNodeFlags_Selected;
+  const bool was_open = c.open_folders.count(path) > 0;
+  ImGui::SetNextItemOpen(was_open);
   const bool open = ImGui::TreeNodeEx("##folder", flags, "%s", ReplaceInvalidUtf8(label).c_str());
-  // The folder under the keyboard focus or the last click is the chosen one.
-  if ((ImGui::IsItemFocused() || ImGui::IsItemClicked()) && c.selected_path != path) SelectChooserFolder(c, path);
+  c.rows.emplace_back(path, parent);
+  if (open != was_open) {  // opened or closed by the pointer
+    if (open) c.open_folders.insert(path);
+    else c.open_folders.erase(path);
+  }
+  if (ImGui::IsItemClicked()) {
+    c.tree_has_keys = true;
+    if (c.selected_path != path) SelectChooserFolder(c, path);
+  }
+  if (c.scroll_to_selected && path == c.selected_path) {
+    ImGui::SetScrollHereY();
+    c.scroll_to_selected = false;
+  }
   if (open) {
     for (const std::string& name : SubfoldersOf(c, path))
-      DrawFolderNode(c, NormalFolderPath(fs::path(path) / name), name);
+      DrawFolderNode(c, NormalFolderPath(fs::path(path) / name), name, path);
     ImGui::TreePop();
   }
   ImGui::PopID();
 }
 
-bool KeyPressed(ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+bool KeyPressed(ImGuiKey key, bool repeat = false) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), repeat); }
+
+int RowOf(const FolderChooser& c, const std::string& path) {
+  for (size_t i = 0; i < c.rows.size(); ++i)
+    if (c.rows[i].first == path) return static_cast<int>(i);
+  return -1;
+}
+
+void SelectRow(FolderChooser& c, int row) {
+  if (row < 0 || row >= static_cast<int>(c.rows.size())) return;
+  SelectChooserFolder(c, c.rows[row].first);
+  c.scroll_to_selected = true;
+}
+
+// The arrow keys on the tree, over the rows of the last frame: one row per
+// press (held keys repeat), whatever the rows' shapes.
+void TreeKeys(FolderChooser& c) {
+  const int row = RowOf(c, c.selected_path);
+  const std::string& path = c.selected_path;
+  if (KeyPressed(ImGuiKey_DownArrow, true)) SelectRow(c, row < 0 ? 0 : row + 1);
+  if (KeyPressed(ImGuiKey_UpArrow, true)) SelectRow(c, row < 0 ? 0 : std::max(0, row - 1));
+  if (row < 0) return;
+  if (KeyPressed(ImGuiKey_RightArrow, true)) {
+    if (!c.open_folders.count(path)) c.open_folders.insert(path);
+    else if (!SubfoldersOf(c, path).empty()) SelectRow(c, row + 1);
+  }
+  if (KeyPressed(ImGuiKey_LeftArrow, true)) {
+    const std::string parent = c.rows[row].second;
+    if (c.open_folders.count(path)) c.open_folders.erase(path);
+    else if (!parent.empty()) SelectRow(c, RowOf(c, parent));
+  }
+}
 
 }  // namespace
 
@@ -128,26 +174,38 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
                           ImVec2(0.5f, 0.5f));
   ImGui::SetNextWindowSize(ImVec2(std::min(560.0f, vp->Size.x - 16), std::min(400.0f, vp->Size.y - 16)),
                            ImGuiCond_Appearing);
-  if (!ImGui::BeginPopupModal(popup_id.c_str(), nullptr, ImGuiWindowFlags_NoSavedSettings)) {
+  if (!ImGui::BeginPopupModal(popup_id.c_str(), nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNavInputs)) {
     c.open = false;
     return ChooserOutcome::Cancelled;
   }
   bool accept = false, cancel = false;
+  // Down in the field goes to the tree; Up, Down, Left and Right then move
+  // there. The tree's own keys are ours, not Dear ImGui's navigation, so a
+  // key moves exactly one row.
+  const bool field_had_keys = !c.tree_has_keys;
+  if (field_had_keys && !c.just_opened && KeyPressed(ImGuiKey_DownArrow)) {
+    c.tree_has_keys = true;
+    SelectRow(c, 0);
+    ImGui::ClearActiveID();
+  } else if (c.tree_has_keys) {
+    TreeKeys(c);
+  }
 
   ImGui::TextUnformatted("Folder:");
   ImGui::SameLine();
   ImGui::SetNextItemWidth(-1);
-  if (c.just_opened) ImGui::SetKeyboardFocusHere();
-  if (ImGui::InputText("##path", &c.path_field,
-                       ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll))
-    accept = true;
+  if (c.just_opened || c.select_field) ImGui::SetKeyboardFocusHere();
+  c.select_field = false;
+  const bool field_enter = ImGui::InputText("##path", &c.path_field,
+                                            ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
   const bool field_active = ImGui::IsItemActive();
-  if (ImGui::IsItemHovered())
-    ImGui::SetTooltip("Type a folder path and press Enter (~ is your home folder), or pick one in the tree below.");
+  if (field_active && ImGui::IsItemActivated()) c.tree_has_keys = false;
+  ItemTooltip("Type a folder path and press Enter (~ is your home folder), or pick one in the tree below.");
 
   const float footer = ImGui::GetFrameHeightWithSpacing() * 2 + ImGui::GetStyle().ItemSpacing.y;
-  ImGui::BeginChild("##tree", ImVec2(0, -footer), true, ImGuiWindowFlags_NavFlattened);
-  for (const auto& start : c.starting_points) DrawFolderNode(c, start.path, start.label);
+  ImGui::BeginChild("##tree", ImVec2(0, -footer), true, ImGuiWindowFlags_NoNav);
+  c.rows.clear();
+  for (const auto& start : c.starting_points) DrawFolderNode(c, start.path, start.label, "");
   ImGui::EndChild();
 
   const std::optional<std::string> folder = ChooserFolder(c);
@@ -159,17 +217,20 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
   ImGui::BeginDisabled(!folder);
   if (ImGui::Button(kOK, ImVec2(100, 0))) accept = true;
   ImGui::EndDisabled();
-  if (ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) ImGui::SetTooltip("Add the folder shown above.");
+  ItemTooltip("Add the folder shown above.");
   ImGui::SameLine();
   if (ImGui::Button(kCancel, ImVec2(100, 0))) cancel = true;
-  const bool cancel_focused = ImGui::IsItemFocused();
-  if (ImGui::IsItemHovered()) ImGui::SetTooltip("Close without adding a folder.");
+  ItemTooltip("Close without adding a folder.");
 
-  if (!c.just_opened && !field_active && (KeyPressed(ImGuiKey_Enter) || KeyPressed(ImGuiKey_KeyPadEnter))) {
-    if (cancel_focused)
-      cancel = true;
-    else
-      accept = true;
+  const bool enter = KeyPressed(ImGuiKey_Enter) || KeyPressed(ImGuiKey_KeyPadEnter);
+  if (field_enter || (!c.just_opened && !field_active && enter)) {
+    accept = true;
+    // A path that is no folder stays in the field, selected, for the next try.
+    if (!folder) {
+      c.select_field = true;
+      c.tree_has_keys = false;
+      ImGui::ClearActiveID();  // taken up again next frame, with the text selected
+    }
   }
   if (KeyPressed(ImGuiKey_Escape)) cancel = true;
   c.just_opened = false;

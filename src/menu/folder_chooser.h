@@ -3,9 +3,12 @@
 // desktop portal is needed): a folder tree that starts at the user's home,
 // the program folder and the file-system root, and a typed path field.
 // Keyboard: type a path and press Enter, or move through the tree with the
-// arrow keys (Right opens a folder) and press Enter; Escape cancels.
+// arrow keys and press Enter; Escape cancels. In the tree Up and Down move one
+// row, Right opens a folder (then goes into it), Left closes it (then goes to
+// its parent). A path that is no folder is refused and selected for retyping.
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,13 @@ struct FolderChooser {
   std::string path_field;                                      // what the path field shows (UTF-8)
   std::string selected_path;                                   // the tree's chosen folder, as the file system spells it
   std::map<std::string, std::vector<std::string>> subfolders;  // listed folders, by path
+  std::set<std::string> open_folders;                          // tree rows shown open
+  // The rows of the tree as last drawn, top to bottom: each folder's path and
+  // its parent row's path (empty for a starting point).
+  std::vector<std::pair<std::string, std::string>> rows;
+  bool tree_has_keys = false;     // the arrow keys and Enter work the tree, not the field
+  bool scroll_to_selected = false;
+  bool select_field = false;      // the field takes the focus with its text selected next frame
 };
 
 enum class ChooserOutcome { Open, Chosen, Cancelled };

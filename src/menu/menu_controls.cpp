@@ -77,7 +77,8 @@ const std::vector<MenuDropDown>& MenuDropDowns() {
       DropDown<&Settings::ScreenColors, 0>(
           "cmbScrColors", "Colours",
           (std::vector<const char*>{"8bit(256)", "16bit(65536)", "24bit(16777216)", "32bit(16777216)"}),
-          "Colour depth of the full-screen mode."),
+          "Colour depth of the full-screen mode. It has no effect in korvex: every screen is drawn in 32-bit "
+          "colour, windowed or full screen. The choice is kept in the settings file."),
       DropDown<&Settings::CourseLoadMode, 0>(
           "cmbCourse", "Course loading", (std::vector<const char*>{"逐次読込", "曲ごと", "初回一括"}),
           "How the songs of a course are loaded: progressively, song by song, or all at the first song."),

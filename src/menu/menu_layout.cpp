@@ -11,6 +11,7 @@
 #include "menu/menu_controls.h"
 #include "menu/menu_search.h"
 #include "net/net_setup.h"
+#include "menu/menu_tooltip.h"
 #include "platform/text.h"
 
 namespace kvx {
@@ -37,7 +38,7 @@ constexpr float kCaptionWidth = 122.0f;
 
 // After each control: its tooltip, and its place for scripted clicks.
 void Describe(Game& g, const char* name, const std::string& tooltip) {
-  if (ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) ImGui::SetTooltip("%s", tooltip.c_str());
+  ItemTooltip(tooltip);
   const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
   g.menu.control_rects[name] = {a.x, a.y, b.x, b.y};
 }
@@ -116,7 +117,7 @@ void DrawFolderList(Game& g) {
     SearchFolderEntry& e = m.folders.entries[i];
     ImGui::PushID(i);
     ImGui::Checkbox("##checked", &e.checked);
-    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Checked folders are searched; unchecked ones are kept but skipped.");
+    ItemTooltip("Checked folders are searched; unchecked ones are kept but skipped.");
     ImGui::SameLine();
     std::string text = e.folder.empty() ? std::string("(empty)") : ReplaceInvalidUtf8(e.folder);
     // After a search each searched folder says what it gave; a folder that
@@ -231,9 +232,11 @@ MenuAction DrawStartupMenu(Game& g) {
   const ImGuiViewport* vp = ImGui::GetMainViewport();
   ImGui::SetNextWindowPos(vp->Pos);
   ImGui::SetNextWindowSize(vp->Size);
+  // A scroll bar shows when the window cannot be as tall as its controls
+  // (a small screen).
   ImGui::Begin("frmMenu", nullptr,
-               ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings |
-                   ImGuiWindowFlags_NoBringToFrontOnFocus);
+               (ImGuiWindowFlags_NoDecoration & ~ImGuiWindowFlags_NoScrollbar) | ImGuiWindowFlags_NoMove |
+                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
   ImGui::BeginDisabled(m.busy);
 
   const float top = ImGui::GetCursorPosY();
@@ -250,6 +253,10 @@ MenuAction DrawStartupMenu(Game& g) {
   MenuAction action = DrawButtonRow(g);
   DrawNetworkLines(g);
   if (m.search_panel_open && DrawSearchPanel(g)) action = MenuAction::StartSearch;
+  // The panel just opened is scrolled into view.
+  const ImGuiID panel_shown = ImGui::GetID("##search_panel_shown");
+  if (m.search_panel_open && !ImGui::GetStateStorage()->GetBool(panel_shown)) ImGui::SetScrollHereY(1.0f);
+  ImGui::GetStateStorage()->SetBool(panel_shown, m.search_panel_open);
   m.content_height = ImGui::GetCursorPosY() + ImGui::GetStyle().WindowPadding.y;
   if (m.chooser.open) {
     std::string chosen;

@@ -132,9 +132,22 @@ void ImGuiWindow::SetCaption(const std::string& caption) {
 }
 
 void ImGuiWindow::SetSize(int width, int height) {
+  if (!window_) return;
+  // Never taller than the screen's usable area; moved up when it would reach
+  // past its bottom. What does not fit scrolls inside the window.
+  SDL_Rect usable{};
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  if (display >= 0 && SDL_GetDisplayUsableBounds(display, &usable) == 0 && usable.h > 0) {
+    int top = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, nullptr, nullptr, nullptr) != 0) top = 0;
+    height = std::max(100, std::min(height, usable.h - top));
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    if (y + height > usable.y + usable.h) SDL_SetWindowPosition(window_, x, std::max(usable.y + top, usable.y + usable.h - height));
+  }
   int w = 0, h = 0;
-  if (window_) SDL_GetWindowSize(window_, &w, &h);
-  if (window_ && (w != width || h != height)) SDL_SetWindowSize(window_, width, height);
+  SDL_GetWindowSize(window_, &w, &h);
+  if (w != width || h != height) SDL_SetWindowSize(window_, width, height);
 }
 
 void ImGuiWindow::TrackPointer(const SDL_Event& e) {
@@ -166,6 +179,11 @@ ImGuiWindow::Event ImGuiWindow::HandleEvent(const SDL_Event& e) {
     ImGui::SetCurrentContext(imgui_);
     TrackPointer(e);
     ImGui_ImplSDL2_ProcessEvent(&e);
+    if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && !e.key.repeat) {
+      const int key = e.key.keysym.scancode;
+      if (key >= 0 && key < static_cast<int>(keys_held_.size())) keys_held_[key] = e.type == SDL_KEYDOWN;
+      if (e.type == SDL_KEYDOWN) keys_pressed_.push_back(key);
+    }
   }
   return Event::None;
 }
@@ -181,6 +199,15 @@ void ImGuiWindow::BeginFrame() {
     io.MouseDown[b] = button_held_[b] || button_pressed_[b];
     button_pressed_[b] = false;
   }
+  // So does a key's (a quick tap of Enter): held for this frame, then as it is.
+  for (int key : keys_shown_pressed_) io.KeysDown[key] = keys_held_[key];
+  keys_shown_pressed_.clear();
+  for (int key : keys_pressed_) {
+    if (key < 0 || key >= IM_ARRAYSIZE(io.KeysDown) || key >= static_cast<int>(keys_held_.size())) continue;
+    io.KeysDown[key] = true;
+    keys_shown_pressed_.push_back(key);
+  }
+  keys_pressed_.clear();
   ImGui::NewFrame();
 }
 

@@ -80,6 +80,10 @@ class ImGuiWindow {
   float pointer_x_ = -FLT_MAX, pointer_y_ = -FLT_MAX;
   bool button_held_[3] = {false, false, false};
   bool button_pressed_[3] = {false, false, false};  // pressed since the last frame
+  // Keys by scancode: held as the events say, pressed since the last frame,
+  // and shown as held for one frame only because they were pressed.
+  std::vector<bool> keys_held_ = std::vector<bool>(512, false);
+  std::vector<int> keys_pressed_, keys_shown_pressed_;
   SDL_Window* previous_window_ = nullptr;
   SDL_GLContext previous_context_ = nullptr;
   ImGuiContext* previous_imgui_ = nullptr;

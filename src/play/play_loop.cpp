@@ -258,10 +258,17 @@ void BMSPause(Game& g) {
   if (p.Paused) return;
   const bool wasFrozen = Frozen(p);
   p.Paused = true;
+  p.PauseStart = g.NowMs();
   DebugLog(g, "[BMSPause]");
   PauseChartSounds(g);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
+}
+
+int64_t PlayedMs(const Game& g, uint32_t now) {
+  const PlayState& p = g.play;
+  const int64_t running = p.Paused ? static_cast<int32_t>(now - p.PauseStart) : 0;
+  return static_cast<int32_t>(now - p.PlayStartTime) - p.PausedMs - running;
 }
 
 void BMSResume(Game& g) {
@@ -269,6 +276,7 @@ void BMSResume(Game& g) {
   if (!p.Paused) return;
   DebugLog(g, "[BMSResume] BPM:" + FormatIniSingle(p.PausedBPM));
   p.Paused = false;
+  p.PausedMs += g.NowMs() - p.PauseStart;
   // A break that is still running keeps the chart frozen; its end restores.
   if (!p.BreakActive) {
     ResumeChartSounds(g);
@@ -442,6 +450,7 @@ void StartPlay(Game& g) {
   p.KeyFlash.fill(0);
   p.EscHeld = false;
   p.Paused = false;
+  p.PausedMs = 0;
   p.SoundWasPlaying.fill(false);
   SeekChart(g, 0, false);
   DebugLog(g, "totalobjs: " + std::to_string(g.chart.ObjectCount));

@@ -21,6 +21,9 @@ void BPMChange(Game& g, float bpm);
 // Pause and resume (F12 during play, display loss).
 void BMSPause(Game& g);
 void BMSResume(Game& g);
+// The time played so far at `now` (ms): the clock since the start less every
+// pause, the running one included.
+int64_t PlayedMs(const Game& g, uint32_t now);
 // The one-second freeze of pressure mode and of the break course effect.
 void StartBreak(Game& g);
 

@@ -336,6 +336,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   DrawJudgements(g, f.sides);
   if (DrawLimitAllows(g, DrawElement::Texts)) DrawPlayTexts(g);
   DrawNetPlayPanel(g);
+  DrawPauseOverlay(g);
 
   // The opening tiles fall for 300 ms; the transition ends the intro state itself.
   if (p.FadeState == kFadeIntro) DrawTileTransition(g);

@@ -10,7 +10,9 @@
 #include "media/skin.h"
 #include "media/sound.h"
 #include "play/judge.h"
+#include "media/surface.h"
 #include "play/options.h"
+#include "play/play_loop.h"
 #include "play/play_loop_links.h"
 #include "play/play_screen.h"
 #include "play/play_screen_parts.h"
@@ -71,7 +73,7 @@ void DrawComboDigits(Game& g, const PlayerScore& ps, int x, int y, int32_t t) {
     const double angle = (7.5 * g.play.PlayPosition + k * 180.0 / n) * M_PI / 180.0;
     const int bob = static_cast<int>(std::lround(3 * std::sin(angle)));
     const int v = std::clamp<int>(ps.ComboDigits[k], 0, 9);
-    SkinCopy(g, x + k * s.NumAdvance, y - static_cast<int>(std::lround(drop)) + bob, s.NumRects[v]);
+    SkinCopy(g, x + k * ComboDigitStep(s), y - static_cast<int>(std::lround(drop)) + bob, s.NumRects[v]);
   }
 }
 
@@ -100,7 +102,7 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
     return;
   }
   const JudgementWord w = WordOf(g, ps, t, now);
-  const int digitsWidth = ps.Combo > 0 ? (ps.ComboDigitCount + 1) * s.NumAdvance : 0;
+  const int digitsWidth = ps.Combo > 0 ? (ps.ComboDigitCount + 1) * ComboDigitStep(s) : 0;
   const int centreX = s.JudgePosX[side];
   const JudgementLayout at = LayOutJudgement(centreX, w.source.Width(), w.widen, digitsWidth);
   const int left = at.wordLeft;
@@ -116,6 +118,12 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
 }
 
 }  // namespace
+
+int ComboDigitStep(const SkinLayout& s) {
+  int widest = s.NumAdvance;
+  for (const Rect& r : s.NumRects) widest = std::max(widest, r.Width());
+  return widest + kComboDigitGap;
+}
 
 JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth) {
   // The beat pulse widens the word by up to 12 pixels on each side; the digits
@@ -149,8 +157,12 @@ void DrawComboEvent(Game& g, ComboEvent& e, int side, const std::string& text, i
 }  // namespace
 
 void DrawPlayText(Game& g, int x, int y, const std::string& text) {
-  if (IsPlainAscii(text)) DrawFontText(g, x, y, text);
-  else DrawGdiText(g, g.display.BackSurface, GdiFont::Status, x, y, text, kTextColour);
+  if (IsPlainAscii(text)) {
+    const size_t fit = static_cast<size_t>(std::max(0, (kPlayTextRight - x) / std::max<int>(1, g.display.CharWidth)));
+    DrawFontText(g, x, y, text.substr(0, fit));
+  } else {
+    DrawGdiTextClipped(g, g.display.BackSurface, GdiFont::Status, x, y, text, kTextColour, kPlayTextRight);
+  }
 }
 
 void DrawGauges(Game& g, int sides) {
@@ -231,7 +243,7 @@ void DrawPlayTexts(Game& g) {
   DrawFontText(g, 220, 400, "Hi-SPEED: " + FormatHiSpeed(g.settings.HiSpeed) + "x");
   const float rate = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
   DrawFontText(g, 220, 415,
-               "TIME: " + FormatMinutes(p.ElapsedMs) + " / " + FormatMinutes(std::llround(g.chart.LengthMs / rate)));
+               "TIME: " + FormatMinutes(PlayedMs(g, now)) + " / " + FormatMinutes(std::llround(g.chart.LengthMs / rate)));
   if (p.EscHeld) {
     const int32_t t = static_cast<int32_t>(now - p.EscDownTime);
     DrawFontText(g, 220, 370, "[ESC]: " + std::string(std::max(0, 20 - t / 25), '|'));
@@ -242,6 +254,27 @@ void DrawPlayTexts(Game& g) {
     DrawPlayText(g, 220, 370, TickerText(text, std::max(0, p.ElapsedMs) / 200));
   }
   if (g.sound.EchoEffect) DrawFontText(g, 220, 350, "EFFECT: Echo [" + std::to_string(g.sound.EchoQueue.size()) + "]");
+}
+
+void DrawPauseOverlay(Game& g) {
+  if (!g.play.Paused) return;
+  Surface& back = g.display.BackSurface;
+  const Rect band{0, kPauseBandTop, 640, kPauseBandBottom};
+  DarkenSurface(g, back, 40);
+  FillSurface(g, back, &band, 0x101830);
+  DrawLine(g, back, 0, band.top, 639, band.top, 0x5070C0);
+  DrawLine(g, back, 0, band.bottom - 1, 639, band.bottom - 1, 0x5070C0);
+  for (const PauseLine& line : PauseLines(g))
+    DrawGdiText(g, back, line.font, line.x, line.y, line.text, line.rgb);
+}
+
+std::vector<PauseLine> PauseLines(Game& g) {
+  const std::string title = "P A U S E";
+  const std::string keys = "[F12]: resume      hold [ESC]: quit";
+  const int title_h = GdiFontHeight(g, GdiFont::Title), keys_h = GdiFontHeight(g, GdiFont::Bold12);
+  const int top = kPauseBandTop + (kPauseBandBottom - kPauseBandTop - title_h - 8 - keys_h) / 2;
+  return {{GdiFont::Title, 320 - GdiTextWidth(g, GdiFont::Title, title) / 2, top, title, 0xFFFFFF},
+          {GdiFont::Bold12, 320 - GdiTextWidth(g, GdiFont::Bold12, keys) / 2, top + title_h + 8, keys, 0xC8D4F0}};
 }
 
 std::string FormatHiSpeed(float value) {

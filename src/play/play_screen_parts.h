@@ -5,12 +5,15 @@
 // combo events and texts.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
+#include "media/display.h"
 
 namespace kvx {
 
 struct Game;
+struct SkinLayout;
 
 namespace play_screen {
 
@@ -32,7 +35,9 @@ int SideOfLane(int lane);
 // round(PlayPosition) mod m, never negative.
 int32_t PositionMod(const Game& g, int32_t m);
 // Text on the back surface: the skin's bitmap font for plain ASCII, the
-// window's TrueType font otherwise (Japanese titles).
+// window's TrueType font otherwise (Japanese titles); whole characters up to
+// kPlayTextRight only, so a long title ends before the screen's edge.
+constexpr int kPlayTextRight = 632;
 void DrawPlayText(Game& g, int x, int y, const std::string& text);
 
 // Where the judgement word and the combo digits after it go: the group is
@@ -43,6 +48,10 @@ struct JudgementLayout {
   int digitsLeft = 0;
 };
 JudgementLayout LayOutJudgement(int centreX, int wordWidth, int widen, int digitsWidth);
+// From one combo digit to the next: the widest digit picture and a gap, so
+// digits that bob to different heights never touch.
+constexpr int kComboDigitGap = 2;
+int ComboDigitStep(const SkinLayout& skin);
 
 // Long notes and mines (play_screen_long_notes.cpp): a body between two
 // screen y (bottom below top), brighter while held; a long note's end cap; a
@@ -58,6 +67,16 @@ void DrawClassLetter(Game& g);
 void DrawBombs(Game& g, int sides);
 void DrawJudgements(Game& g, int sides);
 void DrawPlayTexts(Game& g);
+// While paused: the screen dimmed, and a band saying so and naming the keys.
+constexpr int kPauseBandTop = 196, kPauseBandBottom = 276;
+struct PauseLine {
+  GdiFont font;
+  int x, y;
+  std::string text;
+  uint32_t rgb;
+};
+std::vector<PauseLine> PauseLines(Game& g);
+void DrawPauseOverlay(Game& g);
 
 // "0.0#": one decimal at least, two at most (1 -> "1.0", 1.25 -> "1.25").
 std::string FormatHiSpeed(float value);

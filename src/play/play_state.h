@@ -77,6 +77,8 @@ struct PlayState {
   uint32_t FailedTime = 0;
   bool Paused = false;
   float PausedBPM = 0;
+  uint32_t PauseStart = 0;  // when the running pause began (ms)
+  int64_t PausedMs = 0;     // the pauses of this play that have ended, in all
   bool BreakActive = false;
   uint32_t BreakStart = 0;
   uint8_t FadeState = kFadeNone;

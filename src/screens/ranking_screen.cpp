@@ -3,6 +3,7 @@
 #include "screens/ranking_screen.h"
 #include "screens/song_select_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,7 @@ namespace {
 
 constexpr const char* kEmptyName = "VeXo :-";
 constexpr int kRowTop = 80;
-constexpr int kRowStep = 30;
+constexpr int kHeaderY = 60;
 constexpr float kSpeedSpacing = -1.0f;
 
 std::string FormatSpeed(float v) {
@@ -39,34 +40,39 @@ void DrawScoreDigits(Game& g, int x, int y, float score) {
   DrawNumber(g, font, x, y, RoundToInt(score), 6, &g.display.SkinSurface);
 }
 
-void DrawClassPicture(Game& g, int x, int y, int cls) {
+void DrawClassPicture(Game& g, int row_top, int cls) {
   if (cls < 0 || cls > 6) return;
   DisplayState& d = g.display;
-  BltClipped(g, d.BackSurface, d.ScreenRect, x, y, d.SkinSurface, g.skin.ClassStrRects[cls], kBltSourceColorKey);
+  BltStretch(g, d.BackSurface, RankingClassRect(g, row_top, cls), d.SkinSurface, g.skin.ClassStrRects[cls],
+             kBltSourceColorKey);
 }
 
-void DrawNewRow(Game& g, int y, const RankEntry& entry, uint32_t now) {
+// The figures of a row after its name.
+void DrawFigures(Game& g, const RankingColumns& c, int y, const RankEntry& e) {
+  DrawScoreDigits(g, c.score, y, e.Score);
+  DrawFontText(g, c.jpts, y, FormatNumber(RoundToInt(e.JPts), 5));
+  DrawFontText(g, c.combo, y, FormatNumber(e.MaxCombo, 3));
+  DrawFontText(g, c.hs, y, FormatSpeed(e.HiSpeed), kSpeedSpacing);
+  DrawFontText(g, c.rhs, y, FormatSpeed(e.RealHiSpeed), kSpeedSpacing);
+  if (e.Score != 0) DrawClassPicture(g, y, e.Class);
+}
+
+// The new row blinks its figures; the prompt goes on a line of its own under
+// the name, inside the row.
+void DrawNewRow(Game& g, const RankingColumns& c, int y, const RankEntry& entry, uint32_t now) {
   std::string name = g.screens.RankingName;
   if (now % 1000 > 500) name += "_";
-  DrawFontText(g, 40, y, name);
-  DrawFontText(g, 300, y, "<<<", static_cast<float>(std::abs(100 - static_cast<int>(now % 200))) / 10.0f);
-  DrawFontText(g, 340, y, "ENTER YOUR NAME");
-  if (now % 500 < 450) {
-    DrawScoreDigits(g, 160, y, entry.Score);
-    DrawFontText(g, 240, y, FormatNumber(RoundToInt(entry.JPts), 5));
-  }
+  DrawFontText(g, c.name, y, name);
+  if (now % 500 < 450) DrawFigures(g, c, y, entry);
+  const int prompt_y = y + g.display.CharHeight + 2;
+  const float arrows_spacing = static_cast<float>(std::abs(100 - static_cast<int>(now % 200))) / 10.0f;
+  DrawFontText(g, c.name, prompt_y, "<<<", arrows_spacing);
+  DrawFontText(g, c.name + 3 * (g.display.CharWidth + 10) + g.display.CharWidth, prompt_y, "ENTER YOUR NAME");
 }
 
-void DrawOtherRow(Game& g, int y, const RankEntry& e) {
-  DrawFontText(g, 40, y, e.Name);
-  DrawScoreDigits(g, 160, y, e.Score);
-  DrawFontText(g, 240, y, FormatNumber(RoundToInt(e.JPts), 5));
-  DrawFontText(g, 290, y, FormatNumber(e.MaxCombo, 3));
-  // The two speeds stand 30 pixels apart: a pixel less between their
-  // characters keeps "1.0x" clear of the next column.
-  DrawFontText(g, 340, y, FormatSpeed(e.HiSpeed), kSpeedSpacing);
-  DrawFontText(g, 370, y, FormatSpeed(e.RealHiSpeed), kSpeedSpacing);
-  if (e.Score != 0) DrawClassPicture(g, 420, y, e.Class);
+void DrawOtherRow(Game& g, const RankingColumns& c, int y, const RankEntry& e) {
+  DrawFontText(g, c.name, y, e.Name);
+  DrawFigures(g, c, y, e);
 }
 
 }  // namespace
@@ -81,27 +87,65 @@ std::string StorableRankingName(const std::string& name) {
   return kept;
 }
 
+int RankingRowTop(int place) { return kRowTop + kRankingRowHeight * place; }
+
+namespace {
+
+RankingColumns ColumnsBeforeTheRightEdge(const Game& g) {
+  const int ch = std::max<int>(1, g.display.CharWidth);
+  const int gap = 2 * ch;
+  RankingColumns c;
+  c.no = 20;
+  c.name = c.no + 2 * ch + gap;                                                           // "10"
+  c.score = c.name + (static_cast<int>(kRankNameLength) + 1) * ch + gap;                  // the name, its cursor
+  c.jpts = c.score + std::max(6 * std::max<int>(g.skin.PtsNumAdvance, 1), 5 * ch) + gap;  // six digits
+  c.combo = c.jpts + 6 * ch + gap;                                                        // "-12345"
+  c.hs = c.combo + 5 * ch + gap;                                                          // "COMBO", "12345"
+  c.rhs = c.hs + 5 * ch + gap;                                                            // "10.0x"
+  c.cls = c.rhs + 5 * ch + gap;
+  return c;
+}
+
+}  // namespace
+
+RankingColumns RankingColumnsFor(const Game& g) {
+  RankingColumns c = ColumnsBeforeTheRightEdge(g);
+  c.right = c.cls + std::max(5 * std::max<int>(1, g.display.CharWidth), RankingClassRect(g, 0, 0).Width());
+  return c;
+}
+
+Rect RankingClassRect(const Game& g, int row_top, int cls) {
+  const Rect& picture = g.skin.ClassStrRects[std::clamp(cls, 0, 6)];
+  const int height = std::min(picture.Height(), kRankingRowHeight - 4);
+  const int width = picture.Height() > 0 ? picture.Width() * height / picture.Height() : 0;
+  // Its middle on the middle of the row's text.
+  const int top = row_top + g.display.CharHeight / 2 - height / 2;
+  const int x = ColumnsBeforeTheRightEdge(g).cls;
+  return Rect{x, top, x + width, top + height};
+}
+
 void DrawRankingScreen(Game& g, int place, const RankEntry& entry) {
   DisplayState& d = g.display;
   const uint32_t now = g.NowMs();
+  const RankingColumns c = RankingColumnsFor(g);
   FillSurface(g, d.BackSurface, nullptr, 0x000000);
   DrawScrollingTiles(g);
-  const Rect panel{0, 20, 640, kRowTop + kRowStep * kRankingPlaces + 6};
+  const Rect panel{0, 20, 640, RankingRowTop(kRankingPlaces) + 6};
   FillSurface(g, d.BackSurface, &panel, 0x0A0C1A);
   DrawFontText(g, 10, 30, "YOU RANKED IN " + std::to_string(place + 1) + OrdinalSuffix(place + 1) + " !");
-  DrawFontText(g, 20, 60, "NO");
-  DrawFontText(g, 40, 60, "NAME");
-  DrawFontText(g, 160, 60, "SCORE");
-  DrawFontText(g, 240, 60, "J-PTS");
-  DrawFontText(g, 290, 60, "COMBO");
-  DrawFontText(g, 340, 60, "HS");
-  DrawFontText(g, 370, 60, "RHS");
-  DrawFontText(g, 420, 60, "CLASS");
+  DrawFontText(g, c.no, kHeaderY, "NO");
+  DrawFontText(g, c.name, kHeaderY, "NAME");
+  DrawFontText(g, c.score, kHeaderY, "SCORE");
+  DrawFontText(g, c.jpts, kHeaderY, "J-PTS");
+  DrawFontText(g, c.combo, kHeaderY, "COMBO");
+  DrawFontText(g, c.hs, kHeaderY, "HS");
+  DrawFontText(g, c.rhs, kHeaderY, "RHS");
+  DrawFontText(g, c.cls, kHeaderY, "CLASS");
   for (int i = 0; i < kRankingPlaces; ++i) {
-    const int y = kRowTop + kRowStep * i;
-    DrawFontText(g, 20, y, std::to_string(i + 1));
-    if (i == place) DrawNewRow(g, y, entry, now);
-    else DrawOtherRow(g, y, g.screens.Record.Ranking[i]);
+    const int y = RankingRowTop(i);
+    DrawFontText(g, c.no, y, std::to_string(i + 1));
+    if (i == place) DrawNewRow(g, c, y, entry, now);
+    else DrawOtherRow(g, c, y, g.screens.Record.Ranking[i]);
   }
   DrawFontText(g, 40, 420, "TYPE YOUR NAME (8 LETTERS)   [BACKSPACE]: DELETE   [ENTER]: OK");
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/app_state.h"
 #include "screens/score_record.h"
 
 namespace kvx {
@@ -21,5 +22,17 @@ void ProcessKey_EnterName(Game& game, int16_t character);
 std::string StorableRankingName(const std::string& name);
 // One frame of the ranking screen (without presenting it).
 void DrawRankingScreen(Game& game, int place, const RankEntry& entry);
+
+// Where the ranking screen puts its columns, from the skin's font and digit
+// widths: each column as wide as its widest text, two characters apart.
+struct RankingColumns {
+  int no = 0, name = 0, score = 0, jpts = 0, combo = 0, hs = 0, rhs = 0, cls = 0, right = 0;
+};
+RankingColumns RankingColumnsFor(const Game& game);
+// The top of place i's row (i from 0), and its height.
+int RankingRowTop(int place);
+constexpr int kRankingRowHeight = 30;
+// The class picture of a row: scaled into the row beside the texts.
+Rect RankingClassRect(const Game& game, int row_top, int cls);
 
 }  // namespace kvx

@@ -137,6 +137,7 @@ void MarkEntryCleared(Game& g) {
   if (i < 0 || i >= static_cast<int>(lib.SongList.size())) return;
   if (lib.SongMarks.size() < lib.SongList.size()) lib.SongMarks.resize(lib.SongList.size(), false);
   lib.SongMarks[i] = true;
+  g.screens.ClearMarks.Set(lib.SongList[i].FilePath, true);
 }
 
 }  // namespace
@@ -248,29 +249,41 @@ std::string ScoreFilePath(std::string_view chartPath) {
   return path.substr(0, dot + 1) + "ksd";
 }
 
-std::string ReadOnlyScoreFilePath(const Game& g, std::string_view chartPath) {
+namespace {
+
+std::string ReadOnlyScoreFilePathIn(const Paths& paths, std::string_view chartPath) {
   const std::string record = ScoreFilePath(chartPath);
   std::string folder = FolderOf(record);
   if (!folder.empty()) folder.pop_back();  // the trailing "/"
   const std::string folderName = FileNameOf(folder);
-  return JoinPath(JoinPath(g.paths.In("ro_score"), folderName), FileNameOf(record));
+  return JoinPath(JoinPath(paths.In("ro_score"), folderName), FileNameOf(record));
 }
 
-bool ChartFolderReadOnly(const Game& g, std::string_view chartPath) {
+bool ChartFolderReadOnlyIn(const Paths& paths, std::string_view chartPath) {
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
-  if (g.paths.installed && folder.rfind(g.paths.program + "/", 0) == 0) return true;
+  if (paths.installed && folder.rfind(paths.program + "/", 0) == 0) return true;
   return IsReadOnly(folder.empty() ? "." : folder);
 }
+
+std::string ScoreFileToReadIn(const Paths& paths, std::string_view chartPath) {
+  if (!ChartFolderReadOnlyIn(paths, chartPath)) return ScoreFilePath(chartPath);
+  const std::string elsewhere = ReadOnlyScoreFilePathIn(paths, chartPath);
+  return FileExists(elsewhere) ? elsewhere : ScoreFilePath(chartPath);
+}
+
+}  // namespace
+
+std::string ReadOnlyScoreFilePath(const Game& g, std::string_view chartPath) {
+  return ReadOnlyScoreFilePathIn(g.paths, chartPath);
+}
+
+bool ChartFolderReadOnly(const Game& g, std::string_view chartPath) { return ChartFolderReadOnlyIn(g.paths, chartPath); }
 
 std::string ScoreFileToWrite(const Game& g, std::string_view chartPath) {
   return ChartFolderReadOnly(g, chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
 }
 
-std::string ScoreFileToRead(const Game& g, std::string_view chartPath) {
-  if (!ChartFolderReadOnly(g, chartPath)) return ScoreFilePath(chartPath);
-  const std::string elsewhere = ReadOnlyScoreFilePath(g, chartPath);
-  return FileExists(elsewhere) ? elsewhere : ScoreFilePath(chartPath);
-}
+std::string ScoreFileToRead(const Game& g, std::string_view chartPath) { return ScoreFileToReadIn(g.paths, chartPath); }
 
 namespace {
 
@@ -293,7 +306,11 @@ ScoreRecord ReadScoreRecord(const Game& g, std::string_view chartPath) {
 }
 
 std::optional<bool> ReadClearedFlag(const Game& g, std::string_view chartPath) {
-  auto bytes = ReadRecordBytes(ScoreFileToRead(g, chartPath));
+  return ReadClearedFlag(g.paths, chartPath);
+}
+
+std::optional<bool> ReadClearedFlag(const Paths& paths, std::string_view chartPath) {
+  auto bytes = ReadRecordBytes(ScoreFileToReadIn(paths, chartPath));
   if (!bytes) return std::nullopt;
   return ScoreRecordProblem(*bytes).empty() && DecodeScoreRecord(*bytes).ClearedFlag;
 }

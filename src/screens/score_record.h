@@ -11,6 +11,7 @@
 namespace kvx {
 
 struct Game;
+struct Paths;
 
 struct RankEntry {
   bool Cleared = false;
@@ -72,6 +73,9 @@ ScoreRecord ReadScoreRecord(const Game& game, std::string_view chartPath);
 // The cleared flag of a chart's record, read where ReadScoreRecord reads;
 // nothing when the chart has no record, false when it is damaged.
 std::optional<bool> ReadClearedFlag(const Game& game, std::string_view chartPath);
+// The same from the data folder's paths alone (no log, no other state): for
+// the worker thread that reads the clear marks of a list.
+std::optional<bool> ReadClearedFlag(const Paths& paths, std::string_view chartPath);
 
 // Loads the record of the entry under ListCursor (an empty record when there
 // is none) into ScreensState::Record. A damaged record file is set aside and

@@ -8,7 +8,9 @@
 
 #include "app/app_state.h"
 #include "media/surface.h"
+#include "screens/clear_marks.h"
 #include "screens/score_record.h"
+#include "screens/song_sort.h"
 
 namespace kvx {
 
@@ -45,6 +47,8 @@ struct ScreensState {
   bool CourseModeShown = false;   // the course list was entered with Tab
   std::string TitleMain, TitleSub;  // the selected title split at its bracketed suffix
   int32_t ClearCheckIndex = 0;    // the next entry the clear check looks at
+  ClearMarkCache ClearMarks;      // the records' cleared flags, by chart path
+  const void* ClearMarksAskedFor = nullptr;  // the list (its entries' storage) the last read was asked for
   std::string CourseNameShown;    // the course name the course list shows
   uint32_t LastChangeTime = 0;    // when the cursor last changed (ms)
   // Opening animation: eases from 3 to 1 while a 500 ms countdown runs.
@@ -65,6 +69,12 @@ struct ScreensState {
   int32_t MissingSoundsEntry = -1;
   int32_t MissingSounds = 0;
   SongPreviewState Preview;
+  SongSort ListSort = SongSort::None;  // the song lists' sort, kept for every jukebox opened
+  // A question on song select, answered by Enter (yes) or Escape (no); the
+  // course file it is about, for a deletion.
+  enum class Question { None, Quit, DeleteCourse };
+  Question PendingQuestion = Question::None;
+  std::string QuestionFile;
   std::mt19937 ShuffleRng{std::random_device{}()};  // the picks of shuffle play
 
   // The song-select and result pictures (LoadSS) and the song-select preview.

@@ -223,23 +223,52 @@ void LoadStagePicture(Game& g) {
   s.StagePictureShown = true;
 }
 
+namespace {
+
+constexpr int32_t kClearMarksPerFrame = 4096;  // look-ups of read flags in one frame
+
+// The entries from the clear check's place on, read by the worker.
+void RequestClearMarks(Game& g) {
+  const auto& list = g.library.SongList;
+  std::vector<std::string> charts;
+  charts.reserve(list.size() - g.screens.ClearCheckIndex);
+  for (size_t i = g.screens.ClearCheckIndex; i < list.size(); ++i) charts.push_back(list[i].FilePath);
+  g.screens.ClearMarksAskedFor = list.data();
+  g.screens.ClearMarks.Request(std::move(charts),
+                               [paths = g.paths](const std::string& chart) { return ReadClearedFlag(paths, chart); });
+}
+
+}  // namespace
+
 void RunClearCheck(Game& g) {
   if (!g.settings.ShowClearedOnList) return;
   ScreensState& s = g.screens;
-  auto& list = g.library.SongList;
-  const int32_t last = static_cast<int32_t>(list.size()) - 1;
+  const auto& list = g.library.SongList;
+  const int32_t count = static_cast<int32_t>(list.size());
   const Screen mode = g.app.GameState;
-  if ((mode == Screen::SongList || mode == Screen::CourseList) && s.ClearCheckIndex >= 0 && s.ClearCheckIndex <= last) {
-    auto& marks = g.library.SongMarks;
-    if (marks.size() != list.size()) marks.resize(list.size(), false);
-    // The flag of the record song select shows (a file longer or shorter
-    // than a record has something else as its last byte).
-    if (auto cleared = ReadClearedFlag(g, list[s.ClearCheckIndex].FilePath)) marks[s.ClearCheckIndex] = *cleared;
-    ShowMessage(g, "clear check... " + std::to_string(s.ClearCheckIndex));
-  } else {
-    s.ClearCheckIndex = last;
+  if ((mode != Screen::SongList && mode != Screen::CourseList) || s.ClearCheckIndex < 0) {
+    s.ClearCheckIndex = count;
+    return;
   }
-  ++s.ClearCheckIndex;
+  if (s.ClearCheckIndex >= count) return;
+  auto& marks = g.library.SongMarks;
+  if (marks.size() != list.size()) marks.resize(list.size(), false);
+  // A list shown afresh has its own read started at once (another list's read
+  // that is still running gives way to it).
+  const bool fresh = s.ClearMarksAskedFor != static_cast<const void*>(list.data());
+  // The flags read so far (a mark stays as it was for a chart without a record).
+  const int32_t end = std::min(count, s.ClearCheckIndex + kClearMarksPerFrame);
+  std::optional<bool> flag;
+  while (s.ClearCheckIndex < end && s.ClearMarks.Find(list[s.ClearCheckIndex].FilePath, &flag)) {
+    if (flag) marks[s.ClearCheckIndex] = *flag;
+    ++s.ClearCheckIndex;
+  }
+  if (s.ClearCheckIndex < end) {  // waiting for the worker
+    if (fresh || !s.ClearMarks.Busy()) RequestClearMarks(g);
+    ShowMessage(g, "clear check... " + std::to_string(s.ClearCheckIndex) + " / " + std::to_string(count));
+  } else if (s.ClearCheckIndex >= count && g.display.MessageLine.text.rfind("clear check... ", 0) == 0) {
+    ShowMessage(g, "clear check complete.");  // in place of the progress shown while waiting
+  }
 }
 
 }  // namespace kvx

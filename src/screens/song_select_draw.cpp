@@ -298,7 +298,20 @@ void DrawInfoPanel(Game& g) {
   DrawOptionIndicators(g);
 }
 
+// A pending question takes the help box's place until it is answered.
+bool DrawQuestion(Game& g) {
+  const std::string question = QuestionLine(g);
+  if (question.empty()) return false;
+  Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
+  FillSurface(g, Back(g), &box, 0x5A1020);
+  DrawLine(g, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0xFF8080);
+  Text(g, GdiFont::Bold12, kListLeft + 6, kHelpTop + (kHelpBottom - kHelpTop - GdiFontHeight(g, GdiFont::Bold12)) / 2,
+       question, 0xFFFFFF, kListRight);
+  return true;
+}
+
 void DrawHelpLines(Game& g) {
+  if (DrawQuestion(g)) return;
   const auto lines = HelpLines(g.app.GameState);
   if (lines[0].empty()) return;
   Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
@@ -306,6 +319,19 @@ void DrawHelpLines(Game& g) {
   DrawLine(g, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0x5070C0);
   Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, lines[0], 0xC8D0E8, kListRight);
   Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 16, lines[1], 0xC8D0E8, kListRight);
+}
+
+// The heading, and at the right of the title bar the song list's sort; the
+// heading is cut short of it.
+void DrawHeading(Game& g) {
+  const std::string sort = SortLabel(g);
+  int heading_right = kListRight;
+  if (!sort.empty()) {
+    const int x = kListRight - GdiTextWidth(g, GdiFont::Bold12, sort);
+    Text(g, GdiFont::Bold12, x, kHeadingY + 3, sort, kLabelColor, kListRight);
+    heading_right = x - 10;
+  }
+  Text(g, GdiFont::Bold16, kHeadingX, kHeadingY, Heading(g), kHeadingColor, heading_right);
 }
 
 void DrawFrontFade(Game& g) {
@@ -328,7 +354,7 @@ void DrawList(Game& g) {
   Surface& background = grey ? g.screens.SongSelectBgGreySurface : g.screens.SongSelectBgSurface;
   if (background.Valid()) BltClipped(g, Back(g), d.ScreenRect, 0, 0, background, d.ScreenRect, 0);
   else FillSurface(g, Back(g), nullptr, 0x000000);
-  Text(g, GdiFont::Bold16, kHeadingX, kHeadingY, Heading(g), kHeadingColor, kListRight);
+  DrawHeading(g);
   DrawEntries(g);
   DrawInfoPanel(g);
   DrawHelpLines(g);

@@ -221,11 +221,7 @@ void PutEntryIntoCourseSlot(Game& g) {
   PutSongIntoCourseSlot(g, *entry);
 }
 
-void DeleteCourseUnderCursor(Game& g) {
-  const SongEntry* entry = EntryUnderCursor(g);
-  if (!entry) return;
-  // Only a course file is ever deleted (the new-course entry has none).
-  const std::string file = entry->FilePath;
+void DeleteCourseFile(Game& g, const std::string& file) {
   if (file.empty() || !EndsWithNoCase(file, ".kcl") || !FileExists(file)) return;
   if (DeleteFile(file)) DebugLog(g, "course deleted: " + file);
   else DebugLog(g, "course could not be deleted: " + file);

@@ -1,6 +1,7 @@
 #pragma once
 // Shared between the song select screen's files.
 #include <cstdint>
+#include <string>
 
 #include "app/app_state.h"
 
@@ -43,6 +44,11 @@ void StartPlayOnSong(Game& game);
 void StartPlayOnCourse(Game& game);
 void EditCourseUnderCursor(Game& game);
 void PutEntryIntoCourseSlot(Game& game);
-void DeleteCourseUnderCursor(Game& game);
+// Deletes a course file (nothing else) and shows the course list again.
+void DeleteCourseFile(Game& game, const std::string& file);
+// "SORT: LEVEL" and so on on the song list once a sort was chosen; empty otherwise.
+std::string SortLabel(const Game& game);
+// The one-line question song select is waiting on; empty when none is.
+std::string QuestionLine(const Game& game);
 
 }  // namespace kvx

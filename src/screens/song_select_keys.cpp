@@ -8,6 +8,8 @@
 #include "media/input.h"
 #include "media/sound.h"
 #include "net/net_session.h"
+#include "platform/files.h"
+#include "platform/text.h"
 #include "play/options.h"
 #include "screens/song_select.h"
 #include "screens/song_select_internal.h"
@@ -21,6 +23,25 @@ constexpr int16_t kF1 = 59, kF2 = 60, kF3 = 61, kF4 = 62, kF12 = 88;
 constexpr int16_t kPad1 = 79, kPad2 = 80, kPad3 = 81, kPad4 = 75;
 constexpr int16_t kUp = 200, kPageUp = 201, kLeft = 203, kRight = 205, kDown = 208, kPageDown = 209, kDelete = 211;
 
+using Question = ScreensState::Question;
+
+void Ask(Game& g, Question question, std::string file = {}) {
+  g.screens.PendingQuestion = question;
+  g.screens.QuestionFile = std::move(file);
+  PlaySE(g, kSePtsCount);
+}
+
+// Enter carries out what the question asked, Escape forgets it; other keys
+// wait for the answer.
+void AnswerQuestion(Game& g, int16_t code) {
+  if (code != kEnter && code != kEscape) return;
+  const Question question = g.screens.PendingQuestion;
+  g.screens.PendingQuestion = Question::None;
+  if (code == kEscape) return;
+  if (question == Question::Quit) CloseGameWindow(g);
+  if (question == Question::DeleteCourse) DeleteCourseFile(g, g.screens.QuestionFile);
+}
+
 void Escape(Game& g) {
   if (g.screens.EditingCourse) {
     StopSongPreview(g);
@@ -28,24 +49,35 @@ void Escape(Game& g) {
     g.app.GameState = Screen::CourseEditor;
     return;
   }
-  CloseGameWindow(g);
+  Ask(g, Question::Quit);
 }
 
-void Sort(Game& g, void (*sort)(Game&), const char* message) {
-  sort(g);
-  ShowMessage(g, message);
-  // Another entry is now under the cursor: it is shown and previewed instead.
-  g.play.QuitPlay = true;
-  StopSongPreview(g);
-  ReleaseStagePicture(g);
-  ApplySelection(g);
+// Only a course file is ever deleted (the new-course entry has none).
+void AskToDeleteCourse(Game& g) {
+  const SongEntry* entry = EntryUnderCursor(g);
+  if (!entry || g.app.ListCursor < 1 || !EndsWithNoCase(entry->FilePath, ".kcl")) return;
+  Ask(g, Question::DeleteCourse, entry->FilePath);
+}
+
+// Only a list of charts is sorted (the course list keeps its new-course entry
+// first, the jukebox list the order its cursor is remembered in). The cursor
+// stays on its chart, and the sort is kept for the next jukebox opened.
+void Sort(Game& g, SongSort sort) {
+  if (g.app.GameState != Screen::SongList) return;
+  SortSongList(g, sort);
+  g.screens.ListSort = sort;
+  ShowMessage(g, std::string("Sorted by ") + SortName(sort));
 }
 
 void OpenJukeboxUnderCursor(Game& g, bool with_right) {
   bool shuffle = !with_right && ShiftOrLane12Held(g);
   OpenJukebox(g);
-  if (shuffle) StartShufflePlay(g);
-  else OpenSongList(g);
+  if (shuffle) {
+    StartShufflePlay(g);
+  } else {
+    SortSongList(g, g.screens.ListSort);
+    OpenSongList(g);
+  }
 }
 
 void Tab(Game& g, Screen mode) {
@@ -92,7 +124,30 @@ bool TellsThePlayers(int16_t code) {
 
 }  // namespace
 
+std::string SortLabel(const Game& g) {
+  if (g.app.GameState != Screen::SongList || g.screens.ListSort == SongSort::None) return {};
+  return std::string("SORT: ") + SortName(g.screens.ListSort);
+}
+
+std::string QuestionLine(const Game& g) {
+  switch (g.screens.PendingQuestion) {
+    case Question::Quit:
+      return "korvexを終了しますか?  [Enter]:終了  [ESC]:戻る";
+    case Question::DeleteCourse: {
+      std::string name = FileNameOf(g.screens.QuestionFile);
+      if (EndsWithNoCase(name, ".kcl")) name.resize(name.size() - 4);
+      return "コース「" + name + "」を削除しますか?  [Enter]:削除  [ESC]:戻る";
+    }
+    default:
+      return {};
+  }
+}
+
 void ProcessKey_SongSelect(Game& g, int16_t& code) {
+  if (g.screens.PendingQuestion != Question::None) {
+    AnswerQuestion(g, code);
+    return;
+  }
   if (code == kEscape) {
     Escape(g);
     return;
@@ -112,10 +167,10 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
     case kF1: case kF2: case kF3: case kF4: case kF12:
       ProcessSongSelectOptionKeys(g, code);
       break;
-    case kPad1: Sort(g, SortByLevel, "Sorted by LEVEL"); break;
-    case kPad2: Sort(g, SortByGenre, "Sorted by GENRE"); break;
-    case kPad3: Sort(g, SortByTitle, "Sorted by TITLE"); break;
-    case kPad4: Sort(g, SortByArtist, "Sorted by ARTIST"); break;
+    case kPad1: Sort(g, SongSort::Level); break;
+    case kPad2: Sort(g, SongSort::Genre); break;
+    case kPad3: Sort(g, SongSort::Title); break;
+    case kPad4: Sort(g, SongSort::Artist); break;
     case kTab: Tab(g, mode); break;
     case kLeft:
       if (mode == Screen::SongList) ShowJukeboxList(g);
@@ -125,7 +180,7 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
     case kPageDown: MoveListCursorBy(g, 5); break;
     case kPageUp: MoveListCursorBy(g, -5); break;
     case kDelete:
-      if (mode == Screen::CourseList) DeleteCourseUnderCursor(g);
+      if (mode == Screen::CourseList) AskToDeleteCourse(g);
       break;
     case kRight:
       if (mode == Screen::JukeboxList) OpenJukeboxUnderCursor(g, true);

@@ -3,32 +3,49 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/game.h"
-#include "chart/position_sort.h"
 
 namespace kvx {
 
 namespace {
 
-// Sorts a permutation of the keys; the comparisons and swaps are those of the
-// quicksort run on the entries themselves, so the result is the same order.
+// The entries' order under a sort: by the key, then the title, then the path.
 template <typename Key>
-std::vector<int32_t> SortedOrder(const std::vector<Key>& keys) {
-  std::vector<int32_t> order(keys.size());
+std::vector<int32_t> SortedOrder(const std::vector<SongEntry>& list, const std::vector<Key>& keys) {
+  std::vector<std::string> titles;
+  titles.reserve(list.size());
+  for (const SongEntry& e : list) titles.push_back(TextSortKey(e.Title));
+  std::vector<int32_t> order(list.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-  QuickSortByKey(order.data(), static_cast<int32_t>(order.size()),
-                 [&keys](int32_t index) -> const Key& { return keys[index]; });
+  std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+    if (keys[a] != keys[b]) return keys[a] < keys[b];
+    if (titles[a] != titles[b]) return titles[a] < titles[b];
+    return list[a].FilePath < list[b].FilePath;
+  });
   return order;
 }
 
+// Puts the entries (and their marks) in that order; the cursor follows its entry.
 void ApplyOrder(Game& g, const std::vector<int32_t>& order) {
-  auto& list = g.library.SongList;
+  LibraryState& l = g.library;
   std::vector<SongEntry> sorted;
-  sorted.reserve(list.size());
-  for (int32_t index : order) sorted.push_back(std::move(list[index]));
-  list = std::move(sorted);
+  std::vector<bool> marks;
+  sorted.reserve(order.size());
+  marks.reserve(order.size());
+  l.SongMarks.resize(l.SongList.size(), false);
+  int32_t cursor = g.app.ListCursor;
+  for (size_t place = 0; place < order.size(); ++place) {
+    const int32_t index = order[place];
+    sorted.push_back(std::move(l.SongList[index]));
+    marks.push_back(l.SongMarks[index]);
+    if (index == g.app.ListCursor) cursor = static_cast<int32_t>(place);
+  }
+  l.SongList = std::move(sorted);
+  l.SongMarks = std::move(marks);
+  g.app.ListCursor = cursor;
 }
 
 template <typename KeyOf>
@@ -36,7 +53,7 @@ void SortByText(Game& g, KeyOf key_of) {
   std::vector<std::string> keys;
   keys.reserve(g.library.SongList.size());
   for (const SongEntry& e : g.library.SongList) keys.push_back(TextSortKey(key_of(e)));
-  ApplyOrder(g, QuickSortOrder(keys));
+  ApplyOrder(g, SortedOrder(g.library.SongList, keys));
 }
 
 // A UTF-8 locale for the case mapping of letters beyond ASCII.
@@ -88,9 +105,6 @@ uint32_t NextCodePoint(std::string_view s, size_t i, size_t* length) {
 
 }  // namespace
 
-std::vector<int32_t> QuickSortOrder(const std::vector<int32_t>& keys) { return SortedOrder(keys); }
-std::vector<int32_t> QuickSortOrder(const std::vector<std::string>& keys) { return SortedOrder(keys); }
-
 std::string TextSortKey(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -119,7 +133,7 @@ void SortByLevel(Game& g) {
   std::vector<int32_t> keys;
   keys.reserve(g.library.SongList.size());
   for (const SongEntry& e : g.library.SongList) keys.push_back(e.PlayLevel);
-  ApplyOrder(g, QuickSortOrder(keys));
+  ApplyOrder(g, SortedOrder(g.library.SongList, keys));
 }
 
 void SortByGenre(Game& g) {
@@ -132,6 +146,26 @@ void SortByTitle(Game& g) {
 
 void SortByArtist(Game& g) {
   SortByText(g, [](const SongEntry& e) -> const std::string& { return e.Artist; });
+}
+
+void SortSongList(Game& g, SongSort sort) {
+  switch (sort) {
+    case SongSort::Level: SortByLevel(g); break;
+    case SongSort::Genre: SortByGenre(g); break;
+    case SongSort::Title: SortByTitle(g); break;
+    case SongSort::Artist: SortByArtist(g); break;
+    case SongSort::None: break;
+  }
+}
+
+const char* SortName(SongSort sort) {
+  switch (sort) {
+    case SongSort::Level: return "LEVEL";
+    case SongSort::Genre: return "GENRE";
+    case SongSort::Title: return "TITLE";
+    case SongSort::Artist: return "ARTIST";
+    default: return "";
+  }
 }
 
 }  // namespace kvx

@@ -1,9 +1,8 @@
 #pragma once
-// The four sorts of song select. Each reorders the whole SongList in
-// ascending order with the iterative quicksort the song library uses for its
-// timing events (median of three, Hoare partition, lower range first), so
-// entries with equal keys end in the order that sort leaves them. ListCursor
-// and SongMarks stay where they are.
+// The four sorts of song select. Each reorders the whole SongList (and its
+// SongMarks with it) in ascending order of its key; entries with equal keys
+// follow in title order, then by file path, so a sort always gives the same
+// order whatever order the list was in. The cursor stays on the same entry.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +11,12 @@
 namespace kvx {
 
 struct Game;
+
+enum class SongSort { None, Level, Genre, Title, Artist };
+
+void SortSongList(Game& game, SongSort sort);
+// "LEVEL", "GENRE", "TITLE", "ARTIST"; empty for None.
+const char* SortName(SongSort sort);
 
 void SortByLevel(Game& game);
 void SortByGenre(Game& game);
@@ -22,10 +27,5 @@ void SortByArtist(Game& game);
 // case mapping, so "Ä" and "ä", "Ａ" and "ａ" compare equal); UTF-8 byte
 // order then follows code point order.
 std::string TextSortKey(std::string_view utf8);
-
-// The order the sort puts the keys in: result[i] is the index of the key
-// that ends at place i.
-std::vector<int32_t> QuickSortOrder(const std::vector<int32_t>& keys);
-std::vector<int32_t> QuickSortOrder(const std::vector<std::string>& keys);
 
 }  // namespace kvx

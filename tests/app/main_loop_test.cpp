@@ -11,8 +11,10 @@
 
 #include "app/game.h"
 #include "app/startup.h"
+#include "library/courses.h"
 #include "media/input.h"
 #include "platform/files.h"
+#include "platform/sdl_events.h"
 #include "test_support.h"
 
 namespace kvx {
@@ -173,6 +175,56 @@ TEST_F(MainLoopFixture, EdgesAreReportedOncePerChange) {
   EXPECT_TRUE(g.app.ButtonState[44]);
   Key(SDL_SCANCODE_Z, false);
   EXPECT_FALSE(g.app.ButtonState[44]);
+}
+
+}  // namespace
+}  // namespace kvx
+
+namespace kvx {
+namespace {
+
+// Keys and text through SDL's own queue and the SDL event source, as a player
+// types them: Enter on the course editor's name row opens the name entry (the
+// Enter arrives once as a key and once as the character 13), letters are
+// typed into the name, and the next Enter ends the entry.
+TEST_F(MainLoopFixture, CourseNameIsTypedThroughTheSdlEvents) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SdlEventSourceOptions options;
+  options.clock = clock;
+  InstallSdlEventSource(g.pump, std::move(options));
+  auto key = [&](SDL_Scancode sc, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.scancode = sc;
+    SDL_PushEvent(&e);
+  };
+  auto text = [&](const char* t) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    SDL_strlcpy(e.text.text, t, sizeof e.text.text);
+    SDL_PushEvent(&e);
+  };
+  StartNewCourse(g);
+  g.course.CourseName.clear();
+  key(SDL_SCANCODE_RETURN, true);
+  key(SDL_SCANCODE_RETURN, false);
+  g.pump.Pump();
+  EXPECT_EQ(g.app.GameState, Screen::CourseNameEntry);
+  text("M");
+  text("ix");
+  key(SDL_SCANCODE_BACKSPACE, true);
+  key(SDL_SCANCODE_BACKSPACE, false);
+  text("y");
+  g.pump.Pump();
+  EXPECT_EQ(g.course.CourseName, "Miy");
+  EXPECT_EQ(g.app.GameState, Screen::CourseNameEntry);
+  key(SDL_SCANCODE_RETURN, true);
+  key(SDL_SCANCODE_RETURN, false);
+  g.pump.Pump();
+  EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
+  EXPECT_EQ(g.course.CourseName, "Miy");
+  SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 }  // namespace

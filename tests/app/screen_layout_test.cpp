@@ -9,13 +9,14 @@
 
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "media/display.h"
 #include "screens/score_record.h"
 #include "screens/song_select_text.h"
+#include "screens/song_sort.h"
+#include "layout_check.h"
 #include "whole_program_fixture.h"
 
 namespace kvx {
@@ -31,20 +32,9 @@ constexpr Rect kList{304, 24, 640, 410};
 constexpr Rect kTitleBar{0, 0, 640, 24};
 constexpr Rect kBottomBar{0, 456, 640, 480};
 
-bool Inside(const Rect& r, const Rect& area) {
-  return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
-}
-
-bool Overlap(const Rect& a, const Rect& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-std::string Describe(const DrawnText& t) {
-  std::ostringstream out;
-  out << "\"" << t.text << "\" (" << t.rect.left << "," << t.rect.top << ")-(" << t.rect.right << ","
-      << t.rect.bottom << ")";
-  return out.str();
-}
+using test::Describe;
+using test::Inside;
+using test::Overlap;
 
 // Where a text of song select belongs.
 enum class Place { Help, Panel, List, Heading, Message, Fps };
@@ -161,6 +151,7 @@ TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
                     g.settings.Hidden = g.settings.Sudden = g.settings.Accel = g.settings.Vexo = true;
                     g.playopt.SpShuffle = g.playopt.BreakOnBad = true;
                     g.settings.DEMOMode = true;
+                    g.screens.ListSort = SongSort::Level;  // the sort shown in the title bar
                   }
                   if (frame == 59) ShowMessage(g, "load:" + std::string(200, 'x'));
                   if (frame < 60) break;
@@ -188,7 +179,7 @@ TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
     SCOPED_TRACE("screen " + std::to_string(ScreenNumber(mode)));
     for (const std::string& fault : LayoutFaults(texts, mode)) ADD_FAILURE() << fault;
     EXPECT_EQ(CountPlace(texts, mode, Place::Help), 2);
-    EXPECT_EQ(CountPlace(texts, mode, Place::Heading), 1);
+    EXPECT_EQ(CountPlace(texts, mode, Place::Heading), mode == Screen::SongList ? 2 : 1);
     EXPECT_EQ(CountPlace(texts, mode, Place::Fps), 1);
     EXPECT_GE(CountPlace(texts, mode, Place::List), 1);
   }
@@ -203,6 +194,15 @@ TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
     for (const DrawnText& t : songs) found |= t.text.rfind(start, 0) == 0 && PlaceOf(t, Screen::SongList) == Place::Panel;
     EXPECT_TRUE(found) << start;
   }
+  // Texts too long for their place end with whole characters and "…".
+  bool title_fitted = false, sort_shown = false;
+  for (const DrawnText& t : songs) {
+    title_fitted |= t.text.rfind("夜明けのパレード", 0) == 0 && t.text.size() > 3 &&
+                    t.text.compare(t.text.size() - 3, 3, "…") == 0 && t.rect.right <= kPanel.right;
+    sort_shown |= t.text == "SORT: LEVEL" && PlaceOf(t, Screen::SongList) == Place::Heading;
+  }
+  EXPECT_TRUE(title_fitted);
+  EXPECT_TRUE(sort_shown);
 }
 
 }  // namespace

@@ -161,9 +161,13 @@ class WholeProgram {
   Script script_;
 };
 
-// A key pressed and let go at the same moment of the scripted clock.
+// A key pressed and let go at the same moment of the scripted clock; Enter,
+// Backspace and Escape also type their character, as SDL's event source has them.
 inline void Tap(WholeProgram& w, std::vector<PlatformEvent>& events, int scancode) {
   events.push_back(w.Key(scancode, true, w.Now()));
+  const char typed = scancode == SDL_SCANCODE_RETURN ? '\r' : scancode == SDL_SCANCODE_BACKSPACE ? '\b'
+                     : scancode == SDL_SCANCODE_ESCAPE ? '\x1b' : 0;
+  if (typed) events.push_back(w.Typed(std::string(1, typed)));
   events.push_back(w.Key(scancode, false, w.Now()));
 }
 

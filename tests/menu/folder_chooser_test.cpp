@@ -133,6 +133,71 @@ TEST_F(ChooserKeyboard, ArrowKeysWalkTheTreeAndEnterChoosesTheFocusedFolder) {
   EXPECT_EQ(chosen, dir.path() + "/home/Charts/pack one");
 }
 
+// Up and Down move exactly one row each, through open folders too; Left
+// closes an open folder, then goes to its parent.
+TEST_F(ChooserKeyboard, UpDownMoveOneRowAndLeftGoesToTheParent) {
+  dir.Write("home/Charts/pack one/inner/x.bms", "");
+  Open();
+  Frame();
+  Frame();
+  Frame({kDown});
+  for (int key : {kRight, kDown, kRight, kDown, kRight}) {  // home, Charts, pack one opened
+    Frame({key});
+    Frame();
+  }
+  const std::string home = dir.path() + "/home";
+  const std::vector<std::string> rows = {home, home + "/Charts", home + "/Charts/pack one",
+                                         home + "/Charts/pack one/inner", home + "/Charts/Pack Two", home + "/Music"};
+  ASSERT_GE(chooser.rows.size(), rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(chooser.rows[i].first, rows[i]) << i;
+  EXPECT_EQ(chooser.selected_path, rows[2]);
+  for (size_t i = 3; i < rows.size(); ++i) {
+    Frame({kDown});
+    EXPECT_EQ(chooser.selected_path, rows[i]);
+    Frame();
+  }
+  for (size_t i = rows.size() - 1; i-- > 0;) {
+    Frame({kUp});
+    EXPECT_EQ(chooser.selected_path, rows[i]) << "Up from row " << i + 1;
+    Frame();
+  }
+  // On "inner" (closed): Left goes to "pack one"; there it closes it, then
+  // goes on to Charts.
+  for (int i = 0; i < 3; ++i) {
+    Frame({kDown});
+    Frame();
+  }
+  ASSERT_EQ(chooser.selected_path, rows[3]);
+  Frame({kLeft});
+  EXPECT_EQ(chooser.selected_path, rows[2]);
+  Frame();
+  Frame({kLeft});
+  Frame();
+  EXPECT_EQ(chooser.selected_path, rows[2]);
+  EXPECT_EQ(chooser.open_folders.count(rows[2]), 0u);
+  Frame({kLeft});
+  EXPECT_EQ(chooser.selected_path, rows[1]);
+  Frame();
+  EXPECT_EQ(Frame({kEnter}), ChooserOutcome::Chosen);
+  EXPECT_EQ(chosen, rows[1]);
+}
+
+// After a refused path the field holds the focus with its text selected, so
+// the next path typed replaces it.
+TEST_F(ChooserKeyboard, ARefusedPathIsSelectedForTheNextOne) {
+  Open();
+  Frame();
+  Frame();
+  Frame({}, "~/notes.txt");
+  EXPECT_EQ(Frame({kEnter}), ChooserOutcome::Open);
+  Frame();
+  Frame();
+  Frame({}, "~/Music");
+  EXPECT_EQ(chooser.path_field, "~/Music");
+  EXPECT_EQ(Frame({kEnter}), ChooserOutcome::Chosen);
+  EXPECT_EQ(chosen, dir.path() + "/home/Music");
+}
+
 TEST(FolderChooser, ListsFoldersOnlySortedWithoutRegardToCaseAndNamesTheProgramFolder) {
   test::TempFolder dir;
   for (const char* f : {"b/x", "A/x", "c/x", ".git/x"}) dir.Write(f, "");

@@ -9,6 +9,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -176,6 +177,8 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   bool searching_shot = false;
   bool smooth_before = false;
   int pressed_x = -1, pressed_y = -1;
+  int frames_since_open = 0;
+  int course_mode_before = -1;
   auto click = [&](const std::string& control) {
     return [&, control] {
       ASSERT_TRUE(input.Centre(control, &pressed_x, &pressed_y)) << control;
@@ -191,10 +194,36 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
          smooth_before = g.settings.NOSMOOTHSCROLL;
          click("chkNoSmooth")();
        }},
-      {"open the search panel", [&] { return g.settings.NOSMOOTHSCROLL != smooth_before; }, click("cmbSearch")},
+      // A drop-down closed with a quick Escape, then a click on another one
+      // in the very next frame: it opens, and its third entry is chosen.
+      {"open a drop-down", [&] { return g.settings.NOSMOOTHSCROLL != smooth_before; }, click("cmbDrawLimit")},
+      {"escape", [&] { return ++frames_since_open >= 3; },
+       [&] {
+         input.Key(SDL_SCANCODE_ESCAPE, true);
+         input.Key(SDL_SCANCODE_ESCAPE, false);
+       }},
+      {"open another", [] { return true; },
+       [&] {
+         course_mode_before = g.settings.CourseLoadMode;
+         click("cmbCourse")();
+       }},
+      {"choose its third entry", [&] { return ++frames_since_open >= 8; },
+       [&] {
+         const MenuControlRect r = g.menu.control_rects["cmbCourse"];
+         pressed_x = static_cast<int>((r.x0 + r.x1) / 2);
+         pressed_y = static_cast<int>(r.y1 + 2.5f * (r.y1 - r.y0));
+         input.Move(pressed_x, pressed_y);
+         input.Button(pressed_x, pressed_y, true);
+       }},
+      {"open the search panel", [&] { return g.settings.CourseLoadMode != course_mode_before; }, click("cmbSearch")},
       {"add", [&] { return g.menu.search_panel_open && input.Visible("cmdAdd0"); }, click("cmdAdd0")},
       {"type the folder", [&] { return chooser_frames >= 3; }, [&] { input.Type(packs); }},
-      {"enter", [&] { return g.menu.chooser.path_field == packs; }, [&] { input.Key(SDL_SCANCODE_RETURN, true); }},
+      // A quick tap: the press and the release reach the window in one frame.
+      {"enter", [&] { return g.menu.chooser.path_field == packs; },
+       [&] {
+         input.Key(SDL_SCANCODE_RETURN, true);
+         input.Key(SDL_SCANCODE_RETURN, false);
+       }},
       {"drop a chart", [&] { return !g.menu.chooser.open && g.menu.folders.entries.size() == 1; },
        [&] { input.Drop(tide + "/tide_normal.bms"); }},
       {"screenshot of the panel", [&] { return g.menu.folders.entries.size() == 2; },
@@ -213,8 +242,15 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   };
   size_t step = 0;
   int wait_frames = 0;
-  bool release = false, key_release = false;
+  bool release = false;
+  int lowest_bottom = 0;  // the lowest the window's bottom edge reached
   g.menu.frame_script = [&](Game&) {
+    if (SDL_Window* window = SDL_GetWindowFromID(input.Window())) {
+      int x = 0, y = 0, w = 0, h = 0;
+      SDL_GetWindowPosition(window, &x, &y);
+      SDL_GetWindowSize(window, &w, &h);
+      lowest_bottom = std::max(lowest_bottom, y + h);
+    }
     if (g.menu.busy) {
       busy_titles.insert(g.menu.title.substr(0, 9));
       if (!searching_shot) {
@@ -231,11 +267,6 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
       pressed_x = -1;
       return;
     }
-    if (key_release) {
-      input.Key(SDL_SCANCODE_RETURN, false);
-      key_release = false;
-      return;
-    }
     if (step >= steps.size()) return;
     if (++wait_frames > 600) {  // about ten seconds on one step: give up, close the menu
       input.Close();
@@ -244,8 +275,8 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
     if (g.menu.busy || !steps[step].ready()) return;
     wait_frames = 0;
     steps[step].act();
+    frames_since_open = 0;
     release = pressed_x >= 0;
-    key_release = steps[step].name == "enter";
     ++step;
   };
   // Once the game shows the jukebox list, its window is closed.
@@ -261,7 +292,11 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
 
   EXPECT_EQ(RunGame(g), 0);
   EXPECT_EQ(step, steps.size()) << "stuck before: " << (step < steps.size() ? steps[step].name : "");
+  EXPECT_EQ(g.settings.CourseLoadMode, 2);
   EXPECT_TRUE(reached_jukebox_list);
+  // The window stayed on the 768-pixel screen with the search panel open.
+  EXPECT_GT(lowest_bottom, 0);
+  EXPECT_LE(lowest_bottom, 768);
   EXPECT_FALSE(g.library.JukeList.empty());
 
   // What the menu changed is in the files written at exit.

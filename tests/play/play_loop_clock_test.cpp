@@ -85,6 +85,7 @@ TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
   h.clock().Advance(1000);
   UpdateFrame(h.g);
   const double before = h.g.play.PlayPosition;
+  const int64_t played = PlayedMs(h.g, h.g.NowMs());
   ProcessKey_Play(h.g, 88, h.g.NowMs());  // F12
   EXPECT_TRUE(h.g.play.Paused);
   EXPECT_FLOAT_EQ(h.g.play.PausedBPM, 150);
@@ -93,6 +94,7 @@ TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
     h.clock().Advance(100);
     UpdateFrame(h.g);
     ASSERT_DOUBLE_EQ(h.g.play.PlayPosition, before);
+    ASSERT_EQ(PlayedMs(h.g, h.g.NowMs()), played);  // the paused time is not play time
   }
   // Lane presses are ignored while paused.
   h.g.play.LaneCandidate[0] = 3;
@@ -107,6 +109,13 @@ TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
   h.clock().Advance(1000);
   UpdateFrame(h.g);
   EXPECT_NEAR(h.g.play.PlayPosition, before + 120, 0.5);
+  EXPECT_EQ(PlayedMs(h.g, h.g.NowMs()), played + 1000);
+  // A second pause is left out as well.
+  ProcessKey_Play(h.g, 88, h.g.NowMs());
+  h.clock().Advance(5000);
+  ProcessKey_Play(h.g, 88, h.g.NowMs());
+  h.clock().Advance(500);
+  EXPECT_EQ(PlayedMs(h.g, h.g.NowMs()), played + 1500);
   const std::string log = h.folder.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("[BMSPause]"), std::string::npos);
   EXPECT_NE(log.find("[BMSResume] BPM:150"), std::string::npos);

@@ -191,6 +191,80 @@ TEST_F(PlayScreen, ClassSoundPlaysOnlyWhenTheClassChanges) {
   EXPECT_TRUE(IsSystemSoundPlaying(g, ss + 4));
 }
 
+// While paused the screen says so and names the keys: two lines inside the
+// band, on the screen, apart, and drawn there in light pixels; not otherwise.
+TEST_F(PlayScreen, PauseShowsABandWithItsKeys) {
+  using namespace play_screen;
+  auto light_in_band = [](const test::Picture& back) {
+    int light = 0;
+    for (int y = kPauseBandTop; y < kPauseBandBottom; ++y)
+      for (int x = 0; x < 640; ++x) light += (back.at(x, y) & 0xE0E0E0) == 0xE0E0E0;
+    return light;
+  };
+  play.Chart(150, 64, {});
+  EXPECT_LT(light_in_band(Frame()), 50);
+  g.play.Paused = true;
+  const auto lines = PauseLines(g);
+  ASSERT_EQ(lines.size(), 2u);
+  int previous_bottom = kPauseBandTop;
+  for (const PauseLine& line : lines) {
+    const int w = GdiTextWidth(g, line.font, line.text), h = GdiFontHeight(g, line.font);
+    EXPECT_GT(w, 0) << line.text;
+    EXPECT_GE(line.x, 0) << line.text;
+    EXPECT_LE(line.x + w, 640) << line.text;
+    EXPECT_GE(line.y, previous_bottom) << line.text;
+    EXPECT_LE(line.y + h, kPauseBandBottom) << line.text;
+    previous_bottom = line.y + h;
+  }
+  EXPECT_NE(lines[0].text.find("P A U S E"), std::string::npos);
+  EXPECT_NE(lines[1].text.find("F12"), std::string::npos);
+  EXPECT_NE(lines[1].text.find("ESC"), std::string::npos);
+  EXPECT_GT(light_in_band(Frame()), 200);
+}
+
+// The digits of a three-digit combo bob to different heights: each is drawn
+// whole, with a gap of at least a pixel to the next.
+TEST_F(PlayScreen, ComboDigitsStandApart) {
+  play.Chart(150, 64, {});
+  PlayerScore& ps = g.judge.Player[0];
+  ps.LastJudgement = 4;  // FGREAT: drawn in every frame
+  ps.LastJudgementTime = g.NowMs() - 300;
+  ps.Combo = ps.MaxCombo = 888;
+  ps.ComboDigits = {8, 8, 8, 0, 0};
+  ps.ComboDigitCount = 2;
+  const test::Picture back = Frame();
+  const Rect eight = g.skin.NumRects[8];
+  std::vector<int> found;
+  for (int x = 0; x + eight.Width() <= 640; ++x)
+    for (int top = g.skin.JudgePosY[0] - 8; top <= g.skin.JudgePosY[0] + 8; ++top)
+      if (Found(back, eight, x, top) > 0.97) {
+        found.push_back(x);
+        break;
+      }
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_GT(found[1] - found[0], eight.Width());
+  EXPECT_GT(found[2] - found[1], eight.Width());
+}
+
+// A long title (a course's ticker, a song change label) ends with whole
+// characters before the screen's edge, in either font.
+TEST_F(PlayScreen, LongTitlesEndBeforeTheScreenEdge) {
+  using namespace play_screen;
+  std::vector<DrawnText> trace;
+  g.display.TextTrace = &trace;
+  const std::string japanese = "[1] 夜明けのパレードと果てしなく長い題名の曲 Extended Version / コルベックス・サウンドチームと世界中の友達";
+  DrawPlayText(g, 220, 370, japanese);
+  DrawPlayText(g, 220, 390, "[1] " + std::string(100, 'W'));
+  g.display.TextTrace = nullptr;
+  ASSERT_EQ(trace.size(), 2u);
+  for (const DrawnText& t : trace) {
+    EXPECT_LE(t.rect.right, kPlayTextRight) << t.text;
+    EXPECT_GT(t.rect.right, kPlayTextRight - 40) << t.text;  // not cut shorter than needed
+  }
+  EXPECT_EQ(trace[0].text.substr(trace[0].text.size() - 3), "…");
+  EXPECT_EQ(japanese.rfind(trace[0].text.substr(0, trace[0].text.size() - 3), 0), 0u);
+}
+
 TEST(PlayScreenText, HiSpeedTimeAndTicker) {
   using namespace play_screen;
   EXPECT_EQ(FormatHiSpeed(1.0f), "1.0");

@@ -10,6 +10,7 @@
 #include "library/list_file.h"
 #include "platform/files.h"
 #include "screens/song_select.h"
+#include "screens/song_select_internal.h"
 #include "screens/song_select_text.h"
 #include "song_select_fixture.h"
 
@@ -94,16 +95,22 @@ TEST_F(Keys, F1CyclesTheLaneCoversAndF2TheLaneShuffles) {
   EXPECT_EQ(g.app.ListCursor, 0);  // none of them moves the cursor
 }
 
-TEST_F(Keys, TitleSortPutsAppleBeforeBananaAndKeepsTheCursorIndex) {
+// The cursor stays on its chart, and the marks go with their entries.
+TEST_F(Keys, TitleSortPutsAppleBeforeBananaAndKeepsTheCursorOnItsChart) {
   ShowSongs(Titles({"cherry", "Banana", "apple", "Äpfel", "äbc"}), 1);
   g.library.SongMarks[1] = true;
   Press(81);
   EXPECT_EQ(ListTitles(), (std::vector<std::string>{"apple", "Banana", "cherry", "äbc", "Äpfel"}));
   EXPECT_EQ(g.app.ListCursor, 1);
-  EXPECT_TRUE(g.library.SongMarks[1]);  // the marks stay by index
+  EXPECT_EQ(g.library.SongMarks, (std::vector<bool>{false, true, false, false, false}));
   EXPECT_EQ(g.display.MessageLine.text, "Sorted by TITLE");
-  // The entry now under the cursor is the one shown.
   EXPECT_EQ(g.screens.TitleMain, "Banana");
+  // On "cherry", sorted by level (all equal: title order stays).
+  Press(kDown);
+  Press(79);
+  EXPECT_EQ(g.library.SongList[g.app.ListCursor].Title, "cherry");
+  EXPECT_EQ(g.library.SongMarks[1], true);
+  EXPECT_EQ(g.screens.ListSort, SongSort::Level);
 }
 
 TEST_F(Keys, SortsByLevelGenreAndArtist) {
@@ -122,15 +129,27 @@ TEST_F(Keys, SortsByLevelGenreAndArtist) {
   EXPECT_EQ(g.display.MessageLine.text, "Sorted by ARTIST");
 }
 
-// Keys 2, 1, 2, 1 under the median-of-three quicksort end as 1(D), 1(B),
-// 2(A), 2(C): equal keys are left as the sort leaves them, not kept in order.
-TEST_F(Keys, EqualKeysEndAsTheQuicksortLeavesThem) {
-  ShowSongs({Song("A", 2), Song("B", 1), Song("C", 2), Song("D", 1)});
+// Equal keys follow in title order, then by file path, whatever order the
+// list was in.
+TEST_F(Keys, EqualKeysFollowTitleThenPath) {
+  const std::vector<SongEntry> songs = {Song("C", 2, "/b.bms"), Song("B", 1, "/B.bms"), Song("C", 2, "/a.bms"),
+                                        Song("A", 1, "/A.bms"), Song("b", 2, "/c.bms")};
+  auto order = [&] {
+    std::vector<std::string> out;
+    for (const SongEntry& e : g.library.SongList) out.push_back(e.Title + e.FilePath);
+    return out;
+  };
+  ShowSongs(songs);
   Press(79);
-  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"D", "B", "A", "C"}));
-  EXPECT_EQ(QuickSortOrder(std::vector<int32_t>{5, 5, 5}), (std::vector<int32_t>{2, 1, 0}));
-  EXPECT_EQ(QuickSortOrder(std::vector<std::string>{"b", "a"}), (std::vector<int32_t>{1, 0}));
-  EXPECT_TRUE(QuickSortOrder(std::vector<int32_t>{}).empty());
+  const std::vector<std::string> sorted = order();
+  EXPECT_EQ(sorted[0], "A/A.bms");
+  EXPECT_EQ(sorted[1], "B/B.bms");
+  EXPECT_EQ(sorted[2], "b/c.bms");
+  EXPECT_EQ(sorted[3], "C/a.bms");
+  EXPECT_EQ(sorted[4], "C/b.bms");
+  ShowSongs({songs.rbegin(), songs.rend()});
+  Press(79);
+  EXPECT_EQ(order(), sorted);
 }
 
 TEST_F(Keys, TextKeysIgnoreCaseInEveryScript) {
@@ -235,6 +254,30 @@ TEST_F(Keys, EnterOrRightOpensAJukeboxAndShiftEnterStartsShufflePlay) {
   EXPECT_EQ(ListTitles(), (std::vector<std::string>{"one", "two"}));
 }
 
+// The sort is kept when a jukebox is opened again, and the song list's
+// heading names it; the jukebox list itself is not sorted.
+TEST_F(Keys, SortIsKeptForTheNextJukeboxOpened) {
+  ShowJukebox(g, {Song("one", 5, dir.path() + "/one.bms"), Song("two", 3, dir.path() + "/two.bms")});
+  Press(28);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(SortLabel(g), "");
+  Press(79);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"two", "one"}));
+  EXPECT_EQ(SortLabel(g), "SORT: LEVEL");
+  Press(203);
+  ASSERT_EQ(g.app.GameState, Screen::JukeboxList);
+  EXPECT_EQ(SortLabel(g), "");
+  g.library.JukeList.push_back(Song("another", 9, g.library.JukeList[0].FilePath));
+  g.library.JukeListLast = 1;
+  JukeReady(g);
+  Press(81);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"pack", "another"}));
+  Press(28);
+  EXPECT_EQ(ListTitles(), (std::vector<std::string>{"two", "one"}));
+  EXPECT_EQ(g.app.ListCursor, 0);
+  EXPECT_EQ(SortLabel(g), "SORT: LEVEL");
+}
+
 TEST_F(Keys, AnEmptyJukeboxEndsTheProgram) {
   ShowJukebox(g, {});
   EXPECT_THROW(Press(28), ProgramExit);
@@ -324,10 +367,22 @@ TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
   // Delete on the new-course entry removes nothing.
   Press(211);
   EXPECT_EQ(ListTitles().size(), 3u);
-  // Delete removes the course file at once; the list is read again from the
-  // folder, with the cursor at its top.
+  // Delete asks first: Escape keeps the file, Enter removes it; the list is
+  // read again from the folder, with the cursor at its top. Other keys wait
+  // for the answer.
   g.app.ListCursor = 2;
   Press(211);
+  EXPECT_EQ(QuestionLine(g), "コース「sprint」を削除しますか?  [Enter]:削除  [ESC]:戻る");
+  Press(kDown);
+  EXPECT_EQ(g.app.ListCursor, 2);
+  Press(1);
+  EXPECT_EQ(QuestionLine(g), "");
+  EXPECT_TRUE(FileExists(sprint));
+  EXPECT_EQ(ListTitles().size(), 3u);
+  Press(211);
+  g.app.ListCursor = 1;  // a cursor moved by the mouse meanwhile deletes nothing else
+  Press(28);
+  EXPECT_EQ(QuestionLine(g), "");
   EXPECT_FALSE(FileExists(sprint));
   EXPECT_TRUE(FileExists(marathon));
   EXPECT_EQ(ListTitles(), (std::vector<std::string>{"[MAKE NEW COURSE]", "marathon"}));
@@ -344,6 +399,8 @@ TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
   g.library.SongMarks.push_back(false);
   g.app.ListCursor = 2;
   Press(211);
+  EXPECT_EQ(QuestionLine(g), "");
+  Press(28);
   EXPECT_TRUE(FileExists(notes));
   EXPECT_TRUE(FileExists(marathon));
 }
@@ -366,9 +423,17 @@ TEST_F(Keys, EnterWhileEditingACoursePutsTheSongIntoTheSlot) {
   EXPECT_EQ(g.app.GameState, Screen::CourseEditor);
 }
 
-TEST_F(Keys, EscapeEndsTheProgram) {
-  ShowSongs(Titles({"a"}));
-  EXPECT_THROW(Press(1), ProgramExit);
+// Escape asks before the program ends: a second Escape stays, Enter ends it.
+TEST_F(Keys, EscapeAsksThenEndsTheProgram) {
+  ShowSongs(Titles({"a", "b"}));
+  Press(1);
+  EXPECT_EQ(QuestionLine(g), "korvexを終了しますか?  [Enter]:終了  [ESC]:戻る");
+  Press(1);
+  EXPECT_EQ(QuestionLine(g), "");
+  Press(kDown);
+  EXPECT_EQ(g.app.ListCursor, 1);
+  Press(1);
+  EXPECT_THROW(Press(28), ProgramExit);
 }
 
 TEST_F(Keys, JoystickButtonsAreConvertedAndTheNetworkLockHoldsEverythingButEscape) {
@@ -388,7 +453,8 @@ TEST_F(Keys, JoystickButtonsAreConvertedAndTheNetworkLockHoldsEverythingButEscap
   Press(59);
   EXPECT_EQ(g.app.ListCursor, 0);
   EXPECT_FALSE(g.settings.Hidden);
-  EXPECT_THROW(Press(1), ProgramExit);
+  Press(1);
+  EXPECT_THROW(Press(28), ProgramExit);
 }
 
 TEST(SongSelectText, TitleSplitTriesAllTenBracketPairs) {

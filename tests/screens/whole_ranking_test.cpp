@@ -20,6 +20,7 @@
 #include "chart/bms.h"
 #include "media/skin.h"
 #include "picture.h"
+#include "screens/ranking_screen.h"
 #include "screens/score_record.h"
 #include "screens/song_select.h"
 #include "song_select_screen_fixture.h"
@@ -206,10 +207,11 @@ void PlayRankAndTypeName(const std::string& tag) {
     }
   EXPECT_GT(ink, 100);
   EXPECT_GT(same, ink * 9 / 10);
-  // The ranking screen: "KORVEX" in the skin's font on the first row, at (40, 80).
+  // The ranking screen: "KORVEX" in the skin's font on the first row, in the name column.
   ASSERT_TRUE(ranking_taken);
+  const int name_x = RankingColumnsFor(g).name;
   for (size_t i = 0; i < name.size(); ++i)
-    EXPECT_GT(Shows(ranking, skin, 40 + static_cast<int>(i) * g.display.CharWidth, 80,
+    EXPECT_GT(Shows(ranking, skin, name_x + static_cast<int>(i) * g.display.CharWidth, RankingRowTop(0),
                     g.display.GlyphRects[name[i] - 32]),
               0.9)
         << name[i];
