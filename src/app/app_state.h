@@ -34,6 +34,10 @@ struct PortOptions {
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
   std::vector<std::string> check;       // --check FILE...: play each in demo mode, print, exit
   std::optional<uint64_t> seed;         // --seed N: the seed of the chart's random choices
+  std::optional<int32_t> audio_latency_ms;  // --audio-latency MS: overrides AudioLatencyMs
+  int max_fps = 0;                      // --max-fps N: frames per second at most (0: the display's rate)
+  bool input_per_frame = false;         // read input only once per frame (benchmarks' "before")
+  bool redraw_always = false;           // static screens never rest (benchmarks' "before")
   std::string rest;                     // what is left: the program's own command line
 };
 

@@ -127,6 +127,10 @@ std::vector<SettingKey> ReadOrder(Game& g) {
       {"Setting", "ShowClearedOnList", &s.ShowClearedOnList, "True"},
       {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
       {"Setting", "ModernCharts", &s.ModernCharts, "True"},
+      {"Setting", "AudioLatencyMs", &s.AudioLatencyMs, std::to_string(kDefaultAudioLatencyMs)},
+      {"Setting", "JudgeOffsetMs", &s.JudgeOffsetMs, "0"},
+      {"Setting", "VisualOffsetMs", &s.VisualOffsetMs, "0"},
+      {"Setting", "ScaleToFit", &s.ScaleToFit, "False"},
   };
 }
 
@@ -231,6 +235,9 @@ void ApplyMissingFileValues(Game& g) {
   s.CourseEffect = s.ShowClearedOnList = true;
   s.PreviewDelay = 500;
   s.ModernCharts = true;
+  s.AudioLatencyMs = kDefaultAudioLatencyMs;
+  s.JudgeOffsetMs = s.VisualOffsetMs = 0;
+  s.ScaleToFit = false;
   s.brd = DefaultSkinPath(g);
 }
 
@@ -274,6 +281,22 @@ void KeepPlaySpeedInRange(Game& g) {
   speed = kept;
 }
 
+// Offsets beyond half a second and a negative or huge sound buffer are typing
+// mistakes: they are brought into range with a log line.
+void KeepTimingInRange(Game& g) {
+  Settings& s = g.settings;
+  auto keep = [&](const char* key, int32_t& value, int32_t low, int32_t high) {
+    const int32_t kept = std::clamp(value, low, high);
+    if (kept == value) return;
+    DebugLog(g, std::string("[LoadSettings] ") + key + " " + std::to_string(value) + " is out of range; using " +
+                    std::to_string(kept));
+    value = kept;
+  };
+  keep("JudgeOffsetMs", s.JudgeOffsetMs, -kMaxOffsetMs, kMaxOffsetMs);
+  keep("VisualOffsetMs", s.VisualOffsetMs, -kMaxOffsetMs, kMaxOffsetMs);
+  keep("AudioLatencyMs", s.AudioLatencyMs, 0, 1000);
+}
+
 }  // namespace
 
 std::string GetIniString(const std::string& file, const std::string& section, const std::string& key,
@@ -304,6 +327,7 @@ void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   }
   g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;
   KeepPlaySpeedInRange(g);
+  KeepTimingInRange(g);
 }
 
 void SaveSettings(Game& g) {
@@ -343,7 +367,8 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
-      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts"};
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts", "AudioLatencyMs",
+      "JudgeOffsetMs", "VisualOffsetMs", "ScaleToFit"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

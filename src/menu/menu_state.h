@@ -45,6 +45,7 @@ struct MenuState {
   uint32_t last_busy_frame_ms = 0;
   std::string title = "korvex startup menu";
   float content_height = 0;  // the height the controls took in the last frame
+  int quiet_frames = 0;      // frames drawn since the last event
 
   bool started = false;  // the game was started or the window closed
   bool visible = false;

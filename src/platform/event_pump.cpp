@@ -57,10 +57,26 @@ void EventPump::Pump() {
   auto sources = sources_;
   for (auto& [handle, source] : sources) source(events);
   for (const auto& e : events) {
+    ++dispatched_;
     auto listeners = listeners_;
     for (auto& [handle, listener] : listeners) listener(e);
   }
   RunDueTimers();
+}
+
+void EventPump::WaitUntil(uint32_t deadline) {
+  if (!clock_) return;
+  if (!waiter_ || !clock_->FollowsWallClock()) {
+    const int32_t left = static_cast<int32_t>(deadline - Now());
+    if (left > 0) clock_->SleepMs(static_cast<uint32_t>(left));
+    Pump();
+    return;
+  }
+  for (;;) {
+    const int32_t left = static_cast<int32_t>(deadline - Now());
+    if (left <= 0) break;
+    if (waiter_(static_cast<uint32_t>(left))) Pump();
+  }
 }
 
 void EventPump::RunDueTimers() {
@@ -73,6 +89,7 @@ void EventPump::RunDueTimers() {
     if (it == timers_.end()) continue;  // killed by an earlier callback
     it->next_due = now + std::max<uint32_t>(it->interval, 1);
     it->running = true;
+    ++timers_run_;
     TimerCallback callback = it->callback;
     callback();
     it = std::find_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.id == id; });

@@ -395,6 +395,8 @@ void PlayLoop(Game& g) {
         p.FadeMayFinish = 1;
         PlaySE(g, kSeFade);
       }
+      // A paused play rests until something happens (holding Escape to quit counts time).
+      if (p.Paused && !p.EscHeld && RestFrame(g)) continue;
       UpdateFrame(g);
     }
     DebugLog(g, "playloop end");
@@ -488,7 +490,10 @@ void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
   // PlayPosition - PositionRate x (now - eventMs), which is the clock formula
   // evaluated at eventMs. Judge measures "now" from PlayPosition, so it is set
   // to the event's position for the call and restored afterwards.
-  const double eventPosition = PlayPositionAt(g, eventMs);
+  // The player's offset moves the press; pressing late by that much is on time.
+  const uint32_t judgedMs = eventMs - static_cast<uint32_t>(g.settings.JudgeOffsetMs);
+  if (p.PressTrace) p.PressTrace->push_back(judgedMs);
+  const double eventPosition = PlayPositionAt(g, judgedMs);
   if (p.LaneCandidate[lane] != -1 && !p.Failed) {
     const double framePosition = p.PlayPosition;
     const LongNotePress press = BeforeLongNotePress(g, p.LaneCandidate[lane]);

@@ -81,5 +81,24 @@ TEST(CommandLine, PortOptionsAreTakenOutFirst) {
   EXPECT_EQ(info.chart_info.size(), 2u);
 }
 
+TEST(CommandLine, AudioLatencyAndFrameCap) {
+  std::string error;
+  auto o = ParsePortOptions({"--audio-latency", "40", "--max-fps", "20", "x.bms"}, &error);
+  EXPECT_TRUE(error.empty()) << error;
+  EXPECT_EQ(o.audio_latency_ms, 40);
+  EXPECT_EQ(o.max_fps, 20);
+  EXPECT_EQ(o.rest, "x.bms");
+  EXPECT_FALSE(ParsePortOptions({}, &error).audio_latency_ms.has_value());
+  for (const char* bad : {"-1", "1001", "12ms", ""}) {
+    error.clear();
+    auto b = ParsePortOptions({"--audio-latency", bad}, &error);
+    EXPECT_EQ(error, "--audio-latency needs a whole number from 0 to 1000") << bad;
+    EXPECT_FALSE(b.audio_latency_ms.has_value());
+  }
+  error.clear();
+  ParsePortOptions({"--max-fps"}, &error);
+  EXPECT_EQ(error, "--max-fps needs a whole number from 0 to 1000");
+}
+
 }  // namespace
 }  // namespace kvx
