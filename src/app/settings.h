@@ -16,7 +16,7 @@ struct WindowGeometry {
   bool applied = false;  // LoadSettings moved the window to the stored values
 };
 
-constexpr int32_t kDefaultAudioLatencyMs = 16;
+constexpr int32_t kDefaultAudioLatencyMs = 12;
 constexpr int32_t kMaxOffsetMs = 500;
 
 struct Settings {

@@ -281,6 +281,8 @@ void InitDX(Game& g) {
   if (!g.options.headless && !d.sdl_video) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       d.sdl_video = true;
+      const char* driver = SDL_GetCurrentVideoDriver();
+      DebugLog(g, std::string("Video driver: ") + (driver ? driver : "?"));
       if (DummyVideoDriver()) d.headless = true;
     } else {
       DebugLog(g, std::string("No video device (") + SDL_GetError() + "): drawing without a window.");

@@ -62,7 +62,7 @@ bool ReadEvents(Calibration& c, ImGuiWindow& window) {
       continue;
     }
     const uint32_t now = SDL_GetTicks();
-    Tap(c, server_time ? now - c.server_times.AgeOf(c.server_ms, now) : e.key.timestamp);
+    Tap(c, server_time ? now - c.server_times.AgeOf(c.server_ms, now, ServerTimeMap::MonotonicMs()) : e.key.timestamp);
   }
   return open;
 }

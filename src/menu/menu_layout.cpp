@@ -107,8 +107,8 @@ bool DrawOffsets(Game& g) {
   OffsetField(g, "txtVisualOffset", s.VisualOffsetMs,
               "Visual offset: notes reach the judgement line this many ms later (negative: earlier), for a "
               "display that shows pictures late or early. 0: drawn on time.");
-  ImGui::SameLine();
-  const bool pressed = ImGui::Button(Id("Calibrate", "cmdCalibrate").c_str());
+  ImGui::SetCursorPosX(kRightColumn + kCaptionWidth);
+  const bool pressed = ImGui::Button(Id("Calibrate...", "cmdCalibrate").c_str());
   Describe(g, "cmdCalibrate", "Tap with a steady beat to measure your judge offset, then save it.");
   return pressed;
 }

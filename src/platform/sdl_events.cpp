@@ -2,6 +2,9 @@
 
 #include <SDL_syswm.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <memory>
 
 namespace kvx {
@@ -12,7 +15,16 @@ uint32_t SdlEventTime(uint32_t sdl_event_ms, uint32_t sdl_now_ms, uint32_t game_
   return game_now_ms - static_cast<uint32_t>(age);
 }
 
-uint32_t ServerTimeMap::AgeOf(uint32_t server_ms, uint32_t sdl_now_ms) {
+uint32_t ServerTimeMap::MonotonicMs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<uint32_t>(static_cast<uint64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000);
+}
+
+uint32_t ServerTimeMap::AgeOf(uint32_t server_ms, uint32_t sdl_now_ms, uint32_t monotonic_now_ms) {
+  // The server's coarse clock may read a little ahead of ours.
+  const int32_t direct = static_cast<int32_t>(monotonic_now_ms - server_ms);
+  if (direct >= -2 && direct <= 1000) return static_cast<uint32_t>(std::max(direct, 0));
   const uint32_t offset = sdl_now_ms - server_ms;
   if (!known_ || static_cast<int32_t>(offset - offset_) < 0) {
     known_ = true;
@@ -169,7 +181,7 @@ int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options) {
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
       uint32_t game_now = opts->clock ? opts->clock->NowMs() : 0;
       const uint32_t sdl_now = SDL_GetTicks();
-      uint32_t stamp = server_time ? game_now - keys.map.AgeOf(keys.server_ms, sdl_now)
+      uint32_t stamp = server_time ? game_now - keys.map.AgeOf(keys.server_ms, sdl_now, ServerTimeMap::MonotonicMs())
                                    : SdlEventTime(e.common.timestamp, sdl_now, game_now);
       if (translated && p.kind == PlatformEvent::Kind::DropFile) {
         if (drop.dropping && drop.first_taken) translated = false;

@@ -23,16 +23,20 @@ char ControlCharacterOf(const SDL_Event& event);
 // The time of an SDL event on the game clock: now minus the event's age.
 uint32_t SdlEventTime(uint32_t sdl_event_ms, uint32_t sdl_now_ms, uint32_t game_now_ms);
 
-// Maps the X server's event times (milliseconds on the server's own clock) to
-// SDL's clock. The offset between the two is taken from the event that
-// arrived soonest after it happened, so a press that waited in the queue while
-// a frame was drawn keeps the time it was made. An offset that would make an
-// event older than a second is not trusted: it starts again from that event.
+// Maps the X server's event times (milliseconds) to their age. A server on
+// this machine stamps with the system's monotonic clock, so the age is read
+// from that clock directly. Otherwise the offset to SDL's clock is taken from
+// the event that arrived soonest after it happened, so a press that waited in
+// the queue while a frame was drawn keeps the time it was made; an offset
+// that would make an event older than a second is not trusted: it starts
+// again from that event.
 class ServerTimeMap {
  public:
   // How long ago, in ms, the event stamped `server_ms` happened, seen at SDL
-  // time `sdl_now_ms`.
-  uint32_t AgeOf(uint32_t server_ms, uint32_t sdl_now_ms);
+  // time `sdl_now_ms` and monotonic time `monotonic_now_ms` (ms, 32 bits).
+  uint32_t AgeOf(uint32_t server_ms, uint32_t sdl_now_ms, uint32_t monotonic_now_ms);
+  // The system's monotonic clock in ms, as an X server on this machine reads it.
+  static uint32_t MonotonicMs();
 
  private:
   bool known_ = false;

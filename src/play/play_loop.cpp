@@ -106,7 +106,12 @@ void HandleObject(Game& g, int index) {
     if ((g.settings.PlayKeySound || automatic) && near) PlayChartSound(g, obj.Value);
     if (automatic) {
       p.LaneCandidate[lane] = -1;
+      // An automatic hit is on time at any frame rate: it is judged at the
+      // note's own position, not at the frame's that reached it.
+      const double framePosition = p.PlayPosition;
+      p.PlayPosition = obj.Position;
       Judge(g, index, 0.0f);
+      p.PlayPosition = framePosition;
       HoldLongNoteAutomatically(g, lane, index);
     }
   } else if (ch >= 31 && ch <= 49) {

@@ -293,7 +293,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "ShowClearedOnList=True\n"
       "PreviewDelay=500\n"
       "ModernCharts=True\n"
-      "AudioLatencyMs=16\n"
+      "AudioLatencyMs=12\n"
       "JudgeOffsetMs=0\n"
       "VisualOffsetMs=0\n"
       "ScaleToFit=False\n"

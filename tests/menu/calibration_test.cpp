@@ -15,7 +15,7 @@ TEST(Calibration, TapsAgainstTheNearestBeatAndTheirMean) {
   EXPECT_FALSE(TapOffset(beats, 2251).has_value()) << "more than half a beat after the last beat";
   EXPECT_FALSE(TapOffset(beats, 740).has_value());
   EXPECT_FALSE(TapOffset({}, 1000).has_value());
-  EXPECT_EQ(TapOffset({0xFFFFFF00u}, 0x20u), 0x120);  // across the clock's wrap
+  EXPECT_EQ(TapOffset({0xFFFFFFF0u}, 0x20u), 0x30);  // across the clock's wrap
 
   EXPECT_EQ(SummarizeTaps({}).taps, 0);
   EXPECT_EQ(SummarizeTaps({100, 90}).taps, 0) << "practice taps only";

@@ -33,20 +33,27 @@ TEST(SdlEvents, ControlKeysTypeTheirCharacters) {
   EXPECT_FALSE(TranslateSdlEvent(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, true), 0, &p));
 }
 
-TEST(SdlEvents, ServerTimesGiveEachPressItsAgeFromTheQuickestOffset) {
+TEST(SdlEvents, ServerTimesGiveEachPressItsAge) {
+  // A server on this machine: its times are the monotonic clock's.
+  ServerTimeMap local;
+  EXPECT_EQ(local.AgeOf(5000, 105, 5000), 0u);
+  EXPECT_EQ(local.AgeOf(5000, 105, 5037), 37u);
+  EXPECT_EQ(local.AgeOf(5002, 105, 5000), 0u);   // its coarse clock a little ahead
+  EXPECT_EQ(local.AgeOf(0xFFFFFFF0u, 1, 5), 21u);  // across the wrap
+  // A server elsewhere: the offset of the quickest event.
+  constexpr uint32_t kFar = 0x80000000u;  // the monotonic clock tells nothing
   ServerTimeMap map;
-  EXPECT_EQ(map.AgeOf(5000, 105), 0u);   // the first event sets the offset (-4895)
-  EXPECT_EQ(map.AgeOf(5100, 230), 25u);  // waited 25 ms longer in the queue
-  EXPECT_EQ(map.AgeOf(5200, 296), 0u);   // quicker than the first: the new offset
-  EXPECT_EQ(map.AgeOf(5300, 396 + 7), 7u);
-  // Around the 32-bit wrap of either clock.
+  EXPECT_EQ(map.AgeOf(5000, 105, kFar), 0u);   // the first event sets the offset (-4895)
+  EXPECT_EQ(map.AgeOf(5100, 230, kFar), 25u);  // waited 25 ms longer in the queue
+  EXPECT_EQ(map.AgeOf(5200, 296, kFar), 0u);   // quicker than the first: the new offset
+  EXPECT_EQ(map.AgeOf(5300, 396 + 7, kFar), 7u);
   ServerTimeMap wrap;
-  EXPECT_EQ(wrap.AgeOf(0xFFFFFFF0u, 10), 0u);
-  EXPECT_EQ(wrap.AgeOf(0x00000010u, 42), 0u);
-  EXPECT_EQ(wrap.AgeOf(0x00000020u, 62), 4u);
+  EXPECT_EQ(wrap.AgeOf(0xFFFFFFF0u, 10, kFar), 0u);
+  EXPECT_EQ(wrap.AgeOf(0x00000010u, 42, kFar), 0u);
+  EXPECT_EQ(wrap.AgeOf(0x00000020u, 62, kFar), 4u);
   // An offset that would make an event more than a second old starts again.
-  EXPECT_EQ(wrap.AgeOf(0x00001000u, 10000), 0u);
-  EXPECT_EQ(wrap.AgeOf(0x00001010u, 10000 + 16 + 3), 3u);
+  EXPECT_EQ(wrap.AgeOf(0x00001000u, 10000, kFar), 0u);
+  EXPECT_EQ(wrap.AgeOf(0x00001010u, 10000 + 16 + 3, kFar), 3u);
 }
 
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -73,7 +80,7 @@ TEST(SdlEvents, KeyPressesTakeTheServerTimeOfThePress) {
     key.key.timestamp = SDL_GetTicks();
     SDL_PushEvent(&key);
   };
-  const uint32_t base = 7000000;  // the server's clock has its own origin
+  const uint32_t base = ServerTimeMap::MonotonicMs() + 0x40000000u;  // a server clock of its own origin
   press(base);       // read at once: sets the offset
   press(base - 40);  // made 40 ms before it: 40 ms old when read
   pump.Pump();
