@@ -24,16 +24,17 @@ void EventPump::RemoveListener(int handle) {
 
 void EventPump::Inject(PlatformEvent event) { injected_.push_back(std::move(event)); }
 
-void EventPump::SetTimer(int id, uint32_t interval_ms, TimerCallback callback) {
+void EventPump::SetTimer(int id, uint32_t interval_ms, TimerCallback callback, bool quiet) {
   for (auto& t : timers_) {
     if (t.id == id) {
       t.interval = interval_ms;
       t.next_due = Now() + interval_ms;
       t.callback = std::move(callback);
+      t.quiet = quiet;
       return;
     }
   }
-  timers_.push_back(Timer{id, interval_ms, Now() + interval_ms, std::move(callback)});
+  timers_.push_back(Timer{id, interval_ms, Now() + interval_ms, std::move(callback), false, quiet});
 }
 
 void EventPump::KillTimer(int id) {
@@ -89,7 +90,7 @@ void EventPump::RunDueTimers() {
     if (it == timers_.end()) continue;  // killed by an earlier callback
     it->next_due = now + std::max<uint32_t>(it->interval, 1);
     it->running = true;
-    ++timers_run_;
+    if (!it->quiet) ++timers_run_;
     TimerCallback callback = it->callback;
     callback();
     it = std::find_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.id == id; });

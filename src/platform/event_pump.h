@@ -56,7 +56,9 @@ class EventPump {
 
   // SetTimer/KillTimer semantics: setting an existing id restarts it with the
   // new interval and callback; killing an unknown id does nothing.
-  void SetTimer(int id, uint32_t interval_ms, TimerCallback callback);
+  // A `quiet` timer (a per-frame tick) does not count in TimersRun: it does
+  // not wake a screen that rests.
+  void SetTimer(int id, uint32_t interval_ms, TimerCallback callback, bool quiet = false);
   void KillTimer(int id);
   bool HasTimer(int id) const;
   uint32_t TimerInterval(int id) const;  // 0 when not set
@@ -86,6 +88,7 @@ class EventPump {
     uint32_t next_due;
     TimerCallback callback;
     bool running = false;
+    bool quiet = false;
   };
   uint32_t Now() const { return clock_ ? clock_->NowMs() : 0; }
   void RunDueTimers();

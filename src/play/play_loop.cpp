@@ -197,7 +197,8 @@ void PreloadAhead(Game& g) {
 }
 
 void InstallEffectTimer(Game& g) {
-  g.pump.SetTimer(kEffectTickTimerId, 1, [&g] { EffectTick(g); });
+  // The tick runs with every frame's pump; a paused play rests through it.
+  g.pump.SetTimer(kEffectTickTimerId, 1, [&g] { EffectTick(g); }, true);
 }
 
 }  // namespace
