@@ -24,24 +24,31 @@ class XServer {
       reason_ = "no DISPLAY and no Xvfb binary (install the xvfb package)";
       return;
     }
-    // Tests run in parallel: start the search at a number of our own.
-    int n = 100 + getpid() % 400;
-    while (n < 600 && std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) ++n;
-    const std::string name = ":" + std::to_string(n);
+    // Tests run in parallel: Xvfb picks a free display number itself and
+    // writes it to the pipe once it accepts connections.
+    int fds[2];
+    if (pipe(fds) != 0) {
+      reason_ = "pipe failed";
+      return;
+    }
     pid_ = fork();
     if (pid_ == 0) {
-      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
              static_cast<char*>(nullptr));
       _exit(127);
     }
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!std::filesystem::exists(socket)) {
-      reason_ = "Xvfb " + name + " did not start";
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+      reason_ = "Xvfb did not start";
       return;
     }
-    display_ = name;
+    display_ = ":" + number;
   }
   ~XServer() {
     if (pid_ > 0) {

@@ -64,7 +64,7 @@ struct Settings {
   // Read charts by the rules of today's charts (base-36 ids, long notes,
   // stops, extended tempo, #RANDOM, mines, EUC-KR text). On in a new settings
   // file; off here so that tools and tests without a settings file read charts
-  // by the original rules.
+  // by the classic rules.
   bool ModernCharts = false;
   // The sound device's buffer in ms (update periods of about a third of it);
   // 0 leaves the device's own sizes.

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "app/command_line.h"
+#include "app/data_folder.h"
 #include "app/game.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
@@ -110,13 +111,18 @@ static void WriteBanner(Game& g) {
 }
 
 void Main(Game& g) {
+  const SeedReport seeded = PrepareDataFolder(g);
   DeleteFile(g.paths.data + "/debug.txt");
   g.app.RankLetters = MakeRankLetters();
   g.app.LevelTable = MakeLevelTable();
   WriteBanner(g);
+  LogDataFolder(g, seeded);
   LoadSettings(g);
   if (!FolderExists(g.paths.data)) StopForMissingDataFolder(g);
   for (const char* sub : {"", "/jukelist", "/courselist", "/wav"}) MakeFolder(g.paths.data + sub);
+  if (int removed = RemoveStaleTemporaryFiles(g.paths.data, 2))
+    DebugLog(g, "Removed " + std::to_string(removed) + " temporary file(s) left by interrupted writes in " +
+                    g.paths.data);
   InitDX(g);
   InitDI_Keyboard(g);
   InitJoysticks(g);

@@ -204,17 +204,18 @@ std::string ReadOnlyScoreFilePath(const Game& g, std::string_view chartPath) {
   return JoinPath(JoinPath(g.paths.In("ro_score"), folderName), FileNameOf(record));
 }
 
-bool ChartFolderReadOnly(std::string_view chartPath) {
+bool ChartFolderReadOnly(const Game& g, std::string_view chartPath) {
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
+  if (g.paths.installed && folder.rfind(g.paths.program + "/", 0) == 0) return true;
   return IsReadOnly(folder.empty() ? "." : folder);
 }
 
 std::string ScoreFileToWrite(const Game& g, std::string_view chartPath) {
-  return ChartFolderReadOnly(chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
+  return ChartFolderReadOnly(g, chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
 }
 
 std::string ScoreFileToRead(const Game& g, std::string_view chartPath) {
-  if (!ChartFolderReadOnly(chartPath)) return ScoreFilePath(chartPath);
+  if (!ChartFolderReadOnly(g, chartPath)) return ScoreFilePath(chartPath);
   const std::string elsewhere = ReadOnlyScoreFilePath(g, chartPath);
   return FileExists(elsewhere) ? elsewhere : ScoreFilePath(chartPath);
 }
@@ -260,7 +261,7 @@ void SaveScoreDat(Game& g) {
     DebugLog(g, "[SaveScoreDat] no chart under the cursor; the record is not written");
     return;
   }
-  if (ChartFolderReadOnly(entry->FilePath)) {
+  if (ChartFolderReadOnly(g, entry->FilePath)) {
     // The folders below the data folder, one level at a time; errors are ignored.
     const std::string target = ReadOnlyScoreFilePath(g, entry->FilePath);
     MakeFolder(g.paths.In("ro_score"));
@@ -268,7 +269,8 @@ void SaveScoreDat(Game& g) {
   }
   const std::string path = ScoreFileToWrite(g, entry->FilePath);
   std::string error;
-  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error))
+  // A record beside the chart never follows a link a chart pack may ship.
+  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error, LinkRule::Refuse))
     DebugLog(g, "[SaveScoreDat] " + path + " PlayCount: " + std::to_string(record.PlayCount));
   else
     DebugLog(g, "[SaveScoreDat] Error: can't write the record file " + path + " (" + error + ")");

@@ -54,8 +54,9 @@ std::string ScoreFilePath(std::string_view chartPath);
 // The record of a chart whose folder is read-only: "_kvxfiles/ro_score/",
 // the chart's folder name, "/", the record file's name.
 std::string ReadOnlyScoreFilePath(const Game& game, std::string_view chartPath);
-// True when the chart's folder carries the read-only mark.
-bool ChartFolderReadOnly(std::string_view chartPath);
+// True when the chart's folder carries the read-only mark, or lies in the
+// installed share folder of an installed korvex (even for root, who could write there).
+bool ChartFolderReadOnly(const Game& game, std::string_view chartPath);
 // Where SaveScoreDat writes the record of a chart.
 std::string ScoreFileToWrite(const Game& game, std::string_view chartPath);
 // Where readers find it: where SaveScoreDat writes; for a read-only folder
