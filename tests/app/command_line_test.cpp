@@ -83,20 +83,20 @@ TEST(CommandLine, OwnOptionsAreTakenOutFirst) {
 
 TEST(CommandLine, AudioLatencyAndFrameCap) {
   std::string error;
-  auto o = ParsePortOptions({"--audio-latency", "40", "--max-fps", "20", "x.bms"}, &error);
+  auto o = ParseOwnOptions({"--audio-latency", "40", "--max-fps", "20", "x.bms"}, &error);
   EXPECT_TRUE(error.empty()) << error;
   EXPECT_EQ(o.audio_latency_ms, 40);
   EXPECT_EQ(o.max_fps, 20);
   EXPECT_EQ(o.rest, "x.bms");
-  EXPECT_FALSE(ParsePortOptions({}, &error).audio_latency_ms.has_value());
+  EXPECT_FALSE(ParseOwnOptions({}, &error).audio_latency_ms.has_value());
   for (const char* bad : {"-1", "1001", "12ms", ""}) {
     error.clear();
-    auto b = ParsePortOptions({"--audio-latency", bad}, &error);
+    auto b = ParseOwnOptions({"--audio-latency", bad}, &error);
     EXPECT_EQ(error, "--audio-latency needs a whole number from 0 to 1000") << bad;
     EXPECT_FALSE(b.audio_latency_ms.has_value());
   }
   error.clear();
-  ParsePortOptions({"--max-fps"}, &error);
+  ParseOwnOptions({"--max-fps"}, &error);
   EXPECT_EQ(error, "--max-fps needs a whole number from 0 to 1000");
 }
 
