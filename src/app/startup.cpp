@@ -20,6 +20,7 @@
 #include "menu/startup_menu.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "screens/score_record.h"
 
 namespace kvx {
 
@@ -178,8 +179,10 @@ bool Start(Game& g) {
   return true;
 }
 
-void ExitApp(Game& g) {
+void ExitApp(Game& g, int code) {
   DebugLog(g, "[ExitApp]");
+  // A finished play whose result screen or name entry is still showing.
+  WritePendingRecord(g);
   DebugLog(g, "saving settings...");
   SaveKeyTable(g);
   // --autoplay lasts for this run only.
@@ -188,7 +191,7 @@ void ExitApp(Game& g) {
   DebugLog(g, "Kill timers...");
   for (int id : {kEffectTickTimerId, kNetPollTimerId, kUnsetTimerId, kPreviewPlayTimerId}) g.pump.KillTimer(id);
   DebugLog(g, "complete.");
-  throw ProgramExit{0};
+  throw ProgramExit{code};
 }
 
 }  // namespace kvx
