@@ -43,6 +43,10 @@ struct OwnOptions {
   int net_players = 0;                  // --players N: the host's command-line chart waits for N players
   std::optional<bool> modern_charts;    // --modern / --classic: the chart rules, over the setting
   bool verbose = false;                 // --verbose: --check lists every missing file
+  std::optional<int32_t> audio_latency_ms;  // --audio-latency MS: overrides AudioLatencyMs
+  int max_fps = 0;                      // --max-fps N: frames per second at most (0: the display's rate)
+  bool input_per_frame = false;         // read input only once per frame (benchmarks' "before")
+  bool redraw_always = false;           // static screens never rest (benchmarks' "before")
   std::string rest;                     // what is left: the program's own command line
 };
 

@@ -110,6 +110,20 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       options.version = true;
     } else if (ParseToolOption(args, i, options, error)) {
       // --seed, --classic, --modern, --verbose
+    } else if (a == "--audio-latency" || a == "--max-fps") {
+      int value = -1;
+      if (i + 1 < args.size()) {
+        const std::string& text = args[++i];
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (r.ec != std::errc{} || r.ptr != text.data() + text.size()) value = -1;
+      }
+      if (value < 0 || value > 1000) {
+        if (error) *error = a + " needs a whole number from 0 to 1000";
+      } else if (a == "--max-fps") {
+        options.max_fps = value;
+      } else {
+        options.audio_latency_ms = value;
+      }
     } else if (a == "--host") {
       options.net_host = true;
       // An optional port follows.
@@ -167,6 +181,8 @@ std::string PortUsage() {
          "  --no-menu          skip the startup menu and start at once\n"
          "  --autoplay         play charts automatically (demo mode)\n"
          "  --seed N           choose the #RANDOM branches of charts from N (same N, same chart)\n"
+         "  --audio-latency MS sound buffer in ms (the AudioLatencyMs setting; 0: the device's own)\n"
+         "  --max-fps N        draw at most N frames per second\n"
          "  --chart-info F...  print what the chart files hold and exit\n"
          "  --check F...       play each chart in demo mode without window or sound, print one\n"
          "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"

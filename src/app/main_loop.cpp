@@ -100,6 +100,7 @@ void DrawAutoPlaySetup(Game& g) {
   DrawFontText(g, 180, 40, g.settings.ShowBGA ? "ON" : "OFF", 0);
   DrawFontText(g, 180, 50, g.settings.DEMOMode ? "ON" : "OFF", 0);
   if (g.NowMs() % 500 > 100) DrawFontText(g, 400, 80, "AUTOPLAY:", 0);
+  KeepAnimating(g);
   for (int f = 11; f <= 29; ++f) {
     if (f == 17 || f == 20 || f == 27) continue;
     std::string row = "[" + std::to_string(f) + "] : " + (g.app.LaneAuto[f - 11] ? "True" : "False");
@@ -111,6 +112,7 @@ void DrawAutoPlaySetup(Game& g) {
 void StepListScroll(Game& g) {
   AppState& a = g.app;
   if (a.ListScrollVelocity == 0) return;
+  KeepAnimating(g);
   a.ListScrollVelocity = DecayListVelocity(a.ListScrollVelocity, g.display.FpsCounter.fps, g.settings.NOSMOOTHSCROLL);
   if (std::fabs(a.ListScrollVelocity) < 0.01f) {
     if (!a.ListStopHandled) {
@@ -256,6 +258,9 @@ void ListAnm(Game& g) {
     }
     RunKeyRepeat(g);
     RunListAcceleration(g);
+    // A held list key moves the list without new events.
+    const bool held = a.RepeatPhase != 0 || a.ListAccelCode != 0;
+    if (!held && RestFrame(g)) continue;
     // A screen with its own loop is seen here only when that loop returned
     // without leaving it (a cancelled load): the song list shows meanwhile.
     SetWindowCaption(g, ListScreenCaption(g));

@@ -127,6 +127,10 @@ std::vector<SettingKey> ReadOrder(Settings& s, const std::string& default_skin) 
       {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
       {"Setting", "ModernCharts", &s.ModernCharts, "True"},
       {"NetSetting", "LastHost", &s.LastHost, ""},
+      {"Setting", "AudioLatencyMs", &s.AudioLatencyMs, std::to_string(kDefaultAudioLatencyMs)},
+      {"Setting", "JudgeOffsetMs", &s.JudgeOffsetMs, "0"},
+      {"Setting", "VisualOffsetMs", &s.VisualOffsetMs, "0"},
+      {"Setting", "ScaleToFit", &s.ScaleToFit, "False"},
   };
 }
 
@@ -260,6 +264,9 @@ void ApplyMissingFileValues(Settings& s, const std::string& default_skin) {
   s.PreviewDelay = 500;
   s.ModernCharts = true;
   s.LastHost.clear();
+  s.AudioLatencyMs = kDefaultAudioLatencyMs;
+  s.JudgeOffsetMs = s.VisualOffsetMs = 0;
+  s.ScaleToFit = false;
   s.brd = default_skin;
 }
 
@@ -301,6 +308,22 @@ void KeepPlaySpeedInRange(Game& g) {
   DebugLog(g, "[LoadSettings] RealHiSpeed " + FormatIniSingle(speed) + " is out of range; using " +
                   FormatIniSingle(kept));
   speed = kept;
+}
+
+// Offsets beyond half a second and a negative or huge sound buffer are typing
+// mistakes: they are brought into range with a log line.
+void KeepTimingInRange(Game& g) {
+  Settings& s = g.settings;
+  auto keep = [&](const char* key, int32_t& value, int32_t low, int32_t high) {
+    const int32_t kept = std::clamp(value, low, high);
+    if (kept == value) return;
+    DebugLog(g, std::string("[LoadSettings] ") + key + " " + std::to_string(value) + " is out of range; using " +
+                    std::to_string(kept));
+    value = kept;
+  };
+  keep("JudgeOffsetMs", s.JudgeOffsetMs, -kMaxOffsetMs, kMaxOffsetMs);
+  keep("VisualOffsetMs", s.VisualOffsetMs, -kMaxOffsetMs, kMaxOffsetMs);
+  keep("AudioLatencyMs", s.AudioLatencyMs, 0, 1000);
 }
 
 // Reads every key. A key that is missing or does not hold a value it can
@@ -350,6 +373,7 @@ void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   }
   g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;
   KeepPlaySpeedInRange(g);
+  KeepTimingInRange(g);
 }
 
 void SaveSettings(Game& g) {
@@ -389,8 +413,8 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
-      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts",
-      "LastHost"};
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts", "AudioLatencyMs",
+      "JudgeOffsetMs", "VisualOffsetMs", "ScaleToFit", "LastHost"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

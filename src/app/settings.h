@@ -16,6 +16,9 @@ struct WindowGeometry {
   bool applied = false;  // LoadSettings moved the window to the stored values
 };
 
+constexpr int32_t kDefaultAudioLatencyMs = 12;
+constexpr int32_t kMaxOffsetMs = 500;
+
 struct Settings {
   int32_t Sleep = 0;
   bool NoBGA = false;
@@ -64,6 +67,17 @@ struct Settings {
   // by the classic rules.
   bool ModernCharts = false;
   std::string LastHost;  // the address last joined in a network battle
+  // The sound device's buffer in ms (update periods of about a third of it);
+  // 0 leaves the device's own sizes.
+  int32_t AudioLatencyMs = kDefaultAudioLatencyMs;
+  // The player's own setup: presses are judged JudgeOffsetMs earlier (a
+  // positive value for late sound or input), notes reach the judgement line
+  // VisualOffsetMs later. Both within +-kMaxOffsetMs.
+  int32_t JudgeOffsetMs = 0;
+  int32_t VisualOffsetMs = 0;
+  // The picture fills the window at any factor (aspect kept, letterboxed)
+  // instead of whole factors only.
+  bool ScaleToFit = false;
   // Set by LoadSettings when HiSpeed is exactly 0.
   bool ComboLinkedHiSpeed = false;
 };

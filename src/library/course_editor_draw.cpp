@@ -56,6 +56,7 @@ void mEditCourse(Game& g) {
     return;
   }
   const uint32_t now = g.NowMs();
+  KeepAnimating(g);  // the title moves and the cursor's row blinks
   const bool typing = g.app.GameState == Screen::CourseNameEntry;
   const bool cursor_shown = now % 500 > 100;  // the row under the cursor blinks
   auto shown = [&](int32_t row) { return row != c.EditCursor || cursor_shown; };

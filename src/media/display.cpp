@@ -101,6 +101,7 @@ void InstallEvents(Game& g) {
     options.clock = g.clock.get();
     options.game_window = [&g] { return g.display.window_id; };
     options.observer = [&g](const SDL_Event& e) { ObserveSdlEvent(g, e); };
+    options.server_times = [&g] { return !g.options.input_per_frame; };
     d.event_source = InstallSdlEventSource(g.pump, std::move(options));
   }
 }
@@ -130,22 +131,18 @@ void PresentBackSurface(Game& g, bool vsync) {
     SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
     SDL_RenderClear(r);
-    SDL_Rect dst{0, 0, 640, 480};
-    if (ow > 0 && oh > 0) {
-      int factor = std::min(ow / 640, oh / 480);
-      if (factor >= 1) {
-        dst.w = 640 * factor, dst.h = 480 * factor;
-      } else {
-        double f = std::min(ow / 640.0, oh / 480.0);
-        dst.w = std::max(1, static_cast<int>(640 * f)), dst.h = std::max(1, static_cast<int>(480 * f));
-      }
-      dst.x = (ow - dst.w) / 2, dst.y = (oh - dst.h) / 2;
-    }
+    const SDL_Rect dst = PictureRect(ow, oh, g.settings.ScaleToFit);
+    // Scaling by a fraction blends neighbouring pixels, so none is doubled
+    // more than another; whole factors copy them.
+    const bool whole = dst.w % 640 == 0 && dst.h % 480 == 0;
+    SDL_SetTextureScaleMode(d.BackSurface.texture, whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     SDL_RenderCopy(r, d.BackSurface.texture, nullptr, &dst);
+    SDL_SetTextureScaleMode(d.BackSurface.texture, SDL_ScaleModeNearest);
   } else {
     SDL_RenderCopy(r, d.BackSurface.texture, nullptr, nullptr);
   }
   SDL_RenderPresent(r);
+  d.last_present_end = g.NowMs();
   ++d.frames_presented;
 }
 
@@ -160,12 +157,21 @@ int RefreshRate(Game& g) {
   return d.refresh_hz;
 }
 
+// The frame rate the loop keeps: the display's, or less under --max-fps.
+double FrameRate(Game& g) {
+  const int hz = RefreshRate(g);
+  const int cap = g.options.max_fps;
+  return cap > 0 && cap < hz ? cap : hz;
+}
+
 // Whether the present will wait for the vertical retrace. A renderer may take
 // the vsync request and still not wait (software renderers, some X servers):
 // when frames come much faster than the display refreshes, it is not trusted.
+// Under a frame-rate cap the loop paces itself.
 bool VsyncPaces(Game& g, bool vsync_asked) {
   DisplayState& d = g.display;
   if (!vsync_asked || !d.window || d.headless || d.vsync_unreliable) return false;
+  if (FrameRate(g) < RefreshRate(g)) return false;
   if (d.FpsCounter.fps > 1.5 * RefreshRate(g)) {
     d.vsync_unreliable = true;
     DebugLog(g, "VSync does not pace the frames: sleeping to the refresh rate");
@@ -174,28 +180,49 @@ bool VsyncPaces(Game& g, bool vsync_asked) {
   return true;
 }
 
-// Sleeps until this frame's time at the refresh rate when nothing else paces
-// the frames (the dummy display, NOVSync), so no screen spins a core. A frame
-// that is late does not make the next ones hurry: after falling a whole frame
-// behind, the schedule starts again from now.
+// Waits for input until `deadline`: each press is handled as it arrives. With
+// input read once per frame (a benchmark's "before"), it only sleeps.
+void WaitForInput(Game& g, uint32_t deadline) {
+  if (g.options.input_per_frame) {
+    const int32_t left = static_cast<int32_t>(deadline - g.clock->NowMs());
+    if (left > 0) g.clock->SleepMs(static_cast<uint32_t>(left));
+    return;
+  }
+  g.pump.WaitUntil(deadline);
+}
+
+// Waits out the frame: until this frame's time at the frame rate when nothing
+// else paces the frames (the dummy display, NOVSync, a cap), so no screen
+// spins a core; with vsync, until shortly before the next retrace, where the
+// present then waits. Input is handled meanwhile. A frame that is late does
+// not make the next ones hurry: after falling a whole frame behind, the
+// schedule starts again from now.
 void PaceFrame(Game& g, bool vsync_asked) {
   DisplayState& d = g.display;
-  if (!g.clock->RealTime() || VsyncPaces(g, vsync_asked)) {
+  if (!g.clock->RealTime()) {
     d.pacing = false;
     return;
   }
   const uint32_t now = g.clock->NowMs();
+  const double budget = 1000.0 / FrameRate(g);
+  if (VsyncPaces(g, vsync_asked)) {
+    d.pacing = false;
+    constexpr int kPresentMarginMs = 4;
+    WaitForInput(g, d.last_present_end + static_cast<uint32_t>(budget) - kPresentMarginMs);
+    return;
+  }
   if (!d.pacing) {
+    // The first frame of a schedule (after a rest, say) goes out at once.
     d.pacing = true;
     d.pace_origin = now;
     d.paced_frames = 0;
+    return;
   }
-  const double budget = 1000.0 / RefreshRate(g);
   ++d.paced_frames;
   const double due = d.paced_frames * budget;
   const double elapsed = static_cast<int32_t>(now - d.pace_origin);
   if (due > elapsed) {
-    g.clock->SleepMs(static_cast<uint32_t>(std::lround(due - elapsed)));
+    WaitForInput(g, d.pace_origin + static_cast<uint32_t>(std::lround(due)));
   } else if (elapsed - due > budget) {
     d.pace_origin = now;
     d.paced_frames = 0;
@@ -254,6 +281,8 @@ void InitDX(Game& g) {
   if (!g.options.headless && !d.sdl_video) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       d.sdl_video = true;
+      const char* driver = SDL_GetCurrentVideoDriver();
+      DebugLog(g, std::string("Video driver: ") + (driver ? driver : "?"));
       if (DummyVideoDriver()) d.headless = true;
     } else {
       DebugLog(g, std::string("No video device (") + SDL_GetError() + "): drawing without a window.");
@@ -480,6 +509,9 @@ void DrawNumber(Game& g, const NumberFont& font, int x, int y, int32_t value, in
 void DrawScrollingTiles(Game& g) {
   if (g.settings.DRAWLIMIT >= 3) return;
   DisplayState& d = g.display;
+  // A screen at rest moves the tiles at the same speed in fewer, larger steps.
+  constexpr uint32_t kRestingStepMs = 50;
+  RedrawAt(g, g.NowMs() + kRestingStepMs);
   int o = static_cast<int>((g.NowMs() % 3200) / 10);
   const Rect tile{0, 0, 160, 120};
   for (int i = 0; i < 6; ++i) {
@@ -550,6 +582,60 @@ void Loading(Game& g) {
   PresentFrame(g, true);
 }
 
+SDL_Rect PictureRect(int width, int height, bool fit) {
+  SDL_Rect dst{0, 0, 640, 480};
+  if (width <= 0 || height <= 0) return dst;
+  const int factor = std::min(width / 640, height / 480);
+  if (factor >= 1 && !fit) {
+    dst.w = 640 * factor, dst.h = 480 * factor;
+  } else {
+    const double f = std::min(width / 640.0, height / 480.0);
+    dst.w = std::max(1, static_cast<int>(std::lround(640 * f))), dst.h = std::max(1, static_cast<int>(std::lround(480 * f)));
+    dst.w = std::min(dst.w, width), dst.h = std::min(dst.h, height);
+  }
+  dst.x = (width - dst.w) / 2, dst.y = (height - dst.h) / 2;
+  return dst;
+}
+
+void KeepAnimating(Game& g) { g.display.rest.animating = true; }
+
+void RedrawAt(Game& g, uint32_t when) {
+  RestState& r = g.display.rest;
+  if (!r.wake_set || static_cast<int32_t>(when - r.wake_at) < 0) r.wake_at = when;
+  r.wake_set = true;
+}
+
+bool RestFrame(Game& g) {
+  DisplayState& d = g.display;
+  RestState& r = d.rest;
+  if (!g.clock->RealTime() || g.options.redraw_always) return false;
+  // A static screen is still drawn at least this often (a part that changes
+  // without saying so is not frozen for long).
+  constexpr uint32_t kLongestRestMs = 1000;
+  const uint32_t now = g.NowMs();
+  const bool changed = r.animating || d.MessageLine.visible || d.DisplayLost || g.pump.EventsDispatched() != r.events ||
+                       g.pump.TimersRun() != r.timers || ScreenNumber(g.app.GameState) != r.screen ||
+                       (r.wake_set && static_cast<int32_t>(now - r.wake_at) >= 0) || now - r.last_drawn >= kLongestRestMs;
+  if (changed) {
+    r.animating = r.wake_set = false;
+    r.events = g.pump.EventsDispatched();
+    r.timers = g.pump.TimersRun();
+    r.screen = ScreenNumber(g.app.GameState);
+    r.last_drawn = now;
+    return false;
+  }
+  ++r.frames_rested;
+  g.pump.Pump();
+  uint32_t deadline = now + static_cast<uint32_t>(1000.0 / FrameRate(g));
+  if (r.wake_set && static_cast<int32_t>(r.wake_at - deadline) < 0) deadline = r.wake_at;
+  WaitForInput(g, deadline);
+  // The frame rate is measured over frames drawn one after another.
+  d.pacing = false;
+  d.FpsCounter.frames = 0;
+  d.FpsCounter.last_update = g.NowMs();
+  return true;
+}
+
 void ShowMessage(Game& g, const std::string& text) {
   MessageLineState& m = g.display.MessageLine;
   m.visible = true;
@@ -586,7 +672,10 @@ void PresentFrame(Game& g, bool noVSync) {
   }
 
   g.pump.Pump();
-  g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 0)));
+  if (g.settings.Sleep > 0 && g.clock->RealTime())
+    WaitForInput(g, g.NowMs() + static_cast<uint32_t>(g.settings.Sleep));
+  else
+    g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 0)));
 
   bool no_wait = noVSync || g.settings.NOVSync;
   if (g.settings.DirectBlt)
@@ -687,7 +776,10 @@ void ReleaseDirectX(Game& g) {
   ReleaseInput(g);
   ReleaseDisplay(g);
   ReleaseSound(g);
-  if (d.event_source) g.pump.RemoveSource(d.event_source);
+  if (d.event_source) {
+    g.pump.RemoveSource(d.event_source);
+    g.pump.SetWaiter(nullptr);
+  }
   if (d.event_listener) g.pump.RemoveListener(d.event_listener);
   d.event_source = d.event_listener = 0;
   ReleaseDisplayText(g);

@@ -24,6 +24,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Surface;
+struct SDL_Rect;
 
 namespace kvx {
 
@@ -72,6 +73,19 @@ constexpr int kGdiFontCount = 8;
 enum class PresentMode { None, Flip, FlipNoVSync, BltAfterVBlank, Blt };
 
 class DisplayText;  // fonts and rendered-text cache (display_text.cpp)
+
+// Screens that rest: a static screen is drawn again only when something
+// changed since its last frame (an event, a timer, an animation step).
+struct RestState {
+  bool animating = true;      // the frame being drawn has moving parts
+  bool wake_set = false;      // a part moves again at wake_at
+  uint32_t wake_at = 0;
+  uint64_t events = ~0ull;    // the pump's counters when the last frame was drawn
+  uint64_t timers = ~0ull;
+  int32_t screen = -1;        // the screen last drawn
+  uint32_t last_drawn = 0;
+  uint32_t frames_rested = 0;
+};
 
 // One text drawn onto BackSurface: what, where (the cell it covers) and in
 // which colour (0xRRGGBB; 0 for the skin's bitmap font).
@@ -131,6 +145,8 @@ struct DisplayState {
 
   std::string caption;  // the game window's title
 
+  RestState rest;
+
   PresentMode last_present = PresentMode::None;
   uint32_t frames_presented = 0;
 
@@ -140,6 +156,7 @@ struct DisplayState {
   bool pacing = false;            // the frames below are being paced
   uint32_t pace_origin = 0;       // clock time of paced frame 0
   uint32_t paced_frames = 0;
+  uint32_t last_present_end = 0;  // clock time the last present returned
 
   std::shared_ptr<DisplayText> text;
   // When set, every text drawn onto BackSurface is added here (layout checks).
@@ -155,7 +172,19 @@ void ShowStartupText(Game& game, const std::string& text);
 void LoadSS(Game& game);
 void PreparePreviewSurface(Game& game);
 void PresentFrame(Game& game, bool noVSync = false);
+// Where the 640x480 picture goes in a window of width x height: centred,
+// aspect kept, enlarged by whole factors, or by any factor when `fit`
+// (always when the window is smaller than 640x480).
+SDL_Rect PictureRect(int width, int height, bool fit);
 void ShowMessage(Game& game, const std::string& text);
+// Called by a static screen's loop before it draws a frame. True when nothing
+// changed since its last frame: the program then waits for input until the
+// next frame's time, and the caller draws nothing. Only on a real-time clock.
+bool RestFrame(Game& game);
+// The frame being drawn has moving parts: the next frame is drawn too.
+void KeepAnimating(Game& game);
+// A part of the frame being drawn moves again at `when`.
+void RedrawAt(Game& game, uint32_t when);
 // The frame rate PresentFrame measured last (frames x 1000 / elapsed ms); the
 // time step of the play easing is its inverse. 60 until the first measurement.
 double MeasuredFps(Game& game);

@@ -259,15 +259,33 @@ std::string SoundErrorText(SoundError error, const std::string& file) {
 
 // ---- Device and system sounds ---------------------------------------------------------
 
+namespace {
+
+// One line with what the device runs at, for players tuning AudioLatencyMs.
+void LogSoundDevice(Game& g, int latency) {
+  const AudioDevice& d = *g.sound.device;
+  const int hz = d.Frequency(), update = d.UpdateSize();
+  char line[200];
+  std::snprintf(line, sizeof line, "Sound device: %s, %d Hz, update %d samples (%.1f ms) x %d periods, asked %d ms%s",
+                d.Name().c_str(), hz, update, hz > 0 ? 1000.0 * update / hz : 0.0, AudioDevice::kPeriods, latency,
+                latency > 0 ? "" : " (the device's own sizes)");
+  DebugLog(g, line);
+}
+
+}  // namespace
+
 void InitDS(Game& g) {
   DebugLog(g, "[InitDS]");
   if (g.sound.device) ReleaseSound(g);
   int error = 0;
-  g.sound.device = AudioDevice::Open(g.options.headless, &error);
+  const int latency = g.options.audio_latency_ms.value_or(g.settings.AudioLatencyMs);
+  g.sound.device = AudioDevice::Open(g.options.headless, &error, latency, g.paths.data + "/alsoft_periods.conf");
   if (!g.sound.device) {
     DebugLog(g, "Error: Can't create DirectSound object. : " + std::to_string(error));
     return;
   }
+  g.sound.opened_ms = g.NowMs();
+  LogSoundDevice(g, latency);
   DebugLog(g, "SetCooperativeLevel: DSSCL_PRIORITY");
   DebugLog(g, "loading SEs...");
   auto& s = g.sound;

@@ -36,6 +36,7 @@ struct EchoEntry {
 };
 
 struct SoundState {
+  uint32_t opened_ms = 0;  // clock time the device started (benchmarks of sound latency)
   SoundState();
   ~SoundState();
   SoundState(const SoundState&) = delete;

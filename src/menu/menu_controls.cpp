@@ -88,6 +88,10 @@ const std::vector<MenuDropDown>& MenuDropDowns() {
       DropDown<&Settings::WAVLoadmode, 0>(
           "cmbWAVMode", "Sound loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
           "Load a song's key sounds all before it starts, or progressively while it plays."),
+      DropDown<&Settings::ScaleToFit, 0>(
+          "cmbScaling", "Scaling", (std::vector<const char*>{"Whole factors", "Fit to window"}),
+          "How the 640x480 picture fills a large window or the full screen: enlarged by whole factors only "
+          "(sharp pixels), or to the full height or width at any factor (aspect kept, black bars beside)."),
   };
   return lists;
 }

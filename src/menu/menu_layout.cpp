@@ -93,7 +93,32 @@ void DrawSkinList(Game& g) {
   Describe(g, "cmbSkin", "The skin file (play screen layout) to play with, from the data folder _kvxfiles.");
 }
 
-void DrawRightColumn(Game& g) {
+// One offset field: a whole number of ms within the allowed range.
+void OffsetField(Game& g, const char* name, int32_t& value, const char* tooltip) {
+  ImGui::SetNextItemWidth(48);
+  int v = value;
+  if (ImGui::InputInt(Id("", name).c_str(), &v, 0, 0)) value = std::clamp(v, -kMaxOffsetMs, kMaxOffsetMs);
+  Describe(g, name, tooltip);
+}
+
+// Returns true when the calibration button was pressed.
+bool DrawOffsets(Game& g) {
+  Caption("Offsets (ms)");
+  Settings& s = g.settings;
+  OffsetField(g, "txtJudgeOffset", s.JudgeOffsetMs,
+              "Judge offset: presses are judged this many ms earlier. Use a positive value when your sound or "
+              "keyboard is late (the calibration measures it). 0: judged as pressed.");
+  ImGui::SameLine();
+  OffsetField(g, "txtVisualOffset", s.VisualOffsetMs,
+              "Visual offset: notes reach the judgement line this many ms later (negative: earlier), for a "
+              "display that shows pictures late or early. 0: drawn on time.");
+  ImGui::SetCursorPosX(kRightColumn + kCaptionWidth);
+  const bool pressed = ImGui::Button(Id("Calibrate...", "cmdCalibrate").c_str());
+  Describe(g, "cmdCalibrate", "Tap with a steady beat to measure your judge offset, then save it.");
+  return pressed;
+}
+
+bool DrawRightColumn(Game& g) {
   MenuState& m = g.menu;
   Caption("Player name");
   std::string name = m.txtUserName;
@@ -108,6 +133,7 @@ void DrawRightColumn(Game& g) {
   Describe(g, "txtWait", "Seconds the cursor rests on a song before its preview starts playing.");
   ImGui::SameLine();
   ImGui::TextUnformatted(kWaitLabel);
+  return DrawOffsets(g);
 }
 
 void DrawFolderList(Game& g) {
@@ -246,12 +272,13 @@ MenuAction DrawStartupMenu(Game& g) {
   const float left_bottom = ImGui::GetCursorPosY();
   ImGui::SetCursorPosY(top);
   ImGui::BeginGroup();
-  DrawRightColumn(g);
+  const bool calibrate = DrawRightColumn(g);
   ImGui::EndGroup();
   ImGui::SetCursorPosY(std::max(left_bottom, ImGui::GetCursorPosY()) + 8);
   ImGui::Separator();
   MenuAction action = DrawButtonRow(g);
   DrawNetworkLines(g);
+  if (calibrate) action = MenuAction::Calibrate;
   if (m.search_panel_open && DrawSearchPanel(g)) action = MenuAction::StartSearch;
   // The panel just opened is scrolled into view.
   const ImGuiID panel_shown = ImGui::GetID("##search_panel_shown");

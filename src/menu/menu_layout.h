@@ -8,7 +8,7 @@ namespace kvx {
 struct Game;
 
 // What a click asked for that runs after the frame has been drawn.
-enum class MenuAction { None, StartSearch, KeyConfig, StartGame, HostBattle, JoinBattle };
+enum class MenuAction { None, StartSearch, KeyConfig, StartGame, Calibrate, HostBattle, JoinBattle };
 
 constexpr int kMenuWidth = 640;
 constexpr int kMenuHeight = 340;         // before the first frame has measured the controls

@@ -46,6 +46,7 @@ struct MenuState {
   std::string title = "korvex startup menu";
   std::string search_summary;  // the totals of the last search, shown under the list
   float content_height = 0;  // the height the controls took in the last frame
+  int quiet_frames = 0;      // frames drawn since the last event
 
   bool started = false;  // the game was started or the window closed
   bool visible = false;

@@ -8,6 +8,7 @@
 #include "media/display_internal.h"
 #include "media/input.h"
 #include "media/key_config.h"
+#include "menu/calibration.h"
 #include "menu/menu_controls.h"
 #include "menu/menu_layout.h"
 #include "menu/menu_search.h"
@@ -30,9 +31,11 @@ int MenuHeight(const MenuState& m) {
 
 // Reads the window's pending events. Closing the window ends the program;
 // dropped files add their folders (not while a search runs).
-void PumpMenuEvents(Game& g, ImGuiWindow& window) {
+bool PumpMenuEvents(Game& g, ImGuiWindow& window) {
+  bool any = false;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
+    any = true;
     if (e.type == SDL_DROPFILE) {
       const std::string path = e.drop.file ? e.drop.file : "";
       SDL_free(e.drop.file);
@@ -47,13 +50,30 @@ void PumpMenuEvents(Game& g, ImGuiWindow& window) {
     }
     if (window.HandleEvent(e) != ImGuiWindow::Event::None) CloseStartupMenu(g);
   }
+  return any;
+}
+
+// The menu is drawn a few frames after each event (the controls settle: the
+// window's height, hover colours) and then rests in the event wait. A search
+// and a scripted test draw every frame.
+bool MenuRests(Game& g, bool events) {
+  MenuState& m = g.menu;
+  constexpr int kSettleFrames = 3;
+  constexpr int kLongestRestMs = 1000;
+  if (events || m.busy || m.frame_script || g.options.redraw_always) {
+    m.quiet_frames = 0;
+    return false;
+  }
+  if (++m.quiet_frames <= kSettleFrames) return false;
+  SDL_WaitEventTimeout(nullptr, kLongestRestMs);
+  return true;
 }
 
 // One frame: scripted input, events, the controls, the picture.
 MenuAction RunMenuFrame(Game& g, ImGuiWindow& window) {
   MenuState& m = g.menu;
   if (m.frame_script) m.frame_script(g);
-  PumpMenuEvents(g, window);
+  if (MenuRests(g, PumpMenuEvents(g, window))) return MenuAction::None;
   window.SetSize(kMenuWidth, MenuHeight(m));
   window.SetCaption(m.title);
   window.BeginFrame();
@@ -67,6 +87,7 @@ void RunMenuAction(Game& g, MenuAction action) {
   switch (action) {
     case MenuAction::StartSearch: StartMenuSearch(g); break;
     case MenuAction::KeyConfig: OpenKeyConfigWindow(g); break;
+    case MenuAction::Calibrate: OpenCalibrationWindow(g); break;
     case MenuAction::StartGame: cmdNorm_Click(g); break;
     case MenuAction::HostBattle:
       // The host enters the game at once.

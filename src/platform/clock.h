@@ -15,6 +15,9 @@ class Clock {
   // True when the clock follows the wall clock: frames are then paced to the
   // display's refresh rate. A scripted clock runs frames as fast as it is told.
   virtual bool RealTime() const { return true; }
+  // True only for the wall clock itself: waiting for input in real time then
+  // moves it (a clock standing in for it in tests moves when slept on).
+  virtual bool FollowsWallClock() const { return false; }
 };
 
 // The real clock: std::chrono::steady_clock at 1 ms resolution.
@@ -23,6 +26,7 @@ class SteadyClock : public Clock {
   SteadyClock();
   uint32_t NowMs() override;
   void SleepMs(uint32_t ms) override;
+  bool FollowsWallClock() const override { return true; }
 
  private:
   int64_t origin_ns_;

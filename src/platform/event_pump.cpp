@@ -24,16 +24,17 @@ void EventPump::RemoveListener(int handle) {
 
 void EventPump::Inject(PlatformEvent event) { injected_.push_back(std::move(event)); }
 
-void EventPump::SetTimer(int id, uint32_t interval_ms, TimerCallback callback) {
+void EventPump::SetTimer(int id, uint32_t interval_ms, TimerCallback callback, bool quiet) {
   for (auto& t : timers_) {
     if (t.id == id) {
       t.interval = interval_ms;
       t.next_due = Now() + interval_ms;
       t.callback = std::move(callback);
+      t.quiet = quiet;
       return;
     }
   }
-  timers_.push_back(Timer{id, interval_ms, Now() + interval_ms, std::move(callback)});
+  timers_.push_back(Timer{id, interval_ms, Now() + interval_ms, std::move(callback), false, quiet});
 }
 
 void EventPump::KillTimer(int id) {
@@ -57,10 +58,26 @@ void EventPump::Pump() {
   auto sources = sources_;
   for (auto& [handle, source] : sources) source(events);
   for (const auto& e : events) {
+    ++dispatched_;
     auto listeners = listeners_;
     for (auto& [handle, listener] : listeners) listener(e);
   }
   RunDueTimers();
+}
+
+void EventPump::WaitUntil(uint32_t deadline) {
+  if (!clock_) return;
+  if (!waiter_ || !clock_->FollowsWallClock()) {
+    const int32_t left = static_cast<int32_t>(deadline - Now());
+    if (left > 0) clock_->SleepMs(static_cast<uint32_t>(left));
+    Pump();
+    return;
+  }
+  for (;;) {
+    const int32_t left = static_cast<int32_t>(deadline - Now());
+    if (left <= 0) break;
+    if (waiter_(static_cast<uint32_t>(left))) Pump();
+  }
 }
 
 void EventPump::RunDueTimers() {
@@ -73,6 +90,7 @@ void EventPump::RunDueTimers() {
     if (it == timers_.end()) continue;  // killed by an earlier callback
     it->next_due = now + std::max<uint32_t>(it->interval, 1);
     it->running = true;
+    if (!it->quiet) ++timers_run_;
     TimerCallback callback = it->callback;
     callback();
     it = std::find_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.id == id; });

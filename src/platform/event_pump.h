@@ -56,7 +56,9 @@ class EventPump {
 
   // SetTimer/KillTimer semantics: setting an existing id restarts it with the
   // new interval and callback; killing an unknown id does nothing.
-  void SetTimer(int id, uint32_t interval_ms, TimerCallback callback);
+  // A `quiet` timer (a per-frame tick) does not count in TimersRun: it does
+  // not wake a screen that rests.
+  void SetTimer(int id, uint32_t interval_ms, TimerCallback callback, bool quiet = false);
   void KillTimer(int id);
   bool HasTimer(int id) const;
   uint32_t TimerInterval(int id) const;  // 0 when not set
@@ -65,6 +67,20 @@ class EventPump {
   // while its own callback runs (a nested loop inside it pumps again).
   void Pump();
 
+  // Waits until the clock reaches `deadline`, pumping as soon as an event
+  // arrives, so a press is handled (and stamped) when it comes, not at the
+  // next frame. Without a waiter, or on a clock other than the wall clock, it
+  // sleeps to the deadline and pumps once.
+  void WaitUntil(uint32_t deadline);
+  // Blocks up to timeout_ms for an event to arrive; true when one is pending
+  // (the SDL source installs SDL_WaitEventTimeout here).
+  using Waiter = std::function<bool(uint32_t timeout_ms)>;
+  void SetWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
+  bool HasWaiter() const { return static_cast<bool>(waiter_); }
+  // Events handed to the listeners so far (screens that rest redraw on them).
+  uint64_t EventsDispatched() const { return dispatched_; }
+  uint64_t TimersRun() const { return timers_run_; }
+
  private:
   struct Timer {
     int id;
@@ -72,6 +88,7 @@ class EventPump {
     uint32_t next_due;
     TimerCallback callback;
     bool running = false;
+    bool quiet = false;
   };
   uint32_t Now() const { return clock_ ? clock_->NowMs() : 0; }
   void RunDueTimers();
@@ -82,6 +99,9 @@ class EventPump {
   std::vector<std::pair<int, Listener>> listeners_;
   std::vector<PlatformEvent> injected_;
   std::vector<Timer> timers_;
+  Waiter waiter_;
+  uint64_t dispatched_ = 0;
+  uint64_t timers_run_ = 0;
 };
 
 }  // namespace kvx

@@ -77,6 +77,8 @@ bool ImGuiWindow::Open(const ImGuiWindowSetup& setup) {
   ImGui::SetCurrentContext(imgui_);
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
+  // A steady caret: a window that rests between events shows no blinking.
+  io.ConfigInputTextCursorBlink = false;
   if (setup.keyboard_navigation) io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   ImGui::StyleColorsClassic();
   caption_ = setup.caption;
@@ -222,7 +224,7 @@ void ImGuiWindow::EndFrame(const std::string& png_path) {
   if (!png_path.empty()) SavePng(png_path, w, h);
   SDL_GL_SwapWindow(window_);
   const uint32_t spent = SDL_GetTicks() - last_frame_end_;
-  if (spent < kFrameMs) SDL_Delay(kFrameMs - spent);
+  if (frame_pacing_ && spent < kFrameMs) SDL_Delay(kFrameMs - spent);
   last_frame_end_ = SDL_GetTicks();
 }
 

@@ -45,6 +45,9 @@ class ImGuiWindow {
   uint32_t id() const { return id_; }
 
   void SetCaption(const std::string& caption);
+  // Off: EndFrame does not wait out the frame time (a loop that waits for
+  // events itself).
+  void SetFramePacing(bool on) { frame_pacing_ = on; }
   void SetSize(int width, int height);
 
   // What an SDL event means to the window; events for this window also go to
@@ -75,6 +78,7 @@ class ImGuiWindow {
   std::string error_;
   ImVector<ImWchar> glyph_ranges_;  // the font atlas reads them until it is built
   uint32_t last_frame_end_ = 0;
+  bool frame_pacing_ = true;
   std::string caption_;
   // The pointer as this window's events report it.
   float pointer_x_ = -FLT_MAX, pointer_y_ = -FLT_MAX;

@@ -3,14 +3,45 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "platform/files.h"
 
 namespace kvx {
 
-std::unique_ptr<AudioDevice> AudioDevice::Open(bool preferNull, int* errorCode) {
+int AudioDevice::RefreshFor(int latencyMs) {
+  if (latencyMs <= 0) return 0;
+  return std::clamp((kPeriods * 1000 + latencyMs / 2) / latencyMs, 10, 1000);
+}
+
+std::string AudioDevice::TuningText(const std::string& playerConfig, int latencyMs) {
+  std::string text = playerConfig;
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  if (latencyMs <= 0 || text.find("period") != std::string::npos) return text;
+  constexpr int kRate = 44100;  // OpenAL Soft scales the size to the device's own rate
+  const int frames = std::clamp((kRate * latencyMs / (kPeriods * 1000) + 3) / 4 * 4, 64, 8192);
+  return text + "[general]\nperiod_size = " + std::to_string(frames) + "\nperiods = " + std::to_string(kPeriods) + "\n";
+}
+
+namespace {
+
+void WriteTuningFile(const std::string& file, int latencyMs) {
+  const char* named = std::getenv("ALSOFT_CONF");
+  std::string player;
+  if (named && *named && file != named) player = ReadTextFile(named).value_or("");
+  if (WriteFileSafely(file, AudioDevice::TuningText(player, latencyMs), false, nullptr))
+    setenv("ALSOFT_CONF", file.c_str(), 1);
+}
+
+}  // namespace
+
+std::unique_ptr<AudioDevice> AudioDevice::Open(bool preferNull, int* errorCode, int latencyMs,
+                                               const std::string& tuningFile) {
   if (errorCode) *errorCode = 0;
-  // OpenAL Soft reads ALSOFT_DRIVERS once, when its first device opens.
+  // OpenAL Soft reads ALSOFT_DRIVERS and ALSOFT_CONF once, when its first device opens.
   if (preferNull) setenv("ALSOFT_DRIVERS", "null", 0);
+  if (!preferNull && latencyMs > 0 && !tuningFile.empty()) WriteTuningFile(tuningFile, latencyMs);
   ALCdevice* device = alcOpenDevice(nullptr);
   if (!device) {
     int error = alcGetError(nullptr);
@@ -19,7 +50,9 @@ std::unique_ptr<AudioDevice> AudioDevice::Open(bool preferNull, int* errorCode) 
   }
   // Room for the key sounds of a chart, their echo duplicates and the system
   // sounds (the default of 256 sources is too few).
-  const ALCint attributes[] = {ALC_MONO_SOURCES, 1792, ALC_STEREO_SOURCES, 256, 0};
+  // A short update period, so a sound started now is mixed soon.
+  const int refresh = RefreshFor(latencyMs);
+  const ALCint attributes[] = {ALC_MONO_SOURCES, 1792, ALC_STEREO_SOURCES, 256, refresh ? ALC_REFRESH : 0, refresh, 0};
   ALCcontext* context = alcCreateContext(device, attributes);
   if (!context) context = alcCreateContext(device, nullptr);
   if (!context) {
@@ -33,6 +66,11 @@ std::unique_ptr<AudioDevice> AudioDevice::Open(bool preferNull, int* errorCode) 
   result->context_ = context;
   const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
   result->name_ = name ? name : "";
+  ALCint frequency = 0, updates = 0;
+  alcGetIntegerv(device, ALC_FREQUENCY, 1, &frequency);
+  alcGetIntegerv(device, ALC_REFRESH, 1, &updates);
+  result->frequency_ = frequency;
+  result->update_size_ = updates > 0 ? frequency / updates : 0;
   if (!result->MakeCurrent()) {
     if (errorCode) *errorCode = ALC_INVALID_CONTEXT;
     return nullptr;

@@ -11,8 +11,16 @@ class AudioDevice {
  public:
   // Opens the default playback device. `preferNull` selects OpenAL Soft's
   // null backend (no output) unless ALSOFT_DRIVERS already chooses one.
-  // Returns nothing and the ALC error number when no device can be opened.
-  static std::unique_ptr<AudioDevice> Open(bool preferNull, int* errorCode);
+  // `latencyMs` above 0 asks for update periods of a third of it (the mixer
+  // keeps three periods), so a sound starts that soon; 0 keeps the device's
+  // own sizes. OpenAL Soft 1.19 takes the period size only from its
+  // configuration: `tuningFile` (a file of ours) is written with it and named
+  // in ALSOFT_CONF, which is read when the process opens its first device. A
+  // configuration file the player named there already is copied into it, and
+  // period sizes set there win. Returns nothing and the ALC error number when
+  // no device can be opened.
+  static std::unique_ptr<AudioDevice> Open(bool preferNull, int* errorCode, int latencyMs = 0,
+                                           const std::string& tuningFile = "");
   ~AudioDevice();
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
@@ -20,12 +28,22 @@ class AudioDevice {
   // Makes this device's context current; false when that fails.
   bool MakeCurrent();
   const std::string& Name() const { return name_; }
+  // What the device runs at: samples per second and samples per update period.
+  int Frequency() const { return frequency_; }
+  int UpdateSize() const { return update_size_; }
+  static constexpr int kPeriods = 3;  // OpenAL Soft's periods unless its configuration says otherwise
+  // The update rate (periods per second) that gives a buffer of latencyMs.
+  static int RefreshFor(int latencyMs);
+  // The text of the tuning file: the player's configuration, then our periods
+  // unless it sets its own.
+  static std::string TuningText(const std::string& playerConfig, int latencyMs);
 
  private:
   AudioDevice() = default;
   void* device_ = nullptr;   // ALCdevice*
   void* context_ = nullptr;  // ALCcontext*
   std::string name_;
+  int frequency_ = 0, update_size_ = 0;
 };
 
 }  // namespace kvx

@@ -23,13 +23,40 @@ char ControlCharacterOf(const SDL_Event& event);
 // The time of an SDL event on the game clock: now minus the event's age.
 uint32_t SdlEventTime(uint32_t sdl_event_ms, uint32_t sdl_now_ms, uint32_t game_now_ms);
 
+// Maps the X server's event times (milliseconds) to their age. A server on
+// this machine stamps with the system's monotonic clock, so the age is read
+// from that clock directly. Otherwise the offset to SDL's clock is taken from
+// the event that arrived soonest after it happened, so a press that waited in
+// the queue while a frame was drawn keeps the time it was made; an offset
+// that would make an event older than a second is not trusted: it starts
+// again from that event.
+class ServerTimeMap {
+ public:
+  // How long ago, in ms, the event stamped `server_ms` happened, seen at SDL
+  // time `sdl_now_ms` and monotonic time `monotonic_now_ms` (ms, 32 bits).
+  uint32_t AgeOf(uint32_t server_ms, uint32_t sdl_now_ms, uint32_t monotonic_now_ms);
+  // The system's monotonic clock in ms, as an X server on this machine reads it.
+  static uint32_t MonotonicMs();
+
+ private:
+  bool known_ = false;
+  uint32_t offset_ = 0;  // sdl time - server time of the quickest event
+};
+
+// The X server's time of a key press or release carried by a window-system
+// event (SDL_SYSWMEVENT); false for any other event.
+bool ServerKeyTime(const SDL_Event& event, uint32_t* server_ms);
+
 struct SdlEventSourceOptions {
   Clock* clock = nullptr;                             // the game clock (timestamps)
   std::function<uint32_t()> game_window;             // id of the game window (0: any)
   std::function<void(const SDL_Event&)> observer;     // sees every SDL event first
+  std::function<bool()> server_times;                 // false: keys keep SDL's own stamps
 };
 
-// Registers the source on the pump; returns its handle (RemoveSource).
+// Registers the source on the pump, and SDL's event wait as the pump's waiter;
+// returns its handle (RemoveSource). Key presses on X11 carry the X server's
+// time of the press.
 int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options);
 
 }  // namespace kvx

@@ -156,8 +156,12 @@ void ShuffleAhead(Game& g) {
   }
 }
 
+double DrawnPlayPosition(const Game& g) {
+  return g.play.PlayPosition - g.play.PositionRate * g.settings.VisualOffsetMs;
+}
+
 int32_t NoteYFromLine(const Game& g, int32_t judgeY, double position) {
-  return RoundEven(judgeY + (g.play.PlayPosition - position) * g.settings.HiSpeed);
+  return RoundEven(judgeY + (DrawnPlayPosition(g) - position) * g.settings.HiSpeed);
 }
 
 NoteDrawPos ApplyNoteModifiers(const Game& g, int32_t judgeY, int32_t y, bool isNote) {

@@ -41,6 +41,8 @@ struct NoteDrawPos {
   int32_t widen = 0;  // pixels added on each side (Vexo)
 };
 int32_t NoteYFromLine(const Game& game, int32_t judgeY, double position);
+// The play position the notes are drawn at: VisualOffsetMs behind the clock.
+double DrawnPlayPosition(const Game& game);
 // Applies Hidden, Stealth, Sudden, Accel, Vexo and Reverse in that order to a
 // note at screen y. Bar lines (isNote false) are never hidden.
 NoteDrawPos ApplyNoteModifiers(const Game& game, int32_t judgeY, int32_t y, bool isNote = true);

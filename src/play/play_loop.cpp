@@ -109,7 +109,12 @@ void HandleObject(Game& g, int index) {
     if ((g.settings.PlayKeySound || automatic) && near) PlayChartSound(g, obj.Value);
     if (automatic) {
       p.LaneCandidate[lane] = -1;
+      // An automatic hit is on time at any frame rate: it is judged at the
+      // note's own position, not at the frame's that reached it.
+      const double framePosition = p.PlayPosition;
+      p.PlayPosition = obj.Position;
       Judge(g, index, 0.0f);
+      p.PlayPosition = framePosition;
       HoldLongNoteAutomatically(g, lane, index);
     }
   } else if (ch >= 31 && ch <= 49) {
@@ -210,7 +215,8 @@ void PreloadAhead(Game& g) {
 }
 
 void InstallEffectTimer(Game& g) {
-  g.pump.SetTimer(kEffectTickTimerId, 1, [&g] { EffectTick(g); });
+  // The tick runs with every frame's pump; a paused play rests through it.
+  g.pump.SetTimer(kEffectTickTimerId, 1, [&g] { EffectTick(g); }, true);
 }
 
 }  // namespace
@@ -422,6 +428,8 @@ void PlayLoop(Game& g) {
         p.FadeMayFinish = 1;
         PlaySE(g, kSeFade);
       }
+      // A paused play rests until something happens (holding Escape to quit counts time).
+      if (p.Paused && !p.EscHeld && RestFrame(g)) continue;
       UpdateFrame(g);
     }
     DebugLog(g, "playloop end");
@@ -520,7 +528,10 @@ void ProcessKey_Play(Game& g, int keycode, uint32_t eventMs) {
   // PlayPosition - PositionRate x (now - eventMs), which is the clock formula
   // evaluated at eventMs. Judge measures "now" from PlayPosition, so it is set
   // to the event's position for the call and restored afterwards.
-  const double eventPosition = PlayPositionAt(g, eventMs);
+  // The player's offset moves the press; pressing late by that much is on time.
+  const uint32_t judgedMs = eventMs - static_cast<uint32_t>(g.settings.JudgeOffsetMs);
+  if (p.PressTrace) p.PressTrace->push_back(judgedMs);
+  const double eventPosition = PlayPositionAt(g, judgedMs);
   if (p.LaneCandidate[lane] != -1 && !p.Failed) {
     const double framePosition = p.PlayPosition;
     const LongNotePress press = BeforeLongNotePress(g, p.LaneCandidate[lane]);

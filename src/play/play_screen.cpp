@@ -164,7 +164,7 @@ void DrawNote(Game& g, int side, int ch, int32_t y, int widen) {
 
 double ScreenTopPosition(const Game& g, int side) {
   const float hs = g.settings.HiSpeed > 0 ? g.settings.HiSpeed : 1.0f;
-  return g.play.PlayPosition + JudgeLineY(g, side) / hs;
+  return DrawnPlayPosition(g) + JudgeLineY(g, side) / hs;
 }
 
 // Chooses the lanes' candidates and misses the notes one beat past the line.

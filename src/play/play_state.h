@@ -110,6 +110,8 @@ struct PlayState {
   // Recording list: key presses in the chart-object layout (UserRec appends,
   // PlayRec replays, a dropped record-of-play file fills it).
   std::vector<ChartObject> RecordList;
+  // When set, the time each lane press is judged at (benchmarks of timing).
+  std::vector<uint32_t>* PressTrace = nullptr;
   int32_t ReplayCursor = 0;
   int32_t ReplayLimit = 0;  // records present when the play started (replayed ones)
 

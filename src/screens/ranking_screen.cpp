@@ -157,8 +157,10 @@ void RunRankingNameEntry(Game& g, int place, const RankEntry& entry) {
   DebugLog(g, "[AddScoreDat] name entry for place " + std::to_string(place + 1));
   while (g.app.GameState == Screen::RankingNameEntry) {
     if (name.size() >= kRankNameLength) name.resize(kRankNameLength);
-    if (CheckDisplay(g)) DrawRankingScreen(g, place, entry);
-    PresentFrame(g, false);
+    if (!RestFrame(g)) {
+      if (CheckDisplay(g)) DrawRankingScreen(g, place, entry);
+      PresentFrame(g, false);
+    }
     // A window closed without ending the program (never in a started game,
     // whose close ends it) still ends the entry.
     if (g.app.started && !g.app.Running) ProcessKey_EnterName(g, 13);

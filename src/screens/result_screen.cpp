@@ -192,8 +192,10 @@ void RunResultScreen(Game& g) {
       StopSE(g, kSePtsCount);
       counting = false;
     }
-    if (CheckDisplay(g)) DrawResultScreen(g, t);
-    PresentFrame(g, false);
+    if (counting || !RestFrame(g)) {
+      if (CheckDisplay(g)) DrawResultScreen(g, t);
+      PresentFrame(g, false);
+    }
     if (!ResultScreenMayEnd(g)) g.screens.ResultKeyPressed = false;
     else if (g.screens.ResultKeyPressed) break;
   }

@@ -126,6 +126,9 @@ void AdvanceListAnimations(Game& g) {
   ease(s.OpeningValue, s.OpeningTarget);
   s.OpeningCountdown = std::max(0, s.OpeningCountdown - elapsed);
   if (s.FrontFadeState != 0 && now - s.FrontFadeStart >= kFrontFadeMs) s.FrontFadeState = 0;
+  if (s.ScrollOffset != 0 || s.OpeningValue != s.OpeningTarget || s.OpeningCountdown > 0 || s.FrontFadeState != 0 ||
+      g.playopt.SpShuffle)
+    KeepAnimating(g);
 }
 
 void ListStopped(Game& g) { LoadStagePicture(g); }

@@ -104,5 +104,24 @@ TEST(CommandLine, OwnOptionsAreTakenOutFirst) {
   EXPECT_EQ(info.chart_info.size(), 2u);
 }
 
+TEST(CommandLine, AudioLatencyAndFrameCap) {
+  std::string error;
+  auto o = ParseOwnOptions({"--audio-latency", "40", "--max-fps", "20", "x.bms"}, &error);
+  EXPECT_TRUE(error.empty()) << error;
+  EXPECT_EQ(o.audio_latency_ms, 40);
+  EXPECT_EQ(o.max_fps, 20);
+  EXPECT_EQ(o.rest, "x.bms");
+  EXPECT_FALSE(ParseOwnOptions({}, &error).audio_latency_ms.has_value());
+  for (const char* bad : {"-1", "1001", "12ms", ""}) {
+    error.clear();
+    auto b = ParseOwnOptions({"--audio-latency", bad}, &error);
+    EXPECT_EQ(error, "--audio-latency needs a whole number from 0 to 1000") << bad;
+    EXPECT_FALSE(b.audio_latency_ms.has_value());
+  }
+  error.clear();
+  ParseOwnOptions({"--max-fps"}, &error);
+  EXPECT_EQ(error, "--max-fps needs a whole number from 0 to 1000");
+}
+
 }  // namespace
 }  // namespace kvx

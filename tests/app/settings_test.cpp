@@ -100,6 +100,43 @@ TEST_F(SettingsFixture, PlaySpeedOutsideItsRangeIsRepaired) {
   EXPECT_EQ(log.find("RealHiSpeed 2.25"), std::string::npos);
 }
 
+// The timing keys: defaults in a new file and in one without them, saved and
+// read back, and values beyond their ranges repaired with a log line.
+TEST_F(SettingsFixture, TimingKeysDefaultsRoundTripAndRanges) {
+  LoadSettings(g);  // no file
+  EXPECT_EQ(g.settings.AudioLatencyMs, kDefaultAudioLatencyMs);
+  EXPECT_EQ(g.settings.JudgeOffsetMs, 0);
+  EXPECT_EQ(g.settings.VisualOffsetMs, 0);
+  EXPECT_FALSE(g.settings.ScaleToFit);
+  WriteIni("[Setting]\r\nSleep=0\r\n");
+  LoadSettings(g);
+  EXPECT_EQ(g.settings.AudioLatencyMs, kDefaultAudioLatencyMs);
+  EXPECT_EQ(g.settings.JudgeOffsetMs, 0);
+
+  g.settings.AudioLatencyMs = 40, g.settings.JudgeOffsetMs = -12, g.settings.VisualOffsetMs = 25;
+  g.settings.ScaleToFit = true;
+  SaveSettings(g);
+  const std::string text = dir.Read("_kvxfiles/kvx_conf.ini");
+  for (const char* line : {"AudioLatencyMs=40", "JudgeOffsetMs=-12", "VisualOffsetMs=25", "ScaleToFit=True"})
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  Game h;
+  h.SetProgramFolder(dir.path());
+  LoadSettings(h);
+  EXPECT_EQ(h.settings.AudioLatencyMs, 40);
+  EXPECT_EQ(h.settings.JudgeOffsetMs, -12);
+  EXPECT_EQ(h.settings.VisualOffsetMs, 25);
+  EXPECT_TRUE(h.settings.ScaleToFit);
+
+  WriteIni("[Setting]\r\nJudgeOffsetMs=900\r\nVisualOffsetMs=-501\r\nAudioLatencyMs=-5\r\n");
+  LoadSettings(g);
+  EXPECT_EQ(g.settings.JudgeOffsetMs, kMaxOffsetMs);
+  EXPECT_EQ(g.settings.VisualOffsetMs, -kMaxOffsetMs);
+  EXPECT_EQ(g.settings.AudioLatencyMs, 0);
+  const std::string log = dir.Read("_kvxfiles/debug.txt");
+  EXPECT_NE(log.find("[LoadSettings] JudgeOffsetMs 900 is out of range; using 500"), std::string::npos);
+  EXPECT_NE(log.find("[LoadSettings] AudioLatencyMs -5 is out of range; using 0"), std::string::npos);
+}
+
 // The modern chart rules are on in a new settings file and when an older file
 // lacks the key; a False in the file turns them off, and the value is saved.
 TEST_F(SettingsFixture, ModernChartsOnByDefaultAndSaved) {
@@ -282,6 +319,10 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "ShowClearedOnList=True\n"
       "PreviewDelay=500\n"
       "ModernCharts=True\n"
+      "AudioLatencyMs=12\n"
+      "JudgeOffsetMs=0\n"
+      "VisualOffsetMs=0\n"
+      "ScaleToFit=False\n"
       "\n"
       "\n"
       "[NetSetting]\n"

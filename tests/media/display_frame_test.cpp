@@ -343,4 +343,87 @@ TEST_F(DisplayFrame, WithoutAnyDisplayNothingFails) {
   EXPECT_EQ(g.display.caption, "caption");
 }
 
+// A static screen draws a frame only when something changed: an event, a
+// timer, a moving part, a wake-up time, another screen; otherwise it waits for
+// input for a frame's time and draws nothing.
+TEST_F(DisplayFrame, StaticScreensRestUntilSomethingChanges) {
+  auto paced = std::make_unique<WallClockStandIn>(10000, 1);
+  WallClockStandIn* wall = paced.get();
+  g.UseClock(std::move(paced));
+  clock = wall;
+  StartDisplay();
+  g.app.GameState = Screen::Result;
+  int drawn = 0;
+  auto pass = [&] {
+    if (RestFrame(g)) return;
+    ++drawn;
+    PresentFrame(g);
+  };
+  pass();
+  EXPECT_EQ(drawn, 1) << "the first frame of a screen is drawn";
+  const uint32_t rest_from = g.NowMs();
+  for (int i = 0; i < 10; ++i) pass();
+  EXPECT_EQ(drawn, 1);
+  EXPECT_EQ(g.display.rest.frames_rested, 10u);
+  EXPECT_EQ(g.NowMs() - rest_from, 160u) << "each rest waits a frame's time (16 ms at 60 Hz)";
+
+  PlatformEvent key;
+  key.kind = PlatformEvent::Kind::KeyDown;
+  g.pump.Inject(key);
+  pass();  // the rest pumps the event: the next pass draws
+  pass();
+  EXPECT_EQ(drawn, 2);
+  pass();
+  EXPECT_EQ(drawn, 2);
+
+  g.pump.SetTimer(901, 1, [] {}, true);  // a quiet per-frame tick does not wake the screen
+  pass();
+  pass();
+  EXPECT_EQ(drawn, 2);
+  g.pump.SetTimer(900, 1, [this] { g.pump.KillTimer(900); });
+  pass();
+  pass();
+  EXPECT_EQ(drawn, 3) << "a timer that ran";
+
+  KeepAnimating(g);
+  pass();
+  EXPECT_EQ(drawn, 4) << "a moving part";
+  RedrawAt(g, g.NowMs() + 40);
+  const uint32_t asked = g.NowMs();
+  while (drawn == 4) pass();
+  EXPECT_GE(g.NowMs() - asked, 40u) << "a wake-up time";
+  EXPECT_LE(g.NowMs() - asked, 41u) << "the rest ends at the wake-up time, not a frame later";
+
+  g.app.GameState = Screen::SongList;
+  pass();
+  EXPECT_EQ(drawn, 6) << "another screen";
+  ShowMessage(g, "hello");
+  pass();
+  pass();
+  EXPECT_EQ(drawn, 8) << "the status message moves";
+  while (g.display.MessageLine.visible) pass();
+  const int before = drawn;
+  for (int i = 0; i < 90; ++i) pass();
+  EXPECT_EQ(drawn, before + 1) << "at least one frame a second";
+
+  g.options.redraw_always = true;
+  pass();
+  pass();
+  EXPECT_EQ(drawn, before + 3);
+}
+
+TEST(PictureRect, WholeFactorsOrFitLetterboxed) {
+  auto same = [](SDL_Rect a, SDL_Rect b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; };
+  // A 1024x768 full screen: whole factors leave the picture at 640x480,
+  // fitting uses the whole height (and width: the same aspect).
+  EXPECT_TRUE(same(PictureRect(1024, 768, false), SDL_Rect{192, 144, 640, 480}));
+  EXPECT_TRUE(same(PictureRect(1024, 768, true), SDL_Rect{0, 0, 1024, 768}));
+  EXPECT_TRUE(same(PictureRect(1920, 1080, false), SDL_Rect{320, 60, 1280, 960}));
+  EXPECT_TRUE(same(PictureRect(1920, 1080, true), SDL_Rect{240, 0, 1440, 1080}));
+  EXPECT_TRUE(same(PictureRect(1280, 1024, true), SDL_Rect{0, 32, 1280, 960}));  // bars above and below
+  // Smaller than 640x480: shrunk to fit either way.
+  EXPECT_TRUE(same(PictureRect(320, 480, false), SDL_Rect{0, 120, 320, 240}));
+  EXPECT_TRUE(same(PictureRect(0, 0, true), SDL_Rect{0, 0, 640, 480}));
+}
+
 }  // namespace kvx::test

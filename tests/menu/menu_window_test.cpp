@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -172,6 +173,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   fs::remove(shots / "menu_searching.png");
   fs::remove(shots / "menu_search_done.png");
 
+  std::map<std::string, MenuControlRect> layout;  // the controls of the first frames
   std::set<std::string> busy_titles;
   int chooser_frames = 0;  // frames the chooser has been open
   bool searching_shot = false;
@@ -188,7 +190,11 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   };
   auto drawn = [&](const std::string& control) { return [&, control] { return input.Visible(control); }; };
   std::vector<Step> steps = {
-      {"first frames", drawn("cmdNorm"), [&] { g.menu.screenshot_path = (shots / "menu.png").string(); }},
+      {"first frames", drawn("cmdNorm"),
+       [&] {
+         g.menu.screenshot_path = (shots / "menu.png").string();
+         layout = g.menu.control_rects;
+       }},
       {"check chkNoSmooth", drawn("chkNoSmooth"),
        [&] {
          smooth_before = g.settings.NOSMOOTHSCROLL;
@@ -313,6 +319,18 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   EXPECT_NE(log.find("[frmMenu] shown"), std::string::npos);
   EXPECT_NE(log.find("initialize complete. songlist mode."), std::string::npos);
 
+  // The scaling list, the offset fields and the calibration button are in the
+  // window and clear of every other control.
+  for (const char* name : {"cmbScaling", "txtJudgeOffset", "txtVisualOffset", "cmdCalibrate"}) {
+    ASSERT_TRUE(layout.count(name)) << name;
+    const MenuControlRect& a = layout[name];
+    EXPECT_LE(a.x1, kMenuWidth) << name;
+    for (const auto& [other, b] : layout) {
+      if (other == name) continue;
+      const bool apart = a.x1 <= b.x0 || b.x1 <= a.x0 || a.y1 <= b.y0 || b.y1 <= a.y0;
+      EXPECT_TRUE(apart) << name << " overlaps " << other;
+    }
+  }
   EXPECT_TRUE(searching_shot);
   for (const char* name : {"menu.png", "menu_search_panel.png", "menu_searching.png", "menu_search_done.png"}) {
     SDL_Surface* shot = IMG_Load((shots / name).string().c_str());

@@ -68,3 +68,70 @@ TEST(EventPump, EventsReachEveryListenerInOrder) {
 
 }  // namespace
 }  // namespace kvx
+
+namespace kvx {
+namespace {
+
+// A clock that follows "real time" as the test moves it: waiting moves it.
+class SteppedRealClock : public ScriptedClock {
+ public:
+  using ScriptedClock::ScriptedClock;
+  bool RealTime() const override { return true; }
+  bool FollowsWallClock() const override { return true; }
+};
+
+TEST(EventPump, WaitUntilHandlesEachEventAsItArrives) {
+  SteppedRealClock clock(1000);
+  EventPump pump(&clock);
+  // Presses arrive at 1003 and 1011; the frame's deadline is 1016.
+  std::vector<uint32_t> arrivals = {1003, 1011};
+  size_t next = 0;
+  pump.AddSource([&](std::vector<PlatformEvent>& out) {
+    while (next < arrivals.size() && arrivals[next] <= clock.NowMs()) {
+      PlatformEvent e;
+      e.kind = PlatformEvent::Kind::KeyDown;
+      e.timestamp_ms = clock.NowMs();  // stamped when read, like SDL's own stamps
+      out.push_back(e);
+      ++next;
+    }
+  });
+  std::vector<uint32_t> handled_at, stamps;
+  pump.AddListener([&](const PlatformEvent& e) {
+    handled_at.push_back(clock.NowMs());
+    stamps.push_back(e.timestamp_ms);
+  });
+  // The waiter sleeps until the next arrival or the timeout, like SDL_WaitEventTimeout.
+  std::vector<uint32_t> timeouts;
+  pump.SetWaiter([&](uint32_t timeout) {
+    timeouts.push_back(timeout);
+    if (next < arrivals.size() && arrivals[next] - clock.NowMs() <= timeout) {
+      clock.Set(arrivals[next]);
+      return true;
+    }
+    clock.Advance(timeout);
+    return false;
+  });
+  pump.WaitUntil(1016);
+  EXPECT_EQ(clock.NowMs(), 1016u);
+  EXPECT_EQ(handled_at, (std::vector<uint32_t>{1003, 1011}));
+  EXPECT_EQ(stamps, (std::vector<uint32_t>{1003, 1011}));
+  EXPECT_EQ(timeouts, (std::vector<uint32_t>{16, 13, 5}));
+  EXPECT_EQ(pump.EventsDispatched(), 2u);
+
+  // A deadline already passed returns at once.
+  pump.WaitUntil(1010);
+  EXPECT_EQ(clock.NowMs(), 1016u);
+
+  // On a scripted clock the waiter is not used: one sleep, one pump at the deadline.
+  ScriptedClock scripted(2000);
+  EventPump frame_pump(&scripted);
+  int pumps = 0;
+  frame_pump.AddSource([&](std::vector<PlatformEvent>&) { ++pumps; });
+  frame_pump.SetWaiter([](uint32_t) -> bool { ADD_FAILURE() << "waited on a scripted clock"; return false; });
+  frame_pump.WaitUntil(2016);
+  EXPECT_EQ(scripted.NowMs(), 2016u);
+  EXPECT_EQ(pumps, 1);
+}
+
+}  // namespace
+}  // namespace kvx

@@ -3,6 +3,7 @@
 
 #include "app/timers.h"
 #include "media/sound_test_support.h"
+#include "play/options.h"
 
 namespace kvx::test {
 namespace {
@@ -306,6 +307,39 @@ TEST(PlayKeys, PositionAtAnEventIsTheClockAtThatTime) {
   EXPECT_EQ(h.g.play.RecordList[0].Channel, 13);
   EXPECT_EQ(h.g.play.RecordList[0].Position, 119);
   EXPECT_EQ(h.g.play.RecordList[0].Value, 7);
+}
+
+// The player's offsets: a press is judged JudgeOffsetMs earlier, notes are
+// drawn VisualOffsetMs later; both 0 leave everything as it was.
+TEST(PlayKeys, OffsetsMoveTheJudgedPressAndTheDrawnNotes) {
+  HeadlessPlay h;
+  h.Chart(150, 8, {});
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+  h.clock().Advance(1000);
+  UpdateFrame(h.g);
+  const uint32_t now = h.g.NowMs();
+  std::vector<uint32_t> judged;
+  h.g.play.PressTrace = &judged;
+  h.g.settings.UserRec = true;
+  ProcessKey_Play(h.g, 13, now);
+  h.g.settings.JudgeOffsetMs = 25;  // 25 ms x 0.12 = 3 units
+  ProcessKey_Play(h.g, 13, now);
+  h.g.settings.JudgeOffsetMs = -10;
+  ProcessKey_Play(h.g, 13, now);
+  EXPECT_EQ(judged, (std::vector<uint32_t>{now, now - 25, now + 10}));
+  ASSERT_EQ(h.g.play.RecordList.size(), 3u);
+  EXPECT_EQ(h.g.play.RecordList[0].Position, 120);
+  EXPECT_EQ(h.g.play.RecordList[1].Position, 117);
+  EXPECT_EQ(h.g.play.RecordList[2].Position, 121);  // 121.2
+
+  h.g.settings.HiSpeed = 2;
+  EXPECT_EQ(NoteYFromLine(h.g, 400, 120), 400);
+  EXPECT_EQ(NoteYFromLine(h.g, 400, 150), 340);
+  h.g.settings.VisualOffsetMs = 50;  // drawn 6 units behind the clock
+  EXPECT_DOUBLE_EQ(DrawnPlayPosition(h.g), 114.0);
+  EXPECT_EQ(NoteYFromLine(h.g, 400, 120), 388);
+  EXPECT_EQ(NoteYFromLine(h.g, 400, 150), 328);
 }
 
 }  // namespace
