@@ -127,6 +127,12 @@ std::vector<SettingKey> ReadOrder(Game& g) {
       {"Setting", "ShowClearedOnList", &s.ShowClearedOnList, "True"},
       {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
       {"Setting", "ModernCharts", &s.ModernCharts, "True"},
+      {"Setting", "TimingFeedback", &s.TimingFeedback, "True"},
+      {"Setting", "TimingOffsetMs", &s.TimingOffsetMs, "False"},
+      {"Setting", "VolumeMaster", &s.VolumeMaster, "100"},
+      {"Setting", "VolumeKeys", &s.VolumeKeys, "100"},
+      {"Setting", "VolumeBackground", &s.VolumeBackground, "100"},
+      {"Setting", "VolumeSystem", &s.VolumeSystem, "100"},
   };
 }
 
@@ -231,6 +237,9 @@ void ApplyMissingFileValues(Game& g) {
   s.CourseEffect = s.ShowClearedOnList = true;
   s.PreviewDelay = 500;
   s.ModernCharts = true;
+  s.TimingFeedback = true;
+  s.TimingOffsetMs = false;
+  s.VolumeMaster = s.VolumeKeys = s.VolumeBackground = s.VolumeSystem = 100;
   s.brd = DefaultSkinPath(g);
 }
 
@@ -274,6 +283,12 @@ void KeepPlaySpeedInRange(Game& g) {
   speed = kept;
 }
 
+// Volumes are percentages; anything else is brought into 0..100.
+void KeepVolumesInRange(Game& g) {
+  Settings& s = g.settings;
+  for (int32_t* v : {&s.VolumeMaster, &s.VolumeKeys, &s.VolumeBackground, &s.VolumeSystem}) *v = std::clamp(*v, 0, 100);
+}
+
 }  // namespace
 
 std::string GetIniString(const std::string& file, const std::string& section, const std::string& key,
@@ -304,6 +319,7 @@ void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   }
   g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;
   KeepPlaySpeedInRange(g);
+  KeepVolumesInRange(g);
 }
 
 void SaveSettings(Game& g) {
@@ -343,7 +359,8 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
-      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts"};
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts",
+      "TimingFeedback", "TimingOffsetMs", "VolumeMaster", "VolumeKeys", "VolumeBackground", "VolumeSystem"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

@@ -63,6 +63,12 @@ struct Settings {
   // file; off here so that tools and tests without a settings file read charts
   // by the original rules.
   bool ModernCharts = false;
+  // FAST/SLOW beside the judgements and the offsets histogram on the result
+  // screen; the offset in ms beside FAST/SLOW. On in a new settings file.
+  bool TimingFeedback = false;
+  bool TimingOffsetMs = false;
+  // Volumes in percent (0..100): all sound, key sounds, background sounds, system sounds.
+  int32_t VolumeMaster = 100, VolumeKeys = 100, VolumeBackground = 100, VolumeSystem = 100;
   // Set by LoadSettings when HiSpeed is exactly 0.
   bool ComboLinkedHiSpeed = false;
 };
