@@ -22,7 +22,9 @@ deps:
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing >/dev/null; \
 	fi
 
-# ccache, when the machine has it, makes rebuilds of unchanged files cheap.
+# ccache, when the machine has it, makes rebuilds of unchanged files cheap
+# (the sloppiness lets it cache files built with a precompiled header).
+export CCACHE_SLOPPINESS ?= pch_defines,time_macros,include_file_mtime,include_file_ctime
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 configure: deps

@@ -23,7 +23,7 @@ std::vector<std::string> DemoCharts() {
 
 void BM_CheckDemoCharts(benchmark::State& state) {
   const std::vector<std::string> charts = DemoCharts();
-  kvx::PortOptions options;
+  kvx::OwnOptions options;
   int64_t played_to_end = 0, notes = 0;
   for (auto _ : state) {
     for (const std::string& chart : charts) {

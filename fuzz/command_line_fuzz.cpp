@@ -1,4 +1,4 @@
-// The command line: the port's long options, then the program's own options,
+// The command line: our own long options, then the program's own options,
 // charts and play lists. The target runs in a folder of its own holding a
 // chart and a play list, so that "a.bms" and "list.kpl" name real files.
 #include <unistd.h>
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(fuzz::Bytes(data, size));
   std::string error;
-  const PortOptions options = ParsePortOptions(SplitCommandLine(text), &error);
+  const OwnOptions options = ParseOwnOptions(SplitCommandLine(text), &error);
   auto game = fuzz::MakeGame();
   ParseCommandLine(*game, options.rest);
   return 0;

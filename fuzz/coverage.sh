@@ -25,12 +25,15 @@ reader_files() {
     header_scan) echo library/song_search.cpp ;;
     key_table) echo app/key_table.cpp ;;
     list_file) echo library/list_file.cpp ;;
+    menu_search_folders) echo menu/search_folders.cpp ;;
+    picture) echo media/picture_file.cpp ;;
     record_of_play) echo screens/record_of_play.cpp ;;
     score_record) echo screens/score_record.cpp ;;
     search_folders) echo library/bms_search.cpp ;;
     settings) echo app/settings.cpp ;;
     skin) echo media/skin.cpp ;;
     skin_draw) echo play/play_screen.cpp play/play_screen_hud.cpp play/play_screen_long_notes.cpp ;;
+    sound_decode) echo media/sound_decode.cpp ;;
   esac
 }
 

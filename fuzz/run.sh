@@ -36,6 +36,12 @@ for target in $targets; do
       dict=skin
       if [ "$target" = skin_draw ]; then more_seeds=$here/seeds/skin; fi ;;
     search_folders) cp "$build/_kvxfiles/kvx_searchdir.txt" "$generated" 2>/dev/null || true ;;
+    menu_search_folders) cp "$build/_kvxfiles/kvx_searchdir.txt" "$generated" 2>/dev/null || true
+      more_seeds=$here/seeds/search_folders ;;
+    picture) max_len=4096 ;;
+    sound_decode) find "$build/songs" "$build/_kvxfiles/wav" -type f -size -64k \( -iname '*.wav' -o -iname '*.ogg' \
+        -o -iname '*.flac' -o -iname '*.mp3' \) -exec cp {} "$generated" \; 2>/dev/null || true
+      max_len=65536 ;;
     list_file) find "$build/_kvxfiles/jukelist" -type f -iname '*.kbl' -exec cp {} "$generated" \; 2>/dev/null || true
       max_len=65536 ;;
   esac

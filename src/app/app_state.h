@@ -1,6 +1,6 @@
 #pragma once
 // State of the application shell: the active screen, the key table, the
-// start-up tables and values, and the port's own options.
+// start-up tables and values, and our own options.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,8 +22,8 @@ struct Rect {
 constexpr int kKeyTableSize = 401;
 using KeyTableArray = std::array<int16_t, kKeyTableSize>;
 
-// Options of the port, taken out of the command line before the rest is parsed.
-struct PortOptions {
+// Our own options, taken out of the command line before the rest is parsed.
+struct OwnOptions {
   std::string data_folder;  // --data DIR or KORVEX_HOME; empty = executable folder
   bool windowed = true;
   bool fullscreen = false;

@@ -50,7 +50,7 @@ std::vector<std::string> MissingFiles(Game& g, const std::string& path) {
 
 // A game without a window, a sound device or a log file, on a scripted clock,
 // in demo mode.
-void PrepareCheckGame(Game& g, const PortOptions& options, const std::string& program_folder) {
+void PrepareCheckGame(Game& g, const OwnOptions& options, const std::string& program_folder) {
   g.options = options;
   g.options.headless = true;
   g.options.autoplay = true;
@@ -104,7 +104,7 @@ std::string MinutesAndSeconds(int32_t ms) {
 
 }  // namespace
 
-ChartCheck CheckChart(const PortOptions& options, const std::string& program_folder, const std::string& path) {
+ChartCheck CheckChart(const OwnOptions& options, const std::string& program_folder, const std::string& path) {
   ChartCheck check;
   auto game = std::make_unique<Game>();
   Game& g = *game;
@@ -142,7 +142,7 @@ std::string ChartCheckLine(const std::string& path, const ChartCheck& c) {
   return line;
 }
 
-int RunChartCheck(const PortOptions& options, const std::string& program_folder,
+int RunChartCheck(const OwnOptions& options, const std::string& program_folder,
                   const std::vector<std::string>& files) {
   int code = 0;
   for (const std::string& file : files) {

@@ -23,12 +23,12 @@ struct ChartCheck {
 
 // Checks one chart; `program_folder` is where the program's data folder is
 // (nothing is written there).
-ChartCheck CheckChart(const PortOptions& options, const std::string& program_folder, const std::string& path);
+ChartCheck CheckChart(const OwnOptions& options, const std::string& program_folder, const std::string& path);
 // The line printed for a chart.
 std::string ChartCheckLine(const std::string& path, const ChartCheck& check);
 // Checks every chart and prints its line; 0 when every chart loaded and
 // played to its end, 1 otherwise.
-int RunChartCheck(const PortOptions& options, const std::string& program_folder,
+int RunChartCheck(const OwnOptions& options, const std::string& program_folder,
                   const std::vector<std::string>& files);
 
 }  // namespace kvx

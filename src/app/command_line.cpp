@@ -66,8 +66,8 @@ bool ParseSeed(const std::string& text, std::optional<uint64_t>* seed) {
 
 }  // namespace
 
-PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* error) {
-  PortOptions options;
+OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* error) {
+  OwnOptions options;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

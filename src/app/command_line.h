@@ -1,6 +1,6 @@
 #pragma once
-// The program's command line: the port's long options ("--data" ...) and the
-// original options and files ("-B-", "-W", charts, ".KPL" play lists).
+// The program's command line: our own long options ("--data" ...) and the
+// classic options and files ("-B-", "-W", charts, ".KPL" play lists).
 #include <string>
 #include <vector>
 
@@ -17,7 +17,7 @@ std::string JoinCommandLine(const std::vector<std::string>& args);
 
 // Takes the long options out of argv; the rest becomes `rest`. Unknown long
 // options are reported in `error`.
-PortOptions ParsePortOptions(const std::vector<std::string>& args, std::string* error);
+OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* error);
 std::string PortUsage();
 
 struct CommandLineResult {

@@ -44,7 +44,7 @@ struct Game {
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
-  PortOptions options;
+  OwnOptions options;
   Paths paths;
   Logger log;
   Settings settings;

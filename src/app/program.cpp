@@ -32,7 +32,7 @@ int RunGame(Game& g) {
 
 int RunProgram(const std::vector<std::string>& args) {
   std::string error;
-  PortOptions options = ParsePortOptions(args, &error);
+  OwnOptions options = ParseOwnOptions(args, &error);
   if (!error.empty()) {
     std::fprintf(stderr, "korvex: %s\n%s", error.c_str(), PortUsage().c_str());
     return 2;

@@ -61,7 +61,7 @@ struct Settings {
   // Read charts by the rules of today's charts (base-36 ids, long notes,
   // stops, extended tempo, #RANDOM, mines, EUC-KR text). On in a new settings
   // file; off here so that tools and tests without a settings file read charts
-  // by the original rules.
+  // by the classic rules.
   bool ModernCharts = false;
   // FAST/SLOW beside the judgements and the offsets histogram on the result
   // screen; the offset in ms beside FAST/SLOW. On in a new settings file.

@@ -117,6 +117,9 @@ void Main(Game& g) {
   LoadSettings(g);
   if (!FolderExists(g.paths.data)) StopForMissingDataFolder(g);
   for (const char* sub : {"", "/jukelist", "/courselist", "/wav"}) MakeFolder(g.paths.data + sub);
+  if (int removed = RemoveStaleTemporaryFiles(g.paths.data, 2))
+    DebugLog(g, "Removed " + std::to_string(removed) + " temporary file(s) left by interrupted writes in " +
+                    g.paths.data);
   InitDX(g);
   InitDI_Keyboard(g);
   InitJoysticks(g);

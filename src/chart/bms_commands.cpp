@@ -45,8 +45,8 @@ struct Keyword {
   Command kind;
 };
 
-// The original rule: three letters, then six for PLAYER and PLAYLEVEL.
-CommandMatch MatchOriginal(std::string_view line) {
+// The classic rule: three letters, then six for PLAYER and PLAYLEVEL.
+CommandMatch MatchClassic(std::string_view line) {
   const std::string key3 = KeywordUpper(line, 3);
   const std::string_view id = line.size() >= 5 ? line.substr(3, 2) : line.size() > 3 ? line.substr(3) : std::string_view{};
   static constexpr std::array<std::pair<const char*, std::pair<Command, size_t>>, 10> kThree{{
@@ -132,7 +132,7 @@ CommandMatch MatchModern(std::string_view line) {
 
 CommandMatch MatchCommand(std::string_view line, bool modernCharts) {
   if (!line.empty() && line.front() >= '0' && line.front() <= '9') return {Command::Channel, 7, {}};
-  return modernCharts ? MatchModern(line) : MatchOriginal(line);
+  return modernCharts ? MatchModern(line) : MatchClassic(line);
 }
 
 std::string CommandArgument(std::string_view line, const CommandMatch& match) {

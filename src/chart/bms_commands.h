@@ -60,7 +60,7 @@ enum class Command {
   Bpm,        // #BPM v (the starting tempo)
   Rank,       // #RANK
   Random,     // #RANDOM
-  RanOther,   // any other keyword starting "RAN" (original rules only)
+  RanOther,   // any other keyword starting "RAN" (classic rules only)
   If,         // #IF
   Total,
   VolWav,
@@ -93,7 +93,7 @@ struct CommandMatch {
 };
 
 // Matches a command line (the text after "#").
-// Without modernCharts the chart format's original rule applies: the first
+// Without modernCharts the chart format's classic rule applies: the first
 // three letters of the keyword, upper-cased, name the command, then the first
 // six for PLAYER and PLAYLEVEL, and the argument starts at a fixed character
 // that assumes one separator after the keyword (so "#BPM01 150" is taken as

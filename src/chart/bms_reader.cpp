@@ -35,7 +35,7 @@ void EnsureCourseTables(ChartState& c) {
   if (c.CourseBmpLoaded.size() != static_cast<size_t>(kCourseTableSize)) c.CourseBmpLoaded.assign(kCourseTableSize, false);
 }
 
-bool IsOriginalObjectChannel(int ch, bool noBga) {
+bool IsClassicObjectChannel(int ch, bool noBga) {
   switch (ch) {
     case 1: case 3: case 6: return true;
     case 4: case 7: return !noBga;
@@ -111,10 +111,10 @@ class Reader {
   }
 
   bool IsObjectChannel(int32_t ch) const {
-    if (!rules_.modernCharts) return ch >= 0 && ch <= 99 && IsOriginalObjectChannel(ch, rules_.noBga);
+    if (!rules_.modernCharts) return ch >= 0 && ch <= 99 && IsClassicObjectChannel(ch, rules_.noBga);
     if (ch == kChannelTempo || ch == kChannelStop) return true;
     if (IsLongChannel(ch) || IsMine(ch)) return true;
-    return ch >= 0 && ch <= 99 && IsOriginalObjectChannel(ch, rules_.noBga);
+    return ch >= 0 && ch <= 99 && IsClassicObjectChannel(ch, rules_.noBga);
   }
 
   // The lane map applies to the notes, long notes and mines of a lane.
@@ -325,7 +325,7 @@ class Reader {
         break;
       }
       default:
-        // "#STAGEFILE" (original rules), "#RANDOM", "#IF", "#ENDIF" and the
+        // "#STAGEFILE" (classic rules), "#RANDOM", "#IF", "#ENDIF" and the
         // rest have no effect here.
         break;
     }

@@ -31,7 +31,7 @@ struct KeySoundEntry {
 
 constexpr int kMaxObjects = 65536;
 constexpr int kMaxMeasure = 2048;
-// Sound and image ids: 00 to FF by the original rules, 00 to ZZ (base 36)
+// Sound and image ids: 00 to FF by the classic rules, 00 to ZZ (base 36)
 // under the modern ones; the tables hold the larger range.
 constexpr int kMediaIds = 1296;
 constexpr int kMaxCourseSongs = 128;
@@ -101,7 +101,7 @@ struct ChartState {
   std::array<int32_t, 4> JudgeWindow{3, 6, 18, 24};
   // Long notes: per object, the index of the other end of its long note (the
   // start's end, the end's start), -1 for every other object. Empty under
-  // the original rules.
+  // the classic rules.
   std::vector<int32_t> LongNotePartner;
   // Slower tempos are raised to this one so that a play ends within 24 hours
   // (modern rules; 0 otherwise).

@@ -84,6 +84,7 @@ void ReadyBMS(Game& g) {
     return;
   }
   g.app.GameState = Screen::Play;
+  if (!course && !g.settings.NoWAV) ReportMissingChartSounds(g);
   DebugLog(g, "Load Complete");
   g.settings.WAVLoadmode = saved_wav_mode;
 }

@@ -156,7 +156,35 @@ void AddFoundCharts(Game& g) {
   }
 }
 
+// Logs what one folder gave and keeps it for the startup menu; an unchecked
+// line of the menu ("#...") is not a folder the player asked for.
+void RecordSearchResult(Game& g, SearchFolderResult result) {
+  if (!result.folder.empty() && result.folder.front() == '#') return;
+  if (!result.exists) DebugLog(g, "  folder not found: " + result.folder);
+  else if (result.charts == 0) DebugLog(g, "  no charts in " + result.folder);
+  else DebugLog(g, "  " + std::to_string(result.charts) + " charts in " + result.folder);
+  g.library.SearchResults.push_back(std::move(result));
+}
+
+std::string Plural(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace
+
+std::string SearchSummary(const std::vector<SearchFolderResult>& results) {
+  int charts = 0, missing = 0, empty = 0;
+  for (const SearchFolderResult& r : results) {
+    charts += r.charts;
+    missing += !r.exists;
+    empty += r.exists && r.charts == 0;
+  }
+  std::string text =
+      Plural(charts, "chart", "charts") + " in " + Plural(static_cast<int>(results.size()), "folder", "folders");
+  if (missing) text += "; " + Plural(missing, "folder", "folders") + " not found";
+  if (empty) text += "; " + Plural(empty, "folder", "folders") + " without charts";
+  return text;
+}
 
 bool MatchesMask(std::string_view name, std::string_view mask) {
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -213,17 +241,23 @@ bool MakeBMSListFile(Game& g, bool flag) {
   std::string text;
   if (FileSize(search_file).value_or(0) <= kMaxSearchFileBytes)
     text = DecodeText(ReadTextFile(search_file).value_or(""));
+  g.library.SearchResults.clear();
   for (std::string line : SearchFolderLines(g, text)) {
     DebugLog(g, "seeking " + line);
+    SearchFolderResult result{line};
     line = NormalizeSeparators(line);
     if (!line.empty() && line.back() == '/') line.pop_back();
+    result.exists = FolderExists(line.empty() ? "/" : line);
     ClearSongList(g);
     SearchBMSFolder(g, line);
     line.pop_back();  // the "/" the walk made sure of
+    result.charts = static_cast<int32_t>(g.library.SongList.size());
+    RecordSearchResult(g, std::move(result));
     if (g.library.SongList.empty()) continue;
     SaveListFile(g, g.paths.In("jukelist/" + FileNameOf(line) + ".kbl"), true);
   }
   UpdateJukeList(g);
+  DebugLog(g, "found " + SearchSummary(g.library.SearchResults));
   if (!g.library.SongList.empty()) {
     DebugLog(g, "complete.", -1);
     g.library.ProgressTitle = "Scan complete.";

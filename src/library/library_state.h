@@ -35,6 +35,14 @@ struct SongEntry {
   bool operator==(const SongEntry&) const = default;
 };
 
+// What the last chart search found in one folder of the search-folder file.
+struct SearchFolderResult {
+  std::string folder;  // the line of the file ("<CURRENTDIR>" replaced)
+  bool exists = false;
+  int32_t charts = 0;  // charts listed from it
+  bool operator==(const SearchFolderResult&) const = default;
+};
+
 struct LibraryState {
   // The current list. SongListLast is the index of the last entry, -1 when the
   // list is empty; it always equals SongList.size() - 1.
@@ -62,6 +70,8 @@ struct LibraryState {
   // per folder walked, "Adding...120 files of 37files / 00:42:10" per chart
   // added (only while the game display does not exist), "Scan complete.".
   std::string ProgressTitle;
+  // Per folder of the last search (unchecked "#" lines left out).
+  std::vector<SearchFolderResult> SearchResults;
   // Called whenever the progress changes (the startup menu redraws itself).
   std::function<void()> OnProgress;
 };

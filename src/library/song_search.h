@@ -19,7 +19,7 @@ void AddSongFile(Game& game, const std::string& path);
 // Fills SongList[index] from the chart's header; nothing when index is not
 // an entry of the list.
 void ReadBMSHeader(Game& game, const std::string& path, int32_t index);
-// How the header scan reads a chart: by the original rules, or by the modern
+// How the header scan reads a chart: by the classic rules, or by the modern
 // ones, where it reads the chart as the play does (the branches of #RANDOM
 // are those a play with the same seed takes) and so gives the play's note
 // count and length.

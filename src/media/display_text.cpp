@@ -1,9 +1,9 @@
 // TrueType text for the song lists, the status line and the surfaces' own
 // text drawing. Fonts are found through fontconfig; the default face of the
 // settings ("ＭＳ Ｐゴシック") is served by IPA P Gothic. Text is drawn without
-// anti-aliasing, as the small sizes of these fonts were on the original
-// platform, which also keeps the display's colour-key rule exact: every text
-// pixel is either the text colour or untouched.
+// anti-aliasing, which suits the small sizes of these fonts and keeps the
+// display's colour-key rule exact: every text pixel is either the text colour
+// or untouched.
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>

@@ -452,20 +452,55 @@ void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view
   if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
   // A new chart: whatever an earlier, abandoned read left is of no use.
   CancelSoundPrefetch(g);
-  const std::string folder = FolderOf(NormalizeSeparators(chartPath));
   std::vector<std::string> files;
-  ForEachCommandLine(text, [&](std::string_view line) {
-    const CommandMatch m = MatchCommand(line, g.settings.ModernCharts);
-    if (m.kind != Command::Wav) return true;
-    const int id = ChartId(m.id, g.settings.ModernCharts);
-    const std::string name = CommandArgument(line, m);
-    if (id <= 0 || id >= kWavIds || name.empty()) return true;
-    std::string file = folder + name;
-    if (g.sound.WavBuffers[id] && SoundCacheKey(g.sound.LoadedWavFile[id]) == SoundCacheKey(file)) return true;
+  for (auto& [id, file] : ChartSoundFiles(chartPath, text, g.settings.ModernCharts)) {
+    if (g.sound.WavBuffers[id] && SoundCacheKey(g.sound.LoadedWavFile[id]) == SoundCacheKey(file)) continue;
     files.push_back(std::move(file));
+  }
+  PrefetchSoundFiles(g, files);
+}
+
+std::vector<std::pair<int, std::string>> ChartSoundFiles(const std::string& chartPath, std::string_view text,
+                                                         bool modernCharts) {
+  const std::string folder = FolderOf(NormalizeSeparators(chartPath));
+  std::vector<std::pair<int, std::string>> files;
+  ForEachCommandLine(text, [&](std::string_view line) {
+    const CommandMatch m = MatchCommand(line, modernCharts);
+    if (m.kind != Command::Wav) return true;
+    const int id = ChartId(m.id, modernCharts);
+    const std::string name = CommandArgument(line, m);
+    if (id > 0 && id < kWavIds && !name.empty()) files.emplace_back(id, folder + name);
     return true;
   });
-  PrefetchSoundFiles(g, files);
+  return files;
+}
+
+bool SoundFileFound(const std::string& file) {
+  const std::string key = SoundCacheKey(file);
+  return !key.empty() && ResolveWithExtensions("", key, SoundFileExtensions()).has_value();
+}
+
+std::vector<std::string> MissingSoundFiles(const std::vector<std::string>& files) {
+  std::vector<std::string> missing;
+  for (const std::string& file : files) {
+    if (SoundCacheKey(file).empty() || SoundFileFound(file)) continue;
+    if (std::find(missing.begin(), missing.end(), file) == missing.end()) missing.push_back(file);
+  }
+  return missing;
+}
+
+int ReportMissingChartSounds(Game& g) {
+  std::vector<std::string> named;
+  for (const std::string& file : g.chart.WavFile)
+    if (!file.empty()) named.push_back(file);
+  const std::vector<std::string> missing = MissingSoundFiles(named);
+  if (missing.empty()) return 0;
+  const std::string count = std::to_string(missing.size());
+  DebugLog(g, "Missing sound files: " + count + " (of " + std::to_string(named.size()) + " the chart names)");
+  for (const std::string& file : missing) DebugLog(g, "  missing: " + file);
+  // Short enough for the message line of the play screen.
+  Show(g, count + (missing.size() == 1 ? " SOUND FILE MISSING" : " SOUND FILES MISSING"));
+  return static_cast<int>(missing.size());
 }
 
 bool SoundPrefetchReady(Game& g, const std::string& file) {

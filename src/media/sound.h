@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "media/sound_decode.h"
@@ -18,7 +19,7 @@ struct Game;
 class AudioDevice;
 class SoundPrefetcher;
 
-// Key sound numbers 00..ZZ (base 36; the original rules use 00..FF of them).
+// Key sound numbers 00..ZZ (base 36; the classic rules use 00..FF of them).
 constexpr int kWavIds = 1296;
 constexpr int kEchoTaps = 11;          // echo buffers: WAV number + kWavIds x tap
 constexpr int kMaxEchoQueue = 256;
@@ -118,6 +119,19 @@ void ReleaseChangedSounds(Game& game);
 void PrefetchChartSounds(Game& game, const std::string& chartPath);
 // The same with the chart's text already read (the reader reads the file once).
 void PrefetchChartSounds(Game& game, const std::string& chartPath, std::string_view text);
+// The sound files the "#WAVxx" lines of a chart's text name (folder and name,
+// as they will appear in chart.WavFile), with the id of each.
+std::vector<std::pair<int, std::string>> ChartSoundFiles(const std::string& chartPath, std::string_view text,
+                                                         bool modernCharts);
+// True when the sound file a chart names can be found (in any letter case, or
+// under another sound extension), as loading looks for it.
+bool SoundFileFound(const std::string& file);
+// The files of the list that cannot be found, each once, in the list's order.
+std::vector<std::string> MissingSoundFiles(const std::vector<std::string>& files);
+// After a chart is read: logs every sound file of chart.WavFile that cannot be
+// found and shows how many on the message line (nothing when none is missing).
+// Returns how many are missing.
+int ReportMissingChartSounds(Game& game);
 // The same for a list of file names as they will appear in chart.WavFile.
 void PrefetchSoundFiles(Game& game, const std::vector<std::string>& files);
 // True when loading the file would not wait for a decode still under way or

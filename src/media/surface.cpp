@@ -3,13 +3,13 @@
 #include "media/surface.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "app/game.h"
 #include "media/display_internal.h"
+#include "media/picture_file.h"
 #include "platform/files.h"
 
 namespace kvx {
@@ -91,15 +91,17 @@ bool LoadSurfaceFromFile(Game& g, Surface& surface, const std::string& path, boo
     DebugLog(g, "Error : can't load image : " + path + " (no display)");
     return false;
   }
-  SDL_Surface* loaded = IMG_Load(real.c_str());
-  if (!loaded) {
-    DebugLog(g, "Error : can't load image : " + path + " : " + SDL_GetError());
+  // The size the header claims is checked before anything is decoded.
+  if (FileSize(real).value_or(0) > kMaxPictureFileBytes) {
+    DebugLog(g, "Error : can't load image : " + path + " (the file is larger than " +
+                    std::to_string(kMaxPictureFileBytes >> 20) + " MB)");
     return false;
   }
-  if (loaded->w > kMaxSurfaceSide || loaded->h > kMaxSurfaceSide) {
-    DebugLog(g, "Error : can't load image : " + path + " (" + std::to_string(loaded->w) + "x" +
-                    std::to_string(loaded->h) + " is too large)");
-    SDL_FreeSurface(loaded);
+  const std::optional<std::string> bytes = ReadFileBytes(real);
+  std::string why = "the file cannot be read";
+  SDL_Surface* loaded = bytes ? DecodePicture(*bytes, real, PictureLimits{}, why) : nullptr;
+  if (!loaded) {
+    DebugLog(g, "Error : can't load image : " + path + " (" + why + ")");
     return false;
   }
   SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "library/library_state.h"
 #include "imgui.h"
 #include "imgui_stdlib.h"
 #include "menu/folder_chooser.h"
@@ -27,6 +28,9 @@ constexpr const char* kStart = "起動";
 constexpr const char* kWaitLabel = "秒後に再生開始";
 constexpr const char* kChooserTitle = "検索パスの追加";
 constexpr const char* kNoNetwork = " The network battle is not available yet.";
+
+// Folders of the list that gave no chart in the last search.
+const ImVec4 kWarningColour(1.0f, 0.55f, 0.35f, 1.0f);
 
 constexpr float kRightColumn = 330.0f;
 constexpr float kCaptionWidth = 122.0f;
@@ -120,8 +124,15 @@ void DrawFolderList(Game& g) {
     ImGui::Checkbox("##checked", &e.checked);
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("Checked folders are searched; unchecked ones are kept but skipped.");
     ImGui::SameLine();
-    const std::string text = e.folder.empty() ? std::string("(empty)") : ReplaceInvalidUtf8(e.folder);
+    std::string text = e.folder.empty() ? std::string("(empty)") : ReplaceInvalidUtf8(e.folder);
+    // After a search each searched folder says what it gave; a folder that
+    // does not exist or holds no chart stands out.
+    const SearchFolderResult* result = SearchResultOf(g, e);
+    if (result) text += "   [" + SearchResultMark(*result) + "]";
+    const bool warn = result && result->charts == 0;
+    if (warn) ImGui::PushStyleColor(ImGuiCol_Text, kWarningColour);
     if (ImGui::Selectable(text.c_str(), m.folders.selected == i)) m.folders.selected = i;
+    if (warn) ImGui::PopStyleColor();
     ImGui::PopID();
   }
   ImGui::EndChild();
@@ -169,7 +180,7 @@ bool DrawSearchPanel(Game& g) {
   if (!m.status.empty())
     ImGui::TextUnformatted(m.status.c_str());
   else if (m.progress.ran)
-    ImGui::TextUnformatted(m.title.c_str());
+    ImGui::TextUnformatted(m.busy ? m.title.c_str() : m.search_summary.c_str());
   return search;
 }
 

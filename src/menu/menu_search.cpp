@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game.h"
+#include "library/bms_search.h"
 #include "library/song_search.h"
 #include "menu/startup_menu.h"
 #include "platform/text.h"
@@ -36,6 +37,20 @@ void DropOnFolderList(Game& g, const std::string& path) {
 
 void RemoveSelectedSearchFolder(Game& g) { RemoveSelectedFolder(g.menu.folders); }
 
+const SearchFolderResult* SearchResultOf(const Game& g, const SearchFolderEntry& entry) {
+  if (!g.menu.progress.ran || g.menu.busy || !entry.checked) return nullptr;
+  const std::string key = FolderCompareKey(entry.folder, g.paths.program);
+  for (const SearchFolderResult& r : g.library.SearchResults)
+    if (FolderCompareKey(r.folder, g.paths.program) == key) return &r;
+  return nullptr;
+}
+
+std::string SearchResultMark(const SearchFolderResult& result) {
+  if (!result.exists) return "not found";
+  if (result.charts == 0) return "no charts";
+  return std::to_string(result.charts) + (result.charts == 1 ? " chart" : " charts");
+}
+
 bool StartMenuSearch(Game& g) {
   MenuState& m = g.menu;
   if (m.busy) return false;
@@ -55,17 +70,23 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
   m.progress.folders = static_cast<int>(LoadSearchFolderList(g).entries.size());
   l.NoDepthLimit = no_depth_limit;
   l.OnProgress = [&g] { UpdateMenuSearchProgress(g); };
-  // Put back on every way out, also when the program ends during the search.
+  m.search_summary.clear();
+  // Put back on every way out, also when the program ends during the search;
+  // the window's title shows the progress only while the search runs.
   struct Restore {
     Game& g;
+    std::string title;
     ~Restore() {
       g.menu.busy = false;
+      g.menu.title = title;
       g.library.OnProgress = nullptr;
       g.library.NoDepthLimit = false;
     }
-  } restore{g};
+  } restore{g, m.title};
   const bool found = MakeBMSListFile(g, false);
-  if (!l.ProgressTitle.empty()) m.title = l.ProgressTitle;
+  const bool charts = std::any_of(l.SearchResults.begin(), l.SearchResults.end(),
+                                  [](const SearchFolderResult& r) { return r.charts > 0; });
+  m.search_summary = (charts ? "Scan complete: " : "No charts found: ") + SearchSummary(l.SearchResults) + ".";
   if (found) m.progress.folder = m.progress.folders;
   return found;
 }

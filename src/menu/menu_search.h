@@ -6,6 +6,8 @@
 namespace kvx {
 
 struct Game;
+struct SearchFolderEntry;
+struct SearchFolderResult;
 
 // "BMS(再)検索": shows the panel with the folders of the search-folder file.
 void OpenSearchPanel(Game& game);
@@ -23,6 +25,11 @@ bool StartMenuSearch(Game& game);
 // Runs the chart search with every control disabled and the progress shown
 // in the window title and the panel.
 bool RunChartSearch(Game& game, bool no_depth_limit);
+// What the last search from the menu found in the folder of an entry; null
+// before a search, while one runs, and for unchecked or unsearched entries.
+const SearchFolderResult* SearchResultOf(const Game& game, const SearchFolderEntry& entry);
+// The entry's mark in the list: "not found", "no charts" or "12 charts".
+std::string SearchResultMark(const SearchFolderResult& result);
 // One step of a running search: takes the library's progress and redraws.
 void UpdateMenuSearchProgress(Game& game);
 

@@ -44,6 +44,7 @@ struct MenuState {
   MenuSearchProgress progress;
   uint32_t last_busy_frame_ms = 0;
   std::string title = "korvex startup menu";
+  std::string search_summary;  // the totals of the last search, shown under the list
   float content_height = 0;  // the height the controls took in the last frame
 
   bool started = false;  // the game was started or the window closed

@@ -1,5 +1,5 @@
-// The battle session arrives with the network issue; until then no session
-// is ever set up, so there is nothing to send or show.
+// The battle session's drawing and sending: with no session set up (NetPlay
+// off) there is nothing to send or show.
 #include "net/net_session.h"
 
 #include "app/game.h"

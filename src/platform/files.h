@@ -1,6 +1,6 @@
 #pragma once
-// File-system helpers with the port's rules: "/" inside the program, "\"
-// accepted from chart and list files, names matched without regard to case.
+// File-system helpers: "/" inside the program, "\" accepted from chart and
+// list files, names matched without regard to case.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,10 +34,31 @@ std::optional<std::string> ReadTextFile(const std::string& path);
 // file past the new end are kept. On failure the old file is untouched, the
 // temporary file is removed, false is returned and `error` (when given) says
 // what went wrong.
+//
+// The temporary file is named "<target name>.<pid>-<n>.kvx-tmp". Stale ones
+// of the same target (their process is gone, or they are over an hour old)
+// are removed first, so a write killed half-way leaves nothing behind for long.
+//
+// With LinkRule::Follow a symbolic link at `path` stays a link and the file it
+// names is replaced (files of the data folder). With LinkRule::Refuse a link
+// at `path` is never followed or replaced: the write fails (files written in
+// chart folders, which come from anywhere).
+enum class LinkRule { Follow, Refuse };
 bool WriteFileSafely(const std::string& path, std::string_view bytes, bool keep_tail,
-                     std::string* error = nullptr);
+                     std::string* error = nullptr, LinkRule links = LinkRule::Follow);
 // WriteFileSafely without keeping a tail.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// The suffix of every temporary file WriteFileSafely makes.
+inline constexpr std::string_view kTemporarySuffix = ".kvx-tmp";
+// True when `name` (a file name without folder) is a temporary file of a safe
+// write of `target_name`, or of any target when `target_name` is empty. Names
+// left by earlier versions ("<target>.tmp<pid>-<n>") count when the target is given.
+bool IsTemporaryFileName(std::string_view name, std::string_view target_name = {});
+// Removes the stale temporary files of safe writes in `folder` (and in its
+// sub-folders down to `depth` levels): those whose process is gone or that are
+// over an hour old. Nothing else is touched. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::string& folder, int depth = 0);
 
 // Test seam for WriteFileSafely on this thread: while an object lives, writes
 // fail after `fail_after_bytes` bytes of the temporary file (a full disk or a

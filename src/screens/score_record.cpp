@@ -268,7 +268,8 @@ void SaveScoreDat(Game& g) {
   }
   const std::string path = ScoreFileToWrite(g, entry->FilePath);
   std::string error;
-  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error))
+  // A record beside the chart never follows a link a chart pack may ship.
+  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error, LinkRule::Refuse))
     DebugLog(g, "[SaveScoreDat] " + path + " PlayCount: " + std::to_string(record.PlayCount));
   else
     DebugLog(g, "[SaveScoreDat] Error: can't write the record file " + path + " (" + error + ")");

@@ -56,6 +56,10 @@ struct ScreensState {
   // surface; -1 when none has been loaded for the current entry.
   int32_t StagePictureEntry = -1;
   bool StagePictureShown = false;  // the preview surface holds a decoded stage picture
+  // How many sound files the chart under the cursor names but cannot be
+  // found, counted when the cursor comes to rest on entry MissingSoundsEntry.
+  int32_t MissingSoundsEntry = -1;
+  int32_t MissingSounds = 0;
   SongPreviewState Preview;
   std::mt19937 ShuffleRng{std::random_device{}()};  // the picks of shuffle play
 

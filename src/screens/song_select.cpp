@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "chart/bms_commands.h"
 #include "media/display.h"
 #include "library/song_search.h"
 #include "media/sound.h"
@@ -151,6 +152,21 @@ void ScanModernHeader(Game& g) {
   e.NoteCount = scanned.NoteCount;
 }
 
+void CountMissingSounds(Game& g) {
+  ScreensState& s = g.screens;
+  const SongEntry* entry = EntryUnderCursor(g);
+  s.MissingSoundsEntry = g.app.ListCursor;
+  s.MissingSounds = 0;
+  if (!entry || entry->WavCount <= 0 || entry->FilePath.empty()) return;
+  ChartTextInfo info;
+  const std::string text = LoadChartText(entry->FilePath, g.settings.ModernCharts, &info);
+  if (!info.readable) return;
+  std::vector<std::string> files;
+  for (auto& named : ChartSoundFiles(entry->FilePath, text, g.settings.ModernCharts))
+    files.push_back(std::move(named.second));
+  s.MissingSounds = static_cast<int32_t>(MissingSoundFiles(files).size());
+}
+
 namespace {
 
 // The banner fills the preview surface's width (or height), centred on black.
@@ -182,6 +198,7 @@ void LoadStagePicture(Game& g) {
   s.StagePictureEntry = g.app.ListCursor;
   s.StagePictureShown = false;
   ScanModernHeader(g);
+  CountMissingSounds(g);
   // Under the modern rules a chart without a stage picture shows its banner.
   const bool banner = entry->StageFile.empty() && g.settings.ModernCharts && !entry->Banner.empty();
   const std::string& picture = banner ? entry->Banner : entry->StageFile;

@@ -41,6 +41,7 @@ constexpr uint32_t kTextColor = 0xC8D4F0;
 constexpr uint32_t kCursorTextColor = 0xFFFFFF;
 constexpr uint32_t kHeadingColor = 0xFFFFFF;
 constexpr uint32_t kLabelColor = 0x9CC8FF;
+constexpr uint32_t kMissingColor = 0xFF6060;  // files a chart names that are not there
 
 enum class ListIcon { Jukebox = 0, Song = 1, Course = 2, NewCourse = 3 };
 
@@ -245,6 +246,10 @@ void DrawSongPanel(Game& g) {
   if (e->BmpCount > 0) media += "[BGA(" + std::to_string(e->BmpCount) + ")]";
   if (e->WavCount > 0) media += std::string(media.empty() ? "" : " ") + "[WAV(" + std::to_string(e->WavCount) + ")]";
   Text(g, GdiFont::List1, kPanelLeft, 214, media, kLabelColor);
+  if (s.MissingSoundsEntry == g.app.ListCursor && s.MissingSounds > 0) {
+    const int x = kPanelLeft + GdiTextWidth(g, GdiFont::List1, media) + 6;
+    Text(g, GdiFont::List1, x, 214, std::to_string(s.MissingSounds) + " missing", kMissingColor);
+  }
   Text(g, GdiFont::Title, kPanelLeft, 228, s.TitleMain, kHeadingColor);
   Text(g, GdiFont::Bold12, kPanelLeft, 257, lines.sub, 0xFFC890);
   Text(g, GdiFont::List1, kPanelLeft, 275, lines.artist, kTextColor);

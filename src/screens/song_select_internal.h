@@ -25,6 +25,9 @@ void LoadStagePicture(Game& game);
 // Under the modern rules: fills the modern header fields of the entry under
 // the cursor (a list file does not hold them) from its chart, once.
 void ScanModernHeader(Game& game);
+// Counts the sound files the chart under the cursor names but that cannot be
+// found (screens.MissingSounds), for the panel.
+void CountMissingSounds(Game& game);
 // One step of the clear check (one entry per drawn frame).
 void RunClearCheck(Game& game);
 // Eases the scroll offset and the opening animation; ends the front-end fade.

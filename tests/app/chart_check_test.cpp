@@ -36,7 +36,7 @@ TEST(ChartCheck, DemoChartsPlayToTheEndAllFGreat) {
   const std::vector<std::string> charts = DemoCharts();
   ASSERT_GE(charts.size(), 3u);
   for (const std::string& chart : charts) {
-    const ChartCheck c = CheckChart(PortOptions{}, KVX_BUILD_DIR, chart);
+    const ChartCheck c = CheckChart(OwnOptions{}, KVX_BUILD_DIR, chart);
     EXPECT_TRUE(c.loaded) << chart;
     EXPECT_TRUE(c.reached_end) << chart;
     EXPECT_GT(c.notes, 0) << chart;
@@ -44,7 +44,7 @@ TEST(ChartCheck, DemoChartsPlayToTheEndAllFGreat) {
     EXPECT_NE(c.result.find("FGREAT " + std::to_string(c.notes) + " GREAT 0"), std::string::npos)
         << chart << ": " << c.result;
   }
-  const ChartCheck beginner = CheckChart(PortOptions{}, KVX_BUILD_DIR, Demo("sunrise_parade/sunrise_beginner.bms"));
+  const ChartCheck beginner = CheckChart(OwnOptions{}, KVX_BUILD_DIR, Demo("sunrise_parade/sunrise_beginner.bms"));
   EXPECT_EQ(beginner.notes, 142);
   const std::string line = ChartCheckLine("x.bms", beginner);
   EXPECT_EQ(line.rfind("x.bms: 142 notes, ", 0), 0u) << line;
@@ -63,7 +63,7 @@ TEST(ChartCheck, MissingFilesAreListedAsTheChartNamesThem) {
       "c.bms",
       "#TITLE check\n#BPM 240\n#STAGEFILE title.bmp\n#WAV01 kick.wav\n#WAV02 snare.wav\n#BMP01 pic.bmp\n"
       "#00111:0102\n#00104:01\n");
-  const ChartCheck c = CheckChart(PortOptions{}, dir.path(), chart);
+  const ChartCheck c = CheckChart(OwnOptions{}, dir.path(), chart);
   ASSERT_TRUE(c.loaded);
   EXPECT_TRUE(c.reached_end);
   EXPECT_EQ(c.notes, 2);
@@ -73,7 +73,7 @@ TEST(ChartCheck, MissingFilesAreListedAsTheChartNamesThem) {
   EXPECT_NE(line.find(", 2 missing (snare.wav, title.bmp), [Result] "), std::string::npos) << line;
 
   // A picture given by mistake (songs/*/*.bm? also matches .bmp) is not a chart.
-  const ChartCheck picture = CheckChart(PortOptions{}, dir.path(), dir.path() + "/Pic.PNG");
+  const ChartCheck picture = CheckChart(OwnOptions{}, dir.path(), dir.path() + "/Pic.PNG");
   EXPECT_FALSE(picture.loaded);
   EXPECT_EQ(ChartCheckLine("Pic.PNG", picture), "Pic.PNG: not a chart (no header and no objects)");
 
@@ -92,19 +92,19 @@ TEST(ChartCheck, MissingFilesAreListedAsTheChartNamesThem) {
 
 TEST(ChartCheck, SeedAndCheckOptions) {
   std::string error;
-  PortOptions o = ParsePortOptions({"--seed", "42", "--check", "a.bms", "--seed", "4294967295", "b.bms"}, &error);
+  OwnOptions o = ParseOwnOptions({"--seed", "42", "--check", "a.bms", "--seed", "4294967295", "b.bms"}, &error);
   EXPECT_TRUE(error.empty()) << error;
   EXPECT_EQ(o.check, (std::vector<std::string>{"a.bms", "b.bms"}));
   ASSERT_TRUE(o.seed.has_value());
   EXPECT_EQ(*o.seed, 4294967295u);
-  EXPECT_FALSE(ParsePortOptions({"x.bms"}, &error).seed.has_value());
+  EXPECT_FALSE(ParseOwnOptions({"x.bms"}, &error).seed.has_value());
   for (const char* bad : {"18446744073709551616", "-1", "x", ""}) {
     error.clear();
-    ParsePortOptions({"--seed", bad}, &error);
+    ParseOwnOptions({"--seed", bad}, &error);
     EXPECT_FALSE(error.empty()) << bad;
   }
   error.clear();
-  ParsePortOptions({"--check"}, &error);
+  ParseOwnOptions({"--check"}, &error);
   EXPECT_EQ(error, "--check needs at least one chart file");
 }
 

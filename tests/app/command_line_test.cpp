@@ -39,16 +39,16 @@ TEST(CommandLine, OptionLettersInAnyCaseAndThirdCharacter) {
 
 TEST(CommandLine, SeedChoosesTheRandomBranches) {
   std::string error;
-  PortOptions o = ParsePortOptions({"--seed", "42", "a.bms"}, &error);
+  OwnOptions o = ParseOwnOptions({"--seed", "42", "a.bms"}, &error);
   EXPECT_TRUE(error.empty());
   EXPECT_EQ(o.seed, 42u);
   EXPECT_EQ(o.rest, "a.bms");
-  EXPECT_EQ(ParsePortOptions({"--seed=18446744073709551615"}, &error).seed, 18446744073709551615ull);
-  EXPECT_FALSE(ParsePortOptions({}, &error).seed.has_value());
-  ParsePortOptions({"--seed", "-1"}, &error);
+  EXPECT_EQ(ParseOwnOptions({"--seed=18446744073709551615"}, &error).seed, 18446744073709551615ull);
+  EXPECT_FALSE(ParseOwnOptions({}, &error).seed.has_value());
+  ParseOwnOptions({"--seed", "-1"}, &error);
   EXPECT_NE(error.find("--seed needs a whole number"), std::string::npos);
   error.clear();
-  ParsePortOptions({"--seed"}, &error);
+  ParseOwnOptions({"--seed"}, &error);
   EXPECT_FALSE(error.empty());
 }
 
@@ -67,17 +67,17 @@ TEST(CommandLine, TwoChartsClearTheListOnceAndPlayListsDoNotStartPlay) {
   EXPECT_FALSE(h.app.play_first_entry);
 }
 
-TEST(CommandLine, PortOptionsAreTakenOutFirst) {
+TEST(CommandLine, OwnOptionsAreTakenOutFirst) {
   std::string error;
-  auto o = ParsePortOptions({"--data", "/tmp/x", "--headless", "-B-", "my song.bms", "--no-menu"}, &error);
+  auto o = ParseOwnOptions({"--data", "/tmp/x", "--headless", "-B-", "my song.bms", "--no-menu"}, &error);
   EXPECT_TRUE(error.empty());
   EXPECT_EQ(o.data_folder, "/tmp/x");
   EXPECT_TRUE(o.headless);
   EXPECT_TRUE(o.no_menu);
   EXPECT_EQ(o.rest, "-B- \"my song.bms\"");
-  ParsePortOptions({"--bogus"}, &error);
+  ParseOwnOptions({"--bogus"}, &error);
   EXPECT_EQ(error, "unknown option --bogus");
-  auto info = ParsePortOptions({"--chart-info", "a.bms", "b.bms"}, &error);
+  auto info = ParseOwnOptions({"--chart-info", "a.bms", "b.bms"}, &error);
   EXPECT_EQ(info.chart_info.size(), 2u);
 }
 

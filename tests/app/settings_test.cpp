@@ -77,7 +77,7 @@ TEST_F(SettingsFixture, PlaySpeedOutsideItsRangeIsRepaired) {
 // The modern chart rules are on in a new settings file and when an older file
 // lacks the key; a False in the file turns them off, and the value is saved.
 TEST_F(SettingsFixture, ModernChartsOnByDefaultAndSaved) {
-  EXPECT_FALSE(g.settings.ModernCharts);  // a game without settings reads the original way
+  EXPECT_FALSE(g.settings.ModernCharts);  // a game without settings reads by the classic rules
   LoadSettings(g);
   EXPECT_TRUE(g.settings.ModernCharts);
   WriteIni("[Setting]\r\nSleep=1\r\n");

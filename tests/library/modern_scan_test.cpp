@@ -31,7 +31,7 @@ struct ModernScan : ::testing::Test {
 // line at 672. 0..192 at 120 BPM: 2000 ms; the stop of 96 units at 192 at 120
 // BPM: 1000 ms; 192..288 at 120: 1000 ms; 288..672 at 240: 2000 ms. Total
 // 6000 ms. Notes: one of lane 11 and one long note of lane 12: 2. The scan by
-// the original rules stops at the start of the last measure with a line and
+// the classic rules stops at the start of the last measure with a line and
 // knows neither stops nor channel 08: 480 units at 120 BPM = 5000 ms.
 TEST_F(ModernScan, LengthWithStopsAndNotesEqualThePreparation) {
   const std::string path = Write(
@@ -49,9 +49,9 @@ TEST_F(ModernScan, LengthWithStopsAndNotesEqualThePreparation) {
   EXPECT_EQ(g.chart.LengthMs, e.LengthMs);
   EXPECT_EQ(g.chart.NoteCount[0] + g.chart.NoteCount[1], e.NoteCount);
 
-  SongEntry original;
-  ScanBMSHeader(path, original);
-  EXPECT_EQ(original.LengthMs, 5000);
+  SongEntry classic;
+  ScanBMSHeader(path, classic);
+  EXPECT_EQ(classic.LengthMs, 5000);
 
   // The game's scan follows its setting.
   g.library.SongList.resize(1);

@@ -1,4 +1,4 @@
-// Loading key sounds: messages, the cache by file name, errors, the port's
+// Loading key sounds: messages, the cache by file name, errors, our
 // file-name rules and the parallel prefetch.
 #include "sound_test_support.h"
 

@@ -130,20 +130,20 @@ TEST_F(SoundFixture, EchoQueueAndDuplicates) {
   EXPECT_EQ(SourceInt(g.sound.EchoSources[9 + kWavIds], AL_BUFFER), 0);
 }
 
-// Every sound id of a chart by the original rules (01..FF), with echoes.
+// Every sound id of a chart by the classic rules (01..FF), with echoes.
 TEST_F(SoundFixture, AFullChartWithEchoesGetsEverySource) {
-  constexpr int kOriginalIds = 256;
+  constexpr int kClassicIds = 256;
   std::string tone = Tone("s/a.wav", 22050, 0.02);
-  for (int id = 1; id < kOriginalIds; ++id) {
+  for (int id = 1; id < kClassicIds; ++id) {
     g.chart.WavFile[id] = tone;
     loadwav(g, id);
   }
   SetEchoEffect(g, true);
-  for (int id = 1; id < kOriginalIds; ++id) {
+  for (int id = 1; id < kClassicIds; ++id) {
     PlayWav(g, id);
     RunEchoQueue(g, 100000);  // the queue holds 256: play the echoes as they come
   }
-  for (int id = 1; id < kOriginalIds; ++id) {
+  for (int id = 1; id < kClassicIds; ++id) {
     EXPECT_NE(g.sound.WavSources[id], 0u) << id;
     for (int tap = 1; tap <= 4; ++tap) ASSERT_NE(g.sound.EchoSources[id + kWavIds * tap], 0u) << id << " " << tap;
   }

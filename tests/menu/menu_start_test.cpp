@@ -9,6 +9,7 @@
 #include "app/game.h"
 #include "app/program.h"
 #include "app/settings.h"
+#include "library/library_state.h"
 #include "menu/menu_controls.h"
 #include "menu/menu_search.h"
 #include "menu/startup_menu.h"
@@ -94,12 +95,59 @@ TEST_F(MenuStart, SearchPanelRewritesTheFileAndReportsProgress) {
   EXPECT_TRUE(StartMenuSearch(g));
   EXPECT_EQ(dir.Read("_kvxfiles/kvx_searchdir.txt"), "//kept comment\r\n" + a + "\r\n" + b + "\r\n");
   EXPECT_EQ(ListFiles(), (std::vector<std::string>{"a.kbl", "b.kbl"}));
-  EXPECT_EQ(g.menu.title, "Scan complete.");
+  EXPECT_EQ(g.menu.title, "korvex startup menu");  // the progress title goes after the search
+  ASSERT_EQ(g.library.SearchResults.size(), 2u);
+  const int charts = g.library.SearchResults[0].charts;
+  EXPECT_GT(charts, 0);
+  EXPECT_EQ(g.library.SearchResults[1].charts, charts);
+  EXPECT_EQ(g.menu.search_summary, "Scan complete: " + std::to_string(2 * charts) + " charts in 2 folders.");
   EXPECT_EQ(g.menu.progress.folders, 2);
   EXPECT_EQ(g.menu.progress.folder, 2);
   EXPECT_FALSE(g.menu.busy);
   EXPECT_FALSE(g.library.NoDepthLimit);  // only for the menu's own search
   EXPECT_FALSE(g.library.OnProgress);
+}
+
+TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {
+  const std::string pack = CopyDemoSong("pack");
+  MakeFolder(dir.path() + "/empty");
+  dir.Write("_kvxfiles/kvx_searchdir.txt", "");
+  OpenSearchPanel(g);
+  for (const std::string& folder : {pack, dir.path() + "/gone", dir.path() + "/empty", dir.path() + "/skipped"})
+    AddChosenFolder(g, folder);
+  g.menu.folders.entries[3].checked = false;
+  EXPECT_EQ(SearchResultOf(g, g.menu.folders.entries[0]), nullptr);  // before any search
+  EXPECT_TRUE(StartMenuSearch(g));
+  const auto& results = g.library.SearchResults;
+  ASSERT_EQ(results.size(), 3u);  // the unchecked folder is not searched
+  const int charts = results[0].charts;
+  EXPECT_GT(charts, 0);
+  EXPECT_EQ(results[1], (SearchFolderResult{dir.path() + "/gone", false, 0}));
+  EXPECT_EQ(results[2], (SearchFolderResult{dir.path() + "/empty", true, 0}));
+  // The list's marks, the totals under it and in the log, and the title back.
+  std::vector<std::string> marks;
+  for (const SearchFolderEntry& e : g.menu.folders.entries) {
+    const SearchFolderResult* r = SearchResultOf(g, e);
+    marks.push_back(r ? SearchResultMark(*r) : "-");
+  }
+  EXPECT_EQ(marks, (std::vector<std::string>{std::to_string(charts) + " charts", "not found", "no charts", "-"}));
+  const std::string totals =
+      std::to_string(charts) + " charts in 3 folders; 1 folder not found; 1 folder without charts";
+  EXPECT_EQ(g.menu.search_summary, "Scan complete: " + totals + ".");
+  EXPECT_EQ(g.menu.title, "korvex startup menu");
+  const std::string log = Log();
+  EXPECT_NE(log.find("  folder not found: " + dir.path() + "/gone"), std::string::npos) << log;
+  EXPECT_NE(log.find("  no charts in " + dir.path() + "/empty"), std::string::npos) << log;
+  EXPECT_NE(log.find("  " + std::to_string(charts) + " charts in " + pack), std::string::npos) << log;
+  EXPECT_NE(log.find("found " + totals), std::string::npos) << log;
+  // A search that finds nothing says so with the same totals (the jukebox
+  // of the earlier search stays).
+  g.menu.folders.entries[0].checked = false;
+  StartMenuSearch(g);
+  EXPECT_EQ(g.menu.search_summary,
+            "No charts found: 0 charts in 2 folders; 1 folder not found; 1 folder without charts.");
+  EXPECT_EQ(SearchResultOf(g, g.menu.folders.entries[0]), nullptr);
+  EXPECT_EQ(g.menu.title, "korvex startup menu");
 }
 
 TEST_F(MenuStart, ClosingTheMenuEndsTheProgramAndKeepsItsChanges) {

@@ -1,7 +1,7 @@
 // The startup menu in a real window under an X server (the session's, or an
 // Xvfb started for the test), driven by SDL events injected at the places the
 // controls were drawn: a box is checked, a folder is added through the folder
-// chooser with the keyboard, the search runs to "Scan complete.", "起動"
+// chooser with the keyboard, the search runs to "Scan complete: ...", "起動"
 // brings up the game on the jukebox list, and the settings file written at
 // exit holds the change. Screenshots of the menu and of the search panel are
 // saved as PNG files in build/screenshots.
@@ -202,7 +202,8 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
          g.menu.screenshot_path = (shots / "menu_search_panel.png").string();
        }},
       {"start the search", drawn("cmdSStart"), click("cmdSStart")},
-      {"scan complete", [&] { return !g.menu.busy && g.menu.title == "Scan complete."; }, click("cmdNorm")},
+      {"scan complete",
+       [&] { return !g.menu.busy && g.menu.search_summary.starts_with("Scan complete: "); }, click("cmdNorm")},
   };
   size_t step = 0;
   int wait_frames = 0;

@@ -1,8 +1,11 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -114,7 +117,8 @@ TEST(SafeWrite, KeepsModeAndLinksAndRefusesReadOnlyTargets) {
   EXPECT_EQ(perms & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                 std::filesystem::perms::group_read);
-  // Writing through a symbolic link replaces the file it names and keeps the link.
+  // By default (files of the data folder) writing through a symbolic link
+  // replaces the file it names and keeps the link.
   std::string link = dir.path() + "/link.ini";
   std::filesystem::create_symlink(path, link);
   EXPECT_TRUE(WriteFileBytes(link, "via link"));
@@ -127,6 +131,73 @@ TEST(SafeWrite, KeepsModeAndLinksAndRefusesReadOnlyTargets) {
   EXPECT_EQ(ReadFileBytes(path), "via link");
   EXPECT_FALSE(IsReadOnly(dir.path()));
   EXPECT_FALSE(IsReadOnly(dir.path() + "/missing"));
+}
+
+TEST(SafeWrite, RefusingLinksLeavesTheLinkAndItsTargetUntouched) {
+  test::TempFolder outside, pack;
+  const std::string victim = outside.Write("anything", std::string(1000, 'v'));
+  const std::string record = pack.path() + "/song.ksd";
+  std::filesystem::create_symlink(victim, record);
+  std::string error;
+  for (bool keep_tail : {true, false}) {
+    EXPECT_FALSE(WriteFileSafely(record, Record(3), keep_tail, &error, LinkRule::Refuse));
+    EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
+  }
+  EXPECT_EQ(ReadFileBytes(victim), std::string(1000, 'v'));
+  EXPECT_TRUE(std::filesystem::is_symlink(record));
+  EXPECT_EQ(FolderEntries(pack.path()), std::vector<std::string>{"song.ksd"});
+  // A dangling link is refused too, and nothing is created where it points.
+  std::filesystem::remove(victim);
+  EXPECT_FALSE(WriteFileSafely(record, Record(3), true, &error, LinkRule::Refuse));
+  EXPECT_FALSE(std::filesystem::exists(victim));
+  // A plain file is written as usual.
+  std::filesystem::remove(record);
+  EXPECT_TRUE(WriteFileSafely(record, Record(4), true, &error, LinkRule::Refuse));
+  EXPECT_EQ(ReadFileBytes(record), Record(4));
+}
+
+// The id of a process that has ended.
+long EndedProcess() {
+  pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST(SafeWrite, StaleTemporaryFilesOfTheTargetAreRemovedAndNothingElse) {
+  test::TempFolder dir;
+  const std::string dead = std::to_string(EndedProcess());
+  const std::string mine = std::to_string(::getpid());
+  EXPECT_TRUE(IsTemporaryFileName("song.ksd." + dead + "-0.kvx-tmp", "song.ksd"));
+  EXPECT_TRUE(IsTemporaryFileName("song.ksd." + dead + "-0.kvx-tmp"));
+  EXPECT_TRUE(IsTemporaryFileName("song.ksd.tmp" + dead + "-7", "song.ksd"));
+  EXPECT_FALSE(IsTemporaryFileName("song.ksd.tmp" + dead + "-7"));
+  EXPECT_FALSE(IsTemporaryFileName("other.ksd." + dead + "-0.kvx-tmp", "song.ksd"));
+  EXPECT_FALSE(IsTemporaryFileName("song.ksd.x-0.kvx-tmp", "song.ksd"));
+  EXPECT_FALSE(IsTemporaryFileName(".kvx-tmp"));
+  dir.Write("song.ksd", Record(1));
+  dir.Write("song.ksd." + dead + "-0.kvx-tmp", "stale");
+  dir.Write("song.ksd.tmp" + dead + "-3", "stale, earlier name");
+  dir.Write("song.ksd." + mine + "-99.kvx-tmp", "being written by this process");
+  dir.Write("other.ksd." + dead + "-0.kvx-tmp", "another target's");
+  dir.Write("song.ksd.bak", "the player's own");
+  dir.Write("song.ksd.kvx-tmp", "not of the pattern");
+  ASSERT_TRUE(WriteFileSafely(dir.path() + "/song.ksd", Record(2), true));
+  EXPECT_EQ(FolderEntries(dir.path()),
+            (std::vector<std::string>{"other.ksd." + dead + "-0.kvx-tmp", "song.ksd", "song.ksd." + mine + "-99.kvx-tmp",
+                                      "song.ksd.bak", "song.ksd.kvx-tmp"}));
+  // An hour-old one of this process is stale as well.
+  std::filesystem::last_write_time(dir.path() + "/song.ksd." + mine + "-99.kvx-tmp",
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+  // The sweep of a whole folder (the data folder at start) takes every
+  // target's stale files, down to the depth asked, and only those.
+  dir.Write("jukelist/list.kbl." + dead + "-1.kvx-tmp", "stale");
+  dir.Write("jukelist/deep/er/x.kbl." + dead + "-1.kvx-tmp", "too deep");
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.path(), 2), 3);
+  EXPECT_EQ(FolderEntries(dir.path()),
+            (std::vector<std::string>{"jukelist", "song.ksd", "song.ksd.bak", "song.ksd.kvx-tmp"}));
+  EXPECT_EQ(FolderEntries(dir.path() + "/jukelist"), std::vector<std::string>{"deep"});
+  EXPECT_EQ(dir.Read("jukelist/deep/er/x.kbl." + dead + "-1.kvx-tmp"), "too deep");
 }
 
 }  // namespace

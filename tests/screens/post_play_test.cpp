@@ -232,6 +232,21 @@ TEST_F(PostPlay, AFailedWriteLeavesTheOldRecordAndLogsALine) {
   EXPECT_EQ(names.size(), 2u);  // the chart and its record: no temporary file left
 }
 
+TEST_F(PostPlay, ARecordThatIsASymbolicLinkIsNotFollowed) {
+  // A chart pack that ships its record as a link to a file elsewhere.
+  test::TempFolder outside;
+  const std::string victim = outside.Write("anything", std::string(600, 'v'));
+  fs::create_symlink(victim, RecordPath());
+  Result(50000, 50);
+  SaveScoreDat(g);
+  EXPECT_EQ(ReadFileBytes(victim), std::string(600, 'v'));
+  EXPECT_TRUE(fs::is_symlink(RecordPath()));
+  EXPECT_NE(Log().find("[SaveScoreDat] Error: can't write the record file " + RecordPath() +
+                       " (the file is a symbolic link; it is not followed)"),
+            std::string::npos)
+      << Log();
+}
+
 TEST_F(PostPlay, ALongOrBrokenRecordIsReadAndWrittenWithoutLosingItsTail) {
   ScoreRecord old = TenPlaces(100000);
   std::string bytes = EncodeScoreRecord(old) + "EXTRA";
