@@ -7,10 +7,12 @@ TEST_JOBS ?= $(shell echo $$(( $$(nproc) * 2 )))
 PACKAGES := build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev \
 	libfontconfig-dev fonts-ipafont-gothic fonts-nanum libopenal-dev libsndfile1-dev libasio-dev \
 	libimgui-dev libgl-dev libsimpleini-dev libgtest-dev libbenchmark-dev xvfb xauth sox \
-	clang libclang-rt-14-dev llvm ccache
+	clang libclang-rt-14-dev llvm ccache \
+	desktop-file-utils appstream lintian
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench clean sanitize-build sanitize fuzz fuzz-coverage
+.PHONY: all deps configure build run test bench clean sanitize-build sanitize fuzz fuzz-coverage \
+	install package package-check
 
 all: build
 
@@ -79,6 +81,23 @@ fuzz-coverage: deps
 	  -DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate $(LAUNCHER) >/dev/null
 	@cmake --build $(COV_DIR) -j $(JOBS) --target $(FUZZ_TARGET_NAMES)
 	@fuzz/coverage.sh $(COV_DIR) $(SAN_DIR) $(FUZZ_TARGETS)
+
+# Installing and packaging. `make install PREFIX=...` (default /usr/local;
+# DESTDIR is honoured) uses sudo only when the target folder is not writable.
+# `make package` builds $(BUILD_DIR)/korvex_<version>_amd64.deb; `make
+# package-check` looks at it with dpkg-deb, desktop-file-validate,
+# appstreamcli and lintian.
+PREFIX ?= /usr/local
+install: build
+	@target="$(DESTDIR)$(PREFIX)"; while [ ! -e "$$target" ]; do target=$$(dirname "$$target"); done; \
+	if [ -w "$$target" ]; then sudo=; else sudo="$(SUDO)"; fi; \
+	$$sudo env DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+
+package-check: package
+	@packaging/check_package.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(COV_DIR)

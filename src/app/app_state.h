@@ -31,6 +31,7 @@ struct OwnOptions {
   bool no_menu = false;     // start the game at once instead of showing the startup menu
   bool autoplay = false;
   bool help = false;
+  bool version = false;     // --version: print it and exit
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit
   std::vector<std::string> check;       // --check FILE...: play each in demo mode, print, exit
   std::optional<uint64_t> seed;         // --seed N: the seed of the chart's random choices

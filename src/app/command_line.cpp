@@ -87,6 +87,8 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       options.autoplay = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
+    } else if (a == "--version") {
+      options.version = true;
     } else if (a == "--seed" || a.rfind("--seed=", 0) == 0) {
       const bool joined = a != "--seed";
       if ((!joined && i + 1 >= args.size()) || !ParseSeed(joined ? a.substr(7) : args[++i], &options.seed)) {
@@ -132,6 +134,7 @@ std::string PortUsage() {
          "  --check F...       play each chart in demo mode without window or sound, print one\n"
          "                     line per chart, exit 0 when all played to the end (1 otherwise)\n"
          "  --seed N           the seed of the charts' random choices (#RANDOM)\n"
+         "  --version          print the version and exit\n"
          "  --help             this text\n"
          "  -B / -B-           show / hide background images\n"
          "  -W / -W-           load / skip key sounds\n"

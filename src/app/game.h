@@ -29,7 +29,9 @@ namespace kvx {
 
 struct Paths {
   std::string program;  // the program folder, without a trailing "/"
-  std::string data;     // program + "/_kvxfiles"
+  std::string data;     // program + "/_kvxfiles", or the player's folder of an installed korvex
+  bool installed = false;  // program is the installed read-only share/korvex
+  std::string reason;      // why these folders (for the log)
   std::string In(const std::string& relative) const { return data + "/" + relative; }
 };
 

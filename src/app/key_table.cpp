@@ -1,5 +1,6 @@
 #include "app/key_table.h"
 
+#include "app/damaged_file.h"
 #include "app/game.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -33,6 +34,22 @@ std::optional<KeyTableArray> DecodeKeyTable(const std::string& bytes) {
   return table;
 }
 
+bool KeyFunctionValid(int16_t f) { return (f >= 0 && f <= 8) || (f >= 11 && f <= 19) || (f >= 21 && f <= 29); }
+
+namespace {
+
+// Why the file's bytes are no key table; empty when they are one.
+std::string KeyTableProblem(const std::optional<std::string>& bytes, const std::optional<KeyTableArray>& table) {
+  if (!bytes) return "it cannot be read";
+  if (!table) return "only " + std::to_string(bytes->size()) + " of " + std::to_string(kKeyTableFileSize) + " bytes";
+  for (int code = 0; code < kKeyTableSize; ++code)
+    if (!KeyFunctionValid((*table)[code]))
+      return "button " + std::to_string(code) + " has function " + std::to_string((*table)[code]);
+  return {};
+}
+
+}  // namespace
+
 std::string KeyTablePath(const Game& game) { return game.paths.data + "/kvx_keycnf.dat"; }
 
 void LoadKeyTable(Game& g) {
@@ -45,11 +62,13 @@ void LoadKeyTable(Game& g) {
   }
   auto bytes = ReadFileBytes(path);
   auto table = bytes ? DecodeKeyTable(*bytes) : std::nullopt;
-  if (table) {
+  const std::string problem = KeyTableProblem(bytes, table);
+  if (problem.empty()) {
     g.app.KeyTable = *table;
     DebugLog(g, "Key-config loaded.");
     return;
   }
+  if (bytes) SetAsideDamagedFile(g, path, "key table", problem);
   ShowMessageBox("information", "キーコンフィグをリセットしました。", MessageBoxKind::Information,
                  !g.options.headless);
   ApplyDefaultKeyTable(g.app.KeyTable);

@@ -9,6 +9,7 @@
 
 #include "app/game.h"
 #include "app/startup.h"
+#include "chart/bms.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "media/display.h"
@@ -227,6 +228,23 @@ float DecayListVelocity(float v, double fps, bool no_smooth_scroll) {
   return static_cast<float>(d) * v / 100;
 }
 
+std::string ListScreenCaption(const Game& g) {
+  const std::string program = std::string(" - ") + kCaptionProgramName;
+  switch (g.app.GameState) {
+    case Screen::JukeboxList: return "Jukeboxes" + program;
+    case Screen::SongList: {
+      std::string name = g.screens.JukeboxName;
+      if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
+      return (name.empty() ? std::string("Charts") : "Jukebox: " + name) + program;
+    }
+    case Screen::CourseList: return "Courses" + program;
+    case Screen::CourseEditor:
+    case Screen::CourseNameEntry:
+    case Screen::CourseSongChoice: return "Course editor: " + g.course.CourseName + program;
+    default: return g.chart.WindowCaption;
+  }
+}
+
 void ListAnm(Game& g) {
   AppState& a = g.app;
   a.Running = true;
@@ -247,6 +265,7 @@ void ListAnm(Game& g) {
     RunListAcceleration(g);
     // A screen with its own loop is seen here only when that loop returned
     // without leaving it (a cancelled load): the song list shows meanwhile.
+    SetWindowCaption(g, ListScreenCaption(g));
     const ScreenDrawer draw = HandlersOf(a.GameState).draw;
     (draw ? draw : DrawSongListPass)(g);
   }

@@ -1,6 +1,7 @@
 #pragma once
 // The main loop of the game window and the routing of input to the screens.
 #include <cstdint>
+#include <string>
 
 namespace kvx {
 
@@ -9,6 +10,11 @@ struct PlatformEvent;
 
 // Runs until the game window is closed (Running false).
 void ListAnm(Game& game);
+// The game window's title for the screen ListAnm shows: the list or the
+// course being edited ("Jukeboxes - ...", "Jukebox: songs - ...", "Courses -
+// ...", "Course editor: NAME - ..."); the chart's (or course's) own caption on
+// any other screen.
+std::string ListScreenCaption(const Game& game);
 // Delivers the presses and releases the keyboard and joysticks reported since
 // the last call, in their order: ButtonDown / ButtonUp for each change.
 void PollInputDevices(Game& game);

@@ -1,10 +1,11 @@
 #include "app/program.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "app/chart_check.h"
 #include "app/command_line.h"
+#include "app/data_folder.h"
 #include "app/game.h"
 #include "app/startup.h"
 #include "chart/chart_info.h"
@@ -13,10 +14,9 @@
 
 namespace kvx {
 
-std::string ChooseProgramFolder(const std::string& data_option) {
-  if (!data_option.empty()) return data_option;
-  if (const char* home = std::getenv("KORVEX_HOME"); home && *home) return home;
-  return ExecutableFolder();
+std::string VersionLine() {
+  return "korvex " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+         std::to_string(kVersionRevision) + "\n";
 }
 
 int RunGame(Game& g) {
@@ -37,6 +37,10 @@ int RunProgram(const std::vector<std::string>& args) {
     std::fprintf(stderr, "korvex: %s\n%s", error.c_str(), PortUsage().c_str());
     return 2;
   }
+  if (options.version) {
+    std::fputs(VersionLine().c_str(), stdout);
+    return 0;
+  }
   if (options.help) {
     std::printf("korvex %d.%d(%d): a key-sound rhythm game player for BMS charts\n%s", kVersionMajor,
                 kVersionMinor, kVersionRevision, PortUsage().c_str());
@@ -45,7 +49,7 @@ int RunProgram(const std::vector<std::string>& args) {
   Game g;
   g.options = options;
   g.chart.RandomSeed = options.seed;
-  g.SetProgramFolder(ChooseProgramFolder(options.data_folder));
+  UseFolders(g, ChooseFolders(ProcessFolderSources(options.data_folder)));
   if (!options.chart_info.empty()) return RunChartInfo(g, options.chart_info);
   if (!options.check.empty()) return RunChartCheck(options, g.paths.program, options.check);
   g.app.command_line = options.rest;

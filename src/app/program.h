@@ -1,5 +1,5 @@
 #pragma once
-// The program's entry: long options, the program folder, Main, and the way out.
+// The program's entry: long options, the data folder, Main, and the way out.
 #include <string>
 #include <vector>
 
@@ -7,8 +7,8 @@ namespace kvx {
 
 struct Game;
 
-// Finds the program folder: --data, then KORVEX_HOME, then the executable's folder.
-std::string ChooseProgramFolder(const std::string& data_option);
+// "korvex MAJOR.MINOR.REVISION" and a line end, as --version prints it.
+std::string VersionLine();
 int RunProgram(const std::vector<std::string>& args);
 // Runs Main on a prepared game and returns the exit code.
 int RunGame(Game& game);

@@ -77,8 +77,7 @@ struct SettingKey {
 };
 
 // Every key of the file in the order it is read.
-std::vector<SettingKey> ReadOrder(Game& g) {
-  Settings& s = g.settings;
+std::vector<SettingKey> ReadOrder(Settings& s, const std::string& default_skin) {
   auto none = std::nullopt;
   return {
       {"Setting", "Sleep", &s.Sleep, none},
@@ -115,7 +114,7 @@ std::vector<SettingKey> ReadOrder(Game& g) {
       {"Setting", "CourseLoadMode", &s.CourseLoadMode, "1"},
       {"Setting", "NOVSync", &s.NOVSync, "0"},
       {"Setting", "Font", &s.Font, "ＭＳ Ｐゴシック"},
-      {"Setting", "brd", &s.brd, DefaultSkinPath(g)},
+      {"Setting", "brd", &s.brd, default_skin},
       {"Setting", "DRAWLIMIT", &s.DRAWLIMIT, "1"},
       {"Setting", "ENDLESSMODE", &s.ENDLESSMODE, "1"},
       {"Setting", "NOSMOOTHSCROLL", &s.NOSMOOTHSCROLL, "0"},
@@ -136,24 +135,51 @@ std::vector<SettingKey> ReadOrder(Game& g) {
   };
 }
 
-// Converts text into the target; a failed conversion leaves it unchanged.
-void Assign(const SettingRef& target, const std::string& text) {
-  std::visit(
+// The values a number setting may take; one outside them is as invalid as
+// text that does not convert.
+struct NumberRange {
+  const char* key;
+  int32_t low, high;
+};
+constexpr NumberRange kNumberRanges[] = {
+    {"Sleep", 0, 1000},      {"ScreenColors", 0, 3}, {"WAVLoadmode", 0, 1},    {"BMPLoadmode", 0, 1},
+    {"BMPRelease", 0, 1},    {"BMSPreview", 0, 1},   {"CourseLoadMode", 0, 2}, {"DRAWLIMIT", 1, 3},
+    {"ENDLESSMODE", 0, 1}};
+
+bool InRange(const char* key, int64_t value) {
+  for (const NumberRange& r : kNumberRanges)
+    if (EqualsNoCase(key, r.key)) return value >= r.low && value <= r.high;
+  return true;
+}
+
+// Converts text into the setting; false (and the setting unchanged) when the
+// text does not convert or names a value the setting cannot take.
+bool Assign(const SettingKey& entry, const std::string& text) {
+  return std::visit(
       [&](auto* p) {
         using T = std::remove_pointer_t<decltype(p)>;
-        if constexpr (std::is_same_v<T, bool>) {
-          if (auto v = ParseIniBool(text)) *p = *v;
-        } else if constexpr (std::is_same_v<T, int32_t>) {
-          if (auto v = ParseIniInt(text)) *p = *v;
-        } else if constexpr (std::is_same_v<T, uint8_t>) {
-          if (auto v = ParseIniByte(text)) *p = *v;
-        } else if constexpr (std::is_same_v<T, float>) {
-          if (auto v = ParseIniSingle(text)) *p = *v;
-        } else {
-          *p = text;
-        }
+        std::optional<T> v;
+        if constexpr (std::is_same_v<T, bool>) v = ParseIniBool(text);
+        else if constexpr (std::is_same_v<T, int32_t>) v = ParseIniInt(text);
+        else if constexpr (std::is_same_v<T, uint8_t>) v = ParseIniByte(text);
+        else if constexpr (std::is_same_v<T, float>) v = ParseIniSingle(text);
+        else v = text;
+        if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool>)
+          if (v && !InRange(entry.key, *v)) v.reset();
+        if (v) *p = *v;
+        return v.has_value();
       },
-      target);
+      entry.target);
+}
+
+// Copies the value of one setting into the same setting of another set.
+void CopyValue(const SettingRef& from, const SettingRef& to) {
+  std::visit(
+      [&](auto* source) {
+        using P = decltype(source);
+        if (auto* const* dest = std::get_if<P>(&to)) **dest = *source;
+      },
+      from);
 }
 
 std::string Format(const SettingRef& target) {
@@ -211,9 +237,10 @@ std::string CutValue(const char* value) {
   return Utf8Left(text, 127);
 }
 
+std::vector<SettingKey> ReadOrder(Game& g) { return ReadOrder(g.settings, DefaultSkinPath(g)); }
+
 // Applies the missing-file column: only the entries listed there.
-void ApplyMissingFileValues(Game& g) {
-  Settings& s = g.settings;
+void ApplyMissingFileValues(Settings& s, const std::string& default_skin) {
   s.Sleep = 0;
   s.NoBGA = s.NoWAV = false;
   s.ShowObj = s.ShowBGA = s.PlaySound = true;
@@ -240,7 +267,7 @@ void ApplyMissingFileValues(Game& g) {
   s.TimingFeedback = true;
   s.TimingOffsetMs = false;
   s.VolumeMaster = s.VolumeKeys = s.VolumeBackground = s.VolumeSystem = 100;
-  s.brd = DefaultSkinPath(g);
+  s.brd = default_skin;
 }
 
 // The values the variables hold before the file is read: zero, false and empty,
@@ -289,6 +316,26 @@ void KeepVolumesInRange(Game& g) {
   for (int32_t* v : {&s.VolumeMaster, &s.VolumeKeys, &s.VolumeBackground, &s.VolumeSystem}) *v = std::clamp(*v, 0, 100);
 }
 
+// Reads every key. A key that is missing or does not hold a value it can
+// take gets its own default text, or, when it has none, the value of a new
+// settings file (so a trimmed or damaged file never turns the notes or the
+// sound off); one log line names the keys so repaired.
+void ReadKeys(Game& g, CSimpleIniA& ini) {
+  Settings fresh = g.settings;
+  ApplyMissingFileValues(fresh, DefaultSkinPath(g));
+  const std::vector<SettingKey> order = ReadOrder(g);
+  const std::vector<SettingKey> fresh_order = ReadOrder(fresh, DefaultSkinPath(g));
+  std::string repaired;
+  for (size_t i = 0; i < order.size(); ++i) {
+    const SettingKey& entry = order[i];
+    const char* value = ini.GetValue(entry.section, entry.key, nullptr);
+    if (value && Assign(entry, CutValue(value))) continue;
+    repaired += std::string(repaired.empty() ? "" : ", ") + entry.key;
+    if (!entry.missing_default || !Assign(entry, *entry.missing_default)) CopyValue(fresh_order[i].target, entry.target);
+  }
+  if (!repaired.empty()) DebugLog(g, "[LoadSettings] missing or invalid keys set to their defaults: " + repaired);
+}
+
 }  // namespace
 
 std::string GetIniString(const std::string& file, const std::string& section, const std::string& key,
@@ -308,13 +355,10 @@ void LoadSettings(Game& g) {
 void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   CSimpleIniA ini;
   if (!bytes || !ParseIni(*bytes, ini)) {
-    ApplyMissingFileValues(g);
+    ApplyMissingFileValues(g.settings, DefaultSkinPath(g));
   } else {
     ResetToStartupValues(g);
-    for (const auto& entry : ReadOrder(g)) {
-      std::string fallback = entry.missing_default.value_or("");
-      Assign(entry.target, CutValue(ini.GetValue(entry.section, entry.key, fallback.c_str())));
-    }
+    ReadKeys(g, ini);
     ApplyWindowGeometry(g, ini);
   }
   g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "app/command_line.h"
+#include "app/data_folder.h"
 #include "app/game.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
@@ -19,6 +20,7 @@
 #include "menu/startup_menu.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "screens/score_record.h"
 
 namespace kvx {
 
@@ -110,10 +112,12 @@ static void WriteBanner(Game& g) {
 }
 
 void Main(Game& g) {
+  const SeedReport seeded = PrepareDataFolder(g);
   DeleteFile(g.paths.data + "/debug.txt");
   g.app.RankLetters = MakeRankLetters();
   g.app.LevelTable = MakeLevelTable();
   WriteBanner(g);
+  LogDataFolder(g, seeded);
   LoadSettings(g);
   if (!FolderExists(g.paths.data)) StopForMissingDataFolder(g);
   for (const char* sub : {"", "/jukelist", "/courselist", "/wav"}) MakeFolder(g.paths.data + sub);
@@ -177,8 +181,10 @@ bool Start(Game& g) {
   return true;
 }
 
-void ExitApp(Game& g) {
+void ExitApp(Game& g, int code) {
   DebugLog(g, "[ExitApp]");
+  // A finished play whose result screen or name entry is still showing.
+  WritePendingRecord(g);
   DebugLog(g, "saving settings...");
   SaveKeyTable(g);
   // --autoplay lasts for this run only.
@@ -187,7 +193,7 @@ void ExitApp(Game& g) {
   DebugLog(g, "Kill timers...");
   for (int id : {kEffectTickTimerId, kNetPollTimerId, kUnsetTimerId, kPreviewPlayTimerId}) g.pump.KillTimer(id);
   DebugLog(g, "complete.");
-  throw ProgramExit{0};
+  throw ProgramExit{code};
 }
 
 }  // namespace kvx

@@ -22,7 +22,8 @@ int32_t PreviewIntervalFromWait(const std::string& wait_field);
 void Main(Game& game);
 // Returns false when it gave up (no song list could be built).
 bool Start(Game& game);
-// Saves the key table and the settings and ends the program (throws ProgramExit).
-[[noreturn]] void ExitApp(Game& game);
+// Saves the key table and the settings and ends the program (throws
+// ProgramExit with the exit status `code`).
+[[noreturn]] void ExitApp(Game& game, int code = 0);
 
 }  // namespace kvx

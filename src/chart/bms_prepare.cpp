@@ -101,7 +101,9 @@ void BMSPrepare(Game& g) {
   }
 
   // Window caption.
-  c.WindowCaption = "[" + c.Genre + "] " + c.Title + " / " + c.Artist + " - " + kCaptionProgramName;
+  // A course is named as a whole, not by the song read last.
+  c.WindowCaption = c.CourseMode ? "[COURSE] " + c.CourseName + " - " + kCaptionProgramName
+                                 : "[" + c.Genre + "] " + c.Title + " / " + c.Artist + " - " + kCaptionProgramName;
   if (!c.NoMediaLoads) SetWindowCaption(g, c.WindowCaption);
 
   // Start tempo, with the play speed.

@@ -115,6 +115,7 @@ struct ChartState {
   bool NoMediaLoads = false;
   bool LoadCancel = false;
   bool CourseMode = false;
+  std::string CourseName;  // the course being played (its list title)
   bool BackgroundPreview = false;
   int32_t BaseMeasure = 0;
   int32_t CourseSong = 0;

@@ -72,6 +72,7 @@ void ReadyBMS(Game& g) {
   } else {
     g.settings.WAVLoadmode = 1;
     g.chart.CourseMode = true;
+    g.chart.CourseName = song.Title;
     g.chart.CourseSongs.clear();  // a missing course file plays nothing
     g.chart.CourseSongCount = 0;
     CourseLoad(g, song.FilePath, false);

@@ -235,6 +235,13 @@ void SearchBMSFolder(Game& g, std::string& folder) {
   AddFoundCharts(g);
 }
 
+std::string SearchOutcomeTitle(const std::vector<std::string>& unsaved) {
+  if (unsaved.empty()) return "Scan complete.";
+  std::string names;
+  for (const std::string& path : unsaved) names += (names.empty() ? "" : ", ") + FileNameOf(path);
+  return "Scan done, but the list could not be saved (disk full or not writable): " + names;
+}
+
 bool MakeBMSListFile(Game& g, bool flag) {
   DebugLog(g, std::string("[MakeBMSListFile] depth limit:") + (flag ? "False" : "True"), +1);
   const std::string search_file = g.paths.In("kvx_searchdir.txt");
@@ -242,6 +249,7 @@ bool MakeBMSListFile(Game& g, bool flag) {
   if (FileSize(search_file).value_or(0) <= kMaxSearchFileBytes)
     text = DecodeText(ReadTextFile(search_file).value_or(""));
   g.library.SearchResults.clear();
+  g.library.UnsavedListFiles.clear();
   for (std::string line : SearchFolderLines(g, text)) {
     DebugLog(g, "seeking " + line);
     SearchFolderResult result{line};
@@ -254,13 +262,14 @@ bool MakeBMSListFile(Game& g, bool flag) {
     result.charts = static_cast<int32_t>(g.library.SongList.size());
     RecordSearchResult(g, std::move(result));
     if (g.library.SongList.empty()) continue;
-    SaveListFile(g, g.paths.In("jukelist/" + FileNameOf(line) + ".kbl"), true);
+    const std::string list_file = g.paths.In("jukelist/" + FileNameOf(line) + ".kbl");
+    if (!SaveListFile(g, list_file, true)) g.library.UnsavedListFiles.push_back(list_file);
   }
   UpdateJukeList(g);
   DebugLog(g, "found " + SearchSummary(g.library.SearchResults));
   if (!g.library.SongList.empty()) {
     DebugLog(g, "complete.", -1);
-    g.library.ProgressTitle = "Scan complete.";
+    g.library.ProgressTitle = SearchOutcomeTitle(g.library.UnsavedListFiles);
     return true;
   }
   DebugLog(g, "No BMSs", -1);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <fstream>
 
+#include "app/damaged_file.h"
 #include "app/game.h"
 #include "library/courses.h"
 #include "library/list_file.h"
@@ -135,19 +136,38 @@ std::string CourseFilePath(Game& g, const std::string& name) {
   return CourseFolder(g) + "/" + file + ".kcl";
 }
 
-void CourseLoad(Game& g, const std::string& path, bool headerOnly) {
+std::string CourseFileProblem(std::string_view bytes) {
+  if (IsFirstFormatCourse(bytes)) return {};
+  if (bytes.size() < kRecordsOffset) return "only " + std::to_string(bytes.size()) + " bytes";
+  if (bytes.substr(0, kSignature2.size()) != kSignature2) return "no course file signature";
+  const CourseHeader h = ReadHeader(bytes);
+  if (h.SongCount > kMaxCourseSongs) return std::to_string(h.SongCount) + " songs, more than a course holds";
+  return {};
+}
+
+bool CourseLoad(Game& g, const std::string& path, bool headerOnly) {
   if (!headerOnly) DebugLog(g, "[CourseLoad] " + FileNameOf(path));
   if (!FileExists(path)) {
     if (!headerOnly) DebugLog(g, "course file not found.");
-    return;
+    return false;
   }
   // The header alone needs only its first bytes, unless the file is to be converted.
   std::string bytes = ReadFileHead(path, headerOnly ? kRecordsOffset : kMaxCourseFileBytes).value_or(std::string());
+  if (const std::string problem = CourseFileProblem(bytes); !problem.empty()) {
+    SetAsideDamagedFile(g, path, "course file", problem);
+    g.course.Header = CourseHeader{};
+    if (!headerOnly) {
+      g.chart.CourseSongs.assign(1, SongEntry{});
+      g.chart.CourseSongCount = 0;
+    }
+    return false;
+  }
   if (IsFirstFormatCourse(bytes)) {
     if (headerOnly) bytes = ReadFileHead(path, kMaxCourseFileBytes).value_or(std::string());
     bytes = ConvertFirstFormat(g, path, bytes);
   }
   ReadCourseBytes(g, path, bytes, headerOnly);
+  return true;
 }
 
 void ReadCourseBytes(Game& g, const std::string& path, std::string_view bytes, bool headerOnly) {

@@ -37,7 +37,7 @@ void UpdateCourseList(Game& g) {
   AppendToSongList(g, make_new);
   for (const std::string& path : l.FoundFiles) {
     g.course.Header = CourseHeader{};
-    CourseLoad(g, path, true);
+    if (!CourseLoad(g, path, true)) continue;  // set aside as damaged
     SongEntry e;
     e.Title = NameWithoutExtension(path);
     e.FilePath = path;

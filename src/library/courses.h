@@ -20,8 +20,13 @@ std::string CourseFolder(Game& game);
 std::string CourseFilePath(Game& game, const std::string& name);
 // Reads a course file into CourseHeader and, unless headerOnly, the course's
 // songs (chart.CourseSongs, one empty entry more than SongCount). A
-// first-format file is converted in place first. A missing file changes nothing.
-void CourseLoad(Game& game, const std::string& path, bool headerOnly);
+// first-format file is converted in place first. A missing file changes
+// nothing; a file without a course signature, too short for the header or
+// announcing more songs than a course holds is set aside as damaged and reads
+// as an empty course. False for a missing or damaged file.
+bool CourseLoad(Game& game, const std::string& path, bool headerOnly);
+// Why the bytes are no course file; empty when they are one.
+std::string CourseFileProblem(std::string_view bytes);
 // The reading itself, from the bytes of a second-format course file (at
 // least the header's bytes when headerOnly).
 void ReadCourseBytes(Game& game, const std::string& path, std::string_view bytes, bool headerOnly);

@@ -73,7 +73,12 @@ void OpenJukebox(Game& g) {
   l.SavedJukeCursor = cursor;
   g.screens.JukeboxName = FileNameOf(path);
   ClearSongList(g);
-  LoadListFile(g, path, true);
+  if (LoadListFile(g, path, true) == ListFileRead::Damaged) {
+    // Set aside: back on the jukebox list, which no longer shows it.
+    UpdateJukeList(g);
+    JukeReady(g);
+    return;
+  }
   g.pump.KillTimer(kPreviewTimerId);
   if (l.SongList.empty()) {
     DebugLog(g, "# jukebox " + g.screens.JukeboxName + " holds no song.");

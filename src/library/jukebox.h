@@ -15,9 +15,12 @@ int UpdateJukeList(Game& game);
 // returns to the jukebox last opened.
 void JukeReady(Game& game);
 // Replaces SongList by the records of a list file (list_file.h).
-void LoadListFile(Game& game, const std::string& path, bool quiet);
+// What LoadListFile found: the list, no file, or a file whose header is not a
+// list file's (set aside when it is one of the jukeboxes; refused otherwise).
+enum class ListFileRead { Read, Missing, Damaged };
+ListFileRead LoadListFile(Game& game, const std::string& path, bool quiet);
 // Writes SongList to a list file, never shortening it.
-void SaveListFile(Game& game, const std::string& path, bool quiet);
+bool SaveListFile(Game& game, const std::string& path, bool quiet);
 // Loads the jukebox under ListCursor into SongList; an empty jukebox ends the
 // program. The caller (song select) then shows the list or starts shuffle play.
 void OpenJukebox(Game& game);

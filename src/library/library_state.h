@@ -74,6 +74,8 @@ struct LibraryState {
   std::vector<SearchFolderResult> SearchResults;
   // Called whenever the progress changes (the startup menu redraws itself).
   std::function<void()> OnProgress;
+  // The list files the last search could not write (the old lists stay in use).
+  std::vector<std::string> UnsavedListFiles;
 };
 
 }  // namespace kvx

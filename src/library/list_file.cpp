@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/damaged_file.h"
 #include "app/game.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
+#include "media/display.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 
@@ -155,26 +157,61 @@ DecodedList DecodeListFile(std::string_view bytes) {
   return list;
 }
 
-void SaveListFile(Game& g, const std::string& path, bool quiet) {
+bool SaveListFile(Game& g, const std::string& path, bool quiet) {
   LibraryState& l = g.library;
-  if (!WriteFileSafely(path, EncodeListFile(l.SongList), /*keep_tail=*/true) && !quiet)
-    ShowMessageBox("error", "an error occured in list saving process!", MessageBoxKind::Critical,
-                   !g.options.headless);
+  std::string error;
+  const bool saved = WriteFileSafely(path, EncodeListFile(l.SongList), /*keep_tail=*/true, &error);
+  if (!saved) {
+    DebugLog(g, "Error: the list file could not be saved: " + path + " (" + error + ")");
+    if (!quiet)
+      ShowMessageBox("error", "an error occured in list saving process!", MessageBoxKind::Critical,
+                     !g.options.headless);
+  }
   l.CurrentListFile = path;
   ShowListProgress(g);
+  return saved;
 }
 
-void LoadListFile(Game& g, const std::string& path, bool quiet) {
+std::string ListFileHeaderProblem(std::string_view bytes) {
+  if (bytes.size() < kListHeaderBytes) return "only " + std::to_string(bytes.size()) + " bytes";
+  if (bytes.substr(0, sizeof kListMagic) != std::string_view(kListMagic, sizeof kListMagic) ||
+      bytes.substr(8, 11) != std::string_view("\0\0\0\0\0\0\0\0\0\0\0", 11) || bytes[19] != '\x01')
+    return "no list file signature";
+  if (RecordReader(bytes, 20).I32() < -1) return "a negative song count";
+  return {};
+}
+
+namespace {
+
+// A list file whose header is wrong: one of the jukeboxes is set aside (the
+// next search writes a fresh one); any other file is only refused.
+void ReportDamagedList(Game& g, const std::string& path, const std::string& problem) {
+  if (FolderOf(path) == g.paths.data + "/jukelist/") {
+    SetAsideDamagedFile(g, path, "list file", problem);
+    return;
+  }
+  DebugLog(g, "# not a list file (" + problem + "): " + path);
+  ShowMessage(g, "Not a list file: " + FileNameOf(path));
+}
+
+}  // namespace
+
+ListFileRead LoadListFile(Game& g, const std::string& path, bool quiet) {
   if (!FileExists(path)) {
     if (!quiet)
       ShowMessageBox("error", "listfile " + path + "is not exist.", MessageBoxKind::Warning, !g.options.headless);
-    return;
+    return ListFileRead::Missing;
   }
   ClearSongList(g);
   LibraryState& l = g.library;
   DecodedList list;
-  if (FileSize(path).value_or(0) <= kMaxListFileBytes)
-    if (auto bytes = ReadFileBytes(path)) list = DecodeListFile(*bytes);
+  std::string problem = "larger than a list file can be";
+  if (FileSize(path).value_or(0) <= kMaxListFileBytes) {
+    auto bytes = ReadFileBytes(path);
+    problem = bytes ? ListFileHeaderProblem(*bytes) : "it cannot be read";
+    if (problem.empty()) list = DecodeListFile(*bytes);
+  }
+  if (!problem.empty()) ReportDamagedList(g, path, problem);
   l.SongList = std::move(list.entries);
   l.SongListLast = static_cast<int32_t>(l.SongList.size()) - 1;
   l.SongMarks.assign(l.SongList.size(), false);
@@ -184,6 +221,7 @@ void LoadListFile(Game& g, const std::string& path, bool quiet) {
                    !g.options.headless);
   l.CurrentListFile = path;
   ShowListProgress(g);
+  return problem.empty() ? ListFileRead::Read : ListFileRead::Damaged;
 }
 
 }  // namespace kvx

@@ -31,5 +31,8 @@ struct DecodedList {
 // Reads the records a list file announces, as far as the bytes hold them;
 // never allocates for more records than the bytes can hold.
 DecodedList DecodeListFile(std::string_view bytes);
+// Why the bytes do not start like a list file ("kvx_juke", 11 zero bytes, the
+// byte 1, a last index of -1 or more); empty when they do.
+std::string ListFileHeaderProblem(std::string_view bytes);
 
 }  // namespace kvx

@@ -647,6 +647,7 @@ bool CheckDisplay(Game& g) {
 void ReleaseStageImage(Game& g) { ReleaseSurface(g.display.StageImageSurface); }
 
 void SetWindowCaption(Game& g, const std::string& caption) {
+  if (caption == g.display.caption) return;
   g.display.caption = caption;
   if (g.display.window) SDL_SetWindowTitle(g.display.window, caption.c_str());
 }

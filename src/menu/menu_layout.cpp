@@ -152,7 +152,7 @@ void DrawProgress(Game& g) {
   Describe(g, "prgFolders", "Search folders done of all folders in the list.");
   ImGui::SameLine();
   ImGui::ProgressBar(chart_part, ImVec2(-1, 0), charts.c_str());
-  Describe(g, "prgCharts", "Charts read of those found in the folder being searched.");
+  Describe(g, "prgCharts", "Charts read of those found in the folder being searched; after the search, the charts listed in all folders.");
 }
 
 // Returns true when "検索開始" was pressed.

@@ -86,8 +86,16 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
   const bool found = MakeBMSListFile(g, false);
   const bool charts = std::any_of(l.SearchResults.begin(), l.SearchResults.end(),
                                   [](const SearchFolderResult& r) { return r.charts > 0; });
-  m.search_summary = (charts ? "Scan complete: " : "No charts found: ") + SearchSummary(l.SearchResults) + ".";
+  const char* outcome = !charts                         ? "No charts found: "
+                        : l.UnsavedListFiles.empty() ? "Scan complete: "
+                                                      : "Scan done, but not every list was saved: ";
+  m.search_summary = outcome + SearchSummary(l.SearchResults) + ".";
+  if (!l.UnsavedListFiles.empty()) m.status = l.ProgressTitle;
   if (found) m.progress.folder = m.progress.folders;
+  // The chart count of the whole search, not of the jukebox list read after it.
+  int listed = 0;
+  for (const SearchFolderResult& r : l.SearchResults) listed += r.charts;
+  m.progress.charts_read = m.progress.charts_found = listed;
   return found;
 }
 

@@ -19,8 +19,8 @@ struct MenuSearchProgress {
   bool ran = false;      // a search was started from the menu
   int folder = 0;        // the search folder being walked, from 1
   int folders = 0;       // search folders in the file
-  int charts_read = 0;   // headers read in the current folder
-  int charts_found = 0;  // chart files found in the current folder
+  int charts_read = 0;   // headers read in the current folder (after the search: charts listed in all)
+  int charts_found = 0;  // chart files found in the current folder (after the search: the same total)
 };
 
 // Where a control was drawn last, in window pixels (scripted clicks use it).

@@ -74,7 +74,7 @@ void RunMenuAction(Game& g, MenuAction action) {
 void StartWithoutMenu(Game& g) {
   if (cmdNorm_Click(g)) return;
   DebugLog(g, "# the game could not start and there is no menu to return to.");
-  ExitApp(g);
+  ExitApp(g, 1);
 }
 
 }  // namespace

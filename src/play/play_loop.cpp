@@ -419,6 +419,7 @@ void StartPlay(Game& g) {
   ResetPlayState(g);
   p.GaugeSamples.fill(0);
   for (auto& row : p.GaugeHistory) row.fill(0);
+  ClearProgressGraph(g);  // each result shows the graph of its own play
   p.KeyFlash.fill(0);
   p.EscHeld = false;
   p.Paused = false;
@@ -435,8 +436,11 @@ void StartPlay(Game& g) {
   // The result screen and the chart's score record (not between the songs of
   // a jukebox play).
   if (!g.screens.PreviewMode) {
+    const bool rank = !g.settings.DEMOMode && p.ReachedEnd;
+    // From here on any way out of the program writes the record first.
+    MarkScoreRecordPending(g, rank);
     RunResultScreen(g);
-    RunScoreRecord(g, !g.settings.DEMOMode && p.ReachedEnd);
+    RunScoreRecord(g, rank);
     g.app.ButtonState.fill(false);
     g.app.LanePressed.fill(false);
   }

@@ -62,6 +62,9 @@ void CaptureBackSurface(Game& g) {
   // The captured picture falls apart in tiles while FadeState is the intro.
   InitTileTransition(g);
 }
+void ClearProgressGraph(Game& g) {
+  if (g.display.GraphSurface.Valid()) FillSurface(g, g.display.GraphSurface, nullptr, 0);
+}
 void DrawGraphLine(Game& g, int x0, int y0, int x1, int y1, uint32_t rgb) {
   DrawLine(g, g.display.GraphSurface, x0, y0, x1, y1, rgb);
 }
@@ -107,13 +110,8 @@ void NetEndOfPlay(Game& g) {}
 void ClearNetPlayStarted(Game& g) {}
 int LocalPlayerSlot(Game& g) { return 0; }
 
-// After the result screen: the record of the chart is reloaded, ranked when
-// the play counts (played to its end, not in demo mode) and written.
-void RunScoreRecord(Game& g, bool rank) {
-  LoadScoreDat(g);
-  if (rank) AddScoreDat(g);
-  SaveScoreDat(g);
-}
+void MarkScoreRecordPending(Game& g, bool rank) { MarkRecordPending(g, rank); }
+void RunScoreRecord(Game& g, bool rank) { WriteRecordAfterPlay(g, rank); }
 void EnableSongPreviewTimer(Game& g) { StartPreviewTimer(g); }
 
 }  // namespace kvx

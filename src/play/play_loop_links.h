@@ -26,6 +26,8 @@ bool LoadCourseStageImage(Game& g, int song);
 
 // Display.
 void CaptureBackSurface(Game& g);
+// Clears the progress graph for a new play.
+void ClearProgressGraph(Game& g);
 void DrawGraphLine(Game& g, int x0, int y0, int x1, int y1, uint32_t rgb);
 void PlotGraphCell(Game& g, int x, int y, int cell);
 void RestoreGameWindow(Game& g);
@@ -44,7 +46,11 @@ void NetGaugeSample(Game& g, int samples);
 void NetEndOfPlay(Game& g);
 void ClearNetPlayStarted(Game& g);
 int LocalPlayerSlot(Game& g);
-// After the play: the score record of the chart.
+// After the play: the score record of the chart, pending from the end of the
+// play (so that leaving the program from the result screen still writes it),
+// then reloaded, ranked when the play counts (played to its end, not in demo
+// mode) and written.
+void MarkScoreRecordPending(Game& g, bool rank);
 void RunScoreRecord(Game& g, bool rank);
 
 }  // namespace kvx

@@ -66,8 +66,11 @@ void DrawChartAndGauge(Game& g, const Rect& panel) {
   Surface& back = g.display.BackSurface;
   const ResultFigures& r = g.judge.Result[0];
   if (Uncovered(panel, 86, 40)) {
-    DrawGdiText(g, back, GdiFont::Bold16, 40, 86, g.chart.Title, 0xFFFFFF);
-    DrawGdiText(g, back, GdiFont::List1, 40, 108, g.chart.Artist, 0xC0C8E8);
+    // A course is named as a whole; its songs' titles passed during the play.
+    const bool course = g.chart.CourseMode;
+    DrawGdiText(g, back, GdiFont::Bold16, 40, 86, course ? "COURSE: " + g.chart.CourseName : g.chart.Title, 0xFFFFFF);
+    DrawGdiText(g, back, GdiFont::List1, 40, 108,
+                course ? std::to_string(g.chart.CourseSongCount) + " songs" : g.chart.Artist, 0xC0C8E8);
   }
   if (Uncovered(panel, 140, 80)) {
     DrawGdiText(g, back, GdiFont::Title, 40, 140, r.Cleared ? "CLEAR" : "FAILED", r.Cleared ? 0x80FFA0 : 0xFF7070);

@@ -8,9 +8,12 @@
 #include <fstream>
 #include <limits>
 
+#include "app/damaged_file.h"
 #include "app/game.h"
+#include "media/display.h"
 #include "platform/files.h"
 #include "screens/ranking_screen.h"
+#include "screens/screens_state.h"
 
 namespace kvx {
 
@@ -186,6 +189,55 @@ ScoreRecord DecodeScoreRecord(std::string_view bytes) {
   return record;
 }
 
+namespace {
+
+// The problem of one ranking entry at `at`, or empty.
+std::string RankEntryProblem(std::string_view b, size_t at) {
+  LittleEndianReader r(b.substr(at, kRankEntrySize));
+  r.Unsigned(2);  // Cleared: any value other than 0 is true
+  for (size_t i = 0; i < kRankNameLength; ++i) {
+    const auto c = static_cast<uint8_t>(b[at + 2 + i]);
+    if (c != 0 && c < 32) return "a name with control bytes";
+  }
+  r.Unsigned(kRankNameLength);
+  float numbers[4];
+  for (float& f : numbers) {
+    const uint32_t bits = r.Unsigned(4);
+    std::memcpy(&f, &bits, 4);
+    if (!std::isfinite(f)) return "a figure that is not a number";
+  }
+  const float score = numbers[0], hiSpeed = numbers[2], realHiSpeed = numbers[3];
+  if (score < 0 || score > 1e7f) return "a score out of range";
+  if (hiSpeed < -1 || hiSpeed > 100 || realHiSpeed < 0 || realHiSpeed > 100) return "a speed out of range";
+  if (r.I16() < 0) return "a negative combo";
+  if (r.U8() > 6) return "a class out of range";
+  const uint8_t cover = r.U8(), random = r.U8(), effect = r.U8();
+  if (cover > 7 || random > 3 || effect > 7) return "option values out of range";
+  if (r.I16() != 0) return "a reserved field that is not 0";
+  for (int i = 0; i < 5; ++i)
+    if (r.I16() < 0) return "a negative judgement count";
+  return {};
+}
+
+float ScoreAt(std::string_view b, size_t entry) {
+  LittleEndianReader r(b.substr(4 + entry * kRankEntrySize + 10, 4));
+  return r.F32();
+}
+
+}  // namespace
+
+std::string ScoreRecordProblem(std::string_view b) {
+  if (b.size() < kScoreFileSize)
+    return "only " + std::to_string(b.size()) + " of " + std::to_string(kScoreFileSize) + " bytes";
+  if (LittleEndianReader(b).I32() < 0) return "a negative play count";
+  for (size_t i = 0; i < kRankingPlaces; ++i) {
+    std::string problem = RankEntryProblem(b, 4 + i * kRankEntrySize);
+    if (!problem.empty()) return problem + " in place " + std::to_string(i + 1);
+    if (i > 0 && ScoreAt(b, i) > ScoreAt(b, i - 1)) return "places out of score order";
+  }
+  return {};
+}
+
 // ---- Where the record lives -------------------------------------------------------
 
 std::string ScoreFilePath(std::string_view chartPath) {
@@ -204,17 +256,18 @@ std::string ReadOnlyScoreFilePath(const Game& g, std::string_view chartPath) {
   return JoinPath(JoinPath(g.paths.In("ro_score"), folderName), FileNameOf(record));
 }
 
-bool ChartFolderReadOnly(std::string_view chartPath) {
+bool ChartFolderReadOnly(const Game& g, std::string_view chartPath) {
   const std::string folder = FolderOf(NormalizeSeparators(chartPath));
+  if (g.paths.installed && folder.rfind(g.paths.program + "/", 0) == 0) return true;
   return IsReadOnly(folder.empty() ? "." : folder);
 }
 
 std::string ScoreFileToWrite(const Game& g, std::string_view chartPath) {
-  return ChartFolderReadOnly(chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
+  return ChartFolderReadOnly(g, chartPath) ? ReadOnlyScoreFilePath(g, chartPath) : ScoreFilePath(chartPath);
 }
 
 std::string ScoreFileToRead(const Game& g, std::string_view chartPath) {
-  if (!ChartFolderReadOnly(chartPath)) return ScoreFilePath(chartPath);
+  if (!ChartFolderReadOnly(g, chartPath)) return ScoreFilePath(chartPath);
   const std::string elsewhere = ReadOnlyScoreFilePath(g, chartPath);
   return FileExists(elsewhere) ? elsewhere : ScoreFilePath(chartPath);
 }
@@ -236,20 +289,27 @@ std::optional<std::string> ReadRecordBytes(const std::string& path) {
 
 ScoreRecord ReadScoreRecord(const Game& g, std::string_view chartPath) {
   auto bytes = ReadRecordBytes(ScoreFileToRead(g, chartPath));
-  return bytes ? DecodeScoreRecord(*bytes) : ScoreRecord{};
+  return bytes && ScoreRecordProblem(*bytes).empty() ? DecodeScoreRecord(*bytes) : ScoreRecord{};
 }
 
 std::optional<bool> ReadClearedFlag(const Game& g, std::string_view chartPath) {
   auto bytes = ReadRecordBytes(ScoreFileToRead(g, chartPath));
   if (!bytes) return std::nullopt;
-  return DecodeScoreRecord(*bytes).ClearedFlag;
+  return ScoreRecordProblem(*bytes).empty() && DecodeScoreRecord(*bytes).ClearedFlag;
 }
 
 // ---- After a play -------------------------------------------------------------------
 
 void LoadScoreDat(Game& g) {
   const SongEntry* entry = EntryUnderCursor(g);
-  g.screens.Record = entry ? ReadScoreRecord(g, entry->FilePath) : ScoreRecord{};
+  g.screens.Record = ScoreRecord{};
+  if (!entry) return;
+  const std::string path = ScoreFileToRead(g, entry->FilePath);
+  auto bytes = ReadRecordBytes(path);
+  if (!bytes) return;
+  const std::string problem = ScoreRecordProblem(*bytes);
+  if (problem.empty()) g.screens.Record = DecodeScoreRecord(*bytes);
+  else SetAsideDamagedFile(g, path, "score record", problem);
 }
 
 void SaveScoreDat(Game& g) {
@@ -260,7 +320,7 @@ void SaveScoreDat(Game& g) {
     DebugLog(g, "[SaveScoreDat] no chart under the cursor; the record is not written");
     return;
   }
-  if (ChartFolderReadOnly(entry->FilePath)) {
+  if (ChartFolderReadOnly(g, entry->FilePath)) {
     // The folders below the data folder, one level at a time; errors are ignored.
     const std::string target = ReadOnlyScoreFilePath(g, entry->FilePath);
     MakeFolder(g.paths.In("ro_score"));
@@ -269,10 +329,12 @@ void SaveScoreDat(Game& g) {
   const std::string path = ScoreFileToWrite(g, entry->FilePath);
   std::string error;
   // A record beside the chart never follows a link a chart pack may ship.
-  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error, LinkRule::Refuse))
+  if (WriteFileSafely(path, EncodeScoreRecord(record), true, &error, LinkRule::Refuse)) {
     DebugLog(g, "[SaveScoreDat] " + path + " PlayCount: " + std::to_string(record.PlayCount));
-  else
+  } else {
     DebugLog(g, "[SaveScoreDat] Error: can't write the record file " + path + " (" + error + ")");
+    ShowMessage(g, "Score record could not be saved!");
+  }
 }
 
 int RankingPlaceOf(const ScoreRecord& record, float score) {
@@ -281,7 +343,10 @@ int RankingPlaceOf(const ScoreRecord& record, float score) {
   return -1;
 }
 
-void AddScoreDat(Game& g) {
+namespace {
+
+// AddScoreDat, with or without the name entry.
+void AddToRecord(Game& g, bool ask_name) {
   ScoreRecord& record = g.screens.Record;
   RankEntry entry = EntryOfPlay(g);
   if (entry.Cleared) {
@@ -295,11 +360,44 @@ void AddScoreDat(Game& g) {
     return;
   }
   std::move_backward(record.Ranking.begin() + place, record.Ranking.end() - 1, record.Ranking.end());
-  RunRankingNameEntry(g, place, entry);
+  // The place holds the offered name while the entry runs, so a record
+  // written on the way out of the program keeps the play.
+  entry.Name = StorableRankingName(g.screens.RankingName);
+  record.Ranking[place] = entry;
+  if (ask_name) RunRankingNameEntry(g, place, entry);
   entry.Name = StorableRankingName(g.screens.RankingName);
   g.screens.RankingName = entry.Name;  // offered again at the next entry
   record.Ranking[place] = entry;
   DebugLog(g, "[AddScoreDat] ranked " + std::to_string(place + 1) + ": " + entry.Name);
+}
+
+}  // namespace
+
+void AddScoreDat(Game& g) { AddToRecord(g, true); }
+
+void MarkRecordPending(Game& g, bool rank) {
+  g.screens.PendingRecord = ScreensState::RecordStep::AfterPlay;
+  g.screens.PendingRecordRanks = rank;
+}
+
+void WriteRecordAfterPlay(Game& g, bool rank) {
+  LoadScoreDat(g);
+  g.screens.PendingRecord = ScreensState::RecordStep::Ranking;
+  if (rank) AddScoreDat(g);
+  g.screens.PendingRecord = ScreensState::RecordStep::None;
+  SaveScoreDat(g);
+}
+
+void WritePendingRecord(Game& g) {
+  const auto step = g.screens.PendingRecord;
+  if (step == ScreensState::RecordStep::None) return;
+  g.screens.PendingRecord = ScreensState::RecordStep::None;
+  DebugLog(g, "[WritePendingRecord] the program ends: the record of the play is written now");
+  if (step == ScreensState::RecordStep::AfterPlay) {
+    LoadScoreDat(g);
+    if (g.screens.PendingRecordRanks) AddToRecord(g, false);
+  }
+  SaveScoreDat(g);
 }
 
 }  // namespace kvx

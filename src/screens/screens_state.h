@@ -36,6 +36,11 @@ struct ScreensState {
   Screen ReturnState = Screen::SongList;  // the list to return to after play (0 charts, 7 courses)
   bool CourseEntry = false;    // the entry under the cursor is a course (course list)
   ScoreRecord Record;          // the record of the chart under the cursor
+  // The record of a finished play not yet written: None, after the play
+  // (the result screen runs), or loaded and being ranked (the name entry runs).
+  enum class RecordStep { None, AfterPlay, Ranking };
+  RecordStep PendingRecord = RecordStep::None;
+  bool PendingRecordRanks = false;  // the pending play counts for the ranking
 
   // Song select.
   bool CourseModeShown = false;   // the course list was entered with Tab

@@ -188,7 +188,7 @@ void DrawRanking(Game& g, int y) {
       line += "---";
     } else {
       char figures[64];
-      std::snprintf(figures, sizeof figures, "  %.0f  %s", static_cast<double>(r.Score), r.Cleared ? "CLEAR" : "");
+      std::snprintf(figures, sizeof figures, "  %.0f  %s", static_cast<double>(r.Score), r.Cleared ? "CLEAR" : "FAILED");
       line += r.Name + figures;
     }
     Text(g, place == 1 ? GdiFont::Bold12 : GdiFont::List1, kPanelLeft, y, line, place == 1 ? kHeadingColor : kTextColor);

@@ -213,13 +213,14 @@ TEST(JukeboxProgram, AChartDroppedOnTheCourseListPlaysAsAChart) {
 
 
 // With no list file the start searches; when that finds nothing the game does
-// not start. With a list file it starts without searching.
+// not start and the program ends with a failure status. With a list file it
+// starts without searching.
 TEST(JukeboxProgram, TheStartSearchesOnlyWhenNoListExists) {
   test::TempFolder dir;
   Game g;
   test::UseHeadlessGame(g, dir.path(), 1000, 5);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunGame(g), 0);
+  EXPECT_EQ(RunGame(g), 1);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("No BMSs: "), std::string::npos);
   std::string log = dir.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("# BMS-list(s) aren't found. Make now."), std::string::npos);

@@ -36,23 +36,49 @@ TEST_F(SettingsFixture, MissingFileGivesTheMissingFileColumn) {
   EXPECT_FALSE(FileExists(SettingsPath(g)));  // the loader never creates the file
 }
 
+// A trimmed or damaged file: every key that is missing or holds a value it
+// cannot take gets its own default, or the value of a new file, so the notes,
+// the sound and the gauge stay on; one log line names the keys repaired.
 TEST_F(SettingsFixture, MissingKeysAndBadValues) {
-  WriteIni("[Setting]\r\nSleep=abc\r\nNoBGA=true\r\nNoWAV=7\r\nShowObj=0\r\nRealHiSpeed=1.5\r\n");
+  WriteIni("[Setting]\r\nSleep=abc\r\nNoBGA=true\r\nNoWAV=7\r\nShowObj=0\r\nRealHiSpeed=1.5\r\n"
+           "ScreenColors=9\r\nDRAWLIMIT=0\r\nCourseLoadMode=2\r\n");
   LoadSettings(g);
-  EXPECT_EQ(g.settings.Sleep, 0);  // abc leaves the start-up value; loading goes on
+  EXPECT_EQ(g.settings.Sleep, 0);  // abc: the default; loading goes on
   EXPECT_TRUE(g.settings.NoBGA);
   EXPECT_TRUE(g.settings.NoWAV);  // a non-zero number is true
-  EXPECT_FALSE(g.settings.ShowObj);
-  EXPECT_EQ(g.settings.HiSpeed, 0.0f);  // no HiSpeed key: stays 0 ...
-  EXPECT_TRUE(g.settings.ComboLinkedHiSpeed);  // ... and the combo-linked mode is on
+  EXPECT_FALSE(g.settings.ShowObj);  // a value in the file is kept
+  EXPECT_TRUE(g.settings.ShowBGA);
+  EXPECT_TRUE(g.settings.PlaySound);
+  EXPECT_TRUE(g.settings.ShowGauge);
+  EXPECT_TRUE(g.settings.UserPlay);
+  EXPECT_EQ(g.settings.HiSpeed, 1.0f);  // no HiSpeed key: the new file's 1.0 ...
+  EXPECT_FALSE(g.settings.ComboLinkedHiSpeed);  // ... not the combo-linked mode
   EXPECT_EQ(g.settings.RealHiSpeed, 1.5f);
-  EXPECT_EQ(g.settings.CourseLoadMode, 1);  // key default, unlike the missing-file value 0
+  EXPECT_EQ(g.settings.CourseLoadMode, 2);
+  EXPECT_EQ(g.settings.ScreenColors, 1);  // 9 is no colour depth: the key's default
+  EXPECT_EQ(g.settings.DRAWLIMIT, 1);
   EXPECT_EQ(g.settings.MyName, "Default");
   EXPECT_EQ(g.settings.Font, "ＭＳ Ｐゴシック");
   EXPECT_TRUE(g.settings.WaitVBlank);
   EXPECT_TRUE(g.settings.CourseEffect);
-  EXPECT_EQ(g.settings.DRAWLIMIT, 1);
   EXPECT_EQ(g.settings.PreviewDelay, 500);
+  const std::string log = dir.Read("_kvxfiles/debug.txt");
+  const std::string prefix = "[LoadSettings] missing or invalid keys set to their defaults: Sleep, ShowBGA, PlaySound, ";
+  ASSERT_NE(log.find(prefix), std::string::npos) << log;
+  const std::string line = log.substr(log.find(prefix), log.find_first_of("\r\n", log.find(prefix)) - log.find(prefix)) + ",";
+  for (const char* key : {"UserPlay", "HiSpeed", "ShowGauge", "ScreenColors", "DRAWLIMIT", "ModernCharts"})
+    EXPECT_NE(line.find(std::string(" ") + key + ","), std::string::npos) << key;
+  for (const char* key : {"NoBGA", "NoWAV", "ShowObj", "RealHiSpeed", "CourseLoadMode"})
+    EXPECT_EQ(line.find(std::string(" ") + key + ","), std::string::npos) << key;
+  EXPECT_EQ(log.find("[LoadSettings]", log.find(prefix) + 1), std::string::npos);  // one line
+
+  // Saved and read back, the repaired values stay and nothing is repaired again.
+  SaveSettings(g);
+  g.settings.ShowBGA = false;
+  dir.Write("_kvxfiles/debug.txt", "");
+  LoadSettings(g);
+  EXPECT_TRUE(g.settings.ShowBGA);
+  EXPECT_EQ(dir.Read("_kvxfiles/debug.txt").find("missing or invalid"), std::string::npos);
 }
 
 // A play speed the clock cannot run at would freeze every play: a missing key
@@ -208,7 +234,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
   EXPECT_EQ(first.settings.MyName, "P");
   // The comment, the keys of the unnamed section and the key after the second
   // broken line are kept; the broken lines are gone, and the unreadable play
-  // speed is written as the 1 it was read as.
+  // speed and the missing keys are written as the defaults they were read as.
   const std::string expected =
       "; mine\n"
       "\n"
@@ -221,20 +247,20 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "NoWAV=True\n"
       "RealHiSpeed=1\n"
       "NoBGA=False\n"
-      "ShowObj=False\n"
-      "ShowBGA=False\n"
-      "PlaySound=False\n"
+      "ShowObj=True\n"
+      "ShowBGA=True\n"
+      "PlaySound=True\n"
       "PlayKeySound=False\n"
-      "UserPlay=False\n"
+      "UserPlay=True\n"
       "UserRec=False\n"
       "ShowRec=False\n"
       "PlayRec=False\n"
       "DEMOMode=False\n"
       "ShowVLine=False\n"
       "ShowGlid=False\n"
-      "HiSpeed=0\n"
+      "HiSpeed=1\n"
       "PolMode=False\n"
-      "ShowGauge=False\n"
+      "ShowGauge=True\n"
       "DontStretch=False\n"
       "ScreenColors=1\n"
       "WAVLoadmode=0\n"

@@ -67,6 +67,39 @@ TEST_F(StartupFixture, KeyFileMissingZeroLengthAndValid) {
   EXPECT_NE(err.find("キーコンフィグをリセットしました。"), std::string::npos);
   EXPECT_EQ(g.app.KeyTable[44], 11);
   EXPECT_EQ(g.app.KeyTable[30], 0);
+  // The short file is set aside; the default table starts afresh.
+  EXPECT_TRUE(FileExists(g.paths.data + "/kvx_keycnf.dat.damaged"));
+  EXPECT_FALSE(FileExists(g.paths.data + "/kvx_keycnf.dat"));
+  EXPECT_NE(Log().find("# damaged key table (only 0 of 802 bytes) set aside as"), std::string::npos);
+}
+
+// A table holding a function no button can have is damaged: set aside, with
+// the notice, and the default table is used. Every function a button can
+// have is kept.
+TEST_F(StartupFixture, AKeyTableWithImpossibleFunctionsIsSetAside) {
+  KeyTableArray every{};
+  const int16_t functions[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                               21, 22, 23, 24, 25, 26, 27, 28, 29};
+  for (size_t i = 0; i < std::size(functions); ++i) every[i] = functions[i];
+  dir.Write("_kvxfiles/kvx_keycnf.dat", EncodeKeyTable(every) + "TAIL");
+  LoadKeyTable(g);
+  EXPECT_EQ(g.app.KeyTable, every);
+  for (int16_t bad : {9, 10, 20, 30, -1, 12345}) {
+    SCOPED_TRACE(bad);
+    KeyTableArray table = every;
+    table[300] = bad;
+    const std::string bytes = EncodeKeyTable(table);
+    dir.Write("_kvxfiles/kvx_keycnf.dat", bytes);
+    DeleteFile(g.paths.data + "/kvx_keycnf.dat.damaged");
+    testing::internal::CaptureStderr();
+    LoadKeyTable(g);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("キーコンフィグをリセットしました。"), std::string::npos);
+    EXPECT_EQ(g.app.KeyTable[44], 11);  // the default table
+    EXPECT_EQ(g.app.KeyTable[0], 0);
+    EXPECT_EQ(dir.Read("_kvxfiles/kvx_keycnf.dat.damaged"), bytes);
+    EXPECT_NE(Log().find("# damaged key table (button 300 has function " + std::to_string(bad) + ")"),
+              std::string::npos);
+  }
 }
 
 TEST_F(StartupFixture, WholeRunWritesBannerKeyTableAndSettings) {

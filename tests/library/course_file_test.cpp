@@ -116,6 +116,43 @@ TEST_F(CourseTest, RandomBytesNeverCrashOrReadPastTheEnd) {
   EXPECT_EQ(g.chart.CourseSongs.size(), 1u);
 }
 
+// A file without a course signature, too short for the header, or announcing
+// more songs than a course holds is set aside: the course list leaves it out,
+// and loading it plays nothing.
+TEST_F(CourseTest, ADamagedCourseFileIsSetAsideAndLeftOutOfTheList) {
+  const auto songs = SixSongs();
+  WriteCourse("good.kcl", SecondFormat(2, 6, 0, 21000, songs));
+  std::string unsigned_file = SecondFormat(2, 6, 0, 21000, songs);
+  unsigned_file.replace(0, 10, "kvxcourse9");
+  const std::pair<std::string, std::string> cases[] = {
+      {unsigned_file, "no course file signature"},
+      {SecondFormat(2, 200, 0, 21000, songs), "200 songs, more than a course holds"},
+      {"kvxcourse2", "only 10 bytes"}};
+  for (const auto& [bytes, reason] : cases) {
+    SCOPED_TRACE(reason);
+    EXPECT_EQ(CourseFileProblem(bytes), reason);
+    const std::string path = WriteCourse("bad.kcl", bytes);
+    DeleteFile(path + ".damaged");
+    UpdateCourseList(g);
+    std::vector<std::string> titles;
+    for (const SongEntry& e : g.library.CourseList) titles.push_back(e.Title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"[MAKE NEW COURSE]", "good"}));
+    EXPECT_EQ(dir.Read("_kvxfiles/courselist/bad.kcl.damaged"), bytes);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_TRUE(Logged("# damaged course file (" + reason + ") set aside as " + path + ".damaged"));
+    EXPECT_EQ(g.display.MessageLine.text, "Damaged course file set aside");
+    // Loaded for play (the list was made before it was damaged): an empty course.
+    WriteCourse("bad.kcl", bytes);
+    g.chart.CourseSongs = songs;
+    EXPECT_FALSE(CourseLoad(g, path, false));
+    EXPECT_EQ(g.chart.CourseSongs, std::vector<SongEntry>(1));
+    EXPECT_EQ(g.chart.CourseSongCount, 0);
+    DeleteFile(path + ".damaged-2");
+  }
+  EXPECT_EQ(CourseFileProblem(SecondFormat(2, 128, 0, 0, {})), "");
+  EXPECT_EQ(CourseFileProblem(FirstFormat(songs)), "");
+}
+
 TEST_F(CourseTest, MissingFileLeavesHeaderAndSongsAsTheyWere) {
   g.course.Header.Stars = 9;
   g.chart.CourseSongs = {Song("kept", 1, "/k.bms")};

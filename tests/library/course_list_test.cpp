@@ -55,13 +55,13 @@ TEST_F(CourseTest, EmptyCourseFolderListsOnlyTheNewCourseEntry) {
   ASSERT_EQ(g.library.CourseList.size(), 1u);
   EXPECT_EQ(g.library.CourseList[0].Title, "[MAKE NEW COURSE]");
   EXPECT_TRUE(Logged("0 course(s) has detected."));
-  // An unreadable course does not inherit the header of the one before.
+  // An unreadable course is set aside as damaged and not listed.
   WriteCourse("a.kcl", SecondFormat(9, 0, 0, 500, {}));
   WriteCourse("b.kcl", "kvx");
   UpdateCourseList(g);
-  ASSERT_EQ(g.library.CourseList.size(), 3u);
-  EXPECT_EQ(g.library.CourseList[2].PlayLevel, 0);
-  EXPECT_EQ(g.library.CourseList[2].LengthMs, 0);
+  ASSERT_EQ(g.library.CourseList.size(), 2u);
+  EXPECT_EQ(g.library.CourseList[1].Title, "a");
+  EXPECT_TRUE(FileExists(g.paths.data + "/courselist/b.kcl.damaged"));
 }
 
 }  // namespace

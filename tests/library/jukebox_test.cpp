@@ -140,6 +140,48 @@ TEST_F(Jukebox, AnEmptyJukeboxEndsTheProgram) {
   EXPECT_THROW(OpenJukebox(g), ProgramExit);
 }
 
+// A jukebox whose file does not start like a list file is set aside: the
+// jukebox list comes back without it (the program goes on) and says so. A
+// play list elsewhere with a wrong header is refused but left where it is.
+TEST_F(Jukebox, ADamagedJukeboxIsSetAsideAndAForeignFileRefused) {
+  List("_kvxfiles/jukelist/good.kbl", {Song("g")});
+  std::string wrong = EncodeListFile({Song("w")});
+  wrong.replace(0, 8, "kvx_JUNK");
+  dir.Write("_kvxfiles/jukelist/wrong.kbl", wrong);
+  ASSERT_EQ(UpdateJukeList(g), 2);
+  JukeReady(g);
+  g.app.ListCursor = 1;
+  ASSERT_EQ(g.library.SongList[1].Title, "wrong");
+  OpenJukebox(g);  // no ProgramExit
+  EXPECT_EQ(g.app.GameState, Screen::JukeboxList);
+  EXPECT_EQ(Titles(g.library.SongList), std::vector<std::string>{"good"});
+  EXPECT_EQ(dir.Read("_kvxfiles/jukelist/wrong.kbl.damaged"), wrong);
+  EXPECT_FALSE(FileExists(g.paths.In("jukelist/wrong.kbl")));
+  EXPECT_NE(Log().find("# damaged list file (no list file signature) set aside as"), std::string::npos);
+  EXPECT_EQ(g.display.MessageLine.text, "Damaged list file set aside");
+
+  const std::string foreign = dir.Write("my lists/odd.kpl", wrong);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LoadListFile(g, foreign, false), ListFileRead::Damaged);
+  testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(g.library.SongList.empty());
+  EXPECT_EQ(dir.Read("my lists/odd.kpl"), wrong);  // not ours: left as it is
+  EXPECT_NE(Log().find("# not a list file (no list file signature): " + foreign), std::string::npos);
+  // The header checks: signature, the zero bytes, the byte 1, the index.
+  const std::string good = EncodeListFile({Song("x")});
+  EXPECT_EQ(ListFileHeaderProblem(good), "");
+  EXPECT_EQ(ListFileHeaderProblem(EncodeListFile({})), "");
+  for (size_t at : {0u, 7u, 8u, 18u, 19u}) {
+    std::string bad = good;
+    bad[at] ^= 0x40;
+    EXPECT_EQ(ListFileHeaderProblem(bad), "no list file signature") << at;
+  }
+  std::string negative = good;
+  negative.replace(20, 4, "\xFE\xFF\xFF\xFF");
+  EXPECT_EQ(ListFileHeaderProblem(negative), "a negative song count");
+  EXPECT_EQ(ListFileHeaderProblem("kvx_juke"), "only 8 bytes");
+}
+
 TEST_F(Jukebox, PlayListsFromTheCommandLine) {
   const std::string list = List("my lists/Party List.KpL", {Song("p1"), Song("p2")});
   const CommandLineResult r = ParseCommandLine(g, "-B- \"" + list + "\"");

@@ -105,8 +105,14 @@ TEST_F(MenuControls, EveryChangeIsWrittenToItsSettingAtOnce) {
 }
 
 TEST_F(MenuControls, ValuesOutsideTheListsShowNoSelection) {
+  // Values beyond their lists in the file are repaired as it is read ...
   dir.Write("_kvxfiles/kvx_conf.ini", "[Setting]\r\nDrawLimit=9\r\nCourseLoadMode=-1\r\n");
   LoadSettings(g);
+  EXPECT_EQ(g.settings.DRAWLIMIT, 1);
+  EXPECT_EQ(g.settings.CourseLoadMode, 1);
+  // ... and one set otherwise shows no selection.
+  g.settings.DRAWLIMIT = 9;
+  g.settings.CourseLoadMode = -1;
   LoadStartupMenu(g);
   EXPECT_EQ(Index("cmbDrawLimit"), 8);
   EXPECT_EQ(Index("cmbCourse"), -1);

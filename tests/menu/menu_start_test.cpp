@@ -103,9 +103,31 @@ TEST_F(MenuStart, SearchPanelRewritesTheFileAndReportsProgress) {
   EXPECT_EQ(g.menu.search_summary, "Scan complete: " + std::to_string(2 * charts) + " charts in 2 folders.");
   EXPECT_EQ(g.menu.progress.folders, 2);
   EXPECT_EQ(g.menu.progress.folder, 2);
+  // "4 of 4 charts": the two charts of each folder, not the two jukeboxes.
+  EXPECT_EQ(g.menu.progress.charts_read, 4);
+  EXPECT_EQ(g.menu.progress.charts_found, 4);
+  EXPECT_TRUE(g.menu.status.empty());
   EXPECT_FALSE(g.menu.busy);
   EXPECT_FALSE(g.library.NoDepthLimit);  // only for the menu's own search
   EXPECT_FALSE(g.library.OnProgress);
+}
+
+// A list file that cannot be written (here a folder stands in its place, as a
+// full disk would refuse it) is named in the log and the menu's
+// status line; the search does not call itself complete.
+TEST_F(MenuStart, AListFileThatCannotBeSavedIsReported) {
+  const std::string a = CopyDemoSong("a");
+  const std::string b = CopyDemoSong("b");
+  dir.Write("_kvxfiles/kvx_searchdir.txt", a + "\r\n" + b + "\r\n");
+  dir.Write("_kvxfiles/jukelist/b.kbl/in_the_way", "x");
+  OpenSearchPanel(g);
+  EXPECT_TRUE(StartMenuSearch(g));  // a.kbl was saved
+  EXPECT_EQ(g.menu.status, "Scan done, but the list could not be saved (disk full or not writable): b.kbl");
+  EXPECT_EQ(g.menu.search_summary.rfind("Scan done, but not every list was saved: ", 0), 0u) << g.menu.search_summary;
+  EXPECT_EQ(g.library.UnsavedListFiles, std::vector<std::string>{g.paths.data + "/jukelist/b.kbl"});
+  EXPECT_NE(Log().find("Error: the list file could not be saved: " + g.paths.data + "/jukelist/b.kbl ("),
+            std::string::npos)
+      << Log();
 }
 
 TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "post_play_fixture.h"
 #include "screens/ranking_screen.h"
@@ -227,6 +228,7 @@ TEST_F(PostPlay, AFailedWriteLeavesTheOldRecordAndLogsALine) {
     EXPECT_EQ(RecordBytes(), oldBytes);
   }
   EXPECT_NE(Log().find("[SaveScoreDat] Error: can't write the record file " + RecordPath()), std::string::npos);
+  EXPECT_EQ(g.display.MessageLine.text, "Score record could not be saved!");  // on screen too
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(FolderOf(chart))) names.push_back(e.path().filename().string());
   EXPECT_EQ(names.size(), 2u);  // the chart and its record: no temporary file left
@@ -247,26 +249,105 @@ TEST_F(PostPlay, ARecordThatIsASymbolicLinkIsNotFollowed) {
       << Log();
 }
 
-TEST_F(PostPlay, ALongOrBrokenRecordIsReadAndWrittenWithoutLosingItsTail) {
+TEST_F(PostPlay, ALongRecordIsReadAndWrittenWithoutLosingItsTail) {
   ScoreRecord old = TenPlaces(100000);
-  std::string bytes = EncodeScoreRecord(old) + "EXTRA";
-  bytes[6] = '\x01';  // a control byte in place 1's name
-  ASSERT_TRUE(WriteFileBytes(RecordPath(), bytes));
+  ASSERT_TRUE(WriteFileBytes(RecordPath(), EncodeScoreRecord(old) + "EXTRA"));
   Result(1000, 50);
   RunScoreRecord(g, true);  // not ranked
   const std::string now = RecordBytes();
   ASSERT_EQ(now.size(), 451u);
   EXPECT_EQ(now.substr(446), "EXTRA");  // written in place, never shortened
-  EXPECT_EQ(OnDisk().Ranking[0].Name, "1");  // "P1" without the control byte
+  EXPECT_EQ(OnDisk().Ranking[0].Name, "P1");
   EXPECT_EQ(OnDisk().PlayCount, 11);
-  // A record of three bytes reads as empty places.
-  ASSERT_TRUE(WriteFileBytes(RecordPath(), "abc"));
-  Result(150000, 50);
-  script.push_back(Text("\r"));
-  RunScoreRecord(g, true);
-  EXPECT_EQ(RecordBytes().size(), 446u);
+}
+
+// A record the format does not allow is set aside as "song.ksd.damaged" (a
+// log line and a message say so) and a fresh record takes its place; the
+// damaged bytes stay as they were.
+TEST_F(PostPlay, ADamagedRecordIsSetAsideAndAFreshOneStarted) {
+  std::string garbage(446, '\0');
+  std::mt19937 random(29);
+  for (char& c : garbage) c = static_cast<char>(random());
+  std::string control = EncodeScoreRecord(TenPlaces(100000));
+  control[6] = '\x01';  // a control byte in place 1's name
+  ScoreRecord unordered = TenPlaces(100000);
+  std::swap(unordered.Ranking[0], unordered.Ranking[3]);
+  ScoreRecord bad_class = TenPlaces(100000);
+  bad_class.Ranking[2].Class = 9;
+  const std::pair<std::string, std::string> cases[] = {
+      {garbage, ""},
+      {"abc", "only 3 of 446 bytes"},
+      {control, "a name with control bytes in place 1"},
+      {EncodeScoreRecord(unordered), "places out of score order"},
+      {EncodeScoreRecord(bad_class), "a class out of range in place 3"}};
+  for (const auto& [bytes, reason] : cases) {
+    SCOPED_TRACE(reason);
+    fs::remove(RecordPath() + ".damaged");
+    ASSERT_TRUE(WriteFileBytes(RecordPath(), bytes));
+    EXPECT_FALSE(ScoreRecordProblem(bytes).empty());
+    EXPECT_EQ(ReadClearedFlag(g, chart), false);  // the clear check takes no mark from it
+    Result(150000, 90);
+    script.push_back(Text("\r"));
+    RunScoreRecord(g, true);
+    EXPECT_EQ(ReadFileBytes(RecordPath() + ".damaged").value_or(""), bytes);
+    const ScoreRecord fresh = OnDisk();
+    EXPECT_EQ(fresh.PlayCount, 1);
+    EXPECT_EQ(fresh.Ranking[0].Name, "Default");
+    EXPECT_EQ(fresh.Ranking[1], RankEntry{});
+    EXPECT_NE(Log().find("# damaged score record (" + reason), std::string::npos) << Log();
+    EXPECT_NE(Log().find("set aside as " + RecordPath() + ".damaged"), std::string::npos);
+    EXPECT_EQ(g.display.MessageLine.text, "Damaged score record set aside");
+  }
+  // A second damaged record keeps the first one's evidence.
+  ASSERT_TRUE(WriteFileBytes(RecordPath(), "xyz"));
+  LoadScoreDat(g);
+  EXPECT_EQ(ReadFileBytes(RecordPath() + ".damaged-2").value_or(""), "xyz");
+  // Sound records are taken as they are: every value the program writes.
+  ScoreRecord sound = TenPlaces(100000);
+  sound.Ranking[0].HiSpeed = -1;
+  sound.Ranking[0].JPts = -600;
+  sound.Ranking[0].Class = 6;
+  sound.Ranking[0].CoverOption = 7;
+  sound.Ranking[0].RandomOption = 3;
+  sound.Ranking[0].EffectOption = 7;
+  sound.Ranking[9] = RankEntry{};
+  sound.ClearedFlag = true;
+  EXPECT_EQ(ScoreRecordProblem(EncodeScoreRecord(sound)), "");
+  EXPECT_EQ(ScoreRecordProblem(EncodeScoreRecord(ScoreRecord{})), "");
+}
+
+// The program ends while the result screen or the name entry shows: the
+// play's record is written first, a ranked place with the offered name.
+TEST_F(PostPlay, APendingRecordIsWrittenWhenTheProgramEnds) {
+  WriteRecord(TenPlaces(100000));
+  Result(150000, 90);
+  MarkScoreRecordPending(g, true);
+  EXPECT_THROW(CloseGameWindow(g), ProgramExit);  // closed on the result screen
+  EXPECT_EQ(OnDisk().PlayCount, 11);
   EXPECT_EQ(OnDisk().Ranking[0].Name, "Default");
-  EXPECT_EQ(OnDisk().PlayCount, 1);  // three bytes are not a whole play count
+  EXPECT_FLOAT_EQ(OnDisk().Ranking[0].Score, 150000);
+  EXPECT_EQ(g.screens.PendingRecord, ScreensState::RecordStep::None);
+
+  // In the name entry: the place holds the offered name.
+  g.app.Running = true;  // the game runs again
+  Result(160000, 90);
+  g.screens.RankingName = "RIN";
+  PlatformEvent quit;  // the window is closed while the name is being typed
+  script.push_back(Text("X"));
+  script.push_back({quit});
+  MarkScoreRecordPending(g, true);
+  EXPECT_THROW(RunScoreRecord(g, true), ProgramExit);
+  EXPECT_EQ(OnDisk().PlayCount, 12);
+  EXPECT_EQ(OnDisk().Ranking[0].Name, "RIN");
+  EXPECT_FLOAT_EQ(OnDisk().Ranking[1].Score, 150000);
+
+  // Written once: a normal end of the steps leaves nothing pending.
+  Result(1000, 50);
+  MarkScoreRecordPending(g, false);
+  RunScoreRecord(g, false);
+  EXPECT_EQ(OnDisk().PlayCount, 13);
+  EXPECT_THROW(CloseGameWindow(g), ProgramExit);
+  EXPECT_EQ(OnDisk().PlayCount, 13);
 }
 
 TEST(RankingScreen, OrdinalsAndStoredNames) {

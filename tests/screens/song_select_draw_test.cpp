@@ -197,6 +197,27 @@ const DrawnText* TextAt(const std::vector<DrawnText>& texts, int x, int y) {
   return nullptr;
 }
 
+// A failed play keeps its place in the ranking, marked FAILED beside the
+// cleared ones' CLEAR, so a failed 1st is never taken for a clear.
+TEST(SongSelectDraw, RankedPlaysShowWhetherTheyClearedOrFailed) {
+  SongSelectScreen s(false);
+  Game& g = s.g;
+  s.Show(Screen::SongList, {s.DemoSong("sunrise_parade", "sunrise_beginner.bms")}, 0);
+  ListStopped(g);
+  s.Settle();
+  g.screens.Record = ScoreRecord{};
+  g.screens.Record.Ranking[0].Name = "FAILER";
+  g.screens.Record.Ranking[0].Score = 187650;
+  g.screens.Record.Ranking[1].Name = "CLEARER";
+  g.screens.Record.Ranking[1].Score = 150020;
+  g.screens.Record.Ranking[1].Cleared = true;
+  std::vector<std::string> lines;
+  for (const DrawnText& t : TextsOfFrame(s))
+    if (t.text.find("FAILER") != std::string::npos || t.text.find("CLEARER") != std::string::npos)
+      lines.push_back(t.text);
+  EXPECT_EQ(lines, (std::vector<std::string>{"1st FAILER  187650  FAILED", "2nd CLEARER  150020  CLEAR"}));
+}
+
 // A chart with the modern header fields, listed the way a list file lists it:
 // without them (the list file's record has no place for them).
 SongEntry ListedModernChart(SongSelectScreen& s, const std::string& name, const std::string& header) {

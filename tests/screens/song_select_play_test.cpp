@@ -104,7 +104,7 @@ TEST_F(Play, ClearCheckReadsTheFlagOfEachRecordOncePerFrameWhereTheRecordIsRead)
   fs::permissions(FolderOf(c), fs::perms::owner_read | fs::perms::owner_exec);
   // A record with bytes past its end: the flag is at its place, not the last byte.
   dir.Write("songs/e.ksd", record + std::string(10, '\0'));
-  // A short record has no flag, whatever its last byte.
+  // A short record is damaged: it has no flag, whatever its last byte.
   dir.Write("songs/f.ksd", std::string(100, '\x7F'));
   ShowSongs({Song("a", 3, a), Song("b", 3, b), Song("c", 3, c), Song("d", 3, dir.path() + "/songs/d.bms"),
              Song("e", 3, e), Song("f", 3, f)});
@@ -126,17 +126,20 @@ TEST_F(Play, ClearCheckReadsTheFlagOfEachRecordOncePerFrameWhereTheRecordIsRead)
   EXPECT_TRUE(g.library.SongMarks[4]);
   RunClearCheck(g);
   EXPECT_FALSE(g.library.SongMarks[5]);
-  // Each mark is the flag of the record song select shows for the entry.
-  for (int i : {0, 1, 2, 4, 5}) {
-    g.app.ListCursor = i;
-    LoadScoreDat(g);
-    EXPECT_EQ(g.screens.Record.ClearedFlag, g.library.SongMarks[i]) << i;
-  }
   // Past the end it stays there.
   RunClearCheck(g);
   RunClearCheck(g);
   EXPECT_EQ(g.screens.ClearCheckIndex, 6);
   EXPECT_EQ(g.display.MessageLine.text, "clear check... 5");
+  // Each mark is the flag of the record song select shows for the entry (the
+  // short record is damaged: song select sets it aside and shows none).
+  for (int i : {0, 1, 2, 4, 5}) {
+    g.app.ListCursor = i;
+    LoadScoreDat(g);
+    EXPECT_EQ(g.screens.Record.ClearedFlag, g.library.SongMarks[i]) << i;
+  }
+  EXPECT_TRUE(FileExists(dir.path() + "/songs/f.ksd.damaged"));
+  EXPECT_EQ(g.display.MessageLine.text, "Damaged score record set aside");
   // Off, or on the jukebox list, nothing is read.
   g.screens.ClearCheckIndex = 0;
   g.library.SongMarks[0] = false;

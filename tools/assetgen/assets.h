@@ -13,5 +13,7 @@ bool WriteDemoSongs(const std::string& songs);     // charts, key sounds, images
 // courselist/DEMO COURSE.kcl, three demo charts named relative to `program`
 // (written once: a course the player changed is kept).
 bool WriteDemoCourse(const std::string& data, const std::string& program);
+// The application icon, korvex.png, under hicolor/NxN/apps/ for each size.
+bool WriteIcons(const std::string& hicolor);
 
 }  // namespace assetgen

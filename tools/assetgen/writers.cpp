@@ -45,6 +45,18 @@ bool SavePicturePng(const Picture& picture, const std::string& path) {
   return ok;
 }
 
+bool SaveRgbaPng(int width, int height, const std::vector<uint8_t>& rgba, const std::string& path) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+  if (s)
+    for (int y = 0; y < height; ++y)
+      SDL_memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, &rgba[static_cast<size_t>(y) * width * 4],
+                 static_cast<size_t>(width) * 4);
+  bool ok = s && IMG_SavePNG(s, path.c_str()) == 0;
+  if (!ok) std::fprintf(stderr, "assetgen: cannot write %s: %s\n", path.c_str(), SDL_GetError());
+  SDL_FreeSurface(s);
+  return ok;
+}
+
 static bool SaveSound(const Sound& sound, const std::string& path, int format) {
   SF_INFO info{};
   info.samplerate = sound.rate;

@@ -18,6 +18,8 @@ struct Picture {
 
 bool SavePictureBmp(const Picture& picture, const std::string& path);  // 24-bit BMP
 bool SavePicturePng(const Picture& picture, const std::string& path);
+// A picture with transparency: 8-bit red, green, blue and alpha, row-major.
+bool SaveRgbaPng(int width, int height, const std::vector<uint8_t>& rgba, const std::string& path);
 
 // Mono or stereo float samples in -1..1, interleaved.
 struct Sound {
