@@ -309,7 +309,8 @@ void ButtonDown(Game& g, int16_t& code) {
   }
   if (const ScreenKeyHandler keys = HandlersOf(a.GameState).keys) keys(g, code, system_key);
   // Keys typed into a course or ranking name are letters, not option keys.
-  if (a.GameState != Screen::CourseNameEntry && a.GameState != Screen::RankingNameEntry) ProcessOptionKeys(g, code);
+  if (a.GameState != Screen::CourseNameEntry && a.GameState != Screen::RankingNameEntry && !g.screens.Searching)
+    ProcessOptionKeys(g, code);
 }
 
 void ButtonUp(Game& g, int16_t& code) {
@@ -341,6 +342,7 @@ void HandleWindowEvent(Game& g, const PlatformEvent& e) {
         if (a.GameState == Screen::CourseNameEntry) ProcessKey_EnterCourse(g, ch);
         else if (a.GameState == Screen::RankingNameEntry) ProcessKey_EnterName(g, ch);
       }
+      TypeIntoSongSearch(g, e.text);
       break;
     case Kind::MouseDown: {
       int16_t code = e.code == 1 ? 28 : e.code == 3 ? 203 : 0;

@@ -131,6 +131,12 @@ std::vector<SettingKey> ReadOrder(Settings& s, const std::string& default_skin) 
       {"Setting", "JudgeOffsetMs", &s.JudgeOffsetMs, "0"},
       {"Setting", "VisualOffsetMs", &s.VisualOffsetMs, "0"},
       {"Setting", "ScaleToFit", &s.ScaleToFit, "False"},
+      {"Setting", "TimingFeedback", &s.TimingFeedback, "True"},
+      {"Setting", "TimingOffsetMs", &s.TimingOffsetMs, "False"},
+      {"Setting", "VolumeMaster", &s.VolumeMaster, "100"},
+      {"Setting", "VolumeKeys", &s.VolumeKeys, "100"},
+      {"Setting", "VolumeBackground", &s.VolumeBackground, "100"},
+      {"Setting", "VolumeSystem", &s.VolumeSystem, "100"},
   };
 }
 
@@ -267,6 +273,9 @@ void ApplyMissingFileValues(Settings& s, const std::string& default_skin) {
   s.AudioLatencyMs = kDefaultAudioLatencyMs;
   s.JudgeOffsetMs = s.VisualOffsetMs = 0;
   s.ScaleToFit = false;
+  s.TimingFeedback = true;
+  s.TimingOffsetMs = false;
+  s.VolumeMaster = s.VolumeKeys = s.VolumeBackground = s.VolumeSystem = 100;
   s.brd = default_skin;
 }
 
@@ -326,6 +335,12 @@ void KeepTimingInRange(Game& g) {
   keep("AudioLatencyMs", s.AudioLatencyMs, 0, 1000);
 }
 
+// Volumes are percentages; anything else is brought into 0..100.
+void KeepVolumesInRange(Game& g) {
+  Settings& s = g.settings;
+  for (int32_t* v : {&s.VolumeMaster, &s.VolumeKeys, &s.VolumeBackground, &s.VolumeSystem}) *v = std::clamp(*v, 0, 100);
+}
+
 // Reads every key. A key that is missing or does not hold a value it can
 // take gets its own default text, or, when it has none, the value of a new
 // settings file (so a trimmed or damaged file never turns the notes or the
@@ -374,6 +389,7 @@ void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   g.settings.ComboLinkedHiSpeed = g.settings.HiSpeed == 0.0f;
   KeepPlaySpeedInRange(g);
   KeepTimingInRange(g);
+  KeepVolumesInRange(g);
 }
 
 void SaveSettings(Game& g) {
@@ -414,7 +430,8 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
       "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts", "AudioLatencyMs",
-      "JudgeOffsetMs", "VisualOffsetMs", "ScaleToFit", "LastHost"};
+      "JudgeOffsetMs", "VisualOffsetMs", "ScaleToFit", "TimingFeedback", "TimingOffsetMs", "VolumeMaster",
+      "VolumeKeys", "VolumeBackground", "VolumeSystem", "LastHost"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

@@ -78,6 +78,12 @@ struct Settings {
   // The picture fills the window at any factor (aspect kept, letterboxed)
   // instead of whole factors only.
   bool ScaleToFit = false;
+  // FAST/SLOW beside the judgements and the offsets histogram on the result
+  // screen; the offset in ms beside FAST/SLOW. On in a new settings file.
+  bool TimingFeedback = false;
+  bool TimingOffsetMs = false;
+  // Volumes in percent (0..100): all sound, key sounds, background sounds, system sounds.
+  int32_t VolumeMaster = 100, VolumeKeys = 100, VolumeBackground = 100, VolumeSystem = 100;
   // Set by LoadSettings when HiSpeed is exactly 0.
   bool ComboLinkedHiSpeed = false;
 };

@@ -153,6 +153,8 @@ bool Start(Game& g) {
   DebugLog(g, "Values initialized.");
   ShowGameWindow(g);
   InitDD(g);
+  SetMixerVolumes(g.sound, g.settings.VolumeMaster, g.settings.VolumeKeys, g.settings.VolumeBackground,
+                  g.settings.VolumeSystem);
   InitDS(g);
   CreateSurfaces(g);
   ShowStartupText(g, "NOW LOADING ...");

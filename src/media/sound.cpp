@@ -38,6 +38,10 @@ float GainOf(int32_t hundredthsDb) {
   return static_cast<float>(std::pow(10.0, hundredthsDb / 2000.0));
 }
 
+float MixGain(const SoundState& s, SoundKind kind) {
+  return kind == SoundKind::Background ? s.BackgroundGain : s.KeyGain;
+}
+
 ALuint NewSource() {
   alGetError();
   ALuint source = 0;
@@ -303,6 +307,7 @@ void InitDS(Game& g) {
     }
     alSourcei(s.SystemSources[i], AL_BUFFER, static_cast<ALint>(s.SystemSounds[i]));
   }
+  ApplyMixerGains(s);
 }
 
 void ReleaseSound(Game& g) {
@@ -344,7 +349,26 @@ bool IsSystemSoundPlaying(Game& g, int index) {
 
 void SetSystemSoundVolume(Game& g, int index, int32_t hundredthsDb) {
   if (!HasSystemSound(g, index) || !Use(g)) return;
-  alSourcef(g.sound.SystemSources[index], AL_GAIN, GainOf(hundredthsDb));
+  g.sound.SystemVolume[index] = std::clamp(hundredthsDb, kSilent, 0);
+  alSourcef(g.sound.SystemSources[index], AL_GAIN, GainOf(hundredthsDb) * g.sound.SystemGain);
+}
+
+void SetMixerVolumes(SoundState& s, int master, int keys, int background, int system) {
+  auto factor = [](int percent) { return std::clamp(percent, 0, 100) / 100.0f; };
+  s.MasterGain = factor(master);
+  s.KeyGain = factor(keys);
+  s.BackgroundGain = factor(background);
+  s.SystemGain = factor(system);
+  ApplyMixerGains(s);
+}
+
+void ApplyMixerGains(SoundState& s) {
+  if (!s.device || !s.device->MakeCurrent()) return;
+  alListenerf(AL_GAIN, s.MasterGain);
+  for (int i = 0; i < kSystemSoundCount; ++i)
+    if (s.SystemSources[i]) alSourcef(s.SystemSources[i], AL_GAIN, GainOf(s.SystemVolume[i]) * s.SystemGain);
+  for (int n = 1; n < kWavIds; ++n)
+    if (s.WavSources[n]) alSourcef(s.WavSources[n], AL_GAIN, GainOf(s.WavVolume[n]) * MixGain(s, s.WavKind[n]));
 }
 
 // ---- Key sounds: loading ------------------------------------------------------------
@@ -560,7 +584,7 @@ int32_t KeySoundFadeVolume(Game& g) {
   return 0;
 }
 
-void PlayWav(Game& g, int number, int echoTap) {
+void PlayWav(Game& g, int number, int echoTap, SoundKind kind) {
   if (!ValidNumber(number) || echoTap < 0 || echoTap >= kEchoTaps || !Use(g)) return;
   auto& s = g.sound;
   auto& c = g.chart;
@@ -594,8 +618,9 @@ void PlayWav(Game& g, int number, int echoTap) {
     s.SlotBaseFrequency[number] = base;
     int32_t volume = KeySoundFadeVolume(g);
     s.WavVolume[number] = volume;
+    s.WavKind[number] = kind;
     alSourcef(source, AL_PITCH, pitch);
-    alSourcef(source, AL_GAIN, GainOf(volume));
+    alSourcef(source, AL_GAIN, GainOf(volume) * MixGain(s, kind));
     alSourcei(source, AL_LOOPING, AL_FALSE);
     alSourceRewind(source);
     alSourcePlay(source);
@@ -610,7 +635,7 @@ void PlayWav(Game& g, int number, int echoTap) {
   Attach(source, buffer);
   double share = echoTap / 4.0;
   alSourcef(source, AL_PITCH, pitch);
-  alSourcef(source, AL_GAIN, GainOf(RoundEven(-8000.0 * share * share)));
+  alSourcef(source, AL_GAIN, GainOf(RoundEven(-8000.0 * share * share)) * MixGain(s, s.WavKind[number]));
   alSourcei(source, AL_LOOPING, AL_FALSE);
   alSourceRewind(source);
   alSourcePlay(source);
@@ -680,7 +705,8 @@ void SetWavBufferVolume(Game& g, int number, int32_t hundredthsDb) {
   if (!HasWavBuffer(g, number) || !Use(g)) return;
   auto& s = g.sound;
   s.WavVolume[number] = std::clamp(hundredthsDb, kSilent, 0);
-  if (ALuint source = EnsureSource(s.WavSources[number])) alSourcef(source, AL_GAIN, GainOf(hundredthsDb));
+  if (ALuint source = EnsureSource(s.WavSources[number]))
+    alSourcef(source, AL_GAIN, GainOf(hundredthsDb) * MixGain(s, s.WavKind[number]));
 }
 
 void SetAllWavVolumes(Game& g, int32_t hundredthsDb) {

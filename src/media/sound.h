@@ -35,6 +35,9 @@ struct EchoEntry {
   int32_t Tap = 0;
 };
 
+// What a chart sound is played as, for the mixer volumes.
+enum class SoundKind : uint8_t { Key, Background };
+
 struct SoundState {
   uint32_t opened_ms = 0;  // clock time the device started (benchmarks of sound latency)
   SoundState();
@@ -71,6 +74,14 @@ struct SoundState {
 
   // Echo sources paused by PauseChartSounds.
   std::vector<uint32_t> PausedExtraSources;
+
+  // Mixer volumes as gain factors (0..1): key sounds, background sounds and
+  // system sounds; the master volume is the listener's gain.
+  float KeyGain = 1.0f, BackgroundGain = 1.0f, SystemGain = 1.0f, MasterGain = 1.0f;
+  // The volume each system sound was set to (hundredths of a dB) and what
+  // each key sound was last played as.
+  std::array<int32_t, kSystemSoundCount> SystemVolume{};
+  std::array<SoundKind, kWavIds> WavKind{};
 
   // Parallel decoding of a chart's sounds before it is read.
   std::unique_ptr<SoundPrefetcher> prefetch;
@@ -138,7 +149,12 @@ void ReleaseCourseSounds(Game& game);
 
 // Plays the key sound of WAV number `number` (echo tap 0 = a normal play);
 // called by the play loop for automatic notes, key presses and the echo queue.
-void PlayWav(Game& game, int number, int echoTap = 0);
+void PlayWav(Game& game, int number, int echoTap = 0, SoundKind kind = SoundKind::Key);
+// The mixer volumes in percent (0..100, clamped): master (the listener's
+// gain), key sounds, background sounds, system sounds. Playing sources follow at once.
+void SetMixerVolumes(SoundState& sound, int master, int keys, int background, int system);
+// Puts the mixer volumes on the listener and the sources (after the device opens).
+void ApplyMixerGains(SoundState& sound);
 // The volume a key sound gets now, from the play's fade state.
 int32_t KeySoundFadeVolume(Game& game);
 

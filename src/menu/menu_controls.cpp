@@ -1,5 +1,6 @@
 #include "menu/menu_controls.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <type_traits>
@@ -8,6 +9,7 @@
 #include "app/game.h"
 #include "app/startup.h"
 #include "media/skin.h"
+#include "media/sound.h"
 #include "platform/text.h"
 
 namespace kvx {
@@ -65,6 +67,13 @@ const std::vector<MenuCheckBox>& MenuCheckBoxes() {
           "chkModernCharts", "Modern charts",
           "Read charts by today's BMS rules: base-36 ids, long notes, stops, extended tempo, #RANDOM, mines and "
           "Korean (EUC-KR) text. Unchecked, charts are read the classic way."),
+      CheckBox<&Settings::TimingFeedback>(
+          "chkTimingFeedback", "FAST/SLOW",
+          "Show FAST or SLOW under each judgement other than FGREAT, and the FAST/SLOW counts with a histogram of "
+          "your press timing on the result screen."),
+      CheckBox<&Settings::TimingOffsetMs>("chkTimingOffsetMs", "FAST/SLOW ms",
+                                          "Show how many milliseconds early (-) or late (+) each press was, beside "
+                                          "FAST/SLOW."),
   };
   return boxes;
 }
@@ -94,6 +103,17 @@ const std::vector<MenuDropDown>& MenuDropDowns() {
           "(sharp pixels), or to the full height or width at any factor (aspect kept, black bars beside)."),
   };
   return lists;
+}
+
+const std::vector<MenuSlider>& MenuSliders() {
+  static const std::vector<MenuSlider> sliders = {
+      {"sldVolumeMaster", "Master volume", "The volume of all sound, 0 to 100 %.", &Settings::VolumeMaster},
+      {"sldVolumeKeys", "Key sounds", "The volume of the sounds of the notes you play.", &Settings::VolumeKeys},
+      {"sldVolumeBackground", "Background", "The volume of a song's background sounds (its music).",
+       &Settings::VolumeBackground},
+      {"sldVolumeSystem", "System sounds", "The volume of the menu and result sounds.", &Settings::VolumeSystem},
+  };
+  return sliders;
 }
 
 const MenuCheckBox* FindMenuCheckBox(const std::string& name) {
@@ -142,6 +162,12 @@ void SetMenuCheckBox(Game& g, const MenuCheckBox& box, bool checked) { box.set(g
 void SetMenuDropDown(Game& g, const MenuDropDown& list, int index) {
   if (index < 0 || index >= static_cast<int>(list.entries.size())) return;
   list.set(g.settings, index);
+}
+
+void SetMenuSlider(Game& g, const MenuSlider& slider, int percent) {
+  Settings& s = g.settings;
+  s.*slider.field = std::clamp(percent, 0, 100);
+  SetMixerVolumes(g.sound, s.VolumeMaster, s.VolumeKeys, s.VolumeBackground, s.VolumeSystem);
 }
 
 void SetMenuUserName(Game& g, const std::string& text) {

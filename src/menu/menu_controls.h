@@ -29,9 +29,18 @@ struct MenuDropDown {
   void (*set)(Settings&, int);
 };
 
+// A percentage from 0 to 100 (the volumes).
+struct MenuSlider {
+  const char* name;
+  const char* caption;
+  const char* tooltip;
+  int32_t Settings::*field;
+};
+
 // In window order.
 const std::vector<MenuCheckBox>& MenuCheckBoxes();
 const std::vector<MenuDropDown>& MenuDropDowns();
+const std::vector<MenuSlider>& MenuSliders();
 const MenuCheckBox* FindMenuCheckBox(const std::string& name);
 const MenuDropDown* FindMenuDropDown(const std::string& name);
 
@@ -41,6 +50,8 @@ void LoadMenuControls(Game& game);
 
 void SetMenuCheckBox(Game& game, const MenuCheckBox& box, bool checked);
 void SetMenuDropDown(Game& game, const MenuDropDown& list, int index);
+// Sets the slider's setting (kept in 0..100) and the mixer volumes follow.
+void SetMenuSlider(Game& game, const MenuSlider& slider, int percent);
 void SetMenuUserName(Game& game, const std::string& text);
 // The preview wait in seconds; the preview delay follows it at once.
 void SetMenuWait(Game& game, const std::string& text);

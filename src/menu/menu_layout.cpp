@@ -133,6 +133,12 @@ bool DrawRightColumn(Game& g) {
   Describe(g, "txtWait", "Seconds the cursor rests on a song before its preview starts playing.");
   ImGui::SameLine();
   ImGui::TextUnformatted(kWaitLabel);
+  for (const MenuSlider& slider : MenuSliders()) {
+    Caption(slider.caption);
+    int percent = g.settings.*slider.field;
+    if (ImGui::SliderInt(Id("", slider.name).c_str(), &percent, 0, 100, "%d %%")) SetMenuSlider(g, slider, percent);
+    Describe(g, slider.name, slider.tooltip);
+  }
   return DrawOffsets(g);
 }
 

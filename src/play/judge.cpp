@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "chart/chart_read.h"
 #include "play/play_loop.h"
+#include "play/timing_feedback.h"
 
 namespace kvx {
 
@@ -94,6 +95,7 @@ void ResetPlayState(Game& g) {
   j.GraphPlots.clear();
   j.GraphLabels.clear();
   j.GraphPlotsDrawn = j.GraphLabelsDrawn = 0;
+  j.Timing = {};
   for (auto& row : p.GaugeHistory) row.fill(0);
 }
 
@@ -131,6 +133,7 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
   } else {
     js.LastOffset[side] = 0.0f;
   }
+  const float signedOffset = offset;
   // Early and late count alike from here.
   offset = std::fabs(offset);
   // An automatic lane only shows its bomb.
@@ -241,6 +244,7 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
                                 0xFF0000u | static_cast<uint32_t>(green << 8)});
     }
   }
+  RecordTiming(js.Timing[slot], code, missed, OffsetInMs(signedOffset, play.PositionRate));
   ps.LastJudgement = code;
   ps.LastJudgementTime = now;
   UpdateNumberDigits(g, slot);

@@ -82,6 +82,18 @@ struct ResultFigures {
   int32_t CountFGreat = 0, CountGreat = 0, CountGood = 0, CountBad = 0, CountPoor = 0;
 };
 
+// Timing feedback of one slot, from the offsets the judgements were made
+// with: each press's signed offset in ms (negative = early), the missed notes,
+// and FAST/SLOW for every judgement other than FGREAT (a miss is SLOW, a
+// press a whole window early FAST).
+struct TimingRecord {
+  std::vector<float> OffsetsMs;  // presses in judgement order, at most kMaxGraphPlots
+  int32_t Misses = 0;
+  int32_t Fast = 0, Slow = 0;
+  int32_t LastSign = 0;      // of the last judgement: -1 FAST, 1 SLOW, 0 none (FGREAT)
+  float LastOffsetMs = 0;    // of the last press
+};
+
 struct JudgeState {
   std::array<PlayerScore, 2> Player{};
   int32_t JPointsMax = 0;             // 18 per judgement, both sides
@@ -102,6 +114,8 @@ struct JudgeState {
   std::vector<GraphPlot> GraphPlots;
   std::vector<GraphLabel> GraphLabels;
   size_t GraphPlotsDrawn = 0, GraphLabelsDrawn = 0;
+
+  std::array<TimingRecord, 2> Timing{};
 
   // Result tally (RunResultTally).
   std::array<ResultFigures, 2> Result{};

@@ -36,8 +36,8 @@ void RestoreTempo(Game& g) {
 }
 
 // Plays a chart sound by id when it is a valid id.
-void PlayChartSound(Game& g, int32_t id) {
-  if (id > 0 && id < kMediaIds) PlayWav(g, id, 0);
+void PlayChartSound(Game& g, int32_t id, SoundKind kind = SoundKind::Key) {
+  if (id > 0 && id < kMediaIds) PlayWav(g, id, 0, kind);
 }
 
 void StartStop(Game& g, const ChartObject& stop, double position);
@@ -81,7 +81,7 @@ void HandleObject(Game& g, int index) {
       g.playopt.TargetHiSpeed = uni(g.play.rng) * 9 >= 7 ? 1 + 5 * uni(g.play.rng) : 1 + 2 * uni(g.play.rng);
     }
   } else if (ch == 1) {
-    if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value);
+    if (g.settings.PlaySound && near) PlayChartSound(g, obj.Value, SoundKind::Background);
   } else if (ch == 3 || (g.chart.ModernRules && ch == kChannelTempo)) {
     const double bpm = g.chart.ModernRules ? TempoChangeOf(g.chart, obj) : obj.Value;
     if (!g.chart.ModernRules) {

@@ -22,6 +22,8 @@ namespace kvx::play_screen {
 namespace {
 
 constexpr uint32_t kTextColour = 0xFFFFFF;
+constexpr uint32_t kFastColour = 0x40B0FF;
+constexpr uint32_t kSlowColour = 0xFF7040;
 
 bool IsPlainAscii(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -92,6 +94,21 @@ void DrawMarks(Game& g, const PlayerScore& ps, int centreX, int y) {
   if (noMiss) SkinCopy(g, x, y, s.NoMissRect);
 }
 
+// FAST or SLOW under the marks for a judgement other than FGREAT, with the
+// press offset in ms when that option is on.
+void DrawFastSlow(Game& g, const TimingRecord& timing, int centreX, int y) {
+  if (!g.settings.TimingFeedback || timing.LastSign == 0) return;
+  std::string text = timing.LastSign < 0 ? "FAST" : "SLOW";
+  if (g.settings.TimingOffsetMs) {
+    char ms[24];
+    std::snprintf(ms, sizeof ms, " %+dms", static_cast<int>(std::lround(timing.LastOffsetMs)));
+    text += ms;
+  }
+  const uint32_t colour = timing.LastSign < 0 ? kFastColour : kSlowColour;
+  const int width = GdiTextWidth(g, GdiFont::Bold12, text);
+  DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, centreX - width / 2, y, text, colour);
+}
+
 void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
   const SkinLayout& s = g.skin;
   PlayerScore& ps = g.judge.Player[SlotOfSide(g, side)];
@@ -114,7 +131,9 @@ void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
     SkinCopyWidened(g, left, top, w.source, w.widen);
     if (ps.Combo > 0) DrawComboDigits(g, ps, at.digitsLeft, top, t);
   }
-  DrawMarks(g, ps, centreX, top + std::max(w.source.Height(), 24) + 2);
+  const int marksY = top + std::max(w.source.Height(), 24) + 2;
+  DrawMarks(g, ps, centreX, marksY);
+  DrawFastSlow(g, g.judge.Timing[SlotOfSide(g, side)], centreX, marksY + 18);
 }
 
 }  // namespace

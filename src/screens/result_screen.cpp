@@ -15,12 +15,15 @@
 #include "media/surface.h"
 #include "net/net_panel.h"
 #include "play/judge.h"
+#include "play/timing_feedback.h"
 
 namespace kvx {
 
 namespace {
 
 constexpr uint32_t kCountUpMs = 2000;
+constexpr Rect kHistogramBox{320, 360, 620, 424};
+constexpr int kHistogramBins = 30;
 constexpr const char* kNetWaitLine = "接続中の他のプレイヤーの演奏が終了するまでお待ち下さい。";
 
 struct JudgementRow {
@@ -36,6 +39,12 @@ std::string ClassName(const Game& g, int cls) {
 }
 
 bool ResultScreenMayEnd(const Game& g) { return g.play.QuitPlay && !g.screens.NetWaitPending; }
+
+// The retry key works after a play from the song list: not in a course, a
+// network battle, a jukebox play or a -S play.
+bool MayRetry(const Game& g) {
+  return !g.chart.CourseMode && !g.net.NetPlay && !g.screens.PreviewMode && !g.app.PlayStop;
+}
 
 // The panel: top 240 - 1.2 t, bottom 240 + 1.2 t, within the screen.
 Rect PanelAt(uint32_t t) {
@@ -111,10 +120,46 @@ void DrawFigures(Game& g, const Rect& panel, const ShownResult& shown) {
   BltStretch(g, d.BackSurface, dest, d.SkinSurface, picture, kBltSourceColorKey);
 }
 
+// FAST and SLOW counts of player 1 and the histogram of the press offsets
+// (early left, late right of the centre line) with their mean and spread,
+// over the BAD window at the final tempo.
+void DrawTimingHistogram(Game& g, const Rect& panel, uint32_t t) {
+  if (!g.settings.TimingFeedback || !Uncovered(panel, kHistogramBox.top - 20, kHistogramBox.Height() + 40)) return;
+  Surface& back = g.display.BackSurface;
+  const TimingRecord& timing = g.judge.Timing[0];
+  const int x = kHistogramBox.left;
+  DrawGdiText(g, back, GdiFont::Bold12, x, kHistogramBox.top - 18,
+              "FAST " + std::to_string(CountUpFigure(timing.Fast, t)), 0x40B0FF);
+  DrawGdiText(g, back, GdiFont::Bold12, x + 90, kHistogramBox.top - 18,
+              "SLOW " + std::to_string(CountUpFigure(timing.Slow, t)), 0xFF7040);
+  DrawGdiText(g, back, GdiFont::Bold12, x + 180, kHistogramBox.top - 18,
+              "MISS " + std::to_string(CountUpFigure(timing.Misses, t)), 0xC0C0C0);
+  const float range = OffsetInMs(static_cast<float>(g.chart.JudgeWindow[3]), g.play.PositionRate);
+  const TimingSummary sum = SummarizeTiming(timing, kHistogramBins, range > 0 ? range : 150.0f);
+  FillSurface(g, back, &kHistogramBox, 0x202848);
+  const int binWidth = kHistogramBox.Width() / kHistogramBins;
+  const int32_t tallest = std::max(1, *std::max_element(sum.Bins.begin(), sum.Bins.end()));
+  for (int i = 0; i < kHistogramBins; ++i) {
+    const int height = static_cast<int>(CountUpFigure(sum.Bins[i], t) * (kHistogramBox.Height() - 2) / tallest);
+    if (height <= 0) continue;
+    const int left = x + i * binWidth;
+    const Rect bar{left + 1, kHistogramBox.bottom - height, left + binWidth - 1, kHistogramBox.bottom};
+    FillSurface(g, back, &bar, i < kHistogramBins / 2 ? 0x40B0FF : 0xFF7040);
+  }
+  const Rect centre{x + kHistogramBox.Width() / 2, kHistogramBox.top, x + kHistogramBox.Width() / 2 + 1,
+                    kHistogramBox.bottom};
+  FillSurface(g, back, &centre, 0xFFFFFF);
+  char line[96];
+  std::snprintf(line, sizeof line, "-%dms   MEAN %+.1fms  SPREAD %.1fms   +%dms", static_cast<int>(sum.RangeMs),
+                static_cast<double>(sum.MeanMs), static_cast<double>(sum.SpreadMs), static_cast<int>(sum.RangeMs));
+  DrawGdiText(g, back, GdiFont::Bold12, x, kHistogramBox.bottom + 3, line, 0xC8D0F0);
+}
+
 void DrawBottomLine(Game& g) {
   if (!ResultScreenMayEnd(g)) return;
-  DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, 40, 452,
-              "Press a key button (keys 1 to 7, not the scratch) or Escape to continue", 0xC8D0F0);
+  const std::string line = MayRetry(g) ? "Key buttons 1-7 or Escape: continue   R: play again"
+                                       : "Press a key button (keys 1 to 7, not the scratch) or Escape to continue";
+  DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, 40, 452, line, 0xC8D0F0);
 }
 
 void LogResult(Game& g) {
@@ -149,6 +194,12 @@ bool EndsResultScreen(int f) {
 void ProcessKey_Result(Game& g, int16_t code) {
   // Escape counts as lane 11.
   const int f = code == 1 ? 11 : code >= 0 && code < kKeyTableSize ? g.app.KeyTable[code] : 0;
+  // The retry key, unless it is bound to a lane.
+  if (code == kRetryKey && (f < 11 || f > 29) && MayRetry(g)) {
+    g.screens.RetryRequested = true;
+    g.screens.ResultKeyPressed = true;
+    return;
+  }
   if (f < 11 || f > 29) return;
   g.app.LanePressed[f - 11] = true;
   // The press is kept until the screen's next frame has seen it, so a tap
@@ -169,6 +220,7 @@ void DrawResultScreen(Game& g, uint32_t t) {
   const ShownResult shown = ResultShownAt(g, t);
   DrawJudgementCounts(g, panel, t, shown);
   DrawFigures(g, panel, shown);
+  DrawTimingHistogram(g, panel, t);
   if (g.screens.NetWaitPending) {
     DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, kNetWaitLine, 0xFFFFFF);
     DrawNetPlayPanel(g);
@@ -182,6 +234,7 @@ void RunResultScreen(Game& g) {
   LogResult(g);
   g.app.LanePressed.fill(false);
   g.screens.ResultKeyPressed = false;
+  g.screens.RetryRequested = false;
   PlaySE(g, g.judge.ResultSound);
   PlaySE(g, kSePtsCount, true);
   bool counting = true;
@@ -196,7 +249,7 @@ void RunResultScreen(Game& g) {
       if (CheckDisplay(g)) DrawResultScreen(g, t);
       PresentFrame(g, false);
     }
-    if (!ResultScreenMayEnd(g)) g.screens.ResultKeyPressed = false;
+    if (!ResultScreenMayEnd(g)) g.screens.ResultKeyPressed = g.screens.RetryRequested = false;
     else if (g.screens.ResultKeyPressed) break;
   }
   if (counting) StopSE(g, kSePtsCount);

@@ -13,6 +13,10 @@ void RunResultScreen(Game& game);
 // A button went down on the result screen (code after the system-key
 // mapping); Escape counts as lane 11.
 void ProcessKey_Result(Game& game, int16_t code);
+// R (its key code): after a play from the song list, ends the result screen
+// and plays the same chart again with the same options (not in a course, a
+// network battle, a jukebox play or a -S play).
+constexpr int16_t kRetryKey = 19;
 // The figures the screen shows t ms after it started: each is the final value
 // x t / 2000 (integer division), the final value from 2000 ms on. The class
 // follows the counted J-PTS.

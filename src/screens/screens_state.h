@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "library/library_state.h"
 #include "media/surface.h"
 #include "screens/clear_marks.h"
 #include "screens/score_record.h"
@@ -95,6 +96,15 @@ struct ScreensState {
   // (kept until the frame sees it, however short the press), and the wait for
   // the other players of a network battle.
   bool ResultKeyPressed = false;
+  // Type-to-search on the song list: the field is open while Searching; the
+  // list shows the entries of SearchBase (the opened jukebox) that match
+  // SearchText, until Escape brings the whole list back.
+  bool Searching = false;
+  bool SearchFiltered = false;
+  std::string SearchText;
+  std::vector<SongEntry> SearchBase;
+  // The retry key ended the result screen: the same chart plays again.
+  bool RetryRequested = false;
   bool NetWaitPending = false;
 };
 

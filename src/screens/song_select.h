@@ -3,6 +3,7 @@
 // and the course list, with cursor moves, sorts, play options, the preview of
 // the chart under the cursor and the fade into play.
 #include <cstdint>
+#include <string>
 
 #include "app/timers.h"
 
@@ -37,5 +38,19 @@ void FadeEndSubject(Game& game);
 void RestartOpeningAnimation(Game& game);
 // Starts the front-end fade: the screen brightens from black over 200 ms.
 void StartFrontFade(Game& game, uint8_t state);
+
+// Type-to-search on the song list (song_select_search.cpp).
+// F6: opens the search field over the opened jukebox's list.
+void OpenSongSearch(Game& game);
+// Text typed while the field is open (UTF-8; 8 removes a character); the
+// list narrows to the matching entries at once.
+void TypeIntoSongSearch(Game& game, const std::string& text);
+// Whether a key went to the search (Escape clears it, Enter closes the field
+// keeping the list, keys that type are not the list's).
+bool SongSearchTakesKey(Game& game, int16_t code);
+// Escape: the whole list comes back and the field closes.
+void ClearSongSearch(Game& game);
+// Leaving the song list: the search is forgotten with the list.
+void ForgetSongSearch(Game& game);
 
 }  // namespace kvx

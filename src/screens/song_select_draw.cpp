@@ -310,6 +310,15 @@ bool DrawQuestion(Game& g) {
   return true;
 }
 
+// While a search is open or narrows the list, its text takes the first line.
+std::string SearchLine(const Game& g) {
+  const ScreensState& s = g.screens;
+  const std::string found = " (" + std::to_string(g.library.SongList.size()) + "/" +
+                            std::to_string(s.SearchBase.size()) + ")";
+  if (s.Searching) return "SEARCH: " + s.SearchText + "_" + found + "  [Enter]:Keep [ESC]:Clear";
+  return "SEARCH: " + s.SearchText + found + "  [F6]:Edit [ESC]:Clear";
+}
+
 void DrawHelpLines(Game& g) {
   if (DrawQuestion(g)) return;
   const auto lines = HelpLines(g.app.GameState);
@@ -317,8 +326,16 @@ void DrawHelpLines(Game& g) {
   Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
   FillSurface(g, Back(g), &box, 0x0C1230);
   DrawLine(g, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0x5070C0);
-  Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, lines[0], 0xC8D0E8, kListRight);
+  const bool search = g.app.GameState == Screen::SongList && (g.screens.Searching || g.screens.SearchFiltered);
+  if (search) Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, SearchLine(g), 0xFFE080, kListRight);
+  else Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, lines[0], 0xC8D0E8, kListRight);
   Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 16, lines[1], 0xC8D0E8, kListRight);
+  // Right-aligned on the second row, when it fits beside the screen's own keys.
+  const std::string extra = ExtraHelpKeys(g.app.GameState);
+  const int extraWidth = extra.empty() ? 0 : GdiTextWidth(g, GdiFont::Status, extra);
+  const int x = kListRight - 4 - extraWidth;
+  if (extraWidth > 0 && x >= kListLeft + 6 + GdiTextWidth(g, GdiFont::Status, lines[1]) + 8)
+    Text(g, GdiFont::Status, x, kHelpTop + 16, extra, 0xC8D0E8, kListRight);
 }
 
 // The heading, and at the right of the title bar the song list's sort; the

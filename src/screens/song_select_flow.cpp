@@ -73,15 +73,29 @@ int32_t PickShuffleEntry(Game& g, const std::vector<int32_t>& candidates) {
   return candidates[any(g.screens.ShuffleRng)];
 }
 
-// Loads and plays the entry under the cursor; false when it could not be loaded.
+// Loads and plays the entry under the cursor, again while the result screen's
+// retry key asks for it; false when it could not be loaded.
 bool PlayEntryUnderCursor(Game& g, Screen list_mode) {
   g.screens.CourseEntry = list_mode == Screen::CourseList;
   if (!g.screens.CourseEntry) g.chart.CourseMode = false;
-  // A preview that could not read its chart must not cancel this load.
-  g.chart.LoadCancel = false;
-  ReadyBMS(g);
-  if (g.chart.LoadCancel) return false;
-  StartPlay(g);
+  const bool fixedGauge = g.play.FixedGaugeMode;
+  g.screens.RetryRequested = false;
+  do {
+    if (g.screens.RetryRequested) {
+      DebugLog(g, "retry: the same chart again");
+      g.screens.RetryRequested = false;
+      g.play.FixedGaugeMode = fixedGauge;
+      StopSE(g, kSeSelect);
+      StopSE(g, kSeSelStart);
+      StopSongPreview(g);
+    }
+    // A preview that could not read its chart must not cancel this load.
+    g.chart.LoadCancel = false;
+    ReadyBMS(g);
+    if (g.chart.LoadCancel) return false;
+    StartPlay(g);
+  } while (g.screens.RetryRequested && g.app.Running);
+  g.screens.RetryRequested = false;
   return true;
 }
 
@@ -97,6 +111,7 @@ void ReturnFromFailedLoad(Game& g) {
 }  // namespace
 
 void ShowJukeboxList(Game& g) {
+  ForgetSongSearch(g);
   JukeReady(g);
   RestartOpeningAnimation(g);
   ApplySelection(g);
@@ -104,6 +119,7 @@ void ShowJukeboxList(Game& g) {
 
 void EnterCourseList(Game& g) {
   DebugLog(g, ">TAB Pressed - COURSE MODE");
+  ForgetSongSearch(g);
   g.app.GameState = Screen::CourseList;
   g.chart.CourseSongs.clear();
   g.chart.CourseSongCount = 0;
@@ -124,6 +140,7 @@ void EnterCourseList(Game& g) {
 }
 
 void OpenSongList(Game& g) {
+  ForgetSongSearch(g);
   g.app.GameState = Screen::SongList;
   g.screens.ScrollOffset = 0.5f;
   g.app.ListCursor = 0;

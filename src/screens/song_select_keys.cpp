@@ -1,5 +1,8 @@
 // Song select: what each button does on the jukebox list, the song list and
 // the course list.
+#include <algorithm>
+#include <random>
+
 #include "app/game.h"
 #include "app/main_loop.h"
 #include "library/courses.h"
@@ -19,7 +22,7 @@ namespace kvx {
 namespace {
 
 constexpr int16_t kEscape = 1, kTab = 15, kEnter = 28, kSpace = 57;
-constexpr int16_t kF1 = 59, kF2 = 60, kF3 = 61, kF4 = 62, kF12 = 88;
+constexpr int16_t kF1 = 59, kF2 = 60, kF3 = 61, kF4 = 62, kF5 = 63, kF6 = 64, kF12 = 88;
 constexpr int16_t kPad1 = 79, kPad2 = 80, kPad3 = 81, kPad4 = 75;
 constexpr int16_t kUp = 200, kPageUp = 201, kLeft = 203, kRight = 205, kDown = 208, kPageDown = 209, kDelete = 211;
 
@@ -69,6 +72,17 @@ void Sort(Game& g, SongSort sort) {
   ShowMessage(g, std::string("Sorted by ") + SortName(sort));
 }
 
+// F5: the cursor jumps to an entry picked at random (not the one it is on);
+// the list scrolls a few rows' worth towards it.
+void MoveToRandomEntry(Game& g) {
+  const int count = EntryCount(g);
+  if (count <= 1) return;
+  std::uniform_int_distribution<int> pick(1, count - 1);
+  const int target = (std::clamp(g.app.ListCursor, 0, count - 1) + pick(g.screens.ShuffleRng)) % count;
+  MoveListCursorBy(g, target - g.app.ListCursor);
+  g.screens.ScrollOffset = std::clamp(g.screens.ScrollOffset, -3.0f, 3.0f);
+}
+
 void OpenJukeboxUnderCursor(Game& g, bool with_right) {
   bool shuffle = !with_right && ShiftOrLane12Held(g);
   OpenJukebox(g);
@@ -115,7 +129,7 @@ bool TellsThePlayers(int16_t code) {
   switch (code) {
     case kF1: case kF2: case kF3: case kF4: case kF12:
     case kPad1: case kPad2: case kPad3: case kPad4:
-    case kTab: case kUp: case kDown: case kPageUp: case kPageDown:
+    case kTab: case kUp: case kDown: case kPageUp: case kPageDown: case kF5:
       return true;
     default:
       return false;
@@ -148,6 +162,7 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
     AnswerQuestion(g, code);
     return;
   }
+  if (SongSearchTakesKey(g, code)) return;
   if (code == kEscape) {
     Escape(g);
     return;
@@ -172,6 +187,12 @@ void ProcessKey_SongSelect(Game& g, int16_t& code) {
     case kPad3: Sort(g, SongSort::Title); break;
     case kPad4: Sort(g, SongSort::Artist); break;
     case kTab: Tab(g, mode); break;
+    case kF5:
+      if (mode == Screen::SongList || mode == Screen::JukeboxList) MoveToRandomEntry(g);
+      break;
+    case kF6:
+      OpenSongSearch(g);
+      break;
     case kLeft:
       if (mode == Screen::SongList) ShowJukeboxList(g);
       break;

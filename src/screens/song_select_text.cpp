@@ -92,6 +92,12 @@ std::array<std::string, 2> HelpLines(Screen mode) {
   }
 }
 
+std::string ExtraHelpKeys(Screen mode) {
+  if (mode == Screen::SongList) return "[F5]:Random [F6]:Search";
+  if (mode == Screen::JukeboxList) return "[F5]:Random";
+  return {};
+}
+
 DifficultyName DifficultyNameOf(int32_t difficulty) {
   switch (difficulty) {
     case 1: return {"BEGINNER", 0x70E070};

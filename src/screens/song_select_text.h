@@ -25,6 +25,9 @@ std::string OrdinalSuffix(int place);
 
 // The two help lines at the bottom of a screen (empty lines are not drawn).
 std::array<std::string, 2> HelpLines(Screen mode);
+// The keys beyond the screen's own help lines (the random pick, the search),
+// shown at the right of the second line; empty where there are none.
+std::string ExtraHelpKeys(Screen mode);
 
 // A chart's #DIFFICULTY (1 to 5) as the information panel names it, in its
 // colour (0xRRGGBB); an empty name for any other value.
