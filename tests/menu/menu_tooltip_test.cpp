@@ -19,7 +19,7 @@ TEST(MenuTooltips, EveryTooltipWrapsInsideTheWindow) {
   ImGuiContext* context = ImGui::CreateContext();
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
-  io.DisplaySize = ImVec2(kMenuWidth, 480);
+  io.DisplaySize = ImVec2(kMenuWidth, 1000);  // tall enough for every control
   io.DeltaTime = 1.0f / 60;
   unsigned char* pixels = nullptr;
   int w = 0, h = 0;
