@@ -159,7 +159,9 @@ SDL_Surface* DecodePicture(std::string_view bytes, std::string_view file_name, c
   SDL_Surface* picture = DecodeAs(header->format, in);
   SDL_RWclose(in);
   if (!picture) {
+    // Some decoders give up without setting an error (a GIF with no frame).
     why = SDL_GetError();
+    if (why.empty()) why = "the picture's data cannot be decoded";
     return nullptr;
   }
   // A decoder that made something larger than the header said is not trusted either.
