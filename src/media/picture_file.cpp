@@ -91,8 +91,10 @@ std::optional<PictureHeader> GifHeader(std::string_view b) {
       h.height = std::max<int64_t>(h.height, Le16(b, at + 7));
       at += 10 + GifColourTableBytes(static_cast<unsigned char>(b[at + 9])) + 1;  // and the code size byte
       if (!SkipGifSubBlocks(b, at)) break;
+    } else if (block == 0x3B) {
+      break;  // the trailer
     } else {
-      break;  // the trailer, or bytes the decoder stops at as well
+      ++at;  // the decoder skips a stray byte and reads on, so the scan does too
     }
   }
   return h;
