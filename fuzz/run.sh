@@ -24,6 +24,7 @@ for target in $targets; do
   # Files of the asset generator that are inputs of this target, and the
   # longest input worth trying.
   max_len=8192
+  rss_limit=2048
   dict=$target
   more_seeds=
   case $target in
@@ -38,14 +39,16 @@ for target in $targets; do
     search_folders) cp "$build/_kvxfiles/kvx_searchdir.txt" "$generated" 2>/dev/null || true ;;
     menu_search_folders) cp "$build/_kvxfiles/kvx_searchdir.txt" "$generated" 2>/dev/null || true
       more_seeds=$here/seeds/search_folders ;;
-    picture) max_len=4096 ;;
+    # SDL_image's GIF decoder keeps memory from some broken files; each input
+    # stays within the size check, so the process may grow past 2 GB in a run.
+    picture) max_len=4096; rss_limit=8192 ;;
     sound_decode) find "$build/songs" "$build/_kvxfiles/wav" -type f -size -64k \( -iname '*.wav' -o -iname '*.ogg' \
         -o -iname '*.flac' -o -iname '*.mp3' \) -exec cp {} "$generated" \; 2>/dev/null || true
       max_len=65536 ;;
     list_file) find "$build/_kvxfiles/jukelist" -type f -iname '*.kbl' -exec cp {} "$generated" \; 2>/dev/null || true
       max_len=65536 ;;
   esac
-  set -- -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+  set -- -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 -timeout=10 -rss_limit_mb="$rss_limit" \
     -artifact_prefix="$crashes/"
   if [ -f "$here/dict/$dict.dict" ]; then set -- "$@" -dict="$here/dict/$dict.dict"; fi
   # A fixed seed (FUZZ_SEED) makes a run from the same corpus try the same

@@ -91,8 +91,10 @@ std::optional<PictureHeader> GifHeader(std::string_view b) {
       h.height = std::max<int64_t>(h.height, Le16(b, at + 7));
       at += 10 + GifColourTableBytes(static_cast<unsigned char>(b[at + 9])) + 1;  // and the code size byte
       if (!SkipGifSubBlocks(b, at)) break;
+    } else if (block == 0x3B) {
+      break;  // the trailer
     } else {
-      break;  // the trailer, or bytes the decoder stops at as well
+      ++at;  // the decoder skips a stray byte and reads on, so the scan does too
     }
   }
   return h;
@@ -159,7 +161,9 @@ SDL_Surface* DecodePicture(std::string_view bytes, std::string_view file_name, c
   SDL_Surface* picture = DecodeAs(header->format, in);
   SDL_RWclose(in);
   if (!picture) {
+    // Some decoders give up without setting an error (a GIF with no frame).
     why = SDL_GetError();
+    if (why.empty()) why = "the picture's data cannot be decoded";
     return nullptr;
   }
   // A decoder that made something larger than the header said is not trusted either.

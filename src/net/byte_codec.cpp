@@ -84,7 +84,7 @@ bool ByteReader::String(std::string& v) {
 
 bool ByteReader::Raw(void* out, size_t size) {
   if (!Take(size)) return false;
-  std::memcpy(out, data_ + pos_, size);
+  if (size > 0) std::memcpy(out, data_ + pos_, size);  // an empty packet has no data pointer
   pos_ += size;
   return true;
 }

@@ -55,6 +55,7 @@ class LittleEndianWriter {
 class LittleEndianReader {
  public:
   explicit LittleEndianReader(std::string_view bytes) : bytes_(bytes) {}
+  // A field of at most four bytes.
   uint32_t Unsigned(size_t width) {
     uint32_t v = 0;
     if (at_ + width <= bytes_.size())
@@ -62,6 +63,7 @@ class LittleEndianReader {
     at_ += width;
     return v;
   }
+  void Skip(size_t width) { at_ += width; }
   int16_t I16() { return static_cast<int16_t>(Unsigned(2)); }
   int32_t I32() { return static_cast<int32_t>(Unsigned(4)); }
   uint8_t U8() { return static_cast<uint8_t>(Unsigned(1)); }
@@ -200,7 +202,7 @@ std::string RankEntryProblem(std::string_view b, size_t at) {
     const auto c = static_cast<uint8_t>(b[at + 2 + i]);
     if (c != 0 && c < 32) return "a name with control bytes";
   }
-  r.Unsigned(kRankNameLength);
+  r.Skip(kRankNameLength);
   float numbers[4];
   for (float& f : numbers) {
     const uint32_t bits = r.Unsigned(4);

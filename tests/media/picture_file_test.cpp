@@ -138,6 +138,15 @@ TEST(PictureFile, EveryFormatsHeaderSizeIsReadAndAHugeClaimIsRefusedUndecoded) {
   EXPECT_EQ(Decode(tga, "x.pcx").why, "not a BMP, PNG, JPEG, GIF or TGA picture");
   EXPECT_EQ(Decode(bmp.substr(0, 20), "x.bmp").why, "not a BMP, PNG, JPEG, GIF or TGA picture");
   EXPECT_EQ(Decode(BmpClaiming(0, 5), "x.bmp").why, "the picture claims a size of 0x5");
+  // A stray byte before a huge frame: the decoder skips it and reads the frame, so the scan does too.
+  std::string gifStray = gifFrame;
+  gifStray.insert(19, 1, '\x07');
+  EXPECT_EQ(Decode(gifStray, "a.gif").why, "20000x20000 is too large: at most 8192 on a side and 33554432 pixels");
+  // A GIF with an extension but no frame: the decoder fails without an error of its own.
+  const std::string noFrame("GIF89a\x02\x00\x02\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff"
+                            "\x21\xf9\x04\x00\x27\x00\x67\x00\x02\x02\x44\x01\x00\xff\x3b",
+                            34);
+  EXPECT_EQ(Decode(noFrame, "x.gif").why, "the picture's data cannot be decoded");
   EXPECT_EQ(Decode(BmpClaiming(-3, 5), "x.bmp").why, "the picture claims a size of -3x5");
 }
 
