@@ -1,7 +1,13 @@
 #pragma once
 // Surface pixels read back for pixel checks, and how much of a keyed skin
 // picture shows at a place.
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/game.h"
@@ -16,6 +22,18 @@ struct Picture {
 };
 
 inline Picture ReadPicture(Game& g, Surface& s) { return Picture{ReadSurfacePixels(g, s), s.width, s.height}; }
+
+// Saves a picture as build/screenshots/<name> (PNG) for a person to look at.
+inline void SaveScreenshot(const Picture& p, const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::path(KVX_BUILD_DIR) / "screenshots";
+  std::filesystem::create_directories(folder);
+  std::vector<uint32_t> copy = p.px;
+  for (uint32_t& px : copy) px |= 0xFF000000u;  // black is transparent on surfaces, not in a picture
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), p.w, p.h, 32, p.w * 4, SDL_PIXELFORMAT_ARGB8888);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(IMG_SavePNG(s, (folder / name).c_str()), 0) << IMG_GetError();
+  SDL_FreeSurface(s);
+}
 
 // The coloured (non-black) pixels of rect in source, and how many of them
 // back shows with the same colour when the picture's corner is at (x, top).

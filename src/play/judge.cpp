@@ -244,7 +244,9 @@ bool Judge(Game& g, int32_t objectIndex, float offset) {
                                 0xFF0000u | static_cast<uint32_t>(green << 8)});
     }
   }
-  RecordTiming(js.Timing[slot], code, missed, OffsetInMs(signedOffset, play.PositionRate));
+  // Judgement units are scaled to the tempo under modern rules; the feedback is in ms.
+  RecordTiming(js.Timing[slot], code, missed,
+               OffsetInMs(static_cast<float>(signedOffset * JudgeUnitScale(g)), play.PositionRate));
   ps.LastJudgement = code;
   ps.LastJudgementTime = now;
   UpdateNumberDigits(g, slot);

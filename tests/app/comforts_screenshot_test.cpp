@@ -22,26 +22,16 @@ using test::Tap;
 using test::WholeProgram;
 namespace fs = std::filesystem;
 
-void Save(Game& g, const std::string& name) {
-  const test::Picture p = ReadPicture(g, g.display.BackSurface);
-  const fs::path folder = fs::path(KVX_BUILD_DIR) / "screenshots";
-  fs::create_directories(folder);
-  std::vector<uint32_t> copy = p.px;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), p.w, p.h, 32, p.w * 4, SDL_PIXELFORMAT_ARGB8888);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SDL_SaveBMP(s, (folder / name).c_str()), 0);
-  SDL_FreeSurface(s);
-}
 
 bool Overlap(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 void PlayResultAndSearch() {
-  WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 8);
+  WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 33);
   run.g.options.windowed = true;
   run.result_linger_ms = 2600;
-  run.list_linger_frames = 400;
+  run.list_linger_frames = 120;
   std::vector<DrawnText> trace, result_texts;
   bool play_shot = false, result_shot = false, search_shot = false;
   int k = 0, search_step = 0;
@@ -68,13 +58,13 @@ void PlayResultAndSearch() {
                 if (!play_shot && g.play.ElapsedMs > 15000 && t.LastSign != 0 &&
                     g.NowMs() - g.judge.Player[0].LastJudgementTime < 60) {
                   play_shot = true;
-                  Save(g, "comforts_play_fastslow.bmp");
+                  test::SaveScreenshot(ReadPicture(g, g.display.BackSurface), "comforts_play_fastslow.png");
                 }
               } else if (g.app.GameState == Screen::Result && !result_shot && w.result_seen &&
                          (result_since ? w.Now() - result_since : (result_since = w.Now(), 0u)) > 2200) {
                 result_shot = true;
                 result_texts = trace;
-                Save(g, "comforts_result_histogram.bmp");
+                test::SaveScreenshot(ReadPicture(g, g.display.BackSurface), "comforts_result_histogram.png");
               } else if (w.left_result && g.app.GameState != Screen::Play) {
                 if (search_step == 0 && g.app.GameState == Screen::JukeboxList) {
                   Tap(w, events, SDL_SCANCODE_RETURN);
@@ -85,9 +75,9 @@ void PlayResultAndSearch() {
                 } else if (search_step == 2 && g.screens.Searching) {
                   events.push_back(w.Typed("hyp"));
                   search_step = 3;
-                } else if (search_step >= 3 && ++search_step == 70) {
+                } else if (search_step >= 3 && ++search_step == 30) {
                   search_shot = true;
-                  Save(g, "comforts_song_search.bmp");
+                  test::SaveScreenshot(ReadPicture(g, g.display.BackSurface), "comforts_song_search.png");
                   events.push_back(PlatformEvent{});
                 }
               }

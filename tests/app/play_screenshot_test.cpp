@@ -27,15 +27,6 @@ using test::ReadPicture;
 using test::WholeProgram;
 namespace fs = std::filesystem;
 
-void SaveBmp(const Picture& p, const std::string& name) {
-  const fs::path folder = fs::path(KVX_BUILD_DIR) / "screenshots";
-  fs::create_directories(folder);
-  std::vector<uint32_t> copy = p.px;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), p.w, p.h, 32, p.w * 4, SDL_PIXELFORMAT_ARGB8888);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SDL_SaveBMP(s, (folder / name).c_str()), 0);
-  SDL_FreeSurface(s);
-}
 
 // What a frame 20 s into the play shows.
 struct PlayFrameFigures {
@@ -86,7 +77,7 @@ PlayFrameFigures Measure(Game& g, const Picture& back, const Picture& skin) {
   return f;
 }
 
-void PlayAndCheckScreenshot(const std::string& bmp_name) {
+void PlayAndCheckScreenshot(const std::string& png_name) {
   WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 16);
   run.g.options.autoplay = true;
   bool taken = false;
@@ -99,7 +90,7 @@ void PlayAndCheckScreenshot(const std::string& bmp_name) {
               const Picture back = ReadPicture(w.g, w.g.display.BackSurface);
               const Picture skin = ReadPicture(w.g, w.g.display.SkinSurface);
               ASSERT_EQ(back.px.size(), 640u * 480u);
-              SaveBmp(back, bmp_name);
+              test::SaveScreenshot(back, png_name);
               f = Measure(w.g, back, skin);
               events.push_back(PlatformEvent{});  // close the window: the picture is all we need
             }),
@@ -115,12 +106,12 @@ void PlayAndCheckScreenshot(const std::string& bmp_name) {
 }
 
 TEST(PlayScreenshot, DummyDisplayShowsLanesNotesGaugeAndBackground) {
-  PlayAndCheckScreenshot("play_dummy.bmp");
+  PlayAndCheckScreenshot("play_dummy.png");
 }
 
 TEST(PlayScreenshot, RealWindowShowsLanesNotesGaugeAndBackground) {
   std::string reason;
-  if (!test::RunOnXServer([] { PlayAndCheckScreenshot("play_xvfb.bmp"); }, &reason)) GTEST_SKIP() << "No X server: " << reason;
+  if (!test::RunOnXServer([] { PlayAndCheckScreenshot("play_xvfb.png"); }, &reason)) GTEST_SKIP() << "No X server: " << reason;
 }
 
 }  // namespace

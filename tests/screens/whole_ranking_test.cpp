@@ -40,16 +40,6 @@ using test::SongListVisit;
 using test::TextsEqualTo;
 using test::WholeProgram;
 
-void SavePng(const Picture& p, const std::string& name) {
-  const fs::path folder = fs::path(KVX_BUILD_DIR) / "screenshots";
-  fs::create_directories(folder);
-  std::vector<uint32_t> copy = p.px;
-  for (uint32_t& px : copy) px |= 0xFF000000u;  // black is transparent on surfaces, not in a picture
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), p.w, p.h, 32, p.w * 4, SDL_PIXELFORMAT_ARGB8888);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(IMG_SavePNG(s, (folder / name).c_str()), 0) << IMG_GetError();
-  SDL_FreeSurface(s);
-}
 
 struct Press {
   int channel;
@@ -111,7 +101,7 @@ void PlayRankAndTypeName(const std::string& tag) {
       result_taken = true;
       result = ReadPicture(g, g.display.BackSurface);
       skin = ReadPicture(g, g.display.SkinSurface);
-      SavePng(result, "result_" + tag + ".png");
+      test::SaveScreenshot(result, "result_" + tag + ".png");
     } else if (g.app.GameState == Screen::RankingNameEntry) {
       // Backspace over the offered name, then the letters one per frame.
       if (!g.screens.RankingName.empty() && typed == 0) {
@@ -122,7 +112,7 @@ void PlayRankAndTypeName(const std::string& tag) {
         ranking_taken = true;
         ranking = ReadPicture(g, g.display.BackSurface);
         ranking_texts = trace;
-        SavePng(ranking, "ranking_" + tag + ".png");
+        test::SaveScreenshot(ranking, "ranking_" + tag + ".png");
         events.push_back(w.Typed("\r"));
       }
       g.display.TextTrace = &trace;
@@ -163,7 +153,7 @@ void PlayRankAndTypeName(const std::string& tag) {
   // That jukebox opened and the cursor moved to the chart: the record shown
   // is the one on disk, and only the chart is marked cleared.
   ASSERT_TRUE(visit.reached);
-  SavePng(visit.picture, "songselect_after_play_" + tag + ".png");
+  test::SaveScreenshot(visit.picture, "songselect_after_play_" + tag + ".png");
   EXPECT_EQ(g.app.GameState, Screen::SongList);
   EXPECT_EQ(g.screens.JukeboxName, "songs.kbl");
   EXPECT_EQ(g.library.SongList.size(), 3u);
