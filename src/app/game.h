@@ -20,6 +20,7 @@
 #include "net/net_state.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
+#include "platform/services.h"
 #include "play/judge_state.h"
 #include "play/options_state.h"
 #include "play/play_state.h"
@@ -71,6 +72,8 @@ struct Game {
   EventPump pump;
 
   uint32_t NowMs() { return clock->NowMs(); }
+  // The log and clock for chart/ and media/ (valid until the clock is replaced).
+  kvx::Services Services() { return {log, *clock}; }
   // Replaces the clock (tests use a ScriptedClock).
   void UseClock(std::unique_ptr<Clock> replacement);
   // Sets the program folder and the paths below it.
