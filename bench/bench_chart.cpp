@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/game.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "library/song_search.h"
 #include "platform/files.h"
 

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "app/game.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/chart_text.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "media/display.h"
 #include "media/sound.h"
 #include "media/surface.h"

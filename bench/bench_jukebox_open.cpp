@@ -20,6 +20,7 @@
 #include "media/display.h"
 #include "media/skin.h"
 #include "platform/files.h"
+#include "screens/jukebox_list.h"
 #include "screens/score_record.h"
 #include "screens/song_preview.h"
 #include "screens/song_select.h"

@@ -27,7 +27,7 @@
 
 #include "app/game.h"
 #include "app/program.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "media/display.h"
 #include "media/sound.h"
 #include "platform/files.h"

@@ -24,7 +24,7 @@
 #include "app/game.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/sound.h"

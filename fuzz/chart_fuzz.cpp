@@ -2,7 +2,7 @@
 // the bytes of a chart file.
 #include <algorithm>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/bms_commands.h"
 #include "fuzz_game.h"
 

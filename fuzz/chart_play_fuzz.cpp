@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/bms_commands.h"
 #include "fuzz_game.h"
 #include "media/display.h"

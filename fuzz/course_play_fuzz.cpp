@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "fuzz_game.h"
 #include "play/judge.h"
 #include "play/play_loop.h"

@@ -2,7 +2,7 @@
 // replay of the recording it loads over a short chart (frames without drawing).
 #include <algorithm>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/bms_commands.h"
 #include "fuzz_game.h"
 #include "play/judge.h"

@@ -6,7 +6,7 @@
 
 #include "app/game.h"
 #include "app/startup.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/chart_read.h"
 #include "library/song_search.h"
 #include "media/sound_decode.h"

@@ -8,7 +8,7 @@
 
 #include "app/game.h"
 #include "app/startup.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "media/display.h"
@@ -17,6 +17,8 @@
 #include "net/net_setup.h"
 #include "play/options.h"
 #include "play/play_loop.h"
+#include "screens/course_editor.h"
+#include "screens/jukebox_list.h"
 #include "screens/ranking_screen.h"
 #include "screens/result_screen.h"
 #include "screens/song_select.h"

@@ -8,7 +8,7 @@
 #include "app/data_folder.h"
 #include "app/game.h"
 #include "app/startup.h"
-#include "chart/chart_info.h"
+#include "app/chart_info.h"
 #include "media/display.h"
 #include "platform/files.h"
 

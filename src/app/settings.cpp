@@ -14,6 +14,7 @@
 
 #include "app/debug_log.h"
 #include "app/game.h"
+#include "chart/chart_text.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -56,11 +57,7 @@ std::optional<float> ParseIniSingle(const std::string& raw) {
 
 std::string FormatIniBool(bool value) { return value ? "True" : "False"; }
 
-std::string FormatIniSingle(float value) {
-  char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
+std::string FormatIniSingle(float value) { return FormatSingle(value); }
 
 std::string SettingsPath(const Game& game) { return game.paths.data + "/kvx_conf.ini"; }
 std::string DefaultSkinPath(const Game& game) { return game.paths.data + "/kvx_scr.brd"; }

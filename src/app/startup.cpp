@@ -20,6 +20,7 @@
 #include "menu/startup_menu.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "screens/jukebox_list.h"
 #include "screens/score_record.h"
 
 namespace kvx {
@@ -36,17 +37,6 @@ std::array<std::string, 8> MakeRankLetters() {
   int i = 0;
   for (const auto& part : {"SS", "S", "A", "B", "C", "D", "E", "F"}) letters[i++] = part;
   return letters;
-}
-
-std::array<int32_t, 16> MakeLevelTable() {
-  std::array<int32_t, 16> table{};
-  for (int r = 0; r < 4; ++r) {
-    table[4 * r + 0] = r + 1;
-    table[4 * r + 1] = 2 * (r + 1);
-    table[4 * r + 2] = 6 * (r + 1);
-    table[4 * r + 3] = 8 * (r + 1);
-  }
-  return table;
 }
 
 void SetStartupValues(Game& g) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "chart/bms.h"  // MakeLevelTable
+
 namespace kvx {
 
 struct Game;
@@ -13,7 +15,6 @@ constexpr int kVersionMajor = 0, kVersionMinor = 21, kVersionRevision = 511;
 // "[Main] korvex 0.21(511) start on yyyy/mm/dd hh:nn:ss".
 std::string BannerLine(int year, int month, int day, int hour, int minute, int second);
 std::array<std::string, 8> MakeRankLetters();
-std::array<int32_t, 16> MakeLevelTable();
 void SetStartupValues(Game& game);
 void SetBuiltInRects(Game& game);
 // Preview timer interval from the startup menu's wait field (seconds).

@@ -7,14 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/game.h"
 #include "chart/bms.h"
 #include "chart/bms_commands.h"
 #include "chart/bms_random.h"
 #include "chart/chart_read.h"
 #include "chart/chart_text.h"
-#include "media/bga.h"
-#include "media/sound.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -406,40 +403,25 @@ class Reader {
   uint32_t faults_ = 0;
 };
 
-// The reader's hooks in a game: the debug log, and the loads the load modes ask for.
-class GameReadHooks : public ChartReadHooks {
+// The reader's hooks while loading: the log, and the loads the program makes
+// of what the chart names (none with chart.NoMediaLoads). A cancelled load
+// stops the reading.
+class LoadReadHooks : public ChartReadHooks {
  public:
-  explicit GameReadHooks(Game& g) : g_(g) {}
-  void Log(const std::string& line, int indent) override { DebugLog(g_, line, indent); }
+  LoadReadHooks(ChartState& c, const ChartImports& in) : c_(c), in_(in) {}
+  void Log(const std::string& line, int indent) override { in_.services.Log(line, indent); }
   bool SoundNamed(int id) override {
-    ChartState& c = g_.chart;
-    const Settings& s = g_.settings;
-    if (!c.NoMediaLoads) {
-      if (c.CourseMode) {
-        if (s.CourseLoadMode == 2) LoadCourseWav(g_, std::clamp(c.CourseSong, 0, kMaxCourseSongs - 1), id);
-      } else if (s.WAVLoadmode == 0) {
-        loadwav(g_, id);
-      }
-    }
-    return !c.LoadCancel;
+    if (!c_.NoMediaLoads) in_.hooks.SoundNamed(id);
+    return !c_.LoadCancel;
   }
   bool ImageNamed(int id) override {
-    ChartState& c = g_.chart;
-    const Settings& s = g_.settings;
-    if (!c.NoMediaLoads) {
-      if (c.CourseMode) {
-        if (s.CourseLoadMode == 2) coursebmsdbga(g_, std::clamp(c.CourseSong, 0, kMaxCourseSongs - 1), id);
-      } else {
-        // Pictures other than bitmaps are always converted while reading.
-        const bool bitmap = EndsWithNoCase(c.BmpFile[id], "BMP");
-        if (!bitmap || s.BMPLoadmode == 0) LoadBmp(g_, id);
-      }
-    }
-    return !c.LoadCancel;
+    if (!c_.NoMediaLoads) in_.hooks.ImageNamed(id);
+    return !c_.LoadCancel;
   }
 
  private:
-  Game& g_;
+  ChartState& c_;
+  const ChartImports& in_;
 };
 
 void ShuffleLanes(ChartState& c) {
@@ -490,48 +472,46 @@ bool ReadChartCommands(ChartState& c, std::string_view text, const ChartRules& r
   return true;
 }
 
-void BMSRead(Game& g, const std::string& path) {
-  ChartState& c = g.chart;
-  const bool modern = g.settings.ModernCharts;
+void BMSRead(ChartState& c, const ChartImports& in, const std::string& path) {
+  const bool modern = in.rules.modernCharts;
   c.ModernRules = modern;
   c.ChartFolder = FolderOf(path);
-  DebugLog(g, "[BMSRead] " + FileNameOf(path), 1);
+  in.services.Log("[BMSRead] " + FileNameOf(path), 1);
 
   ChartTextInfo info;
   const std::string text = LoadChartText(path, modern, &info);
-  if (!c.NoMediaLoads) PrefetchChartSounds(g, path, text);
-  if (info.tooLarge) DebugLog(g, "file too large: " + std::to_string(info.size) + " bytes");
-  if (info.lineEndsConverted) DebugLog(g, "Return-code converted");
-  if (modern && info.readable) DebugLog(g, std::string("text: ") + info.encoding);
-  BMSReadText(g, path, text);
+  if (!c.NoMediaLoads) in.hooks.TextRead(path, text);
+  if (info.tooLarge) in.services.Log("file too large: " + std::to_string(info.size) + " bytes");
+  if (info.lineEndsConverted) in.services.Log("Return-code converted");
+  if (modern && info.readable) in.services.Log(std::string("text: ") + info.encoding);
+  BMSReadText(c, in, path, text);
 }
 
-void BMSReadText(Game& g, const std::string& path, std::string_view text) {
-  ChartState& c = g.chart;
-  const bool modern = g.settings.ModernCharts;
+void BMSReadText(ChartState& c, const ChartImports& in, const std::string& path, std::string_view text) {
+  const Services& log = in.services;
+  const bool modern = in.rules.modernCharts;
   c.ModernRules = modern;
   c.ChartPath = path;
   StartChartRead(c);
   if (c.RandomLanes) {
-    DebugLog(g, "<RANDOM> Randomize keymap");
+    log.Log("<RANDOM> Randomize keymap");
     ShuffleLanes(c);
   }
 
   // A command is a line that starts with "#" (the first line too; under the
   // modern rules after spaces or tabs as well).
-  if (const size_t first = FirstCommandCharacter(text, modern)) DebugLog(g, "Found First at " + std::to_string(first));
-  GameReadHooks hooks(g);
-  const ChartRules rules{modern, g.settings.NoBGA, g.settings.NoWAV};
-  if (!ReadChartCommands(c, text, rules, hooks)) {
-    DebugLog(g, "load cancelled", -1);
+  if (const size_t first = FirstCommandCharacter(text, modern)) log.Log("Found First at " + std::to_string(first));
+  LoadReadHooks hooks(c, in);
+  if (!ReadChartCommands(c, text, in.rules, hooks)) {
+    log.Log("load cancelled", -1);
     return;
   }
-  for (const std::string& branch : c.RandomBranches) DebugLog(g, "<RANDOM> " + branch);
+  for (const std::string& branch : c.RandomBranches) log.Log("<RANDOM> " + branch);
 
-  DebugLog(g, "all lines compiled");
-  DebugLog(g, "last measure: " + std::to_string(c.LastMeasure));
+  log.Log("all lines compiled");
+  log.Log("last measure: " + std::to_string(c.LastMeasure));
   if (c.CourseMode && !c.BackgroundPreview) {
-    DebugLog(g, "<COURSE> Add SONGCHANGE note");
+    log.Log("<COURSE> Add SONGCHANGE note");
     const int32_t base = c.BaseMeasure;
     const int32_t bpm = RoundToInt32(c.BPM).value_or(0);
     auto append = [&c](int32_t measure, int32_t channel, int32_t value) {
@@ -548,19 +528,18 @@ void BMSReadText(Game& g, const std::string& path, std::string_view text) {
     if (base - 1 >= 0 && base - 1 <= kMaxMeasure) c.MeasureLength[base - 1] = 0.1f;
   }
   if (c.ObjectCount > 0) {
-    DebugLog(g, "Read complete", -1);
+    log.Log("Read complete", -1);
   } else {
-    DebugLog(g, "no objects", -1);  // closes the block all the same
+    log.Log("no objects", -1);  // closes the block all the same
   }
 }
 
-void coursebmsdbga(Game& g, int song, int id) {
-  ChartState& c = g.chart;
-  if (song < 0 || song >= kMaxCourseSongs || id < 0 || id >= kMediaIds) return;
+bool CourseImageReady(ChartState& c, const Services& services, int song, int id) {
+  if (song < 0 || song >= kMaxCourseSongs || id < 0 || id >= kMediaIds) return false;
   EnsureCourseTables(c);
-  DebugLog(g, "coursebmsdbga(" + std::to_string(song) + "," + std::to_string(id) + "): " +
-                  c.CourseBmpFile[CourseIndex(song, id)]);
-  LoadCourseBmp(g, song, id);
+  services.Log("coursebmsdbga(" + std::to_string(song) + "," + std::to_string(id) + "): " +
+               c.CourseBmpFile[CourseIndex(song, id)]);
+  return true;
 }
 
 }  // namespace kvx

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "library/library_state.h"
+#include "chart/song_entry.h"
 
 namespace kvx {
 

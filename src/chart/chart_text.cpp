@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "app/settings.h"
 
 namespace kvx {
 
@@ -164,6 +163,10 @@ std::string KeywordUpper(std::string_view text, size_t n) {
   return out;
 }
 
-std::string FormatSingle(float value) { return FormatIniSingle(value); }
+std::string FormatSingle(float value) {
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
 
 }  // namespace kvx

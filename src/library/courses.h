@@ -1,6 +1,6 @@
 #pragma once
-// Courses: the course list, course files, the course editor and the
-// preparation of a course play.
+// Courses: the course list, course files and the preparation of a course
+// play (the course editor is a screen: screens/course_editor.h).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,26 +48,6 @@ int32_t TotalLengthOf(const std::vector<SongEntry>& songs, size_t count);
 
 // Rebuilds CourseList (and SongList with it) from the course folder.
 void UpdateCourseList(Game& game);
-
-// ---- The course editor -----------------------------------------------------------------
-
-// Enter on "[MAKE NEW COURSE]": the editor on an empty course.
-void StartNewCourse(Game& game);
-// Space on a course of the course list (index into SongList): the editor on that course.
-void EditCourseAt(Game& game, int32_t index);
-// Enter on a song of the song list while EditingCourse is set: the song goes
-// into the slot being chosen and the editor comes back.
-void PutSongIntoCourseSlot(Game& game, const SongEntry& song);
-// Removes one song slot.
-void CourseRemove(Game& game, int32_t slot);
-// F10 in the editor.
-void SaveEditedCourse(Game& game);
-// Keys of the editor (GameState 10). F10 is consumed (code becomes 0).
-void ProcessKey_EditCourse(Game& game, int16_t& code);
-// Typed characters of the course name entry (GameState 9).
-void ProcessKey_EnterCourse(Game& game, int16_t character);
-// Draws one frame of the editor (GameState 9 and 10) and presents it.
-void mEditCourse(Game& game);
 
 // ---- Course play ----------------------------------------------------------------------
 

@@ -7,7 +7,7 @@
 
 #include "app/game.h"
 #include "app/timers.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "media/display.h"
 #include "net/net_message.h"
 #include "net/net_session.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/game.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "screens/score_record.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "chart/chart_state.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "media/display.h"
 #include "media/sound.h"
 #include "play/judge.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/game.h"
-#include "chart/bms.h"
-#include "chart/ready_bms.h"
+#include "play/chart_load.h"
+#include "play/ready_bms.h"
 #include "library/courses.h"
 #include "media/display.h"
 #include "media/sound.h"

@@ -14,6 +14,8 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "play/options.h"
+#include "screens/course_editor.h"
+#include "screens/jukebox_list.h"
 #include "screens/song_select.h"
 #include "screens/song_select_internal.h"
 

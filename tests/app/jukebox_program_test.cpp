@@ -9,6 +9,7 @@
 
 #include "library/list_file.h"
 #include "platform/text.h"
+#include "screens/jukebox_list.h"
 #include "screens/score_record.h"
 #include "screens/song_select.h"
 #include "song_list_visit.h"

@@ -15,6 +15,7 @@
 #include "media/input.h"
 #include "platform/files.h"
 #include "platform/sdl_events.h"
+#include "screens/course_editor.h"
 #include "test_support.h"
 
 namespace kvx {

@@ -7,7 +7,7 @@
 #include <numeric>
 #include <vector>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "play/timing_feedback.h"
 #include "whole_program_fixture.h"

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
+#include "screens/jukebox_list.h"
 #include "whole_program_fixture.h"
 
 namespace kvx {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/game.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-#include "chart/chart_info.h"
+#include "app/chart_info.h"
 
 #include "chart/chart_fixture.h"
 

@@ -13,6 +13,7 @@
 #include "media/display.h"
 #include "media/skin.h"
 #include "picture.h"
+#include "screens/course_editor.h"
 #include "xserver.h"
 
 namespace kvx::test {

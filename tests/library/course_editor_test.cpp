@@ -4,6 +4,7 @@
 #include "course_fixture.h"
 #include "library/list_file.h"
 #include "media/display.h"
+#include "screens/course_editor.h"
 #include "screens/song_select.h"
 
 namespace kvx {

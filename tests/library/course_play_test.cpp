@@ -1,7 +1,7 @@
 // Loading a course for play from the course list: songs whose chart is gone
 // are left out with a log line and the rest play chained; a course with no
 // chart left, or whose file is gone, is not played and nothing is left changed.
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "course_fixture.h"
 
 namespace kvx {

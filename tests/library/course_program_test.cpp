@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/whole_program_fixture.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "library/courses.h"
 #include "platform/text.h"
 

@@ -7,10 +7,11 @@
 
 #include "app/command_line.h"
 #include "app/game.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "library/list_file.h"
 #include "library/song_search.h"
 #include "platform/files.h"
+#include "screens/jukebox_list.h"
 #include "test_support.h"
 
 namespace kvx {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/game.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
 #include "platform/files.h"

@@ -4,7 +4,7 @@
 #include <SDL_image.h>
 
 #include "display_fixture.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "media/bga.h"
 #include "play/play_loop_links.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/chart_read.h"
 #include "play/judge.h"
 #include "play/long_notes.h"

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "media/sound.h"
 #include "media/sound_test_support.h"
 #include "screens/song_preview.h"

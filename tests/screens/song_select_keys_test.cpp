@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "app/game.h"
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "library/list_file.h"
 #include "platform/files.h"
+#include "screens/course_editor.h"
+#include "screens/jukebox_list.h"
 #include "screens/song_select.h"
 #include "screens/song_select_internal.h"
 #include "screens/song_select_text.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <set>
 
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 #include "screens/score_record.h"
 #include "screens/song_select.h"
 #include "screens/song_select_internal.h"

@@ -17,7 +17,7 @@
 
 #include "app/song_list_visit.h"
 #include "app/whole_program_fixture.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "media/skin.h"
 #include "picture.h"
 #include "screens/ranking_screen.h"

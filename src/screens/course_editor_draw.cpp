@@ -6,6 +6,7 @@
 #include "library/courses.h"
 #include "media/display.h"
 #include "platform/text.h"
+#include "screens/course_editor.h"
 
 namespace kvx {
 

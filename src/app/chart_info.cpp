@@ -1,4 +1,4 @@
-#include "chart/chart_info.h"
+#include "app/chart_info.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/game.h"
-#include "chart/bms.h"
+#include "play/chart_load.h"
 #include "chart/chart_read.h"
 #include "chart/chart_text.h"
 #include "library/song_search.h"

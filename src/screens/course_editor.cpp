@@ -8,6 +8,8 @@
 #include "library/jukebox.h"
 #include "media/display.h"
 #include "media/sound.h"
+#include "screens/course_editor.h"
+#include "screens/jukebox_list.h"
 #include "screens/song_select.h"
 
 namespace kvx {

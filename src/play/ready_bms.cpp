@@ -1,7 +1,6 @@
-#include "chart/ready_bms.h"
+#include "play/ready_bms.h"
 
 #include "app/game.h"
-#include "chart/bms.h"
 #include "library/courses.h"
 #include "media/display.h"
 #include "media/sound.h"

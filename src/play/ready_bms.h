@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/timers.h"
+#include "play/chart_load.h"
 
 namespace kvx {
 
@@ -21,8 +22,5 @@ void StopPreview(Game& game);
 void UnloadBMS(Game& game);
 // Loads a picture into the stage image surface (releasing the previous one).
 void LoadStageImage(Game& game, const std::string& path);
-// Starts the play clock at a measure (byPosition false) or a position (true);
-// re-applies the tempo changes before the target. Called by the play loop.
-void SeekChart(Game& game, int32_t target, bool byPosition);
 
 }  // namespace kvx
