@@ -2,11 +2,14 @@
 #include <set>
 
 #include "chart/chart_fixture.h"
+#include "chart/chart_only_fixture.h"
 
 namespace kvx::test {
 namespace {
 
-using Reader = ChartFixture;
+// The reader sees only the chart layer; the real loaders need a game.
+using Reader = ChartOnlyFixture;
+using ReaderInAGame = ChartFixture;
 
 std::vector<int> Offsets(const std::vector<ChartObject>& objs) {
   std::vector<int> out;
@@ -182,16 +185,16 @@ TEST_F(Reader, TotalVolumeAndMidiStartFromZeroForEveryChart) {
 TEST_F(Reader, LoadCancelStopsAtTheNextSoundLine) {
   // A loader that fails sets LoadCancel; here it is set beforehand.
   std::string path = Write("a.bms", Body({"#00111:01", "#WAV01 a.wav", "#00211:01"}));
-  BMSInit(g);
+  Init();
   g.chart.LoadCancel = true;
-  BMSRead(g, path);
+  ReadFile(path);
   EXPECT_EQ(g.chart.ObjectCount, 1);
   EXPECT_EQ(g.chart.WavFile[1], dir.path() + "/songs/a.wav");
   EXPECT_FALSE(LogHas("all lines compiled"));
   EXPECT_EQ(g.log.Level(), 0);
 }
 
-TEST_F(Reader, MissingMediaWithLoadersOnDoNotStopTheRead) {
+TEST_F(ReaderInAGame, MissingMediaWithLoadersOnDoNotStopTheRead) {
   g.chart.NoMediaLoads = false;  // the real loaders, without a sound device or display
   ASSERT_EQ(Load(Body({"#WAV01 missing.wav", "#BMP01 missing.png", "#BMP02 missing.bmp", "#00111:01"})), 1);
   EXPECT_EQ(g.chart.WavLoadState[1], 0);
