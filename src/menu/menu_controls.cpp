@@ -149,7 +149,7 @@ void LoadMenuControls(Game& g) {
   m.txtWait = WaitFieldText(g.settings.PreviewDelay);
   // Freeing images during play starts switched off in every run.
   g.settings.BMPRelease = 0;
-  UpdateSkinList(g);
+  UpdateSkinList(g.Services(), g.skin, g.paths.data, g.settings.brd);
   m.skin_entries.clear();
   m.skin_selected = -1;
   const std::string current = ToUpperAscii(g.settings.brd);
