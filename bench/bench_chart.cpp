@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/game.h"
-#include "play/chart_load.h"
 #include "library/song_search.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
 
 namespace {
 

@@ -18,13 +18,13 @@
 #include <vector>
 
 #include "app/game.h"
-#include "play/chart_load.h"
 #include "chart/chart_text.h"
-#include "play/ready_bms.h"
 #include "media/display.h"
 #include "media/sound.h"
 #include "media/surface.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
+#include "play/ready_bms.h"
 
 namespace {
 

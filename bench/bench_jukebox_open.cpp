@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/skin_loading.h"
 #include "app/game.h"
 #include "app/settings.h"
+#include "app/skin_loading.h"
 #include "app/startup.h"
 #include "library/jukebox.h"
 #include "library/list_file.h"

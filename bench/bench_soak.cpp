@@ -27,10 +27,10 @@
 
 #include "app/game.h"
 #include "app/program.h"
-#include "play/chart_load.h"
 #include "media/display.h"
 #include "media/sound.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
 
 namespace {
 

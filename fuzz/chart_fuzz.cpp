@@ -2,9 +2,9 @@
 // the bytes of a chart file.
 #include <algorithm>
 
-#include "play/chart_load.h"
 #include "chart/bms_commands.h"
 #include "fuzz_game.h"
+#include "play/chart_load.h"
 
 using namespace kvx;
 

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "play/chart_load.h"
 #include "chart/bms_commands.h"
 #include "fuzz_game.h"
 #include "media/display.h"
 #include "media/skin.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "play/play_loop.h"
 

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <string>
 
-#include "play/chart_load.h"
 #include "fuzz_game.h"
+#include "platform/files.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "play/play_loop.h"
-#include "platform/files.h"
 
 using namespace kvx;
 

@@ -2,9 +2,9 @@
 // replay of the recording it loads over a short chart (frames without drawing).
 #include <algorithm>
 
-#include "play/chart_load.h"
 #include "chart/bms_commands.h"
 #include "fuzz_game.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "play/play_loop.h"
 #include "screens/score_record.h"

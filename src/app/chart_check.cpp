@@ -6,12 +6,12 @@
 
 #include "app/game.h"
 #include "app/startup.h"
-#include "play/chart_load.h"
 #include "chart/chart_read.h"
 #include "library/song_search.h"
 #include "media/sound_decode.h"
 #include "media/surface.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "play/play_loop.h"
 

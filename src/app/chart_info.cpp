@@ -6,11 +6,11 @@
 #include <string>
 
 #include "app/game.h"
-#include "play/chart_load.h"
 #include "chart/chart_read.h"
 #include "chart/chart_text.h"
 #include "library/song_search.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
 
 namespace kvx {
 

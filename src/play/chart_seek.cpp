@@ -8,8 +8,8 @@
 #include "app/game.h"
 #include "chart/chart_read.h"
 #include "media/bga.h"
-#include "play/chart_load.h"
 #include "platform/rounding.h"
+#include "play/chart_load.h"
 
 namespace kvx {
 

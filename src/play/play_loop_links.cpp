@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "app/game.h"
-#include "play/chart_load.h"
 #include "media/display.h"
 #include "media/skin.h"
-#include "screens/score_record.h"
-#include "screens/song_select.h"
 #include "media/surface.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
+#include "screens/score_record.h"
+#include "screens/song_select.h"
 
 namespace kvx {
 

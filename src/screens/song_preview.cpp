@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/game.h"
-#include "play/chart_load.h"
-#include "play/ready_bms.h"
 #include "library/courses.h"
 #include "media/display.h"
 #include "media/sound.h"
+#include "play/chart_load.h"
+#include "play/ready_bms.h"
 #include "screens/song_select_internal.h"
 
 namespace kvx {

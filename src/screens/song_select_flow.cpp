@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/game.h"
-#include "play/ready_bms.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
@@ -16,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "play/play_loop.h"
+#include "play/ready_bms.h"
 #include "screens/course_editor.h"
 #include "screens/jukebox_list.h"
 #include "screens/song_select.h"

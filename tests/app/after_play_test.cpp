@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "play/chart_load.h"
 #include "library/courses.h"
 #include "library/song_search.h"
 #include "media/display.h"
+#include "play/chart_load.h"
 #include "screens/jukebox_list.h"
 #include "screens/score_record.h"
 #include "whole_program_fixture.h"

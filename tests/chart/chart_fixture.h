@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/game.h"
-#include "play/chart_load.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
 #include "test_support.h"
 
 namespace kvx::test {

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "course_fixture.h"
 #include "app/skin_loading.h"
+#include "course_fixture.h"
 #include "library/song_search.h"
 #include "media/display.h"
 #include "media/skin.h"

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/whole_program_fixture.h"
-#include "play/chart_load.h"
 #include "library/courses.h"
 #include "platform/text.h"
+#include "play/chart_load.h"
 
 namespace kvx {
 namespace {

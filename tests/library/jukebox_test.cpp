@@ -7,10 +7,10 @@
 
 #include "app/command_line.h"
 #include "app/game.h"
-#include "play/ready_bms.h"
 #include "library/list_file.h"
 #include "library/song_search.h"
 #include "platform/files.h"
+#include "play/ready_bms.h"
 #include "screens/jukebox_list.h"
 #include "test_support.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/game.h"
-#include "play/chart_load.h"
 #include "library/jukebox.h"
 #include "library/song_search.h"
 #include "platform/files.h"
+#include "play/chart_load.h"
 #include "test_support.h"
 
 namespace kvx {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "play/chart_load.h"
 #include "chart/chart_read.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "play/long_notes.h"
 #include "play_loop_fixture.h"

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "app/game.h"
-#include "play/ready_bms.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
 #include "library/list_file.h"
 #include "platform/files.h"
+#include "play/ready_bms.h"
 #include "screens/course_editor.h"
 #include "screens/jukebox_list.h"
 #include "screens/song_select.h"

@@ -17,9 +17,9 @@
 
 #include "app/song_list_visit.h"
 #include "app/whole_program_fixture.h"
-#include "play/chart_load.h"
 #include "media/skin.h"
 #include "picture.h"
+#include "play/chart_load.h"
 #include "screens/ranking_screen.h"
 #include "screens/score_record.h"
 #include "screens/song_select.h"
