@@ -22,13 +22,13 @@ TEST_F(SoundFixture, PlaySpeedSetsPitch) {
 
   // A new play speed applies to every loaded sound, also while it plays.
   g.settings.RealHiSpeed = 0.75f;
-  ApplyPlaySpeedToSounds(g);
+  ApplyPlaySpeedToSounds(g.sound, g.settings.RealHiSpeed);
   EXPECT_EQ(g.sound.WavFrequency[7], 33075);
   EXPECT_EQ(g.sound.WavFrequency[8], 16538);  // 16537.5 rounds to even
   EXPECT_FLOAT_EQ(SourceFloat(g.sound.WavSources[7], AL_PITCH), 0.75f);
-  SetWavBufferFrequency(g, 7, 88200);
+  SetWavBufferFrequency(g.sound, 7, 88200);
   EXPECT_FLOAT_EQ(SourceFloat(g.sound.WavSources[7], AL_PITCH), 2.0f);
-  SetWavBufferFrequency(g, 7, 0);  // refused
+  SetWavBufferFrequency(g.sound, 7, 0);  // refused
   EXPECT_EQ(g.sound.WavFrequency[7], 88200);
 }
 
@@ -66,7 +66,7 @@ TEST_F(SoundFixture, FadeVolumes) {
   EXPECT_EQ(KeySoundFadeVolume(g), -10000);
 
   // The play screen's fade sets every loaded sound.
-  SetAllWavVolumes(g, -1000);
+  SetAllWavVolumes(g.sound, -1000);
   EXPECT_NEAR(SourceFloat(source, AL_GAIN), std::pow(10.0, -0.5), 1e-5);
 }
 
@@ -79,7 +79,7 @@ TEST_F(SoundFixture, EchoQueueAndDuplicates) {
   PlayWav(g, 9);  // echo off: nothing queued
   EXPECT_TRUE(g.sound.EchoQueue.empty());
 
-  SetEchoEffect(g, true);
+  SetEchoEffect(g.sound, true);
   PlayWav(g, 9);
   ASSERT_EQ(g.sound.EchoQueue.size(), 4u);
   for (int i = 0; i < 4; ++i) {
@@ -113,19 +113,19 @@ TEST_F(SoundFixture, EchoQueueAndDuplicates) {
   // The queue holds at most 256 entries; RemoveEcho moves later ones down.
   for (int i = 0; i < 70; ++i) PlayWav(g, 10);
   EXPECT_EQ(g.sound.EchoQueue.size(), 256u);
-  QueueEcho(g, 1, 10, 1);
+  QueueEcho(g.sound, 1, 10, 1);
   EXPECT_EQ(g.sound.EchoQueue.size(), 256u);
   g.sound.EchoQueue[1].Time = 42;
-  RemoveEcho(g, 0);
+  RemoveEcho(g.sound, 0);
   EXPECT_EQ(g.sound.EchoQueue[0].Time, 42);
-  RemoveEcho(g, 999);  // out of range: ignored
+  RemoveEcho(g.sound, 999);  // out of range: ignored
   EXPECT_EQ(g.sound.EchoQueue.size(), 255u);
-  SetEchoEffect(g, false);
+  SetEchoEffect(g.sound, false);
   EXPECT_TRUE(g.sound.EchoQueue.empty());
 
   // Releasing the buffer detaches its duplicates first.
   g.chart.WavFile[9].clear();
-  ReleaseChangedSounds(g);
+  ReleaseChangedSounds(g.sound, g.chart);
   EXPECT_EQ(g.sound.WavBuffers[9], 0u);
   EXPECT_EQ(SourceInt(g.sound.EchoSources[9 + kWavIds], AL_BUFFER), 0);
 }
@@ -138,7 +138,7 @@ TEST_F(SoundFixture, AFullChartWithEchoesGetsEverySource) {
     g.chart.WavFile[id] = tone;
     loadwav(g, id);
   }
-  SetEchoEffect(g, true);
+  SetEchoEffect(g.sound, true);
   for (int id = 1; id < kClassicIds; ++id) {
     PlayWav(g, id);
     RunEchoQueue(g, 100000);  // the queue holds 256: play the echoes as they come
@@ -155,29 +155,29 @@ TEST_F(SoundFixture, PauseResumeAndUnload) {
   loadwav(g, 1);
   loadwav(g, 2);
   PlayWav(g, 1);
-  EXPECT_TRUE(IsWavPlaying(g, 1));
-  EXPECT_FALSE(IsWavPlaying(g, 2));
+  EXPECT_TRUE(IsWavPlaying(g.sound, 1));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 2));
 
   PauseChartSounds(g);
   EXPECT_TRUE(g.play.SoundWasPlaying[1]);
   EXPECT_FALSE(g.play.SoundWasPlaying[2]);
-  EXPECT_FALSE(IsWavPlaying(g, 1));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 1));
   EXPECT_EQ(SourceInt(g.sound.WavSources[1], AL_SOURCE_STATE), AL_PAUSED);
   ResumeChartSounds(g);
-  EXPECT_TRUE(IsWavPlaying(g, 1));
-  EXPECT_FALSE(IsWavPlaying(g, 2));
+  EXPECT_TRUE(IsWavPlaying(g.sound, 1));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 2));
 
-  StopWavBuffer(g, 1);
-  ContinueWav(g, 1);
-  EXPECT_TRUE(IsWavPlaying(g, 1));
+  StopWavBuffer(g.sound, 1);
+  ContinueWav(g.sound, 1);
+  EXPECT_TRUE(IsWavPlaying(g.sound, 1));
 
   // Unloading the chart stops and rewinds; the buffers stay for the next chart.
-  StopChartSounds(g);
-  EXPECT_FALSE(IsWavPlaying(g, 1));
+  StopChartSounds(g.sound);
+  EXPECT_FALSE(IsWavPlaying(g.sound, 1));
   EXPECT_EQ(SourceInt(g.sound.WavSources[1], AL_SOURCE_STATE), AL_INITIAL);
-  EXPECT_TRUE(HasWavBuffer(g, 1));
-  RestartWav(g, 2);
-  EXPECT_TRUE(IsWavPlaying(g, 2));
+  EXPECT_TRUE(HasWavBuffer(g.sound, 1));
+  RestartWav(g.sound, 2);
+  EXPECT_TRUE(IsWavPlaying(g.sound, 2));
 }
 
 TEST_F(SoundFixture, SystemSoundsFromTheDefaultData) {
@@ -185,20 +185,20 @@ TEST_F(SoundFixture, SystemSoundsFromTheDefaultData) {
   std::filesystem::copy(std::string(KVX_BUILD_DIR) + "/_kvxfiles/wav", g.paths.data + "/wav",
                         std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
   InitDS(g);
-  ASSERT_TRUE(SoundAvailable(g));
-  for (int i = 0; i < kSystemSoundCount; ++i) EXPECT_TRUE(HasSystemSound(g, i)) << kSystemSoundFiles[i];
+  ASSERT_TRUE(SoundAvailable(g.sound));
+  for (int i = 0; i < kSystemSoundCount; ++i) EXPECT_TRUE(HasSystemSound(g.sound, i)) << kSystemSoundFiles[i];
 
-  PlaySE(g, kSePtsCount, true);
-  EXPECT_TRUE(IsSystemSoundPlaying(g, kSePtsCount));
+  PlaySE(g.sound, kSePtsCount, true);
+  EXPECT_TRUE(IsSystemSoundPlaying(g.sound, kSePtsCount));
   EXPECT_EQ(SourceInt(g.sound.SystemSources[kSePtsCount], AL_LOOPING), AL_TRUE);
-  StopSE(g, kSePtsCount);
-  EXPECT_FALSE(IsSystemSoundPlaying(g, kSePtsCount));
-  PlaySE(g, kSeReady);
+  StopSE(g.sound, kSePtsCount);
+  EXPECT_FALSE(IsSystemSoundPlaying(g.sound, kSePtsCount));
+  PlaySE(g.sound, kSeReady);
   EXPECT_EQ(SourceInt(g.sound.SystemSources[kSeReady], AL_LOOPING), AL_FALSE);
-  SetSystemSoundVolume(g, kSeSelect, -1500);
+  SetSystemSoundVolume(g.sound, kSeSelect, -1500);
   EXPECT_NEAR(SourceFloat(g.sound.SystemSources[kSeSelect], AL_GAIN), std::pow(10.0, -0.75), 1e-5);
-  PlaySE(g, 16);  // no such index
-  PlaySE(g, -1);
+  PlaySE(g.sound, 16);  // no such index
+  PlaySE(g.sound, -1);
 }
 
 TEST_F(SoundFixture, MissingSystemSoundsStaySilent) {
@@ -206,18 +206,18 @@ TEST_F(SoundFixture, MissingSystemSoundsStaySilent) {
   EXPECT_NE(log.find("[InitDS]"), std::string::npos);
   EXPECT_NE(log.find("SetCooperativeLevel: DSSCL_PRIORITY"), std::string::npos);
   EXPECT_NE(log.find("loading SEs..."), std::string::npos);
-  for (int i = 0; i < kSystemSoundCount; ++i) EXPECT_FALSE(HasSystemSound(g, i));
-  PlaySE(g, kSeFade);
-  StopSE(g, kSeFade);
-  EXPECT_FALSE(IsSystemSoundPlaying(g, kSeFade));
+  for (int i = 0; i < kSystemSoundCount; ++i) EXPECT_FALSE(HasSystemSound(g.sound, i));
+  PlaySE(g.sound, kSeFade);
+  StopSE(g.sound, kSeFade);
+  EXPECT_FALSE(IsSystemSoundPlaying(g.sound, kSeFade));
 
   // One system sound present (as .ogg): only that one plays.
   Tone("_kvxfiles/wav/fade.ogg", 44100, 0.5, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
   InitDS(g);
-  EXPECT_TRUE(HasSystemSound(g, kSeFade));
-  EXPECT_FALSE(HasSystemSound(g, kSeReady));
-  PlaySE(g, kSeFade);
-  EXPECT_TRUE(IsSystemSoundPlaying(g, kSeFade));
+  EXPECT_TRUE(HasSystemSound(g.sound, kSeFade));
+  EXPECT_FALSE(HasSystemSound(g.sound, kSeReady));
+  PlaySE(g.sound, kSeFade);
+  EXPECT_TRUE(IsSystemSoundPlaying(g.sound, kSeFade));
 }
 
 TEST_F(SoundFixture, SeveralGamesAndNoDevice) {
@@ -226,7 +226,7 @@ TEST_F(SoundFixture, SeveralGamesAndNoDevice) {
   other.SetProgramFolder(dir.path());
   other.options.headless = true;
   InitDS(other);
-  ASSERT_TRUE(SoundAvailable(other));
+  ASSERT_TRUE(SoundAvailable(other.sound));
   g.chart.WavFile[3] = other.chart.WavFile[3] = Tone("s/a.wav");
   g.settings.RealHiSpeed = 2.0f;
   loadwav(g, 3);
@@ -240,25 +240,25 @@ TEST_F(SoundFixture, SeveralGamesAndNoDevice) {
   EXPECT_FLOAT_EQ(pitch, 1.0f);
 
   // After ReleaseSound (and without any device) every call does nothing.
-  ReleaseSound(other);
-  EXPECT_FALSE(SoundAvailable(other));
+  ReleaseSound(other.sound);
+  EXPECT_FALSE(SoundAvailable(other.sound));
   other.chart.WavFile[4] = g.chart.WavFile[3];
   loadwav(other, 4);
   PlayWav(other, 4);
-  PlaySE(other, kSeSelect, true);
-  StopSE(other, kSeSelect);
-  SetAllWavVolumes(other, -500);
+  PlaySE(other.sound, kSeSelect, true);
+  StopSE(other.sound, kSeSelect);
+  SetAllWavVolumes(other.sound, -500);
   PauseChartSounds(other);
   ResumeChartSounds(other);
-  StopChartSounds(other);
-  ApplyPlaySpeedToSounds(other);
+  StopChartSounds(other.sound);
+  ApplyPlaySpeedToSounds(other.sound, other.settings.RealHiSpeed);
   PrefetchChartSounds(other, dir.path() + "/none.bms");
   EXPECT_EQ(other.sound.WavBuffers[4], 0u);
-  EXPECT_FALSE(HasWavBuffer(other, 3));
-  EXPECT_FALSE(IsWavPlaying(other, 3));
+  EXPECT_FALSE(HasWavBuffer(other.sound, 3));
+  EXPECT_FALSE(IsWavPlaying(other.sound, 3));
   // The first game still plays.
   PlayWav(g, 3);
-  EXPECT_TRUE(IsWavPlaying(g, 3));
+  EXPECT_TRUE(IsWavPlaying(g.sound, 3));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "media/sound.h"
 #include "media/sound_prefetch.h"
 #include "platform/clock.h"
@@ -49,7 +50,7 @@ struct SoundFixture : ::testing::Test {
     clock = UseHeadlessGame(g, dir.path(), 10000);
     MakeFolder(g.paths.data + "/wav");
     InitDS(g);
-    ASSERT_TRUE(SoundAvailable(g)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
+    ASSERT_TRUE(SoundAvailable(g.sound)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
   }
 
   std::string Log() { return dir.Read("_kvxfiles/debug.txt"); }
