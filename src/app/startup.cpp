@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
 #include "app/skin_loading.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "media/bga.h"
 #include "media/display.h"
 #include "media/sound.h"
@@ -21,7 +22,7 @@ int CourseSongOf(const ChartState& c) { return std::clamp(c.CourseSong, 0, kMaxC
 void GameChartHooks::ChartCleared() {
   ClearImageLoadFlags(g_);
   g_.play.BasePosition = 0;
-  ClearEchoQueue(g_);
+  ClearEchoQueue(g_.sound);
 }
 
 void GameChartHooks::TextRead(const std::string& path, std::string_view text) { PrefetchChartSounds(g_, path, text); }
@@ -47,7 +48,7 @@ void GameChartHooks::ImageNamed(int id) {
 }
 
 void GameChartHooks::ReleaseUnnamedMedia() {
-  ReleaseChangedSounds(g_);
+  ReleaseChangedSounds(g_.sound, g_.chart);
   ReleaseChangedImages(g_);
 }
 
