@@ -66,6 +66,11 @@ struct Settings {
   // file; off here so that tools and tests without a settings file read charts
   // by the classic rules.
   bool ModernCharts = false;
+  // The key configuration window binds a pressed key in place of the row's
+  // keys (with Shift held: beside them) and lets every key be bound; off, a
+  // press adds the key and the keys 1 / 2 move the selection. On in a new
+  // settings file.
+  bool ModernKeyConfig = false;
   std::string LastHost;  // the address last joined in a network battle
   // The sound device's buffer in ms (update periods of about a third of it);
   // 0 leaves the device's own sizes.
@@ -84,6 +89,8 @@ struct Settings {
   bool TimingOffsetMs = false;
   // Volumes in percent (0..100): all sound, key sounds, background sounds, system sounds.
   int32_t VolumeMaster = 100, VolumeKeys = 100, VolumeBackground = 100, VolumeSystem = 100;
+  // The language of the texts on screen: "ja" (the classic texts) or "en".
+  std::string Language = "ja";
   // Set by LoadSettings when HiSpeed is exactly 0.
   bool ComboLinkedHiSpeed = false;
 };
