@@ -12,11 +12,11 @@
 
 #include "app/game.h"
 #include "app/key_table.h"
+#include "app/texts.h"
 #include "imgui.h"
 #include "media/button_names.h"
 #include "media/display_internal.h"
 #include "media/input.h"
-#include "menu/key_config_texts.h"
 #include "menu/menu_tooltip.h"
 #include "platform/imgui_window.h"
 #include "platform/message_box.h"
@@ -113,29 +113,29 @@ void WrappedText(Game& g, const std::string& name, const char* text, float width
   Record(g, name);
 }
 
-ButtonWords WordsOf(const KeyConfigTexts& t) {
+ButtonWords WordsOf(const Texts& t) {
   ButtonWords w;
-  w.joystick = t.joystick;
-  w.button = t.joystick_button;
-  for (int i = 0; i < 4; ++i) w.stick[i] = t.stick[i];
-  w.code = t.code;
+  w.joystick = t.key_config_joystick;
+  w.button = t.key_config_joystick_button;
+  for (int i = 0; i < 4; ++i) w.stick[i] = t.key_config_stick[i];
+  w.code = t.key_config_code;
   return w;
 }
 
 // The function's name after its label: "1P key 1", "Up", ...
-std::string FunctionName(const KeyConfigTexts& t, int16_t f) {
-  if (f >= 1 && f <= 8) return t.system_functions[f - 1];
+std::string FunctionName(const Texts& t, int16_t f) {
+  if (f >= 1 && f <= 8) return t.key_config_system_functions[f - 1];
   const std::string side = f < 20 ? "1P " : "2P ";
   const int lane = f % 10;
-  if (lane == 6) return side + t.scratch_left;
-  if (lane == 7) return side + t.scratch_right;
-  return side + t.lane_key + std::to_string(lane <= 5 ? lane : lane - 2);
+  if (lane == 6) return side + t.key_config_scratch_left;
+  if (lane == 7) return side + t.key_config_scratch_right;
+  return side + t.key_config_lane_key + std::to_string(lane <= 5 ? lane : lane - 2);
 }
 
 // The live test: the controller picture, each shape lit while one of its
 // buttons is held, the current function marked.
-void DrawControllerPicture(Game& g, const KeyConfigModel& m, const KeyConfigTexts& t) {
-  ImGui::TextUnformatted(m.modern ? t.test_heading : t.picture_heading);
+void DrawControllerPicture(Game& g, const KeyConfigModel& m, const Texts& t) {
+  ImGui::TextUnformatted(m.modern ? t.key_config_test_heading : t.key_config_picture_heading);
   Record(g, "lblTest");
   ImDrawList* draw = ImGui::GetWindowDrawList();
   const ImVec2 origin = ImGui::GetCursorScreenPos();
@@ -151,17 +151,17 @@ void DrawControllerPicture(Game& g, const KeyConfigModel& m, const KeyConfigText
     draw->AddText(ImVec2(a.x + (k.w - size.x) / 2, a.y + (k.h - size.y) / 2),
                   lit[k.function] ? IM_COL32_BLACK : IM_COL32_WHITE, label.c_str());
   }
-  draw->AddText(ImVec2(origin.x, origin.y + 80), IM_COL32_WHITE, t.turn_direction);
+  draw->AddText(ImVec2(origin.x, origin.y + 80), IM_COL32_WHITE, t.key_config_turn_direction);
   draw->AddText(ImVec2(origin.x + 180, origin.y + 80), IM_COL32_WHITE, "ID1,2");
   draw->AddText(ImVec2(origin.x + 240, origin.y + 80), IM_COL32_WHITE, "B1,2");
   ImGui::Dummy(ImVec2(kPanelWidth, 98));
   Record(g, "picKeyDown");
-  ItemTooltip(t.tip_test);
+  ItemTooltip(t.key_config_tip_test);
 }
 
 // One row of the key list: the function (a selectable spanning the row) and
 // a small button per bound key, which removes it.
-void DrawKeyRow(Game& g, KeyConfigModel& m, const KeyConfigTexts& t, const ButtonWords& words, size_t i) {
+void DrawKeyRow(Game& g, KeyConfigModel& m, const Texts& t, const ButtonWords& words, size_t i) {
   const int16_t f = m.row_functions[i];
   ImGui::TableNextRow();
   ImGui::TableNextColumn();
@@ -171,14 +171,14 @@ void DrawKeyRow(Game& g, KeyConfigModel& m, const KeyConfigTexts& t, const Butto
                         ImGuiSelectableFlags_SpanAllColumns | ImGuiSelectableFlags_AllowItemOverlap))
     SelectKeyRow(m, static_cast<int>(i));
   Record(g, "row" + std::to_string(f));
-  ItemTooltip(t.tip_row);
+  ItemTooltip(t.key_config_tip_row);
   ImGui::TableNextColumn();
   ImGui::TextUnformatted(FunctionName(t, f).c_str());
   Record(g, "name" + std::to_string(f));
   ImGui::TableNextColumn();
   const std::vector<int> codes = KeyBindings(m.work, f);
   if (codes.empty()) {
-    ImGui::TextDisabled("%s", t.none);
+    ImGui::TextDisabled("%s", t.key_config_none);
     Record(g, "none" + std::to_string(f));
   }
   int remove = -1;
@@ -192,13 +192,13 @@ void DrawKeyRow(Game& g, KeyConfigModel& m, const KeyConfigTexts& t, const Butto
     if (ImGui::SmallButton(text.c_str())) remove = codes[k];
     ImGui::PopID();
     Record(g, "bind" + std::to_string(codes[k]));
-    ItemTooltip(t.tip_remove);
+    ItemTooltip(t.key_config_tip_remove);
   }
   ImGui::PopID();
   if (remove >= 0) RemoveBinding(m, remove);
 }
 
-void DrawKeyList(Game& g, KeyConfigModel& m, const KeyConfigTexts& t) {
+void DrawKeyList(Game& g, KeyConfigModel& m, const Texts& t) {
   const ButtonWords words = WordsOf(t);
   const float height = ImGui::GetContentRegionAvail().y;
   if (!ImGui::BeginTable("##lstKeyList", 3,
@@ -206,9 +206,9 @@ void DrawKeyList(Game& g, KeyConfigModel& m, const KeyConfigTexts& t) {
                          ImVec2(kListWidth, height)))
     return;
   ImGui::TableSetupScrollFreeze(0, 1);
-  ImGui::TableSetupColumn(t.column_function, ImGuiTableColumnFlags_WidthFixed, 66);
-  ImGui::TableSetupColumn(t.column_name, ImGuiTableColumnFlags_WidthFixed, 136);
-  ImGui::TableSetupColumn(t.column_keys, ImGuiTableColumnFlags_WidthStretch);
+  ImGui::TableSetupColumn(t.key_config_column_function, ImGuiTableColumnFlags_WidthFixed, 66);
+  ImGui::TableSetupColumn(t.key_config_column_name, ImGuiTableColumnFlags_WidthFixed, 136);
+  ImGui::TableSetupColumn(t.key_config_column_keys, ImGuiTableColumnFlags_WidthStretch);
   ImGui::TableHeadersRow();
   for (size_t i = 0; i < m.rows.size(); ++i) DrawKeyRow(g, m, t, words, i);
   ImGui::EndTable();
@@ -224,43 +224,43 @@ bool Button(Game& g, const char* text, const char* name, const char* tip) {
   return clicked;
 }
 
-Close DrawPanel(Game& g, KeyConfigModel& m, const KeyConfigTexts& t) {
+Close DrawPanel(Game& g, KeyConfigModel& m, const Texts& t) {
   Close close = Close::None;
   ImGui::BeginGroup();
-  WrappedText(g, "lblInstruction", m.modern ? t.instruction_modern : t.instruction, kPanelWidth);
+  WrappedText(g, "lblInstruction", m.modern ? t.key_config_instruction_modern : t.key_config_instruction, kPanelWidth);
   bool modern = m.modern;
-  if (ImGui::Checkbox(t.modern_box, &modern)) SetModernKeyConfig(g, m, modern);
+  if (ImGui::Checkbox(t.key_config_modern_box, &modern)) SetModernKeyConfig(g, m, modern);
   Record(g, "chkModern");
-  ItemTooltip(t.tip_modern);
+  ItemTooltip(t.key_config_tip_modern);
   ImGui::Spacing();
   DrawControllerPicture(g, m, t);
   bool xy = m.xy;
-  if (ImGui::Checkbox(t.xy, &xy)) SetJoyXY(g, m, xy);
+  if (ImGui::Checkbox(t.key_config_xy, &xy)) SetJoyXY(g, m, xy);
   Record(g, "chkXY");
-  ItemTooltip(t.tip_xy);
-  WrappedText(g, "lblXYNote", t.xy_note, kPanelWidth);
+  ItemTooltip(t.key_config_tip_xy);
+  WrappedText(g, "lblXYNote", t.key_config_xy_note, kPanelWidth);
   ImGui::Spacing();
-  ImGui::TextUnformatted(t.special_group);
+  ImGui::TextUnformatted(t.key_config_special_group);
   Record(g, "lblSpecial");
   ImGui::Indent(12);
-  WrappedText(g, "lblSpecialNote1", t.special_note1, kPanelWidth - 12);
-  WrappedText(g, "lblSpecialNote2", t.special_note2, kPanelWidth - 12);
+  WrappedText(g, "lblSpecialNote1", t.key_config_special_note1, kPanelWidth - 12);
+  WrappedText(g, "lblSpecialNote2", t.key_config_special_note2, kPanelWidth - 12);
   ImGui::Unindent(12);
-  const std::string controllers = std::string(t.controller_label) + std::to_string(m.joystick_count);
+  const std::string controllers = std::string(t.key_config_controller_label) + std::to_string(m.joystick_count);
   WrappedText(g, "lblControllers", controllers.c_str(), kPanelWidth);
   ImGui::Spacing();
-  if (Button(g, t.defaults, "cmdDefault", t.tip_default)) SetDefault(m);
+  if (Button(g, t.key_config_defaults, "cmdDefault", t.key_config_tip_default)) SetDefault(m);
   ImGui::SameLine();
-  if (Button(g, t.clear, "cmdClear", t.tip_clear)) ClearKeyConfig(m);
+  if (Button(g, t.key_config_clear, "cmdClear", t.key_config_tip_clear)) ClearKeyConfig(m);
   ImGui::SameLine();
-  if (Button(g, t.ok, "cmdOK", t.tip_ok)) close = Close::OK;
+  if (Button(g, t.key_config_ok, "cmdOK", t.key_config_tip_ok)) close = Close::OK;
   ImGui::SameLine();
-  if (Button(g, t.cancel, "cmdCancel", t.tip_cancel)) close = Close::Cancel;
+  if (Button(g, t.key_config_cancel, "cmdCancel", t.key_config_tip_cancel)) close = Close::Cancel;
   ImGui::EndGroup();
   return close;
 }
 
-Close DrawWindow(Game& g, KeyConfigModel& m, const KeyConfigTexts& t) {
+Close DrawWindow(Game& g, KeyConfigModel& m, const Texts& t) {
   const ImGuiViewport* vp = ImGui::GetMainViewport();
   g.menu.key_config.width = vp->Size.x;
   g.menu.key_config.height = vp->Size.y;
@@ -277,17 +277,16 @@ Close DrawWindow(Game& g, KeyConfigModel& m, const KeyConfigTexts& t) {
   return close;
 }
 
-// Every text of the window in both languages, so that the font carries their glyphs.
-std::vector<std::string> WindowTexts() {
+// Every text of the window, so that the font carries their glyphs.
+std::vector<std::string> WindowTexts(const Texts& t) {
   std::vector<std::string> texts = {"↑↓←→★×"};
-  for (const KeyConfigTexts* t : {&KeyConfigTextsJa(), &KeyConfigTextsEn()})
-    for (const char* text : KeyConfigTextEntries(*t)) texts.push_back(text);
+  for (const char* text : TextEntries(t)) texts.push_back(text);
   return texts;
 }
 
 // The window's loop: device events to the model, the timer, the frames.
 Close RunWindow(Game& g, ImGuiWindow& window, KeyConfigModel& model, bool* quit) {
-  const KeyConfigTexts& t = KeyConfigTextsOf(g);
+  const Texts& t = TextsOf(g);
   KeyConfigWindowState& state = g.menu.key_config;
   Close close = Close::None;
   uint32_t next_tick = SDL_GetTicks();
@@ -326,15 +325,15 @@ void OpenKeyConfigWindow(Game& g) {
     DebugLog(g, "KeyConfig: no display, the window is not shown");
     return;
   }
-  const KeyConfigTexts& t = KeyConfigTextsOf(g);
+  const Texts& t = TextsOf(g);
   ImGuiWindowSetup setup;
-  setup.caption = t.caption;
+  setup.caption = t.key_config_caption;
   setup.width = kWindowWidth;
   setup.height = kWindowHeight;
   // The list font "ＭＳ Ｐゴシック", through the display's stand-in for it.
   setup.font_file = FindFontFile("ＭＳ Ｐゴシック", &setup.font_index);
   setup.font_size = 15.0f;
-  setup.glyph_texts = WindowTexts();
+  setup.glyph_texts = WindowTexts(t);
   ImGuiWindow window;
   if (!window.Open(setup)) {
     DebugLog(g, "KeyConfig: " + window.error());
@@ -353,7 +352,8 @@ void OpenKeyConfigWindow(Game& g) {
   bool quit = false;
   const Close close = RunWindow(g, window, model, &quit);
   if (close == Close::OK) {
-    if (!KeyConfigOK(g, model)) ShowMessageBox(t.caption, t.save_failed, MessageBoxKind::Warning, true);
+    if (!KeyConfigOK(g, model))
+      ShowMessageBox(t.key_config_caption, t.key_config_save_failed, MessageBoxKind::Warning, true);
   } else {
     KeyConfigCancel(g, model);
   }
