@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "chart/bms.h"
 #include "chart/chart_read.h"
@@ -62,7 +63,7 @@ void BMSLoadCourse(Game& g) {
   for (int k = 0; k < songs; ++k) {
     if (c.LoadCancel) return;
     const SongEntry& song = c.CourseSongs[k];
-    ReleaseStageImage(g);
+    ReleaseStageImage(g.display);
     if (!song.StageFile.empty() && g.settings.CourseLoadMode == 2)
       LoadStageImage(g, FolderOf(song.FilePath) + song.StageFile);
     c.CourseSong = k;
@@ -75,7 +76,7 @@ void BMSLoadCourse(Game& g) {
     BMSRead(g, song.FilePath);
   }
   if (c.LoadCancel) return;
-  ReleaseStageImage(g);
+  ReleaseStageImage(g.display);
   c.CourseSong = 0;
   c.BaseMeasure = 0;
   BMSPrepare(g);

@@ -105,7 +105,7 @@ void BMSPrepare(Game& g) {
   // A course is named as a whole, not by the song read last.
   c.WindowCaption = c.CourseMode ? "[COURSE] " + c.CourseName + " - " + kCaptionProgramName
                                  : "[" + c.Genre + "] " + c.Title + " / " + c.Artist + " - " + kCaptionProgramName;
-  if (!c.NoMediaLoads) SetWindowCaption(g, c.WindowCaption);
+  if (!c.NoMediaLoads) SetWindowCaption(g.display, c.WindowCaption);
 
   // Start tempo, with the play speed.
   p.EffectiveBPM = static_cast<float>(StartTempo(c) * g.settings.RealHiSpeed);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "library/courses.h"
 #include "media/display.h"
@@ -20,14 +21,14 @@ constexpr int kArtistX = 330;
 constexpr int kColumnGap = 8;  // space kept between a cut title and the artist column
 
 void Text(Game& g, int x, int y, const std::string& text, uint32_t rgb) {
-  DrawGdiText(g, g.display.BackSurface, GdiFont::Window, x, y, text, rgb);
+  DrawGdiText(g.display, g.display.BackSurface, GdiFont::Window, x, y, text, rgb);
 }
 
 // The longest beginning of `text` that fits in `width` pixels.
 std::string CutToWidth(Game& g, const std::string& text, int width) {
-  if (GdiTextWidth(g, GdiFont::Window, text) <= width) return text;
+  if (GdiTextWidth(g.display, GdiFont::Window, text) <= width) return text;
   size_t n = Utf8Length(text);
-  while (n > 0 && GdiTextWidth(g, GdiFont::Window, Utf8Left(text, n)) > width) --n;
+  while (n > 0 && GdiTextWidth(g.display, GdiFont::Window, Utf8Left(text, n)) > width) --n;
   return Utf8Left(text, n);
 }
 
@@ -35,7 +36,7 @@ std::string SlotLabel(Game& g, int slot, const SongEntry& song) {
   char number[16];
   std::snprintf(number, sizeof number, "%03d. ", slot + 1);
   const std::string prefix = std::string(number) + "[" + std::to_string(song.PlayLevel) + "] ";
-  const int room = kArtistX - kColumnGap - 30 - GdiTextWidth(g, GdiFont::Window, prefix);
+  const int room = kArtistX - kColumnGap - 30 - GdiTextWidth(g.display, GdiFont::Window, prefix);
   return prefix + CutToWidth(g, song.Title, std::max(0, room));
 }
 
@@ -56,7 +57,7 @@ void mEditCourse(Game& g) {
     return;
   }
   const uint32_t now = g.NowMs();
-  KeepAnimating(g);  // the title moves and the cursor's row blinks
+  KeepAnimating(g.display);  // the title moves and the cursor's row blinks
   const bool typing = g.app.GameState == Screen::CourseNameEntry;
   const bool cursor_shown = now % 500 > 100;  // the row under the cursor blinks
   auto shown = [&](int32_t row) { return row != c.EditCursor || cursor_shown; };
@@ -66,10 +67,10 @@ void mEditCourse(Game& g) {
   Text(g, 0, 10, "korvex COURSE EDITOR", kTitleColor);
   Text(g, 400 + static_cast<int>((now / 100) % 4), 10, "[ESC]Exit [F10]Save", kTitleColor);
 
-  const int name_x = 30 + GdiTextWidth(g, GdiFont::Window, "COURSE NAME: ");
+  const int name_x = 30 + GdiTextWidth(g.display, GdiFont::Window, "COURSE NAME: ");
   if (shown(-2)) Text(g, 30, 30, "COURSE NAME: ", color(-2));
   Text(g, name_x, 30, c.CourseName + (typing && now % 1000 >= 501 ? "_" : ""), color(-2));
-  const int stars_x = 30 + GdiTextWidth(g, GdiFont::Window, "STARS : ");
+  const int stars_x = 30 + GdiTextWidth(g.display, GdiFont::Window, "STARS : ");
   if (shown(-1)) Text(g, 30, 45, "STARS : ", color(-1));
   Text(g, stars_x, 45, std::string(c.EditStars, '*'), color(-1));
 

@@ -120,7 +120,7 @@ std::string Hex(int value) {
 
 void Show(Game& g, const std::string& text) {
   g.sound.LastMessage = text;
-  ShowMessage(g, text);
+  ShowMessage(g.display, g.NowMs(), text);
 }
 
 void ReportError(Game& g, SoundError error, const std::string& file) {

@@ -10,6 +10,7 @@
 
 #include "course_fixture.h"
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "library/song_search.h"
 #include "media/display.h"
 #include "media/skin.h"
