@@ -27,6 +27,7 @@
 
 #include "app/display_game.h"
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "app/program.h"
 #include "chart/bms.h"
 #include "media/display.h"

@@ -137,7 +137,7 @@ void ReleaseDirectX(Game& g) {
                      &screens.NoStageSurface, &screens.ResultObjSurface, &screens.PreviewSurface})
     ReleaseSurface(*s);
   ReleaseDisplay(g.display, g.window);
-  ReleaseSound(g);
+  ReleaseSound(g.sound);
   CloseDisplay(g.display, g.pump);
 }
 

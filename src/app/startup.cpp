@@ -9,6 +9,7 @@
 #include "app/display_game.h"
 #include "app/game.h"
 #include "app/skin_loading.h"
+#include "app/sound_links.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
 #include "app/timers.h"

@@ -2,6 +2,7 @@
 
 #include "app/display_game.h"
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "chart/bms.h"
 #include "library/courses.h"
 #include "media/display.h"
@@ -43,7 +44,7 @@ void LoadStageImage(Game& g, const std::string& path) {
 
 void UnloadBMS(Game& g) {
   DebugLog(g, "[Unload-BMS] > faked");
-  StopChartSounds(g);
+  StopChartSounds(g.sound);
 }
 
 void ReadyBMS(Game& g) {
@@ -57,7 +58,7 @@ void ReadyBMS(Game& g) {
   // during this load may cancel it.
   g.chart.LoadCancel = false;
   g.app.GameState = Screen::Play;
-  StopSE(g, kSeSelect);
+  StopSE(g.sound, kSeSelect);
   // In a battle a failed load still ends with the standby message, so the
   // other players are not held up; the play then has nothing to play.
   const bool battle = NetworkBattle(g);
@@ -124,7 +125,7 @@ void StopPreview(Game& g) {
   g.settings.UserPlay = true;
   g.chart.BackgroundPreview = false;
   g.play.PreviewFadeVolume = 0;
-  SetSystemSoundVolume(g, kSeSelect, 0);
+  SetSystemSoundVolume(g.sound, kSeSelect, 0);
   UnloadBMS(g);
 }
 

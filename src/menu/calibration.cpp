@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "imgui.h"
 #include "media/display_internal.h"
 #include "media/sound.h"
@@ -70,7 +71,7 @@ bool ReadEvents(Calibration& c, ImGuiWindow& window) {
 void PlayBeats(Game& g, Calibration& c) {
   const uint32_t now = SDL_GetTicks();
   if (static_cast<int32_t>(now - c.next_beat) < 0) return;
-  if (c.sound) PlaySE(g, kSePtsCount);
+  if (c.sound) PlaySE(g.sound, kSePtsCount);
   c.beats.push_back(now);
   c.next_beat += kCalibrationBeatMs;
   if (static_cast<int32_t>(now - c.next_beat) >= 0) c.next_beat = now + kCalibrationBeatMs;
@@ -149,7 +150,7 @@ void OpenCalibrationWindow(Game& g) {
   window.SetFramePacing(false);
   InitDS(g);
   Calibration c;
-  c.sound = HasSystemSound(g, kSePtsCount);
+  c.sound = HasSystemSound(g.sound, kSePtsCount);
   c.next_beat = SDL_GetTicks() + kFirstBeatMs;
   DebugLog(g, "[Calibration] opened");
   Outcome outcome = Outcome::Open;
@@ -175,7 +176,7 @@ void OpenCalibrationWindow(Game& g) {
   } else {
     DebugLog(g, "[Calibration] closed");
   }
-  ReleaseSound(g);
+  ReleaseSound(g.sound);
   window.Close();
 }
 

@@ -219,7 +219,7 @@ void DrawClassLetter(Game& g) {
   const int cls = CurrentClass(g, SlotOfSide(g, 0));
   if (cls != js.ClassShown) {
     js.ClassShown = cls;
-    PlaySE(g, kSeClassSS + cls);
+    PlaySE(g.sound, kSeClassSS + cls);
   }
   const int drop = std::max(0, 10 - PositionMod(g, 48));
   SkinCopy(g, 275, 428 + drop, g.skin.ClassStrRects[std::clamp(cls, 0, 6)]);

@@ -236,14 +236,14 @@ void RunResultScreen(Game& g) {
   g.app.LanePressed.fill(false);
   g.screens.ResultKeyPressed = false;
   g.screens.RetryRequested = false;
-  PlaySE(g, g.judge.ResultSound);
-  PlaySE(g, kSePtsCount, true);
+  PlaySE(g.sound, g.judge.ResultSound);
+  PlaySE(g.sound, kSePtsCount, true);
   bool counting = true;
   const uint32_t start = g.NowMs();
   while (g.app.Running || !g.app.started) {
     const uint32_t t = std::min(g.NowMs() - start, kCountUpMs);
     if (counting && t >= kCountUpMs) {
-      StopSE(g, kSePtsCount);
+      StopSE(g.sound, kSePtsCount);
       counting = false;
     }
     if (counting || !RestFrame(g)) {
@@ -253,7 +253,7 @@ void RunResultScreen(Game& g) {
     if (!ResultScreenMayEnd(g)) g.screens.ResultKeyPressed = g.screens.RetryRequested = false;
     else if (g.screens.ResultKeyPressed) break;
   }
-  if (counting) StopSE(g, kSePtsCount);
+  if (counting) StopSE(g.sound, kSePtsCount);
   g.screens.ResultKeyPressed = false;
   g.app.LanePressed.fill(false);
 }

@@ -31,7 +31,7 @@ using Question = ScreensState::Question;
 void Ask(Game& g, Question question, std::string file = {}) {
   g.screens.PendingQuestion = question;
   g.screens.QuestionFile = std::move(file);
-  PlaySE(g, kSePtsCount);
+  PlaySE(g.sound, kSePtsCount);
 }
 
 // Enter carries out what the question asked, Escape forgets it; other keys
