@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "chart/chart_text.h"

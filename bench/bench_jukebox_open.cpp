@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/settings.h"
 #include "app/skin_loading.h"

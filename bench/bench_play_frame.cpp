@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "app/game.h"
 #include "media/display.h"
 #include "media/skin.h"

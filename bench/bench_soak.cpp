@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "app/program.h"

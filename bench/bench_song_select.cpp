@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "app/settings.h"

@@ -21,7 +21,7 @@ struct Picture {
   uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
 };
 
-inline Picture ReadPicture(Game& g, Surface& s) { return Picture{ReadSurfacePixels(g, s), s.width, s.height}; }
+inline Picture ReadPicture(Game& g, Surface& s) { return Picture{ReadSurfacePixels(g.display, s), s.width, s.height}; }
 
 // Saves a picture as build/screenshots/<name> (PNG) for a person to look at.
 inline void SaveScreenshot(const Picture& p, const std::string& name) {

@@ -12,11 +12,11 @@ bool SetAsideDamagedFile(Game& g, const std::string& path, const std::string& wh
   const auto aside = SetAsideFile(path, &error);
   if (aside) {
     DebugLog(g, "# damaged " + what + " (" + reason + ") set aside as " + *aside);
-    ShowMessage(g, "Damaged " + what + " set aside");
+    ShowMessage(g.display, g.NowMs(), "Damaged " + what + " set aside");
   } else {
     DebugLog(g, "# damaged " + what + " (" + reason + ") not used; it could not be set aside: " + path + " (" +
                     error + ")");
-    ShowMessage(g, "Damaged " + what + " not used");
+    ShowMessage(g.display, g.NowMs(), "Damaged " + what + " not used");
   }
   return aside.has_value();
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/startup.h"
 #include "library/courses.h"
@@ -91,22 +92,22 @@ void RunListAcceleration(Game& g) {
 void DrawAutoPlaySetup(Game& g) {
   char value[32];
   FillSurface(g.display, g.display.BackSurface, nullptr, 0);
-  DrawFontText(g, 80, 20, "Hi-Speed:", 0);
-  DrawFontText(g, 80, 30, "PlaySpeed:", 0);
-  DrawFontText(g, 80, 40, "BGA:", 0);
-  DrawFontText(g, 80, 50, "DEMO:", 0);
+  DrawFontText(g.display, 80, 20, "Hi-Speed:", 0);
+  DrawFontText(g.display, 80, 30, "PlaySpeed:", 0);
+  DrawFontText(g.display, 80, 40, "BGA:", 0);
+  DrawFontText(g.display, 80, 50, "DEMO:", 0);
   std::snprintf(value, sizeof value, "x%.2f", g.settings.HiSpeed);
-  DrawFontText(g, 180, 20, value, 0);
+  DrawFontText(g.display, 180, 20, value, 0);
   std::snprintf(value, sizeof value, "x%.2f", g.settings.RealHiSpeed);
-  DrawFontText(g, 180, 30, value, 0);
-  DrawFontText(g, 180, 40, g.settings.ShowBGA ? "ON" : "OFF", 0);
-  DrawFontText(g, 180, 50, g.settings.DEMOMode ? "ON" : "OFF", 0);
-  if (g.NowMs() % 500 > 100) DrawFontText(g, 400, 80, "AUTOPLAY:", 0);
-  KeepAnimating(g);
+  DrawFontText(g.display, 180, 30, value, 0);
+  DrawFontText(g.display, 180, 40, g.settings.ShowBGA ? "ON" : "OFF", 0);
+  DrawFontText(g.display, 180, 50, g.settings.DEMOMode ? "ON" : "OFF", 0);
+  if (g.NowMs() % 500 > 100) DrawFontText(g.display, 400, 80, "AUTOPLAY:", 0);
+  KeepAnimating(g.display);
   for (int f = 11; f <= 29; ++f) {
     if (f == 17 || f == 20 || f == 27) continue;
     std::string row = "[" + std::to_string(f) + "] : " + (g.app.LaneAuto[f - 11] ? "True" : "False");
-    DrawFontText(g, 420, 10 * f, row, 0);
+    DrawFontText(g.display, 420, 10 * f, row, 0);
   }
   PresentFrame(g, false);
 }
@@ -114,7 +115,7 @@ void DrawAutoPlaySetup(Game& g) {
 void StepListScroll(Game& g) {
   AppState& a = g.app;
   if (a.ListScrollVelocity == 0) return;
-  KeepAnimating(g);
+  KeepAnimating(g.display);
   a.ListScrollVelocity = DecayListVelocity(a.ListScrollVelocity, g.display.FpsCounter.fps, g.settings.NOSMOOTHSCROLL);
   if (std::fabs(a.ListScrollVelocity) < 0.01f) {
     if (!a.ListStopHandled) {
@@ -265,7 +266,7 @@ void ListAnm(Game& g) {
     if (!held && RestFrame(g)) continue;
     // A screen with its own loop is seen here only when that loop returned
     // without leaving it (a cancelled load): the song list shows meanwhile.
-    SetWindowCaption(g, ListScreenCaption(g));
+    SetWindowCaption(g.display, ListScreenCaption(g));
     const ScreenDrawer draw = HandlersOf(a.GameState).draw;
     (draw ? draw : DrawSongListPass)(g);
   }

@@ -6,6 +6,7 @@
 #include "app/chart_check.h"
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/startup.h"
 #include "app/chart_info.h"

@@ -5,16 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "media/window_geometry.h"
+
 namespace kvx {
 
 struct Game;
-
-// Geometry of the game window in twips, as stored under [MainForm].
-struct WindowGeometry {
-  float Left = 0, Top = 0, Width = 9600, Height = 7200;  // 640x480 at 15 twips per pixel
-  int32_t WindowState = 0;                              // 0 normal, 1 minimised, 2 maximised
-  bool applied = false;  // LoadSettings moved the window to the stored values
-};
 
 constexpr int32_t kDefaultAudioLatencyMs = 12;
 constexpr int32_t kMaxOffsetMs = 500;

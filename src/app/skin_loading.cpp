@@ -1,5 +1,6 @@
 #include "app/skin_loading.h"
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "media/display.h"
 #include "media/skin.h"

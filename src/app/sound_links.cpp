@@ -6,7 +6,7 @@ namespace kvx {
 
 SoundLinks SoundLinksOf(Game& g) {
   SoundLinks links{g.Services()};
-  links.show_message = [&g](const std::string& text) { ShowMessage(g, text); };
+  links.show_message = [&g](const std::string& text) { ShowMessage(g.display, g.NowMs(), text); };
   links.play_speed = g.settings.RealHiSpeed;
   links.course_load_mode = g.settings.CourseLoadMode;
   links.on_play_screen = g.app.GameState == Screen::Play;

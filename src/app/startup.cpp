@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "app/key_table.h"

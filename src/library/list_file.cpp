@@ -212,7 +212,7 @@ void ReportDamagedList(Game& g, const std::string& path, const std::string& prob
     return;
   }
   DebugLog(g, "# not a list file (" + problem + "): " + path);
-  ShowMessage(g, "Not a list file: " + FileNameOf(path));
+  ShowMessage(g.display, g.NowMs(), "Not a list file: " + FileNameOf(path));
 }
 
 }  // namespace

@@ -65,11 +65,11 @@ bool LoadImageInto(Game& g, int n, const std::string& path, Surface& surface, Re
   const std::string real = ResolveImagePath(g, path);
   if (!LoadSurfaceFromFile(g.Services(), g.display, surface, real, true)) {
     DebugLog(g, "Error : can't load BGA " + Hex(n) + " : " + path);
-    ShowMessage(g, "BGA LOAD ERROR: " + Hex(n) + " (" + FileNameOf(NormalizeSeparators(path)) + ")");
+    ShowMessage(g.display, g.NowMs(), "BGA LOAD ERROR: " + Hex(n) + " (" + FileNameOf(NormalizeSeparators(path)) + ")");
     return false;
   }
   rect = Rect{0, 0, surface.width, surface.height};
-  ShowMessage(g, "BGA LOAD: " + Hex(n) + " (in " + std::to_string(g.NowMs() - t0) + "ms)");
+  ShowMessage(g.display, g.NowMs(), "BGA LOAD: " + Hex(n) + " (in " + std::to_string(g.NowMs() - t0) + "ms)");
   return true;
 }
 
@@ -113,7 +113,7 @@ void ReleaseImage(Game& g, int32_t id) {
     // instead of reusing a surface that no longer exists.
     b.LoadedBmpFile[id].clear();
   }
-  ShowMessage(g, "BGA Release: " + std::to_string(id));
+  ShowMessage(g.display, g.NowMs(), "BGA Release: " + std::to_string(id));
 }
 
 Rect WholeOf(const Surface& s) { return Rect{0, 0, s.width, s.height}; }

@@ -11,17 +11,12 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/game.h"
-#include "app/skin_loading.h"
-#include "media/bga.h"
 #include "media/display_internal.h"
-#include "media/input.h"
-#include "media/skin.h"
-#include "media/sound.h"
+#include "platform/event_pump.h"
 #include "platform/rounding.h"
 #include "platform/sdl_events.h"
+#include "platform/services.h"
 #include "platform/text.h"
-#include "play/play_loop.h"
 
 namespace kvx {
 
@@ -46,31 +41,29 @@ int TwipsToPixels(float twips) {
   return static_cast<int>(std::lround(pixels));
 }
 
-void RememberWindowGeometry(Game& g) {
-  DisplayState& d = g.display;
+void RememberWindowGeometry(DisplayState& d, WindowGeometry& window) {
   if (!d.window || d.fullscreen) return;
   Uint32 flags = SDL_GetWindowFlags(d.window);
   if (flags & SDL_WINDOW_MINIMIZED) {
-    g.window.WindowState = 1;
+    window.WindowState = 1;
     return;
   }
   if (flags & SDL_WINDOW_MAXIMIZED) {
-    g.window.WindowState = 2;
+    window.WindowState = 2;
     return;
   }
-  g.window.WindowState = 0;
+  window.WindowState = 0;
   int x = 0, y = 0, w = 0, h = 0;
   SDL_GetWindowPosition(d.window, &x, &y);
   SDL_GetWindowSize(d.window, &w, &h);
   if (w <= 0 || h <= 0) return;
-  g.window.Left = static_cast<float>(x * kTwipsPerPixel);
-  g.window.Top = static_cast<float>(y * kTwipsPerPixel);
-  g.window.Width = static_cast<float>(w * kTwipsPerPixel);
-  g.window.Height = static_cast<float>(h * kTwipsPerPixel);
+  window.Left = static_cast<float>(x * kTwipsPerPixel);
+  window.Top = static_cast<float>(y * kTwipsPerPixel);
+  window.Width = static_cast<float>(w * kTwipsPerPixel);
+  window.Height = static_cast<float>(h * kTwipsPerPixel);
 }
 
-void ObserveSdlEvent(Game& g, const SDL_Event& e) {
-  DisplayState& d = g.display;
+void ObserveSdlEvent(DisplayState& d, WindowGeometry& window, const SDL_Event& e) {
   if (e.type == SDL_RENDER_TARGETS_RESET || e.type == SDL_RENDER_DEVICE_RESET) {
     d.targets_reset = true;
     return;
@@ -82,33 +75,33 @@ void ObserveSdlEvent(Game& g, const SDL_Event& e) {
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED:
-      RememberWindowGeometry(g);
+      RememberWindowGeometry(d, window);
       break;
     default:
       break;
   }
 }
 
-void InstallEvents(Game& g) {
-  DisplayState& d = g.display;
+// The display's listeners on the pump. The display state and the window
+// geometry live as long as the pump (both belong to the game).
+void InstallEvents(const Services& services, DisplayState& d, EventPump& pump, WindowGeometry& window) {
   if (!d.event_listener) {
-    d.event_listener = g.pump.AddListener([&g](const PlatformEvent& e) {
-      if (e.kind == PlatformEvent::Kind::WindowHidden) g.display.window_hidden = true;
-      if (e.kind == PlatformEvent::Kind::WindowShown) g.display.window_hidden = false;
+    d.event_listener = pump.AddListener([&d](const PlatformEvent& e) {
+      if (e.kind == PlatformEvent::Kind::WindowHidden) d.window_hidden = true;
+      if (e.kind == PlatformEvent::Kind::WindowShown) d.window_hidden = false;
     });
   }
   if (!d.event_source && d.sdl_events) {
     SdlEventSourceOptions options;
-    options.clock = g.clock.get();
-    options.game_window = [&g] { return g.display.window_id; };
-    options.observer = [&g](const SDL_Event& e) { ObserveSdlEvent(g, e); };
-    options.server_times = [&g] { return !g.options.input_per_frame; };
-    d.event_source = InstallSdlEventSource(g.pump, std::move(options));
+    options.clock = &services.clock;
+    options.game_window = [&d] { return d.window_id; };
+    options.observer = [&d, &window](const SDL_Event& e) { ObserveSdlEvent(d, window, e); };
+    options.server_times = [&d] { return !d.input_per_frame; };
+    d.event_source = InstallSdlEventSource(pump, std::move(options));
   }
 }
 
-bool MakeCanvas(Game& g) {
-  DisplayState& d = g.display;
+bool MakeCanvas(DisplayState& d) {
   d.headless = true;
   if (!d.canvas) d.canvas = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
   return d.canvas != nullptr;
@@ -116,8 +109,7 @@ bool MakeCanvas(Game& g) {
 
 // Shows BackSurface: scaled into the window (whole-number factors while the
 // window is at least 640x480, letterboxed), or copied onto the canvas.
-void PresentBackSurface(Game& g, bool vsync) {
-  DisplayState& d = g.display;
+void PresentBackSurface(const Services& services, DisplayState& d, bool vsync, bool scale_to_fit) {
   if (!d.renderer || !d.BackSurface.Valid()) return;
   SDL_Renderer* r = d.renderer;
   if (d.window && d.vsync != (vsync ? 1 : 0)) {
@@ -132,7 +124,7 @@ void PresentBackSurface(Game& g, bool vsync) {
     SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
     SDL_RenderClear(r);
-    const SDL_Rect dst = PictureRect(ow, oh, g.settings.ScaleToFit);
+    const SDL_Rect dst = PictureRect(ow, oh, scale_to_fit);
     // Scaling by a fraction blends neighbouring pixels, so none is doubled
     // more than another; whole factors copy them.
     const bool whole = dst.w % 640 == 0 && dst.h % 480 == 0;
@@ -143,13 +135,12 @@ void PresentBackSurface(Game& g, bool vsync) {
     SDL_RenderCopy(r, d.BackSurface.texture, nullptr, nullptr);
   }
   SDL_RenderPresent(r);
-  d.last_present_end = g.NowMs();
+  d.last_present_end = services.NowMs();
   ++d.frames_presented;
 }
 
 // The refresh rate of the game window's display; 60 Hz without one.
-int RefreshRate(Game& g) {
-  DisplayState& d = g.display;
+int RefreshRate(DisplayState& d) {
   if (d.refresh_hz > 0) return d.refresh_hz;
   SDL_DisplayMode mode{};
   int hz = 0;
@@ -159,9 +150,9 @@ int RefreshRate(Game& g) {
 }
 
 // The frame rate the loop keeps: the display's, or less under --max-fps.
-double FrameRate(Game& g) {
-  const int hz = RefreshRate(g);
-  const int cap = g.options.max_fps;
+double FrameRate(DisplayState& d, const DisplayOptions& options) {
+  const int hz = RefreshRate(d);
+  const int cap = options.max_fps;
   return cap > 0 && cap < hz ? cap : hz;
 }
 
@@ -169,13 +160,12 @@ double FrameRate(Game& g) {
 // the vsync request and still not wait (software renderers, some X servers):
 // when frames come much faster than the display refreshes, it is not trusted.
 // Under a frame-rate cap the loop paces itself.
-bool VsyncPaces(Game& g, bool vsync_asked) {
-  DisplayState& d = g.display;
+bool VsyncPaces(const Services& services, DisplayState& d, const DisplayOptions& options, bool vsync_asked) {
   if (!vsync_asked || !d.window || d.headless || d.vsync_unreliable) return false;
-  if (FrameRate(g) < RefreshRate(g)) return false;
-  if (d.FpsCounter.fps > 1.5 * RefreshRate(g)) {
+  if (FrameRate(d, options) < RefreshRate(d)) return false;
+  if (d.FpsCounter.fps > 1.5 * RefreshRate(d)) {
     d.vsync_unreliable = true;
-    DebugLog(g, "VSync does not pace the frames: sleeping to the refresh rate");
+    services.Log("VSync does not pace the frames: sleeping to the refresh rate");
     return false;
   }
   return true;
@@ -183,13 +173,13 @@ bool VsyncPaces(Game& g, bool vsync_asked) {
 
 // Waits for input until `deadline`: each press is handled as it arrives. With
 // input read once per frame (a benchmark's "before"), it only sleeps.
-void WaitForInput(Game& g, uint32_t deadline) {
-  if (g.options.input_per_frame) {
-    const int32_t left = static_cast<int32_t>(deadline - g.clock->NowMs());
-    if (left > 0) g.clock->SleepMs(static_cast<uint32_t>(left));
+void WaitForInput(const Services& services, EventPump& pump, const DisplayOptions& options, uint32_t deadline) {
+  if (options.input_per_frame) {
+    const int32_t left = static_cast<int32_t>(deadline - services.clock.NowMs());
+    if (left > 0) services.clock.SleepMs(static_cast<uint32_t>(left));
     return;
   }
-  g.pump.WaitUntil(deadline);
+  pump.WaitUntil(deadline);
 }
 
 // Waits out the frame: until this frame's time at the frame rate when nothing
@@ -198,18 +188,18 @@ void WaitForInput(Game& g, uint32_t deadline) {
 // present then waits. Input is handled meanwhile. A frame that is late does
 // not make the next ones hurry: after falling a whole frame behind, the
 // schedule starts again from now.
-void PaceFrame(Game& g, bool vsync_asked) {
-  DisplayState& d = g.display;
-  if (!g.clock->RealTime()) {
+void PaceFrame(const Services& services, DisplayState& d, EventPump& pump, const DisplayOptions& options,
+               bool vsync_asked) {
+  if (!services.clock.RealTime()) {
     d.pacing = false;
     return;
   }
-  const uint32_t now = g.clock->NowMs();
-  const double budget = 1000.0 / FrameRate(g);
-  if (VsyncPaces(g, vsync_asked)) {
+  const uint32_t now = services.clock.NowMs();
+  const double budget = 1000.0 / FrameRate(d, options);
+  if (VsyncPaces(services, d, options, vsync_asked)) {
     d.pacing = false;
     constexpr int kPresentMarginMs = 4;
-    WaitForInput(g, d.last_present_end + static_cast<uint32_t>(budget) - kPresentMarginMs);
+    WaitForInput(services, pump, options, d.last_present_end + static_cast<uint32_t>(budget) - kPresentMarginMs);
     return;
   }
   if (!d.pacing) {
@@ -223,15 +213,11 @@ void PaceFrame(Game& g, bool vsync_asked) {
   const double due = d.paced_frames * budget;
   const double elapsed = static_cast<int32_t>(now - d.pace_origin);
   if (due > elapsed) {
-    WaitForInput(g, d.pace_origin + static_cast<uint32_t>(std::lround(due)));
+    WaitForInput(services, pump, options, d.pace_origin + static_cast<uint32_t>(std::lround(due)));
   } else if (elapsed - due > budget) {
     d.pace_origin = now;
     d.paced_frames = 0;
   }
-}
-
-bool LoadFixedImage(Game& g, Surface& s, const char* name, bool key) {
-  return LoadSurfaceFromFile(g.Services(), g.display, s, g.paths.In(name), key);
 }
 
 std::string Utf8Mid(const std::string& text, size_t from_char) {
@@ -270,56 +256,58 @@ uint64_t FreeVideoMemory() {
   return 0;
 }
 
-void InitDX(Game& g) {
-  DisplayState& d = g.display;
+bool InitDX(const Services& services, DisplayState& d, EventPump& pump, WindowGeometry& window,
+            const DisplayOptions& options, const std::string& window_face) {
+  d.input_per_frame = options.input_per_frame;
   if (!d.sdl_events) {
     if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
-      DebugLog(g, "Error: Can't create DirectX7 object.");
-      throw ProgramExit{1};
+      services.Log("Error: Can't create DirectX7 object.");
+      return false;
     }
     d.sdl_events = true;
   }
-  if (!g.options.headless && !d.sdl_video) {
+  if (!options.headless && !d.sdl_video) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       d.sdl_video = true;
       const char* driver = SDL_GetCurrentVideoDriver();
-      DebugLog(g, std::string("Video driver: ") + (driver ? driver : "?"));
+      services.Log(std::string("Video driver: ") + (driver ? driver : "?"));
       if (DummyVideoDriver()) d.headless = true;
     } else {
-      DebugLog(g, std::string("No video device (") + SDL_GetError() + "): drawing without a window.");
+      services.Log(std::string("No video device (") + SDL_GetError() + "): drawing without a window.");
       d.headless = true;
     }
   }
-  if (g.options.headless) d.headless = true;
+  if (options.headless) d.headless = true;
   IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
-  InitDisplayText(g);
-  InitTileTransition(g);
-  InstallEvents(g);
+  InitDisplayText(services, d, window_face);
+  InitTileTransition(d, services.NowMs());
+  InstallEvents(services, d, pump, window);
+  return true;
 }
 
-void ShowGameWindow(Game& g) {
-  DisplayState& d = g.display;
-  InstallEvents(g);
+void ShowGameWindow(const Services& services, DisplayState& d, EventPump& pump, WindowGeometry& window,
+                    const DisplayOptions& options) {
+  InstallEvents(services, d, pump, window);
   if (d.window || d.canvas) {
     if (d.window) SDL_ShowWindow(d.window);
     return;
   }
   if (d.headless || !d.sdl_video) {
-    MakeCanvas(g);
-    DebugLog(g, "Game window: 640x480 (no display)");
+    MakeCanvas(d);
+    services.Log("Game window: 640x480 (no display)");
     return;
   }
-  d.fullscreen = g.options.fullscreen;
+  d.fullscreen = options.fullscreen;
   SDL_Rect bounds{0, 0, 640, 480};
   if (SDL_GetDisplayUsableBounds(0, &bounds) != 0) SDL_GetDisplayBounds(0, &bounds);
   d.scale = std::max(1, std::min(bounds.w / 640, bounds.h / 480));
   int w = 640 * d.scale, h = 480 * d.scale;
   int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
-  if (g.window.applied && !d.fullscreen) {
-    int sw = TwipsToPixels(g.window.Width);
-    int sh = TwipsToPixels(g.window.Height);
-    int sx = TwipsToPixels(g.window.Left);
-    int sy = TwipsToPixels(g.window.Top);
+  if (window.applied && !d.fullscreen) {
+    int sw = TwipsToPixels(window.Width);
+    int sh = TwipsToPixels(window.Height);
+    int sx = TwipsToPixels(window.Left);
+    int sy = TwipsToPixels(window.Top);
     if (sw >= 320 && sh >= 240) {
       w = std::min(sw, std::max(bounds.w, 640));
       h = std::min(sh, std::max(bounds.h, 480));
@@ -333,92 +321,91 @@ void ShowGameWindow(Game& g) {
   Uint32 flags = SDL_WINDOW_RESIZABLE | (d.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   d.window = SDL_CreateWindow("korvex", x, y, w, h, flags);
   if (!d.window) {
-    DebugLog(g, std::string("Error : can't create the game window : ") + SDL_GetError());
-    MakeCanvas(g);
+    services.Log(std::string("Error : can't create the game window : ") + SDL_GetError());
+    MakeCanvas(d);
     return;
   }
   d.window_id = SDL_GetWindowID(d.window);
   SDL_SetWindowMinimumSize(d.window, 320, 240);
   if (!d.caption.empty()) SDL_SetWindowTitle(d.window, d.caption.c_str());
-  if (g.window.applied && g.window.WindowState == 2 && !d.fullscreen) SDL_MaximizeWindow(d.window);
+  if (window.applied && window.WindowState == 2 && !d.fullscreen) SDL_MaximizeWindow(d.window);
   d.window_hidden = false;
-  DebugLog(g, "Game window: " + std::to_string(w) + "x" + std::to_string(h) + (d.fullscreen ? " full screen" : "") +
-                  " (scale " + std::to_string(d.scale) + ")");
-  RememberWindowGeometry(g);
+  services.Log("Game window: " + std::to_string(w) + "x" + std::to_string(h) + (d.fullscreen ? " full screen" : "") +
+               " (scale " + std::to_string(d.scale) + ")");
+  RememberWindowGeometry(d, window);
 }
 
-void InitDD(Game& g) {
-  DisplayState& d = g.display;
-  DebugLog(g, "[InitDD]");
-  if (!d.window && !d.canvas) ShowGameWindow(g);
+void InitDD(const Services& services, DisplayState& d, EventPump& pump, WindowGeometry& window,
+            const DisplayOptions& options) {
+  services.Log("[InitDD]");
+  if (!d.window && !d.canvas) ShowGameWindow(services, d, pump, window, options);
   if (!d.renderer) {
     if (d.window) {
       d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
       if (!d.renderer) d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_SOFTWARE);
       if (!d.renderer) {
-        DebugLog(g, std::string("Error : no renderer for the window : ") + SDL_GetError());
-        if (MakeCanvas(g)) d.renderer = SDL_CreateSoftwareRenderer(d.canvas);
+        services.Log(std::string("Error : no renderer for the window : ") + SDL_GetError());
+        if (MakeCanvas(d)) d.renderer = SDL_CreateSoftwareRenderer(d.canvas);
       }
     } else if (d.canvas) {
       d.renderer = SDL_CreateSoftwareRenderer(d.canvas);
     }
     if (!d.renderer) {
-      DebugLog(g, std::string("Error: Can't create DirectDraw object. : -1 (") + SDL_GetError() + ")");
+      services.Log(std::string("Error: Can't create DirectDraw object. : -1 (") + SDL_GetError() + ")");
       return;
     }
     SDL_RendererInfo info{};
     SDL_GetRendererInfo(d.renderer, &info);
     d.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0 || (info.name && std::strcmp(info.name, "software") == 0);
     d.vsync = -1;
-    DebugLog(g, std::string("Renderer: ") + (info.name ? info.name : "?") + (d.headless ? " (no window)" : ""));
+    services.Log(std::string("Renderer: ") + (info.name ? info.name : "?") + (d.headless ? " (no window)" : ""));
   }
-  d.ColorBits = (g.settings.ScreenColors + 1) * 8;
-  DebugLog(g, "Display mode changed to 640x480x" + std::to_string(d.ColorBits) + " : error = 0");
-  DebugLog(g, "Primary Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
+  d.ColorBits = (options.screen_colors + 1) * 8;
+  services.Log("Display mode changed to 640x480x" + std::to_string(d.ColorBits) + " : error = 0");
+  services.Log("Primary Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   d.BgaRect = Rect{0, 0, 256, 256};
 }
 
-void CreateSurfaces(Game& g) {
-  DisplayState& d = g.display;
+void CreateSurfaces(const Services& services, DisplayState& d, int bga_width, int bga_height,
+                    const std::string& window_face) {
   if (!d.renderer) return;
   ReleaseSurface(d.BgaSurface);
-  DebugLog(g, "[CreateSurfaces]");
-  DebugLog(g, "VRAM " + std::to_string(FreeVideoMemory()) + "bytes free");
-  DebugLog(g, "Creating surfaces...");
+  services.Log("[CreateSurfaces]");
+  services.Log("VRAM " + std::to_string(FreeVideoMemory()) + "bytes free");
+  services.Log("Creating surfaces...");
   // The window font follows the Font setting.
-  InitDisplayText(g);
+  InitDisplayText(services, d, window_face);
   // The back buffer belongs to the screen: it is made once and kept.
-  if (!d.BackSurface.Valid() && !CreateSurface(g.display, d.BackSurface, 640, 480, true))
-    DebugLog(g, std::string("Error : can't create back surface : ") + SDL_GetError());
+  if (!d.BackSurface.Valid() && !CreateSurface(d, d.BackSurface, 640, 480, true))
+    services.Log(std::string("Error : can't create back surface : ") + SDL_GetError());
   d.BackSurface.color_key = true;
   d.BackTextColor = 0x0000FF;
-  int bw = g.app.BgaWidth, bh = g.app.BgaHeight;
+  int bw = bga_width, bh = bga_height;
   if (bw <= 0 || bh <= 0 || bw > kMaxSurfaceSide || bh > kMaxSurfaceSide) bw = bh = 256;
-  if (!CreateSurface(g.display, d.BgaSurface, bw, bh, false))
-    DebugLog(g, std::string("Error : can't create BGA surface : ") + SDL_GetError());
+  if (!CreateSurface(d, d.BgaSurface, bw, bh, false))
+    services.Log(std::string("Error : can't create BGA surface : ") + SDL_GetError());
   ReleaseSurface(d.GraphSurface);
-  if (!CreateSurface(g.display, d.GraphSurface, 300, 203, true))
-    DebugLog(g, std::string("Error : can't create Graph surface : ") + SDL_GetError());
+  if (!CreateSurface(d, d.GraphSurface, 300, 203, true))
+    services.Log(std::string("Error : can't create Graph surface : ") + SDL_GetError());
   ReleaseSurface(d.CaptureSurface);
-  if (!CreateSurface(g.display, d.CaptureSurface, 640, 480, true))
-    DebugLog(g, std::string("Error : can't create Capture surface : ") + SDL_GetError());
+  if (!CreateSurface(d, d.CaptureSurface, 640, 480, true))
+    services.Log(std::string("Error : can't create Capture surface : ") + SDL_GetError());
 }
 
-void ShowStartupText(Game& g, const std::string& text) {
-  DisplayState& d = g.display;
+void ShowStartupText(const Services& services, DisplayState& d, bool scale_to_fit, const std::string& text) {
   if (!d.BackSurface.Valid()) return;
-  FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
-  DrawSurfaceText(g, d.BackSurface, 0, 0, text);
-  PresentBackSurface(g, false);
+  FillSurface(d, d.BackSurface, &d.ScreenRect, 0);
+  DrawSurfaceText(d, d.BackSurface, 0, 0, text);
+  PresentBackSurface(services, d, false, scale_to_fit);
 }
 
-void GreyCopy(Game& g, Surface& s, int width, int height) {
-  if (!TargetSurface(g.display, s)) return;
+void GreyCopy(DisplayState& d, Surface& s, int width, int height) {
+  if (!TargetSurface(d, s)) return;
   width = std::min(width, s.width), height = std::min(height, s.height);
   if (width <= 0 || height <= 0) return;
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   SDL_Rect area{0, 0, width, height};
-  if (SDL_RenderReadPixels(g.display.renderer, &area, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) != 0)
+  if (SDL_RenderReadPixels(d.renderer, &area, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) != 0)
     return;
   // Through a 256-level grey palette: each colour becomes its nearest grey.
   for (uint32_t& p : pixels) {
@@ -429,40 +416,7 @@ void GreyCopy(Game& g, Surface& s, int width, int height) {
   SDL_UpdateTexture(s.texture, &area, pixels.data(), width * 4);
 }
 
-void LoadSS(Game& g) {
-  DisplayState& d = g.display;
-  ScreensState& screens = g.screens;
-  if (d.BackSurface.Valid()) {
-    FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
-    DrawSurfaceText(g, d.BackSurface, 0, 0, "NOW LOADING ... BITMAP FILES");
-    PresentBackSurface(g, false);
-  }
-  // Every one of the five is released before it is loaded again.
-  for (Surface* s : {&screens.SongSelectBgSurface, &screens.SongSelectBgGreySurface, &screens.SongSelectObjSurface,
-                     &screens.NoStageSurface, &screens.ResultObjSurface})
-    ReleaseSurface(*s);
-  LoadFixedImage(g, screens.SongSelectBgSurface, "ssbg.bmp", false);
-  LoadFixedImage(g, screens.SongSelectBgGreySurface, "ssbg.bmp", false);
-  DebugLog(g, "[LoadSS] SongSelect Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
-  GreyCopy(g, screens.SongSelectBgGreySurface, 640, 480);
-  LoadFixedImage(g, screens.SongSelectObjSurface, "ssobj.bmp", true);
-  DebugLog(g, "[LoadSS] SSObj Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
-  LoadFixedImage(g, screens.NoStageSurface, "ssnostg.bmp", true);
-  DebugLog(g, "[LoadSS] SSNOSTG Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
-  LoadFixedImage(g, screens.ResultObjSurface, "resobj.bmp", false);
-  DebugLog(g, "[LoadSS] Result Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
-  screens.SongSelectObjSurface.color_key = true;
-  screens.NoStageSurface.color_key = true;
-}
-
-void PreparePreviewSurface(Game& g) {
-  if (!g.display.renderer) return;
-  if (!CreateSurface(g.display, g.screens.PreviewSurface, 192, 144, false))
-    DebugLog(g, std::string("Error : can't create preview surface : ") + SDL_GetError());
-}
-
-void DrawFontText(Game& g, int x, int y, const std::string& text, float spacing) {
-  DisplayState& d = g.display;
+void DrawFontText(DisplayState& d, int x, int y, const std::string& text, float spacing) {
   if (!d.BackSurface.Valid() || !d.SkinSurface.Valid()) return;
   std::string bytes = Utf8ToCp932(text);
   if (d.TextTrace && !bytes.empty()) {
@@ -482,7 +436,7 @@ void DrawFontText(Game& g, int x, int y, const std::string& text, float spacing)
     }
     if (c < 33 || c > 126) continue;
     int px = RoundEven(x + static_cast<double>(i) * d.CharWidth + static_cast<double>(spacing) * (i + 1));
-    BltClipped(g.display, d.BackSurface, d.ScreenRect, px, y, d.SkinSurface, d.GlyphRects[c - 32], kBltSourceColorKey);
+    BltClipped(d, d.BackSurface, d.ScreenRect, px, y, d.SkinSurface, d.GlyphRects[c - 32], kBltSourceColorKey);
   }
 }
 
@@ -495,38 +449,34 @@ std::string FormatNumber(int32_t value, int digits) {
   return text;
 }
 
-void DrawNumber(Game& g, const NumberFont& font, int x, int y, int32_t value, int digits, Surface* source) {
-  DisplayState& d = g.display;
-  Surface& from = source ? *source : g.screens.SongSelectObjSurface;
+
+void DrawNumber(DisplayState& d, Surface& source, const NumberFont& font, int x, int y, int32_t value, int digits) {
   std::string text = FormatNumber(value, digits);
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (c < '0' || c > '9') continue;
-    BltClipped(g.display, d.BackSurface, d.ScreenRect, x + font.advance * static_cast<int>(i), y, from, font.rects[c - '0'],
+    BltClipped(d, d.BackSurface, d.ScreenRect, x + font.advance * static_cast<int>(i), y, source, font.rects[c - '0'],
                kBltSourceColorKey);
   }
 }
 
-void DrawScrollingTiles(Game& g) {
-  if (g.settings.DRAWLIMIT >= 3) return;
-  DisplayState& d = g.display;
+void DrawScrollingTiles(DisplayState& d, Surface& tiles, uint32_t now) {
   // A screen at rest moves the tiles at the same speed in fewer, larger steps.
   constexpr uint32_t kRestingStepMs = 50;
-  RedrawAt(g, g.NowMs() + kRestingStepMs);
-  int o = static_cast<int>((g.NowMs() % 3200) / 10);
+  RedrawAt(d, now + kRestingStepMs);
+  int o = static_cast<int>((now % 3200) / 10);
   const Rect tile{0, 0, 160, 120};
   for (int i = 0; i < 6; ++i) {
     for (int r = 0; r < 6; ++r) {
       int x = (r % 2 == 0) ? i * 160 - 320 + o : i * 160 - o;
       int y = RoundEven(-0.75 * o) + 120 * r;
-      BltClipped(g.display, d.BackSurface, d.ScreenRect, x, y, g.screens.ResultObjSurface, tile, kBltWait);
+      BltClipped(d, d.BackSurface, d.ScreenRect, x, y, tiles, tile, kBltWait);
     }
   }
 }
 
-void InitTileTransition(Game& g) {
-  DisplayState& d = g.display;
-  d.random.seed(g.NowMs());
+void InitTileTransition(DisplayState& d, uint32_t seed) {
+  d.random.seed(seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   for (int i = 0; i < 300; ++i) {
     int left = (i % 20) * 32, top = (i / 20) * 32;
@@ -535,27 +485,25 @@ void InitTileTransition(Game& g) {
   }
 }
 
-void DrawTileTransition(Game& g) {
-  DisplayState& d = g.display;
-  int32_t q = static_cast<int32_t>(g.NowMs() - g.play.FadeStart) / 10;
+bool DrawTileTransition(DisplayState& d, int32_t elapsed_ms) {
+  int32_t q = elapsed_ms / 10;
   if (q < 0) q = 0;
   double p = std::min(1.0, q / 30.0);
   double p4 = p * p * p * p;
   for (int i = 0; i < 300; ++i) {
     int x = (i % 20) * 32;
     int y = (i / 20) * 32 + RoundEven(p4 * d.Tiles[i].fall);
-    BltClipped(g.display, d.BackSurface, d.ScreenRect, x, y, d.CaptureSurface, d.Tiles[i].rect, kBltWait);
+    BltClipped(d, d.BackSurface, d.ScreenRect, x, y, d.CaptureSurface, d.Tiles[i].rect, kBltWait);
   }
-  if (p >= 1.0) g.play.FadeState = kFadeNone;
+  return p >= 1.0;
 }
 
-void Loading(Game& g) {
-  DisplayState& d = g.display;
-  FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
+bool DrawLoadingScreen(DisplayState& d, const LoadingView& view) {
+  FillSurface(d, d.BackSurface, &d.ScreenRect, 0);
   if (d.StageImageSurface.Valid()) {
     Surface& stage = d.StageImageSurface;
-    int32_t t = static_cast<int32_t>(g.NowMs() - g.play.FadeStart);
-    if (t >= 0 && t < 500 && !g.settings.DontStretch) {
+    const int32_t t = view.since_fade_ms;
+    if (t >= 0 && t < 500 && view.stretch_in) {
       double k = static_cast<double>(500 - t) * (500 - t) / 500;
       int32_t h = RoundEven(k) / 2;
       Rect src{0, 0, stage.width, stage.height};
@@ -563,24 +511,20 @@ void Loading(Game& g) {
       src.top = RoundEven(h * 1.28);
       src.right -= src.top;
       src.bottom -= src.left;
-      BltStretch(g.display, d.BackSurface, d.ScreenRect, stage, src, kBltWait);
+      BltStretch(d, d.BackSurface, d.ScreenRect, stage, src, kBltWait);
     } else {
-      BltClipped(g.display, d.BackSurface, d.ScreenRect, 0, 0, stage, Rect{0, 0, stage.width, stage.height}, kBltWait);
+      BltClipped(d, d.BackSurface, d.ScreenRect, 0, 0, stage, Rect{0, 0, stage.width, stage.height}, kBltWait);
     }
   }
-  if (g.play.FadeState == kFadeIntro) DrawTileTransition(g);
+  const bool tiles_done = view.tiles_falling && DrawTileTransition(d, view.since_fade_ms);
   int y = 400 - d.CharHeight;
-  DrawFontText(g, 200, y, "NOW LOADING");
-  DrawFontText(g, 200 + 11 * d.CharWidth, y, std::string((g.NowMs() / 200) % 4, '.'));
-  if (g.chart.CourseMode) {
+  DrawFontText(d, 200, y, "NOW LOADING");
+  DrawFontText(d, 200 + 11 * d.CharWidth, y, std::string((view.now / 200) % 4, '.'));
+  if (view.course_line) {
     d.BackTextColor = 0xFFFFFF;
-    int song = g.chart.CourseSong;
-    std::string title =
-        song >= 0 && song < static_cast<int>(g.chart.CourseSongs.size()) ? g.chart.CourseSongs[song].Title : "";
-    DrawSurfaceText(g, d.BackSurface, 200 + 15 * d.CharWidth, 398 - d.CharHeight,
-                    std::to_string(song + 1) + ". " + title);
+    DrawSurfaceText(d, d.BackSurface, 200 + 15 * d.CharWidth, 398 - d.CharHeight, *view.course_line);
   }
-  PresentFrame(g, true);
+  return tiles_done;
 }
 
 SDL_Rect PictureRect(int width, int height, bool fit) {
@@ -598,66 +542,62 @@ SDL_Rect PictureRect(int width, int height, bool fit) {
   return dst;
 }
 
-void KeepAnimating(Game& g) { g.display.rest.animating = true; }
+void KeepAnimating(DisplayState& d) { d.rest.animating = true; }
 
-void RedrawAt(Game& g, uint32_t when) {
-  RestState& r = g.display.rest;
+void RedrawAt(DisplayState& d, uint32_t when) {
+  RestState& r = d.rest;
   if (!r.wake_set || static_cast<int32_t>(when - r.wake_at) < 0) r.wake_at = when;
   r.wake_set = true;
 }
 
-bool RestFrame(Game& g) {
-  DisplayState& d = g.display;
+bool RestFrame(const Services& services, DisplayState& d, EventPump& pump, const DisplayOptions& options,
+               int32_t screen) {
   RestState& r = d.rest;
-  if (!g.clock->RealTime() || g.options.redraw_always) return false;
+  d.input_per_frame = options.input_per_frame;
+  if (!services.clock.RealTime() || options.redraw_always) return false;
   // A static screen is still drawn at least this often (a part that changes
   // without saying so is not frozen for long).
   constexpr uint32_t kLongestRestMs = 1000;
-  const uint32_t now = g.NowMs();
-  const bool changed = r.animating || d.MessageLine.visible || d.DisplayLost || g.pump.EventsDispatched() != r.events ||
-                       g.pump.TimersRun() != r.timers || ScreenNumber(g.app.GameState) != r.screen ||
+  const uint32_t now = services.NowMs();
+  const bool changed = r.animating || d.MessageLine.visible || d.DisplayLost || pump.EventsDispatched() != r.events ||
+                       pump.TimersRun() != r.timers || screen != r.screen ||
                        (r.wake_set && static_cast<int32_t>(now - r.wake_at) >= 0) || now - r.last_drawn >= kLongestRestMs;
   if (changed) {
     r.animating = r.wake_set = false;
-    r.events = g.pump.EventsDispatched();
-    r.timers = g.pump.TimersRun();
-    r.screen = ScreenNumber(g.app.GameState);
+    r.events = pump.EventsDispatched();
+    r.timers = pump.TimersRun();
+    r.screen = screen;
     r.last_drawn = now;
     return false;
   }
   ++r.frames_rested;
-  g.pump.Pump();
-  uint32_t deadline = now + static_cast<uint32_t>(1000.0 / FrameRate(g));
+  pump.Pump();
+  uint32_t deadline = now + static_cast<uint32_t>(1000.0 / FrameRate(d, options));
   if (r.wake_set && static_cast<int32_t>(r.wake_at - deadline) < 0) deadline = r.wake_at;
-  WaitForInput(g, deadline);
+  WaitForInput(services, pump, options, deadline);
   // The frame rate is measured over frames drawn one after another.
   d.pacing = false;
   d.FpsCounter.frames = 0;
-  d.FpsCounter.last_update = g.NowMs();
+  d.FpsCounter.last_update = services.NowMs();
   return true;
 }
 
-void ShowMessage(Game& g, const std::string& text) {
-  MessageLineState& m = g.display.MessageLine;
+void ShowMessage(DisplayState& d, uint32_t now, const std::string& text) {
+  MessageLineState& m = d.MessageLine;
   m.visible = true;
-  m.start = g.NowMs();
+  m.start = now;
   m.text = text;
 }
 
-void PresentFrame(Game& g, bool noVSync) {
-  DisplayState& d = g.display;
-  uint32_t now = g.NowMs();
+void DrawMessageAndFps(DisplayState& d, uint32_t now, bool message_on_play_line) {
   MessageLineState& m = d.MessageLine;
   if (m.visible) {
-    // The loading screen (the one frame that asks for no wait) has its own
-    // "NOW LOADING" line where play shows the message: the message goes to the
-    // bottom line there.
-    if (g.app.GameState == Screen::Play && !noVSync) {
-      DrawFontText(g, 220, 385, m.text, 0);
+    if (message_on_play_line) {
+      DrawFontText(d, 220, 385, m.text, 0);
     } else {
       // On the bottom line the message ends before the FPS figure at x 310.
       const size_t room = d.CharWidth > 0 ? (kFpsX - d.CharWidth) / d.CharWidth : m.text.size();
-      DrawFontText(g, 0, 465, Utf8Left(m.text, room), 0);
+      DrawFontText(d, 0, 465, Utf8Left(m.text, room), 0);
     }
     int32_t shown = static_cast<int32_t>(now - m.start);
     if (shown > 1000) {
@@ -669,101 +609,95 @@ void PresentFrame(Game& g, bool noVSync) {
   if (d.BackSurface.Valid()) {
     char fps[48];
     std::snprintf(fps, sizeof fps, "FPS:%.1f", d.FpsCounter.fps);
-    DrawFontText(g, kFpsX, 479 - d.CharHeight, fps);
+    DrawFontText(d, kFpsX, 479 - d.CharHeight, fps);
   }
+}
 
-  g.pump.Pump();
-  if (g.settings.Sleep > 0 && g.clock->RealTime())
-    WaitForInput(g, g.NowMs() + static_cast<uint32_t>(g.settings.Sleep));
+void PresentFrame(const Services& services, DisplayState& d, EventPump& pump, const DisplayOptions& options,
+                  bool noVSync) {
+  d.input_per_frame = options.input_per_frame;
+  pump.Pump();
+  if (options.sleep_ms > 0 && services.clock.RealTime())
+    WaitForInput(services, pump, options, services.NowMs() + static_cast<uint32_t>(options.sleep_ms));
   else
-    g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 0)));
+    services.clock.SleepMs(static_cast<uint32_t>(std::max<int32_t>(options.sleep_ms, 0)));
 
-  bool no_wait = noVSync || g.settings.NOVSync;
-  if (g.settings.DirectBlt)
+  bool no_wait = noVSync || options.no_vsync;
+  if (options.direct_blt)
     d.last_present = no_wait ? PresentMode::Blt : PresentMode::BltAfterVBlank;
   else
     d.last_present = no_wait ? PresentMode::FlipNoVSync : PresentMode::Flip;
-  PaceFrame(g, !no_wait);
-  PresentBackSurface(g, !no_wait);
+  PaceFrame(services, d, pump, options, !no_wait);
+  PresentBackSurface(services, d, !no_wait, options.scale_to_fit);
+}
 
-  PollJoysticks(g);
-
+void CountFrame(DisplayState& d, uint32_t now) {
   FpsCounterState& f = d.FpsCounter;
   ++f.frames;
-  uint32_t t = g.NowMs();
-  uint32_t elapsed = t - f.last_update;
+  uint32_t elapsed = now - f.last_update;
   if (elapsed >= 200) {
     f.fps = f.frames * 1000.0 / elapsed;
     f.frames = 0;
-    f.last_update = t;
+    f.last_update = now;
   }
 }
 
-double MeasuredFps(Game& g) { return g.display.FpsCounter.fps > 0 ? g.display.FpsCounter.fps : 60.0; }
+double MeasuredFps(const DisplayState& d) { return d.FpsCounter.fps > 0 ? d.FpsCounter.fps : 60.0; }
 
-bool CheckDisplay(Game& g) {
-  DisplayState& d = g.display;
+bool DisplayHidden(const DisplayState& d) {
   bool hidden = d.window_hidden || d.targets_reset;
   if (d.window && (SDL_GetWindowFlags(d.window) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN))) hidden = true;
-  if (hidden) {
-    if (!d.DisplayLost) {
-      d.DisplayLost = true;
-      DebugLog(g, "Display lost.");
-      if (g.play.Playing && !g.play.Paused) {
-        BMSPause(g);
-        d.paused_by_loss = true;
-      }
-    }
-    d.targets_reset = false;  // seen; the restore below rebuilds everything
-    g.pump.Pump();
-    // Wait a little even with Sleep 0, so a minimised game does not spin.
-    g.clock->SleepMs(static_cast<uint32_t>(std::max<int32_t>(g.settings.Sleep, 10)));
-    return false;
-  }
-  if (d.DisplayLost) {
-    d.DisplayLost = false;
-    DebugLog(g, "Display restored.");
-    FlushTextCache(g);
-    CreateSurfaces(g);
-    LoadRectData(g, g.settings.brd);
-    LoadSS(g);
-    // Resume only a play that the loss paused (a play paused by the player stays paused).
-    if (d.paused_by_loss && g.play.Playing) BMSResume(g);
-    d.paused_by_loss = false;
-  }
+  return hidden;
+}
+
+bool NoteDisplayLost(const Services& services, DisplayState& d) {
+  if (d.DisplayLost) return false;
+  d.DisplayLost = true;
+  services.Log("Display lost.");
   return true;
 }
 
-void ReleaseStageImage(Game& g) { ReleaseSurface(g.display.StageImageSurface); }
-
-void SetWindowCaption(Game& g, const std::string& caption) {
-  if (caption == g.display.caption) return;
-  g.display.caption = caption;
-  if (g.display.window) SDL_SetWindowTitle(g.display.window, caption.c_str());
+void WaitWhileHidden(const Services& services, DisplayState& d, EventPump& pump, int32_t sleep_ms) {
+  d.targets_reset = false;  // seen; the restore rebuilds everything
+  pump.Pump();
+  // Wait a little even with Sleep 0, so a minimised game does not spin.
+  services.clock.SleepMs(static_cast<uint32_t>(std::max<int32_t>(sleep_ms, 10)));
 }
 
-std::vector<uint32_t> ReadSurfacePixels(Game& g, Surface& s) {
+bool NoteDisplayRestored(const Services& services, DisplayState& d) {
+  if (!d.DisplayLost) return false;
+  d.DisplayLost = false;
+  services.Log("Display restored.");
+  FlushTextCache(d);
+  return true;
+}
+
+void ReleaseStageImage(DisplayState& d) { ReleaseSurface(d.StageImageSurface); }
+
+void SetWindowCaption(DisplayState& d, const std::string& caption) {
+  if (caption == d.caption) return;
+  d.caption = caption;
+  if (d.window) SDL_SetWindowTitle(d.window, caption.c_str());
+}
+
+std::vector<uint32_t> ReadSurfacePixels(DisplayState& d, Surface& s) {
   std::vector<uint32_t> pixels;
-  if (!TargetSurface(g.display, s)) return pixels;
+  if (!TargetSurface(d, s)) return pixels;
   pixels.resize(static_cast<size_t>(s.width) * s.height);
-  if (SDL_RenderReadPixels(g.display.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), s.width * 4) != 0)
+  if (SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), s.width * 4) != 0)
     pixels.clear();
   return pixels;
 }
 
-void ReleaseDisplay(Game& g) {
-  DisplayState& d = g.display;
-  if (d.renderer) ReleaseBgaSurfaces(g);
-  ScreensState& screens = g.screens;
+void ReleaseDisplay(DisplayState& d, WindowGeometry& window) {
   for (Surface* s : {&d.BackSurface, &d.BgaSurface, &d.GraphSurface, &d.CaptureSurface, &d.SkinSurface,
-                     &screens.SongSelectBgSurface, &screens.SongSelectBgGreySurface, &screens.SongSelectObjSurface,
-                     &screens.NoStageSurface, &screens.ResultObjSurface, &d.StageImageSurface, &screens.PreviewSurface})
+                     &d.StageImageSurface})
     ReleaseSurface(*s);
-  FlushTextCache(g);
+  FlushTextCache(d);
   if (d.renderer) SDL_DestroyRenderer(d.renderer);
   d.renderer = nullptr;
   if (d.window) {
-    RememberWindowGeometry(g);
+    RememberWindowGeometry(d, window);
     SDL_DestroyWindow(d.window);
   }
   d.window = nullptr;
@@ -772,18 +706,14 @@ void ReleaseDisplay(Game& g) {
   d.canvas = nullptr;
 }
 
-void ReleaseDirectX(Game& g) {
-  DisplayState& d = g.display;
-  ReleaseInput(g);
-  ReleaseDisplay(g);
-  ReleaseSound(g.sound);
+void CloseDisplay(DisplayState& d, EventPump& pump) {
   if (d.event_source) {
-    g.pump.RemoveSource(d.event_source);
-    g.pump.SetWaiter(nullptr);
+    pump.RemoveSource(d.event_source);
+    pump.SetWaiter(nullptr);
   }
-  if (d.event_listener) g.pump.RemoveListener(d.event_listener);
+  if (d.event_listener) pump.RemoveListener(d.event_listener);
   d.event_source = d.event_listener = 0;
-  ReleaseDisplayText(g);
+  ReleaseDisplayText(d);
   if (d.sdl_video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   if (d.sdl_events) SDL_QuitSubSystem(SDL_INIT_EVENTS);
   d.sdl_video = d.sdl_events = false;

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "platform/rect.h"
 #include "media/surface.h"
 
 namespace kvx {
 
-struct Game;
 struct DisplayState;
+struct Services;
 
 // The largest surface side the display creates (a bigger picture is refused).
 constexpr int kMaxSurfaceSide = 8192;
@@ -36,11 +36,12 @@ void CopyRect(DisplayState& display, Surface& dest, const SDL_Rect& dst, Surface
 // Creates a target texture of the given size for the display's renderer.
 SDL_Texture* CreateTargetTexture(DisplayState& display, int width, int height);
 
-// Text module.
-void InitDisplayText(Game& game);
-void ReleaseDisplayText(Game& game);
+// Text module. Opens the fonts (again when the window face, the Font
+// setting, changed since they were opened).
+void InitDisplayText(const Services& services, DisplayState& display, const std::string& window_face);
+void ReleaseDisplayText(DisplayState& display);
 // Drops the cached text pictures (their textures belong to the renderer).
-void FlushTextCache(Game& game);
+void FlushTextCache(DisplayState& display);
 // The font file fontconfig chooses for a face (Windows face names mapped to
 // their stand-ins, Japanese coverage preferred) and its face index; empty
 // when none is found.

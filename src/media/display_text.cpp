@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/game.h"
 #include "media/display.h"
 #include "media/display_internal.h"
+#include "platform/services.h"
 
 namespace kvx {
 
@@ -139,20 +139,20 @@ static TTF_Font* OpenSized(const std::string& file, int index, const FontStyle& 
   return font;
 }
 
-void InitDisplayText(Game& g) {
-  if (!g.display.text) g.display.text = std::make_shared<DisplayText>();
-  DisplayText& t = *g.display.text;
+void InitDisplayText(const Services& services, DisplayState& d, const std::string& window_face) {
+  if (!d.text) d.text = std::make_shared<DisplayText>();
+  DisplayText& t = *d.text;
   if (!t.ttf) {
     if (TTF_Init() != 0) {
-      DebugLog(g, std::string("Error : can't start the font engine : ") + SDL_GetError());
+      services.Log(std::string("Error : can't start the font engine : ") + SDL_GetError());
       return;
     }
     t.ttf = true;
   }
-  if (t.opened && t.window_face == g.settings.Font) return;
+  if (t.opened && t.window_face == window_face) return;
   t.Flush();
   t.opened = true;
-  t.window_face = g.settings.Font;
+  t.window_face = window_face;
   // Korean titles: the Japanese faces have no Hangul.
   int fallback_index = 0;
   const std::string fallback_file = MatchFontFile("", "ko", &fallback_index);
@@ -162,16 +162,16 @@ void InitDisplayText(Game& g) {
     if (f.fallback) TTF_CloseFont(f.fallback);
     f = DisplayText::Font{};
     const FontStyle& style = kFontStyles[i];
-    std::string face = style.window_face ? g.settings.Font : kDefaultFace;
+    std::string face = style.window_face ? window_face : kDefaultFace;
     int index = 0;
     f.file = FindFontFile(face, &index);
     if (f.file.empty()) {
-      DebugLog(g, "Error : no font found for " + face);
+      services.Log("Error : no font found for " + face);
       continue;
     }
     f.font = OpenSized(f.file, index, style);
     if (!f.font) {
-      DebugLog(g, "Error : can't open font " + f.file + " : " + SDL_GetError());
+      services.Log("Error : can't open font " + f.file + " : " + SDL_GetError());
       continue;
     }
     TTF_SetFontHinting(f.font, TTF_HINTING_MONO);
@@ -189,25 +189,25 @@ void InitDisplayText(Game& g) {
         f.xscale = std::clamp(static_cast<float>(style.avg_width) * 26.0f / static_cast<float>(w), 0.25f, 4.0f);
     }
   }
-  DebugLog(g, "Fonts: " + t.fonts[0].file + " (list), " + t.fonts[static_cast<int>(GdiFont::Window)].file +
-                  " (" + g.settings.Font + ")");
+  services.Log("Fonts: " + t.fonts[0].file + " (list), " + t.fonts[static_cast<int>(GdiFont::Window)].file +
+                  " (" + window_face + ")");
 }
 
-void FlushTextCache(Game& g) {
-  if (g.display.text) g.display.text->Flush();
+void FlushTextCache(DisplayState& d) {
+  if (d.text) d.text->Flush();
 }
 
-void ReleaseDisplayText(Game& g) {
-  if (g.display.text) g.display.text->Close();
+void ReleaseDisplayText(DisplayState& d) {
+  if (d.text) d.text->Close();
 }
 
 namespace {
 
-DisplayText::Font* FontOf(Game& g, GdiFont font) {
-  if (!g.display.text) return nullptr;
+DisplayText::Font* FontOf(DisplayState& d, GdiFont font) {
+  if (!d.text) return nullptr;
   int i = static_cast<int>(font);
-  if (i < 0 || i >= kGdiFontCount || !g.display.text->fonts[i].font) return nullptr;
-  return &g.display.text->fonts[i];
+  if (i < 0 || i >= kGdiFontCount || !d.text->fonts[i].font) return nullptr;
+  return &d.text->fonts[i];
 }
 
 // Control characters would show as boxes; a tab becomes a space.
@@ -271,9 +271,9 @@ std::vector<TextRun> SplitRuns(DisplayText::Font& f, const std::string& text) {
   return runs;
 }
 
-CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std::string& text, uint32_t rgb,
+CachedText* RenderText(DisplayState& d, DisplayText::Font& f, int font_index, const std::string& text, uint32_t rgb,
                        const uint32_t* background) {
-  DisplayText& t = *g.display.text;
+  DisplayText& t = *d.text;
   std::string key;
   key.reserve(text.size() + 24);
   key += std::to_string(font_index) + ':' + std::to_string(rgb & 0xFFFFFF) + ':' +
@@ -316,7 +316,7 @@ CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std:
     left += piece->w;
     SDL_FreeSurface(piece);
   }
-  SDL_Texture* tex = CreateTargetTexture(g.display, w, h);
+  SDL_Texture* tex = CreateTargetTexture(d, w, h);
   if (!tex || SDL_UpdateTexture(tex, nullptr, pixels.data(), w * 4) != 0) {
     if (tex) SDL_DestroyTexture(tex);
     return nullptr;
@@ -351,8 +351,8 @@ namespace {
 
 // The text cut after the last whole character that fits in `width` pixels
 // together with "…" (the text itself when it fits).
-const std::string& FittedText(Game& g, GdiFont font, const std::string& text, int width) {
-  auto& fitted = g.display.text->fitted;
+const std::string& FittedText(DisplayState& d, GdiFont font, const std::string& text, int width) {
+  auto& fitted = d.text->fitted;
   const std::string key = std::to_string(static_cast<int>(font)) + ":" + std::to_string(width) + ":" + text;
   if (auto it = fitted.find(key); it != fitted.end()) return it->second;
   if (fitted.size() > 4096) fitted.clear();
@@ -364,7 +364,7 @@ const std::string& FittedText(Game& g, GdiFont font, const std::string& text, in
   while (low < high) {
     const size_t mid = (low + high + 1) / 2;
     std::string candidate = text.substr(0, mid < starts.size() ? starts[mid] : text.size()) + "…";
-    if (GdiTextWidth(g, font, candidate) <= width) {
+    if (GdiTextWidth(d, font, candidate) <= width) {
       low = mid;
       best = std::move(candidate);
     } else {
@@ -374,19 +374,19 @@ const std::string& FittedText(Game& g, GdiFont font, const std::string& text, in
   return fitted[key] = best;
 }
 
-int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+int DrawTextUpTo(DisplayState& d, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
                  const uint32_t* background, int right) {
-  DisplayText::Font* f = FontOf(g, font);
-  if (!f || !dest.Valid() || !g.display.renderer || right <= x) return 0;
+  DisplayText::Font* f = FontOf(d, font);
+  if (!f || !dest.Valid() || !d.renderer || right <= x) return 0;
   std::string text = Printable(utf8);
   if (text.empty()) return 0;
-  CachedText* c = RenderText(g, *f, static_cast<int>(font), text, rgb, background);
+  CachedText* c = RenderText(d, *f, static_cast<int>(font), text, rgb, background);
   if (!c) return 0;
   // A text too long for its place loses its last characters, never a part of one.
   if (c->width > right - x) {
-    text = FittedText(g, font, text, right - x);
+    text = FittedText(d, font, text, right - x);
     if (text.empty()) return 0;
-    c = RenderText(g, *f, static_cast<int>(font), text, rgb, background);
+    c = RenderText(d, *f, static_cast<int>(font), text, rgb, background);
     if (!c) return 0;
   }
   Surface piece;
@@ -400,26 +400,26 @@ int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::
   int width = std::min(c->width, right - x);
   int source_width = width == c->width ? tw : std::max(1, static_cast<int>(static_cast<int64_t>(tw) * width / c->width));
   // Opaque text replaces its cell; transparent text leaves the cell's background.
-  CopyRect(g.display, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
-  if (g.display.TextTrace && &dest == &g.display.BackSurface)
-    g.display.TextTrace->push_back({text, Rect{x, y, x + width, y + c->height}, rgb});
+  CopyRect(d, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
+  if (d.TextTrace && &dest == &d.BackSurface)
+    d.TextTrace->push_back({text, Rect{x, y, x + width, y + c->height}, rgb});
   return width;
 }
 
 }  // namespace
 
-int DrawGdiText(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+int DrawGdiText(DisplayState& d, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
                 const uint32_t* background) {
-  return DrawTextUpTo(g, dest, font, x, y, utf8, rgb, background, std::numeric_limits<int>::max());
+  return DrawTextUpTo(d, dest, font, x, y, utf8, rgb, background, std::numeric_limits<int>::max());
 }
 
-int DrawGdiTextClipped(Game& g, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
+int DrawGdiTextClipped(DisplayState& d, Surface& dest, GdiFont font, int x, int y, const std::string& utf8, uint32_t rgb,
                        int right) {
-  return DrawTextUpTo(g, dest, font, x, y, utf8, rgb, nullptr, right);
+  return DrawTextUpTo(d, dest, font, x, y, utf8, rgb, nullptr, right);
 }
 
-int GdiTextWidth(Game& g, GdiFont font, const std::string& utf8) {
-  DisplayText::Font* f = FontOf(g, font);
+int GdiTextWidth(DisplayState& d, GdiFont font, const std::string& utf8) {
+  DisplayText::Font* f = FontOf(d, font);
   if (!f) return 0;
   std::string text = Printable(utf8);
   if (text.empty()) return 0;
@@ -431,17 +431,17 @@ int GdiTextWidth(Game& g, GdiFont font, const std::string& utf8) {
   return static_cast<int>(std::lround(total * f->xscale));
 }
 
-int GdiFontHeight(Game& g, GdiFont font) {
-  DisplayText::Font* f = FontOf(g, font);
+int GdiFontHeight(DisplayState& d, GdiFont font) {
+  DisplayText::Font* f = FontOf(d, font);
   return f ? TTF_FontHeight(f->font) : 0;
 }
 
-void DrawSurfaceText(Game& g, Surface& dest, int x, int y, const std::string& utf8) {
-  if (&dest == &g.display.GraphSurface) {
+void DrawSurfaceText(DisplayState& d, Surface& dest, int x, int y, const std::string& utf8) {
+  if (&dest == &d.GraphSurface) {
     const uint32_t background = 0x008000;
-    DrawGdiText(g, dest, GdiFont::Graph, x, y, utf8, 0x000000, &background);
+    DrawGdiText(d, dest, GdiFont::Graph, x, y, utf8, 0x000000, &background);
   } else {
-    DrawGdiText(g, dest, GdiFont::Window, x, y, utf8, g.display.BackTextColor);
+    DrawGdiText(d, dest, GdiFont::Window, x, y, utf8, d.BackTextColor);
   }
 }
 

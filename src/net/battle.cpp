@@ -399,7 +399,7 @@ void SendAttack(Game& g, int player) {
   m.type = static_cast<int32_t>(NetMessageType::Attack);
   m.attack_kind = static_cast<uint8_t>(1 + std::nearbyint(r * 4));
   Send(g, m, n.NetPlayers[player].PlayerId);
-  ShowMessage(g, "ATTACK! to " + std::to_string(player) + ":" + n.NetPlayers[player].Name);
+  ShowMessage(g.display, g.NowMs(), "ATTACK! to " + std::to_string(player) + ":" + n.NetPlayers[player].Name);
 }
 
 void NetChkDecideSong(Game& g) {

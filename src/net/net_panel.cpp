@@ -67,25 +67,25 @@ void DrawNetPanelAt(Game& g, int x, int y, bool with_songs) {
   DrawBase(g, box);
   char header[64];
   std::snprintf(header, sizeof header, "%d/%d", n.PlayerCount, kNetMaxPlayers);
-  DrawGdiText(g, back, GdiFont::Status, box.right - 30, y + 3, header, TitleColor(g));
+  DrawGdiText(g.display, back, GdiFont::Status, box.right - 30, y + 3, header, TitleColor(g));
   for (int k = 0; k < n.PlayerCount; ++k) {
     const int row = n.RankOrder[k];
     const NetPlayerRow& r = n.NetPlayers[row];
     const int top = y + kHeaderHeight + 2 + k * kRowHeight;
     const uint32_t color = row == n.LocalPlayerIndex ? kLocalColor : NameColor(g);
     const std::string name = std::to_string(k + 1) + " " + r.Name + (r.Ended ? " *" : "");
-    DrawGdiTextClipped(g, back, GdiFont::Status, x + 4, top, name, color, x + 78);
+    DrawGdiTextClipped(g.display, back, GdiFont::Status, x + 4, top, name, color, x + 78);
     if (with_songs) {
       // The song each player has under the cursor; "> " once decided.
       std::string song = r.Title.empty() ? "-" : r.Title;
       if (r.Decided) song = "> " + song;
-      DrawGdiTextClipped(g, back, GdiFont::Status, x + 82, top, song, TitleColor(g), box.right - 4);
+      DrawGdiTextClipped(g.display, back, GdiFont::Status, x + 82, top, song, TitleColor(g), box.right - 4);
       continue;
     }
     DrawGaugeBar(g, x + 80, top + 3, r.Gauge);
     char figures[48];
     std::snprintf(figures, sizeof figures, "%3d%% %6.0f", static_cast<int>(r.Gauge), static_cast<double>(r.JPoints));
-    DrawGdiTextClipped(g, back, GdiFont::Status, x + 140, top, figures, 0xFFFFFF, box.right - 2);
+    DrawGdiTextClipped(g.display, back, GdiFont::Status, x + 140, top, figures, 0xFFFFFF, box.right - 2);
   }
 }
 

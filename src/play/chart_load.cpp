@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "media/bga.h"
@@ -52,7 +53,7 @@ void GameChartHooks::ReleaseUnnamedMedia() {
   ReleaseChangedImages(g_);
 }
 
-void GameChartHooks::CaptionReady(const std::string& caption) { SetWindowCaption(g_, caption); }
+void GameChartHooks::CaptionReady(const std::string& caption) { SetWindowCaption(g_.display, caption); }
 
 void GameChartHooks::ChartPrepared() {
   // The start tempo, with the play speed.
@@ -64,14 +65,14 @@ void GameChartHooks::ChartPrepared() {
 }
 
 void GameChartHooks::CourseSongStarts(const SongEntry& song) {
-  ReleaseStageImage(g_);
+  ReleaseStageImage(g_.display);
   if (!song.StageFile.empty() && g_.settings.CourseLoadMode == 2)
     LoadStageImage(g_, FolderOf(song.FilePath) + song.StageFile);
 }
 
 void GameChartHooks::LoadingFrame() { Loading(g_); }
 
-void GameChartHooks::CourseSongsRead() { ReleaseStageImage(g_); }
+void GameChartHooks::CourseSongsRead() { ReleaseStageImage(g_.display); }
 
 ChartImports ChartImportsOf(Game& g, ChartLoadHooks& hooks) {
   // The level table is built at start-up; tool modes run without it.

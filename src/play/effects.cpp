@@ -21,7 +21,7 @@ namespace {
 // Shows an option message and keeps it as the last option message.
 void Say(Game& g, const std::string& text) {
   g.playopt.LastOptionMessage = text;
-  ShowMessage(g, text);
+  ShowMessage(g.display, g.NowMs(), text);
 }
 
 std::string OneDecimal(float v) {
@@ -35,7 +35,7 @@ bool ShuffledLane(int channel) { return (channel >= 11 && channel <= 15) || chan
 }  // namespace
 
 void EffectTick(Game& g) {
-  double fps = MeasuredFps(g);
+  double fps = MeasuredFps(g.display);
   // A frame rate not measured yet (or absurd) would make the easing jump.
   double dt = fps >= 1.0 ? 1.0 / fps : 1.0 / 60.0;
   if (dt > 0.08) dt = 0.08;

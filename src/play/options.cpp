@@ -21,7 +21,7 @@ namespace {
 // Shows an option message and keeps it as the last option message.
 void Say(Game& g, const std::string& text) {
   g.playopt.LastOptionMessage = text;
-  ShowMessage(g, text);
+  ShowMessage(g.display, g.NowMs(), text);
 }
 
 bool Held(const Game& g, int code) { return code >= 0 && code < kKeyTableSize && g.app.ButtonState[code]; }

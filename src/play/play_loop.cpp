@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "app/timers.h"
@@ -48,7 +49,7 @@ void CourseSongChange(Game& g, const ChartObject& obj) {
   uint32_t t0 = g.NowMs();
   int song = std::clamp(obj.Value, 0, kMaxCourseSongs - 1);
   g.chart.CourseSong = song;
-  ShowMessage(g, "Song: [" + std::to_string(song + 1) + "] " + CourseSongTitle(g, song) + " / " +
+  ShowMessage(g.display, g.NowMs(), "Song: [" + std::to_string(song + 1) + "] " + CourseSongTitle(g, song) + " / " +
                      CourseSongArtist(g, song));
   int interval = std::max(1, RoundEven(g.play.GaugeSampleInterval));
   int notes = std::max(1, g.chart.NoteCount[0]);
@@ -246,7 +247,7 @@ int32_t JudgementColour(int32_t code) {
 
 void BPMChange(Game& g, float bpm) {
   PlayState& p = g.play;
-  ShowMessage(g, "BPM CHANGE : " + FormatIniSingle(bpm));
+  ShowMessage(g.display, g.NowMs(), "BPM CHANGE : " + FormatIniSingle(bpm));
   const float rhs = g.settings.RealHiSpeed;
   const double newEffective = static_cast<double>(bpm) * rhs;
   const double base = p.BasePosition - (newEffective - p.EffectiveBPM) / kMsPerUnitAtOneBpm * p.ElapsedMs;
@@ -390,7 +391,7 @@ void PlayLoop(Game& g) {
   p.FadeState = kFadeIntro;
   p.FadeStart = g.NowMs();
   p.FadeMayFinish = 0;
-  ShowMessage(g, "R E A D Y ?");
+  ShowMessage(g.display, g.NowMs(), "R E A D Y ?");
   const uint32_t introStart = g.NowMs();
   g.playopt.OptionsChanged = false;
   // The intro lasts 1000 ms; the clock starts at its last frame.
@@ -589,7 +590,7 @@ void PreviewTick(Game& g) {
   // The preview ends when the chart does or a cursor move stopped it.
   if (p.QuitPlay || !p.Playing) {
     g.pump.KillTimer(kPreviewPlayTimerId);
-    ShowMessage(g, "PLAY STOP");
+    ShowMessage(g.display, g.NowMs(), "PLAY STOP");
     p.Playing = false;
     g.settings.PlayKeySound = false;
     g.settings.UserPlay = true;

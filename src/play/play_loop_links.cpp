@@ -61,7 +61,7 @@ void CaptureBackSurface(Game& g) {
   const Rect whole{0, 0, d.BackSurface.width, d.BackSurface.height};
   BltClipped(g.display, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
   // The captured picture falls apart in tiles while FadeState is the intro.
-  InitTileTransition(g);
+  InitTileTransition(g.display, g.NowMs());
 }
 void ClearProgressGraph(Game& g) {
   if (g.display.GraphSurface.Valid()) FillSurface(g.display, g.display.GraphSurface, nullptr, 0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "chart/chart_read.h"
 #include "media/bga.h"
@@ -319,7 +320,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   LaneFrame f;
   f.sides = std::clamp<int>(PlaySides(g), 1, 2);
   f.now = g.NowMs();
-  const double fps = MeasuredFps(g);
+  const double fps = MeasuredFps(g.display);
   f.k = fps > 0 ? 1.0 / fps : 1.0 / 60;
   if (g.settings.UserPlay && !g.settings.DontStretch && PositionMod(g, 192) < 12) f.widen = 2;
 
@@ -338,8 +339,9 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   DrawNetPlayPanel(g);
   DrawPauseOverlay(g);
 
-  // The opening tiles fall for 300 ms; the transition ends the intro state itself.
-  if (p.FadeState == kFadeIntro) DrawTileTransition(g);
+  // The opening tiles fall for 300 ms, then the intro state ends.
+  if (p.FadeState == kFadeIntro && DrawTileTransition(g.display, static_cast<int32_t>(g.NowMs() - p.FadeStart)))
+    p.FadeState = kFadeNone;
   DarkenSurface(g.display, d.BackSurface, UpdatePlayFade(g));
   PresentFrame(g);
 }

@@ -36,7 +36,7 @@ void DrawDigits(Game& g, const DigitString& digits, int x, int y, const Rect* re
   for (int i = 0; i < digits.count; ++i) {
     const int v = digits.digit[i];
     const int cx = x + i * advance;
-    if (v == 10) DrawFontText(g, cx + (advance - g.display.CharWidth) / 2, y, "-");
+    if (v == 10) DrawFontText(g.display, cx + (advance - g.display.CharWidth) / 2, y, "-");
     else if (v >= 0 && v < rectCount) SkinCopy(g, cx, y, rects[v]);
   }
 }
@@ -106,8 +106,8 @@ void DrawFastSlow(Game& g, const TimingRecord& timing, int centreX, int y) {
     text += ms;
   }
   const uint32_t colour = timing.LastSign < 0 ? kFastColour : kSlowColour;
-  const int width = GdiTextWidth(g, GdiFont::Bold12, text);
-  DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, centreX - width / 2, y, text, colour);
+  const int width = GdiTextWidth(g.display, GdiFont::Bold12, text);
+  DrawGdiText(g.display, g.display.BackSurface, GdiFont::Bold12, centreX - width / 2, y, text, colour);
 }
 
 void DrawJudgementOfSide(Game& g, int side, uint32_t now) {
@@ -160,7 +160,7 @@ namespace {
 
 // Bitmap-font text centred on x.
 void DrawCentredText(Game& g, int x, int y, const std::string& text) {
-  DrawFontText(g, x - static_cast<int>(text.size()) * g.display.CharWidth / 2, y, text);
+  DrawFontText(g.display, x - static_cast<int>(text.size()) * g.display.CharWidth / 2, y, text);
 }
 
 // A combo event's text rises for 1000 ms above the judgement word, then ends.
@@ -179,9 +179,9 @@ void DrawComboEvent(Game& g, ComboEvent& e, int side, const std::string& text, i
 void DrawPlayText(Game& g, int x, int y, const std::string& text) {
   if (IsPlainAscii(text)) {
     const size_t fit = static_cast<size_t>(std::max(0, (kPlayTextRight - x) / std::max<int>(1, g.display.CharWidth)));
-    DrawFontText(g, x, y, text.substr(0, fit));
+    DrawFontText(g.display, x, y, text.substr(0, fit));
   } else {
-    DrawGdiTextClipped(g, g.display.BackSurface, GdiFont::Status, x, y, text, kTextColour, kPlayTextRight);
+    DrawGdiTextClipped(g.display, g.display.BackSurface, GdiFont::Status, x, y, text, kTextColour, kPlayTextRight);
   }
 }
 
@@ -258,22 +258,22 @@ void DrawJudgements(Game& g, int sides) {
 void DrawPlayTexts(Game& g) {
   const PlayState& p = g.play;
   const uint32_t now = g.NowMs();
-  if (g.playopt.RandomSpeed) DrawFontText(g, 300, 450, "[RANDOM]");
-  if (g.settings.ComboLinkedHiSpeed) DrawFontText(g, 300, 450, "[C-Linked]");
-  DrawFontText(g, 220, 400, "Hi-SPEED: " + FormatHiSpeed(g.settings.HiSpeed) + "x");
+  if (g.playopt.RandomSpeed) DrawFontText(g.display, 300, 450, "[RANDOM]");
+  if (g.settings.ComboLinkedHiSpeed) DrawFontText(g.display, 300, 450, "[C-Linked]");
+  DrawFontText(g.display, 220, 400, "Hi-SPEED: " + FormatHiSpeed(g.settings.HiSpeed) + "x");
   const float rate = g.settings.RealHiSpeed > 0 ? g.settings.RealHiSpeed : 1.0f;
-  DrawFontText(g, 220, 415,
+  DrawFontText(g.display, 220, 415,
                "TIME: " + FormatMinutes(PlayedMs(g, now)) + " / " + FormatMinutes(std::llround(g.chart.LengthMs / rate)));
   if (p.EscHeld) {
     const int32_t t = static_cast<int32_t>(now - p.EscDownTime);
-    DrawFontText(g, 220, 370, "[ESC]: " + std::string(std::max(0, 20 - t / 25), '|'));
+    DrawFontText(g.display, 220, 370, "[ESC]: " + std::string(std::max(0, 20 - t / 25), '|'));
   } else if (g.chart.CourseMode) {
     const int song = g.chart.CourseSong;
     const std::string text = "[" + std::to_string(song + 1) + "] " + CourseSongTitle(g, song) + " / " +
                              CourseSongArtist(g, song);
     DrawPlayText(g, 220, 370, TickerText(text, std::max(0, p.ElapsedMs) / 200));
   }
-  if (g.sound.EchoEffect) DrawFontText(g, 220, 350, "EFFECT: Echo [" + std::to_string(g.sound.EchoQueue.size()) + "]");
+  if (g.sound.EchoEffect) DrawFontText(g.display, 220, 350, "EFFECT: Echo [" + std::to_string(g.sound.EchoQueue.size()) + "]");
 }
 
 void DrawPauseOverlay(Game& g) {
@@ -285,16 +285,16 @@ void DrawPauseOverlay(Game& g) {
   DrawLine(g.display, back, 0, band.top, 639, band.top, 0x5070C0);
   DrawLine(g.display, back, 0, band.bottom - 1, 639, band.bottom - 1, 0x5070C0);
   for (const PauseLine& line : PauseLines(g))
-    DrawGdiText(g, back, line.font, line.x, line.y, line.text, line.rgb);
+    DrawGdiText(g.display, back, line.font, line.x, line.y, line.text, line.rgb);
 }
 
 std::vector<PauseLine> PauseLines(Game& g) {
   const std::string title = "P A U S E";
   const std::string keys = TextsOf(g).pause_keys;
-  const int title_h = GdiFontHeight(g, GdiFont::Title), keys_h = GdiFontHeight(g, GdiFont::Bold12);
+  const int title_h = GdiFontHeight(g.display, GdiFont::Title), keys_h = GdiFontHeight(g.display, GdiFont::Bold12);
   const int top = kPauseBandTop + (kPauseBandBottom - kPauseBandTop - title_h - 8 - keys_h) / 2;
-  return {{GdiFont::Title, 320 - GdiTextWidth(g, GdiFont::Title, title) / 2, top, title, 0xFFFFFF},
-          {GdiFont::Bold12, 320 - GdiTextWidth(g, GdiFont::Bold12, keys) / 2, top + title_h + 8, keys, 0xC8D4F0}};
+  return {{GdiFont::Title, 320 - GdiTextWidth(g.display, GdiFont::Title, title) / 2, top, title, 0xFFFFFF},
+          {GdiFont::Bold12, 320 - GdiTextWidth(g.display, GdiFont::Bold12, keys) / 2, top + title_h + 8, keys, 0xC8D4F0}};
 }
 
 std::string FormatHiSpeed(float value) {

@@ -1,5 +1,6 @@
 #include "play/ready_bms.h"
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
 #include "library/courses.h"
@@ -88,7 +89,7 @@ void ReadyBMS(Game& g) {
   if (!course) {
     g.chart.BackgroundPreview = false;
     if (BMSLoad(g, song.FilePath) < 1) g.chart.LoadCancel = true;
-    if (!g.chart.Refused.empty()) ShowMessage(g, g.chart.Refused);
+    if (!g.chart.Refused.empty()) ShowMessage(g.display, g.NowMs(), g.chart.Refused);
   } else {
     g.settings.WAVLoadmode = 1;
     g.chart.CourseMode = true;
@@ -117,7 +118,7 @@ void PreviewPlayTick(Game& g) { PreviewTick(g); }
 void StopPreview(Game& g) {
   if (!g.pump.HasTimer(kPreviewPlayTimerId) && !g.chart.BackgroundPreview) return;
   g.pump.KillTimer(kPreviewPlayTimerId);
-  ShowMessage(g, "PLAY STOP");
+  ShowMessage(g.display, g.NowMs(), "PLAY STOP");
   g.play.Playing = false;
   g.settings.PlayKeySound = false;
   g.settings.UserPlay = true;

@@ -32,7 +32,7 @@ void ChooseSongForSlot(Game& g) {
 void AddSongSlot(Game& g) {
   CourseState& c = g.course;
   if (c.EditSongCount >= kMaxCourseSongs) {
-    ShowMessage(g, "a course holds at most " + std::to_string(kMaxCourseSongs) + " songs.");
+    ShowMessage(g.display, g.NowMs(), "a course holds at most " + std::to_string(kMaxCourseSongs) + " songs.");
     return;
   }
   auto& songs = Songs(g);
@@ -128,7 +128,7 @@ void SaveEditedCourse(Game& g) {
     removed = true;
   }
   if (removed) {
-    ShowMessage(g, "Null items has removed. please re-press F10 key");
+    ShowMessage(g.display, g.NowMs(), "Null items has removed. please re-press F10 key");
     return;
   }
   PlaySE(g.sound, kSeDecide);
@@ -138,7 +138,7 @@ void SaveEditedCourse(Game& g) {
   c.Header.TotalLength = TotalLengthOf(songs, c.EditSongCount);
   if (!SaveCourseFile(g, CourseFilePath(g, c.CourseName))) {
     // Nothing was written: the editor stays open with the course as it is.
-    ShowMessage(g, "can't save the course \"" + c.CourseName + "\".");
+    ShowMessage(g.display, g.NowMs(), "can't save the course \"" + c.CourseName + "\".");
     return;
   }
   DebugLog(g, "Saved.");
@@ -209,12 +209,12 @@ void ProcessKey_EditCourse(Game& g, int16_t& code) {
 void ProcessKey_EnterCourse(Game& g, int16_t character) {
   CourseState& c = g.course;
   if (character > 0 && character < 128 && kRefusedCharacters.find(static_cast<char>(character)) != std::string::npos) {
-    ShowMessage(g, std::string("sorry, can't use ") + static_cast<char>(character) + " for filename.");
+    ShowMessage(g.display, g.NowMs(), std::string("sorry, can't use ") + static_cast<char>(character) + " for filename.");
   } else if (character >= 32 && character <= 127) {
     if (c.CourseName.size() < kMaxCourseNameLength)
       c.CourseName += static_cast<char>(character);
     else
-      ShowMessage(g, "a course name has at most " + std::to_string(kMaxCourseNameLength) + " characters.");
+      ShowMessage(g.display, g.NowMs(), "a course name has at most " + std::to_string(kMaxCourseNameLength) + " characters.");
   } else if (character == 8) {
     if (!c.CourseName.empty()) c.CourseName.pop_back();
   } else if (character == 13 || character == 27) {

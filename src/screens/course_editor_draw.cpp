@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/texts.h"
 #include "library/courses.h"
@@ -22,14 +23,14 @@ constexpr int kArtistX = 330;
 constexpr int kColumnGap = 8;  // space kept between a cut title and the artist column
 
 void Text(Game& g, int x, int y, const std::string& text, uint32_t rgb) {
-  DrawGdiText(g, g.display.BackSurface, GdiFont::Window, x, y, text, rgb);
+  DrawGdiText(g.display, g.display.BackSurface, GdiFont::Window, x, y, text, rgb);
 }
 
 // The longest beginning of `text` that fits in `width` pixels.
 std::string CutToWidth(Game& g, const std::string& text, int width) {
-  if (GdiTextWidth(g, GdiFont::Window, text) <= width) return text;
+  if (GdiTextWidth(g.display, GdiFont::Window, text) <= width) return text;
   size_t n = Utf8Length(text);
-  while (n > 0 && GdiTextWidth(g, GdiFont::Window, Utf8Left(text, n)) > width) --n;
+  while (n > 0 && GdiTextWidth(g.display, GdiFont::Window, Utf8Left(text, n)) > width) --n;
   return Utf8Left(text, n);
 }
 
@@ -37,7 +38,7 @@ std::string SlotLabel(Game& g, int slot, const SongEntry& song) {
   char number[16];
   std::snprintf(number, sizeof number, "%03d. ", slot + 1);
   const std::string prefix = std::string(number) + "[" + std::to_string(song.PlayLevel) + "] ";
-  const int room = kArtistX - kColumnGap - 30 - GdiTextWidth(g, GdiFont::Window, prefix);
+  const int room = kArtistX - kColumnGap - 30 - GdiTextWidth(g.display, GdiFont::Window, prefix);
   return prefix + CutToWidth(g, song.Title, std::max(0, room));
 }
 
@@ -58,7 +59,7 @@ void mEditCourse(Game& g) {
     return;
   }
   const uint32_t now = g.NowMs();
-  KeepAnimating(g);  // the title moves and the cursor's row blinks
+  KeepAnimating(g.display);  // the title moves and the cursor's row blinks
   const bool typing = g.app.GameState == Screen::CourseNameEntry;
   const bool cursor_shown = now % 500 > 100;  // the row under the cursor blinks
   auto shown = [&](int32_t row) { return row != c.EditCursor || cursor_shown; };
@@ -69,10 +70,10 @@ void mEditCourse(Game& g) {
   Text(g, 0, 10, t.editor_title, kTitleColor);
   Text(g, 400 + static_cast<int>((now / 100) % 4), 10, t.editor_keys, kTitleColor);
 
-  const int name_x = 30 + GdiTextWidth(g, GdiFont::Window, t.editor_course_name);
+  const int name_x = 30 + GdiTextWidth(g.display, GdiFont::Window, t.editor_course_name);
   if (shown(-2)) Text(g, 30, 30, t.editor_course_name, color(-2));
   Text(g, name_x, 30, c.CourseName + (typing && now % 1000 >= 501 ? "_" : ""), color(-2));
-  const int stars_x = 30 + GdiTextWidth(g, GdiFont::Window, t.editor_stars);
+  const int stars_x = 30 + GdiTextWidth(g.display, GdiFont::Window, t.editor_stars);
   if (shown(-1)) Text(g, 30, 45, t.editor_stars, color(-1));
   Text(g, stars_x, 45, std::string(c.EditStars, '*'), color(-1));
 

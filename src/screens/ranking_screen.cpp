@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/texts.h"
 #include "media/display.h"
@@ -38,7 +39,7 @@ void DrawScoreDigits(Game& g, int x, int y, float score) {
   NumberFont font;
   font.advance = g.skin.PtsNumAdvance;
   for (int i = 0; i < 10; ++i) font.rects[i] = g.skin.PtsNumRects[i];
-  DrawNumber(g, font, x, y, RoundToInt(score), 6, &g.display.SkinSurface);
+  DrawNumber(g.display, g.display.SkinSurface, font, x, y, RoundToInt(score), 6);
 }
 
 void DrawClassPicture(Game& g, int row_top, int cls) {
@@ -51,10 +52,10 @@ void DrawClassPicture(Game& g, int row_top, int cls) {
 // The figures of a row after its name.
 void DrawFigures(Game& g, const RankingColumns& c, int y, const RankEntry& e) {
   DrawScoreDigits(g, c.score, y, e.Score);
-  DrawFontText(g, c.jpts, y, FormatNumber(RoundToInt(e.JPts), 5));
-  DrawFontText(g, c.combo, y, FormatNumber(e.MaxCombo, 3));
-  DrawFontText(g, c.hs, y, FormatSpeed(e.HiSpeed), kSpeedSpacing);
-  DrawFontText(g, c.rhs, y, FormatSpeed(e.RealHiSpeed), kSpeedSpacing);
+  DrawFontText(g.display, c.jpts, y, FormatNumber(RoundToInt(e.JPts), 5));
+  DrawFontText(g.display, c.combo, y, FormatNumber(e.MaxCombo, 3));
+  DrawFontText(g.display, c.hs, y, FormatSpeed(e.HiSpeed), kSpeedSpacing);
+  DrawFontText(g.display, c.rhs, y, FormatSpeed(e.RealHiSpeed), kSpeedSpacing);
   if (e.Score != 0) DrawClassPicture(g, y, e.Class);
 }
 
@@ -63,16 +64,16 @@ void DrawFigures(Game& g, const RankingColumns& c, int y, const RankEntry& e) {
 void DrawNewRow(Game& g, const RankingColumns& c, int y, const RankEntry& entry, uint32_t now) {
   std::string name = g.screens.RankingName;
   if (now % 1000 > 500) name += "_";
-  DrawFontText(g, c.name, y, name);
+  DrawFontText(g.display, c.name, y, name);
   if (now % 500 < 450) DrawFigures(g, c, y, entry);
   const int prompt_y = y + g.display.CharHeight + 2;
   const float arrows_spacing = static_cast<float>(std::abs(100 - static_cast<int>(now % 200))) / 10.0f;
-  DrawFontText(g, c.name, prompt_y, "<<<", arrows_spacing);
-  DrawFontText(g, c.name + 3 * (g.display.CharWidth + 10) + g.display.CharWidth, prompt_y, "ENTER YOUR NAME");
+  DrawFontText(g.display, c.name, prompt_y, "<<<", arrows_spacing);
+  DrawFontText(g.display, c.name + 3 * (g.display.CharWidth + 10) + g.display.CharWidth, prompt_y, "ENTER YOUR NAME");
 }
 
 void DrawOtherRow(Game& g, const RankingColumns& c, int y, const RankEntry& e) {
-  DrawFontText(g, c.name, y, e.Name);
+  DrawFontText(g.display, c.name, y, e.Name);
   DrawFigures(g, c, y, e);
 }
 
@@ -133,22 +134,22 @@ void DrawRankingScreen(Game& g, int place, const RankEntry& entry) {
   DrawScrollingTiles(g);
   const Rect panel{0, 20, 640, RankingRowTop(kRankingPlaces) + 6};
   FillSurface(g.display, d.BackSurface, &panel, 0x0A0C1A);
-  DrawFontText(g, 10, 30, "YOU RANKED IN " + std::to_string(place + 1) + OrdinalSuffix(place + 1) + " !");
-  DrawFontText(g, c.no, kHeaderY, "NO");
-  DrawFontText(g, c.name, kHeaderY, "NAME");
-  DrawFontText(g, c.score, kHeaderY, "SCORE");
-  DrawFontText(g, c.jpts, kHeaderY, "J-PTS");
-  DrawFontText(g, c.combo, kHeaderY, "COMBO");
-  DrawFontText(g, c.hs, kHeaderY, "HS");
-  DrawFontText(g, c.rhs, kHeaderY, "RHS");
-  DrawFontText(g, c.cls, kHeaderY, "CLASS");
+  DrawFontText(g.display, 10, 30, "YOU RANKED IN " + std::to_string(place + 1) + OrdinalSuffix(place + 1) + " !");
+  DrawFontText(g.display, c.no, kHeaderY, "NO");
+  DrawFontText(g.display, c.name, kHeaderY, "NAME");
+  DrawFontText(g.display, c.score, kHeaderY, "SCORE");
+  DrawFontText(g.display, c.jpts, kHeaderY, "J-PTS");
+  DrawFontText(g.display, c.combo, kHeaderY, "COMBO");
+  DrawFontText(g.display, c.hs, kHeaderY, "HS");
+  DrawFontText(g.display, c.rhs, kHeaderY, "RHS");
+  DrawFontText(g.display, c.cls, kHeaderY, "CLASS");
   for (int i = 0; i < kRankingPlaces; ++i) {
     const int y = RankingRowTop(i);
-    DrawFontText(g, c.no, y, std::to_string(i + 1));
+    DrawFontText(g.display, c.no, y, std::to_string(i + 1));
     if (i == place) DrawNewRow(g, c, y, entry, now);
     else DrawOtherRow(g, c, y, g.screens.Record.Ranking[i]);
   }
-  DrawFontText(g, 40, 420, TextsOf(g).ranking_keys);
+  DrawFontText(g.display, 40, 420, TextsOf(g).ranking_keys);
 }
 
 void RunRankingNameEntry(Game& g, int place, const RankEntry& entry) {

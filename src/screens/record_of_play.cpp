@@ -46,7 +46,7 @@ void LoadRecordOfPlay(Game& g, const std::string& path, const std::optional<std:
     return;
   }
   if (Int32At(*bytes, 0) != g.chart.BmsId) {
-    ShowMessage(g, "Record File is not collect!");
+    ShowMessage(g.display, g.NowMs(), "Record File is not collect!");
     DebugLog(g, "[ReadRecordOfPlay] another chart's record: " + path);
     return;
   }
@@ -63,7 +63,7 @@ void LoadRecordOfPlay(Game& g, const std::string& path, const std::optional<std:
   for (int64_t i = 0; i < count; ++i) list.push_back(EventAt(*bytes, kHeaderSize + static_cast<size_t>(i) * kEventSize));
   g.play.ReplayCursor = 0;
   DebugLog(g, "[ReadRecordOfPlay] " + path + ": " + std::to_string(count) + " events");
-  ShowMessage(g, "Record File loaded: " + std::to_string(count) + " keys");
+  ShowMessage(g.display, g.NowMs(), "Record File loaded: " + std::to_string(count) + " keys");
 }
 
 }  // namespace kvx

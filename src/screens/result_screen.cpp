@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/texts.h"
 #include "media/display.h"
@@ -69,19 +70,19 @@ void DrawChartAndGauge(Game& g, const Rect& panel) {
   if (Uncovered(panel, 86, 40)) {
     // A course is named as a whole; its songs' titles passed during the play.
     const bool course = g.chart.CourseMode;
-    DrawGdiText(g, back, GdiFont::Bold16, 40, 86, course ? "COURSE: " + g.chart.CourseName : g.chart.Title, 0xFFFFFF);
-    DrawGdiText(g, back, GdiFont::List1, 40, 108,
+    DrawGdiText(g.display, back, GdiFont::Bold16, 40, 86, course ? "COURSE: " + g.chart.CourseName : g.chart.Title, 0xFFFFFF);
+    DrawGdiText(g.display, back, GdiFont::List1, 40, 108,
                 course ? std::to_string(g.chart.CourseSongCount) + " songs" : g.chart.Artist, 0xC0C8E8);
   }
   if (Uncovered(panel, 140, 80)) {
-    DrawGdiText(g, back, GdiFont::Title, 40, 140, r.Cleared ? "CLEAR" : "FAILED", r.Cleared ? 0x80FFA0 : 0xFF7070);
+    DrawGdiText(g.display, back, GdiFont::Title, 40, 140, r.Cleared ? "CLEAR" : "FAILED", r.Cleared ? 0x80FFA0 : 0xFF7070);
     char gauge[32];
     std::snprintf(gauge, sizeof gauge, "GAUGE: %d%%", static_cast<int>(g.judge.Player[0].Gauge));
-    DrawFontText(g, 40, 186, gauge);
+    DrawFontText(g.display, 40, 186, gauge);
     char speeds[64];
     std::snprintf(speeds, sizeof speeds, "HI-SPEED: %.2fx  PLAY SPEED: %.2fx", g.settings.HiSpeed,
                   g.settings.RealHiSpeed);
-    DrawFontText(g, 40, 204, speeds);
+    DrawFontText(g.display, 40, 204, speeds);
   }
 }
 
@@ -102,18 +103,18 @@ void DrawJudgementCounts(Game& g, const Rect& panel, uint32_t t, const ShownResu
     const int rise = std::clamp((200 + 100 * i - static_cast<int>(t)) / 5, 0, 40);
     const int y = 260 + 40 * i + rise;
     if (!Uncovered(panel, y, 20)) continue;
-    DrawGdiText(g, back, GdiFont::Bold16, 100, y, kJudgementRows[i].word, kJudgementRows[i].colour);
-    DrawGdiText(g, back, GdiFont::Bold16, 200, y, std::to_string(shown.Counts[i]), 0xFFFFFF);
+    DrawGdiText(g.display, back, GdiFont::Bold16, 100, y, kJudgementRows[i].word, kJudgementRows[i].colour);
+    DrawGdiText(g.display, back, GdiFont::Bold16, 200, y, std::to_string(shown.Counts[i]), 0xFFFFFF);
   }
 }
 
 // Player 1's figures, counting up, and the class picture of the counted J-PTS.
 void DrawFigures(Game& g, const Rect& panel, const ShownResult& shown) {
   if (!Uncovered(panel, 260, 72)) return;
-  DrawFontText(g, 320, 260, "SCORE: " + std::to_string(shown.Score));
-  DrawFontText(g, 320, 275, "ExPTS: " + std::to_string(shown.ExPts));
-  DrawFontText(g, 320, 290, "J-PTS: " + std::to_string(shown.JPts));
-  DrawFontText(g, 320, 320, "COMBO: " + std::to_string(shown.MaxCombo));
+  DrawFontText(g.display, 320, 260, "SCORE: " + std::to_string(shown.Score));
+  DrawFontText(g.display, 320, 275, "ExPTS: " + std::to_string(shown.ExPts));
+  DrawFontText(g.display, 320, 290, "J-PTS: " + std::to_string(shown.JPts));
+  DrawFontText(g.display, 320, 320, "COMBO: " + std::to_string(shown.MaxCombo));
   DisplayState& d = g.display;
   const Rect& picture = g.skin.ClassStrRects[std::clamp(shown.Class, 0, 6)];
   const Rect dest{500, 262, 500 + 2 * picture.Width(), 262 + 2 * picture.Height()};
@@ -128,11 +129,11 @@ void DrawTimingHistogram(Game& g, const Rect& panel, uint32_t t) {
   Surface& back = g.display.BackSurface;
   const TimingRecord& timing = g.judge.Timing[0];
   const int x = kHistogramBox.left;
-  DrawGdiText(g, back, GdiFont::Bold12, x, kHistogramBox.top - 18,
+  DrawGdiText(g.display, back, GdiFont::Bold12, x, kHistogramBox.top - 18,
               "FAST " + std::to_string(CountUpFigure(timing.Fast, t)), 0x40B0FF);
-  DrawGdiText(g, back, GdiFont::Bold12, x + 90, kHistogramBox.top - 18,
+  DrawGdiText(g.display, back, GdiFont::Bold12, x + 90, kHistogramBox.top - 18,
               "SLOW " + std::to_string(CountUpFigure(timing.Slow, t)), 0xFF7040);
-  DrawGdiText(g, back, GdiFont::Bold12, x + 180, kHistogramBox.top - 18,
+  DrawGdiText(g.display, back, GdiFont::Bold12, x + 180, kHistogramBox.top - 18,
               "MISS " + std::to_string(CountUpFigure(timing.Misses, t)), 0xC0C0C0);
   const float range = OffsetInMs(static_cast<float>(g.chart.JudgeWindow[3]), g.play.PositionRate);
   const TimingSummary sum = SummarizeTiming(timing, kHistogramBins, range > 0 ? range : 150.0f);
@@ -152,14 +153,14 @@ void DrawTimingHistogram(Game& g, const Rect& panel, uint32_t t) {
   char line[96];
   std::snprintf(line, sizeof line, "-%dms   MEAN %+.1fms  SPREAD %.1fms   +%dms", static_cast<int>(sum.RangeMs),
                 static_cast<double>(sum.MeanMs), static_cast<double>(sum.SpreadMs), static_cast<int>(sum.RangeMs));
-  DrawGdiText(g, back, GdiFont::Bold12, x, kHistogramBox.bottom + 3, line, 0xC8D0F0);
+  DrawGdiText(g.display, back, GdiFont::Bold12, x, kHistogramBox.bottom + 3, line, 0xC8D0F0);
 }
 
 void DrawBottomLine(Game& g) {
   if (!ResultScreenMayEnd(g)) return;
   const Texts& t = TextsOf(g);
   const char* line = MayRetry(g) ? t.result_keys_retry : t.result_keys;
-  DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, 40, 452, line, 0xC8D0F0);
+  DrawGdiText(g.display, g.display.BackSurface, GdiFont::Bold12, 40, 452, line, 0xC8D0F0);
 }
 
 void LogResult(Game& g) {
@@ -222,7 +223,7 @@ void DrawResultScreen(Game& g, uint32_t t) {
   DrawFigures(g, panel, shown);
   DrawTimingHistogram(g, panel, t);
   if (g.screens.NetWaitPending) {
-    DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, TextsOf(g).result_net_wait, 0xFFFFFF);
+    DrawGdiText(g.display, d.BackSurface, GdiFont::Bold12, 80, 250, TextsOf(g).result_net_wait, 0xFFFFFF);
     DrawNetPlayPanel(g);
   }
   DrawBottomLine(g);

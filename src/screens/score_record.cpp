@@ -352,7 +352,7 @@ void SaveScoreDat(Game& g) {
     DebugLog(g, "[SaveScoreDat] " + path + " PlayCount: " + std::to_string(record.PlayCount));
   } else {
     DebugLog(g, "[SaveScoreDat] Error: can't write the record file " + path + " (" + error + ")");
-    ShowMessage(g, "Score record could not be saved!");
+    ShowMessage(g.display, g.NowMs(), "Score record could not be saved!");
   }
 }
 

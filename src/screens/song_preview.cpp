@@ -129,7 +129,7 @@ void StartPreviewLoad(Game& g) {
   ChartState& c = g.chart;
   c.BackgroundPreview = true;
   const Screen saved_state = g.app.GameState;
-  ShowMessage(g, "load:" + file);
+  ShowMessage(g.display, g.NowMs(), "load:" + file);
   const bool saved_course = c.CourseMode;
   const int32_t saved_wav_mode = g.settings.WAVLoadmode;
   const bool saved_no_bga = g.settings.NoBGA;

@@ -128,13 +128,13 @@ void AdvanceListAnimations(Game& g) {
   if (s.FrontFadeState != 0 && now - s.FrontFadeStart >= kFrontFadeMs) s.FrontFadeState = 0;
   if (s.ScrollOffset != 0 || s.OpeningValue != s.OpeningTarget || s.OpeningCountdown > 0 || s.FrontFadeState != 0 ||
       g.playopt.SpShuffle)
-    KeepAnimating(g);
+    KeepAnimating(g.display);
 }
 
 void ListStopped(Game& g) { LoadStagePicture(g); }
 
 void ReleaseStagePicture(Game& g) {
-  ReleaseStageImage(g);
+  ReleaseStageImage(g.display);
   g.screens.StagePictureEntry = -1;
   g.screens.StagePictureShown = false;
 }
@@ -217,7 +217,7 @@ void LoadStagePicture(Game& g) {
     return;
   }
   Surface& stage = g.display.StageImageSurface;
-  ReleaseStageImage(g);
+  ReleaseStageImage(g.display);
   if (!LoadSurfaceFromFile(g.Services(), g.display, stage, *path, false)) return;  // the no-stage picture stays
   // The stage picture is shown at 640x480; the panel shows it scaled into the preview surface.
   Surface& preview = g.screens.PreviewSurface;
@@ -268,9 +268,9 @@ void RunClearCheck(Game& g) {
   }
   if (s.ClearCheckIndex < end) {  // waiting for the worker
     if (fresh || !s.ClearMarks.Busy()) RequestClearMarks(g);
-    ShowMessage(g, "clear check... " + std::to_string(s.ClearCheckIndex) + " / " + std::to_string(count));
+    ShowMessage(g.display, g.NowMs(), "clear check... " + std::to_string(s.ClearCheckIndex) + " / " + std::to_string(count));
   } else if (s.ClearCheckIndex >= count && g.display.MessageLine.text.rfind("clear check... ", 0) == 0) {
-    ShowMessage(g, "clear check complete.");  // in place of the progress shown while waiting
+    ShowMessage(g.display, g.NowMs(), "clear check complete.");  // in place of the progress shown while waiting
   }
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/texts.h"
 #include "media/display.h"
@@ -63,7 +64,7 @@ NumberFont ListDigits(const Game& g) {
 Surface& Back(Game& g) { return g.display.BackSurface; }
 
 void Text(Game& g, GdiFont font, int x, int y, const std::string& text, uint32_t rgb, int right = kPanelRight) {
-  DrawGdiTextClipped(g, Back(g), font, x, y, text, rgb, right);
+  DrawGdiTextClipped(g.display, Back(g), font, x, y, text, rgb, right);
 }
 
 void Part(Game& g, int x, int y, const Rect& part) {
@@ -123,14 +124,14 @@ void DrawEntryRow(Game& g, int index, int y, bool cursor, int shift) {
   Part(g, x + 2, y, IconRect(g, IconOf(mode, index)));
   int text_x = x + 28;
   if (SongMode(mode)) {
-    DrawNumber(g, ListDigits(g), x + 26, y + 1, std::clamp(e.PlayLevel, 0, 99), 2);
+    DrawNumber(g.display, g.screens.SongSelectObjSurface, ListDigits(g), x + 26, y + 1, std::clamp(e.PlayLevel, 0, 99), 2);
     text_x = x + 50;
   }
   const bool cleared = g.settings.ShowClearedOnList && index < static_cast<int>(g.library.SongMarks.size()) &&
                        g.library.SongMarks[index];
   const uint32_t color = cleared ? kClearedTextColor : cursor ? kCursorTextColor : kTextColor;
   const GdiFont font = cursor ? GdiFont::Bold12 : GdiFont::List1;
-  const int text_y = y + (kRowHeight - GdiFontHeight(g, font)) / 2;
+  const int text_y = y + (kRowHeight - GdiFontHeight(g.display, font)) / 2;
   Text(g, font, text_x, text_y, e.Title, color, kListRight);
 }
 
@@ -234,10 +235,10 @@ void DrawSongPanel(Game& g) {
   // Level with its mark and as many stars (up to ten) as fit before the difficulty.
   const std::string level = "★" + std::to_string(e->PlayLevel);
   Text(g, GdiFont::Bold16, kPanelLeft, 194, level, 0xFFD040);
-  int star_x = kPanelLeft + GdiTextWidth(g, GdiFont::Bold16, level) + 8;
+  int star_x = kPanelLeft + GdiTextWidth(g.display, GdiFont::Bold16, level) + 8;
   int stars_end = kPanelRight;
   if (!lines.difficulty.empty()) {
-    const int x = kPanelRight - GdiTextWidth(g, GdiFont::Bold12, lines.difficulty);
+    const int x = kPanelRight - GdiTextWidth(g.display, GdiFont::Bold12, lines.difficulty);
     Text(g, GdiFont::Bold12, x, 197, lines.difficulty, lines.difficulty_rgb);
     stars_end = x - 6;
   }
@@ -248,7 +249,7 @@ void DrawSongPanel(Game& g) {
   if (e->WavCount > 0) media += std::string(media.empty() ? "" : " ") + "[WAV(" + std::to_string(e->WavCount) + ")]";
   Text(g, GdiFont::List1, kPanelLeft, 214, media, kLabelColor);
   if (s.MissingSoundsEntry == g.app.ListCursor && s.MissingSounds > 0) {
-    const int x = kPanelLeft + GdiTextWidth(g, GdiFont::List1, media) + 6;
+    const int x = kPanelLeft + GdiTextWidth(g.display, GdiFont::List1, media) + 6;
     Text(g, GdiFont::List1, x, 214, std::to_string(s.MissingSounds) + " missing", kMissingColor);
   }
   Text(g, GdiFont::Title, kPanelLeft, 228, s.TitleMain, kHeadingColor);
@@ -306,7 +307,7 @@ bool DrawQuestion(Game& g) {
   Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
   FillSurface(g.display, Back(g), &box, 0x5A1020);
   DrawLine(g.display, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0xFF8080);
-  Text(g, GdiFont::Bold12, kListLeft + 6, kHelpTop + (kHelpBottom - kHelpTop - GdiFontHeight(g, GdiFont::Bold12)) / 2,
+  Text(g, GdiFont::Bold12, kListLeft + 6, kHelpTop + (kHelpBottom - kHelpTop - GdiFontHeight(g.display, GdiFont::Bold12)) / 2,
        question, 0xFFFFFF, kListRight);
   return true;
 }
@@ -334,9 +335,9 @@ void DrawHelpLines(Game& g) {
   Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 16, lines[1], 0xC8D0E8, kListRight);
   // Right-aligned on the second row, when it fits beside the screen's own keys.
   const std::string extra = ExtraHelpKeys(TextsOf(g), g.app.GameState);
-  const int extraWidth = extra.empty() ? 0 : GdiTextWidth(g, GdiFont::Status, extra);
+  const int extraWidth = extra.empty() ? 0 : GdiTextWidth(g.display, GdiFont::Status, extra);
   const int x = kListRight - 4 - extraWidth;
-  if (extraWidth > 0 && x >= kListLeft + 6 + GdiTextWidth(g, GdiFont::Status, lines[1]) + 8)
+  if (extraWidth > 0 && x >= kListLeft + 6 + GdiTextWidth(g.display, GdiFont::Status, lines[1]) + 8)
     Text(g, GdiFont::Status, x, kHelpTop + 16, extra, 0xC8D0E8, kListRight);
 }
 
@@ -346,7 +347,7 @@ void DrawHeading(Game& g) {
   const std::string sort = SortLabel(g);
   int heading_right = kListRight;
   if (!sort.empty()) {
-    const int x = kListRight - GdiTextWidth(g, GdiFont::Bold12, sort);
+    const int x = kListRight - GdiTextWidth(g.display, GdiFont::Bold12, sort);
     Text(g, GdiFont::Bold12, x, kHeadingY + 3, sort, kLabelColor, kListRight);
     heading_right = x - 10;
   }

@@ -35,7 +35,7 @@ void CaptureScreenForFade(Game& g) {
     const Rect whole{0, 0, d.BackSurface.width, d.BackSurface.height};
     BltClipped(g.display, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
   }
-  InitTileTransition(g);
+  InitTileTransition(g.display, g.NowMs());
 }
 
 // Captures the screen and starts the fade-end timer, which starts play.

@@ -72,7 +72,7 @@ void Sort(Game& g, SongSort sort) {
   if (g.app.GameState != Screen::SongList) return;
   SortSongList(g, sort);
   g.screens.ListSort = sort;
-  ShowMessage(g, std::string("Sorted by ") + SortName(sort));
+  ShowMessage(g.display, g.NowMs(), std::string("Sorted by ") + SortName(sort));
 }
 
 // F5: the cursor jumps to an entry picked at random (not the one it is on);

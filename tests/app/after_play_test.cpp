@@ -39,7 +39,7 @@ std::string TinyChart(const std::string& title, int measures) {
 
 int CountPixels(Game& g, Surface& s, uint32_t rgb) {
   int n = 0;
-  for (uint32_t px : ReadSurfacePixels(g, s)) n += (px & 0xFFFFFF) == rgb;
+  for (uint32_t px : ReadSurfacePixels(g.display, s)) n += (px & 0xFFFFFF) == rgb;
   return n;
 }
 
@@ -47,7 +47,7 @@ int CountPixels(Game& g, Surface& s, uint32_t rgb) {
 void SaveBackSurface(Game& g, const std::string& name) {
   const std::filesystem::path dir = std::filesystem::path(KVX_BUILD_DIR) / "screenshots";
   std::filesystem::create_directories(dir);
-  std::vector<uint32_t> px = ReadSurfacePixels(g, g.display.BackSurface);
+  std::vector<uint32_t> px = ReadSurfacePixels(g.display, g.display.BackSurface);
   if (px.size() != 640u * 480u) return;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), 640, 480, 32, 640 * 4, SDL_PIXELFORMAT_ARGB8888);
   SDL_Surface* opaque = s ? SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_RGB888, 0) : nullptr;

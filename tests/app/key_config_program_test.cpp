@@ -9,6 +9,7 @@
 
 #include "chart/bms.h"
 #include "menu/key_config_window.h"
+#include "play/chart_load.h"
 #include "play/judge.h"
 #include "whole_program_fixture.h"
 

@@ -158,7 +158,7 @@ void CheckSongSelectLayout(const char* code) {
                     g.settings.DEMOMode = true;
                     g.screens.ListSort = SongSort::Level;  // the sort shown in the title bar
                   }
-                  if (frame == 59) ShowMessage(g, "load:" + std::string(200, 'x'));
+                  if (frame == 59) ShowMessage(g.display, g.NowMs(), "load:" + std::string(200, 'x'));
                   if (frame < 60) break;
                   frames[Screen::SongList] = trace;
                   message = g.display.MessageLine.text;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/display_game.h"
 #include "app/skin_loading.h"
 #include "course_fixture.h"
 #include "library/song_search.h"

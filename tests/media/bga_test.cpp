@@ -38,7 +38,7 @@ class Bga : public DisplayFixture {
   }
   void Define(int n, const std::string& name) { g.chart.BmpFile[n] = folder.path() + "/" + name; }
   uint32_t BgaPixel(int x, int y) {
-    auto pixels = ReadSurfacePixels(g, g.display.BgaSurface);
+    auto pixels = ReadSurfacePixels(g.display, g.display.BgaSurface);
     if (pixels.empty()) return 0xDEADBEEF;
     return pixels[static_cast<size_t>(y) * g.display.BgaSurface.width + x] & 0xFFFFFF;
   }

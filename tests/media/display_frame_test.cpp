@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display_fixture.h"
+#include "app/display_game.h"
 #include "play/play_state.h"
 
 namespace kvx::test {
@@ -71,7 +72,7 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   MakeGlyphFont();
   g.app.GameState = Screen::SongList;
   clock->Set(0);
-  ShowMessage(g, "ABCDEFGHIJ");
+  ShowMessage(g.display, g.NowMs(), "ABCDEFGHIJ");
   auto frame_at = [&](uint32_t t) {
     clock->Set(t);
     PresentFrame(g);
@@ -91,7 +92,7 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   // Characters, not bytes, are wiped; in play the line is at (220, 385).
   g.app.GameState = Screen::Play;
   clock->Set(5000);
-  ShowMessage(g, "AあいうA");
+  ShowMessage(g.display, g.NowMs(), "AあいうA");
   FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   EXPECT_EQ(frame_at(6000), "AあいうA");
   EXPECT_EQ(BackPixel(220, 385), kRed);
@@ -100,7 +101,7 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   EXPECT_EQ(frame_at(6300), "うA");
   // A new message replaces the old one and starts its own second.
   clock->Set(7000);
-  ShowMessage(g, "NEW");
+  ShowMessage(g.display, g.NowMs(), "NEW");
   EXPECT_EQ(frame_at(8199), "NEW");
 }
 
@@ -111,13 +112,13 @@ TEST_F(DisplayFrame, LoadingScreenMessageKeepsClearOfNowLoading) {
   StartDisplay();
   MakeGlyphFont();
   g.app.GameState = Screen::Play;
-  ShowMessage(g, "AAAA");
+  ShowMessage(g.display, g.NowMs(), "AAAA");
   FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   PresentFrame(g, true);
   EXPECT_EQ(BackPixel(0, 465), kRed);
   EXPECT_EQ(BackPixel(220, 385), 0u);
   // On the bottom line a long message stops short of the FPS figure (x 310).
-  ShowMessage(g, std::string(60, 'A'));
+  ShowMessage(g.display, g.NowMs(), std::string(60, 'A'));
   FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   PresentFrame(g, true);
   EXPECT_EQ(BackPixel(16 * 17 + 2, 470), kRed);  // the 18th character
@@ -131,7 +132,7 @@ TEST_F(DisplayFrame, LoadingScreenMessageKeepsClearOfNowLoading) {
 
 TEST_F(DisplayFrame, FpsIsMeasuredAtMostEvery200ms) {
   StartDisplay();
-  EXPECT_EQ(MeasuredFps(g), 60.0) << "before the first measurement";
+  EXPECT_EQ(MeasuredFps(g.display), 60.0) << "before the first measurement";
   clock->Set(0);
   clock->SetFrameStep(10);  // each frame's zero sleep moves the clock 10 ms
   for (int i = 0; i < 19; ++i) PresentFrame(g);
@@ -143,7 +144,7 @@ TEST_F(DisplayFrame, FpsIsMeasuredAtMostEvery200ms) {
   EXPECT_DOUBLE_EQ(g.display.FpsCounter.fps, 100.0) << "not re-measured before 200 ms";
   PresentFrame(g);  // 400 ms
   EXPECT_DOUBLE_EQ(g.display.FpsCounter.fps, 200.0);
-  EXPECT_DOUBLE_EQ(MeasuredFps(g), 200.0);
+  EXPECT_DOUBLE_EQ(MeasuredFps(g.display), 200.0);
   // The Sleep setting is slept each frame.
   g.settings.Sleep = 7;
   uint32_t before = g.NowMs();
@@ -219,7 +220,7 @@ TEST_F(DisplayFrame, LoadingScreenTilesFallFor300ms) {
   Loading(g);
   EXPECT_EQ(BackPixel(320, 0), kGreen);
   EXPECT_EQ(BackPixel(320, 98), kBlue) << "zoomed: the band ends higher than 100";
-  ReleaseStageImage(g);
+  ReleaseStageImage(g.display);
   EXPECT_FALSE(d.StageImageSurface.Valid());
 }
 
@@ -245,8 +246,8 @@ TEST_F(DisplayFrame, StartUpLogLinesAndFixedImages) {
   EXPECT_FALSE(g.screens.SongSelectBgSurface.color_key);
   EXPECT_EQ(g.screens.PreviewSurface.width, 192);
   EXPECT_EQ(g.screens.PreviewSurface.height, 144);
-  auto grey = ReadSurfacePixels(g, g.screens.SongSelectBgGreySurface);
-  auto colour = ReadSurfacePixels(g, g.screens.SongSelectBgSurface);
+  auto grey = ReadSurfacePixels(g.display, g.screens.SongSelectBgGreySurface);
+  auto colour = ReadSurfacePixels(g.display, g.screens.SongSelectBgSurface);
   EXPECT_EQ(grey[1000] & 0xFFFFFF, 0x646464u);
   EXPECT_EQ(colour[1000] & 0xFFFFFF, 0xC86400u);
   EXPECT_EQ(d.BgaSurface.width, 256);
@@ -330,7 +331,7 @@ TEST_F(DisplayFrame, WithoutAnyDisplayNothingFails) {
   CreateSurfaces(g);
   LoadSS(g);
   ShowStartupText(g, "NOW LOADING ...");
-  DrawFontText(g, 0, 0, "A");
+  DrawFontText(g.display, 0, 0, "A");
   Surface s;
   EXPECT_FALSE(CreateSurface(g.display, s, 10, 10, true));
   FillSurface(g.display, s, nullptr, kRed);
@@ -339,7 +340,7 @@ TEST_F(DisplayFrame, WithoutAnyDisplayNothingFails) {
   EXPECT_TRUE(CheckDisplay(g));
   ReleaseDirectX(g);
   ReleaseDirectX(g);  // twice is harmless
-  SetWindowCaption(g, "caption");
+  SetWindowCaption(g.display, "caption");
   EXPECT_EQ(g.display.caption, "caption");
 }
 
@@ -385,10 +386,10 @@ TEST_F(DisplayFrame, StaticScreensRestUntilSomethingChanges) {
   pass();
   EXPECT_EQ(drawn, 3) << "a timer that ran";
 
-  KeepAnimating(g);
+  KeepAnimating(g.display);
   pass();
   EXPECT_EQ(drawn, 4) << "a moving part";
-  RedrawAt(g, g.NowMs() + 40);
+  RedrawAt(g.display, g.NowMs() + 40);
   const uint32_t asked = g.NowMs();
   while (drawn == 4) pass();
   EXPECT_GE(g.NowMs() - asked, 40u) << "a wake-up time";
@@ -397,7 +398,7 @@ TEST_F(DisplayFrame, StaticScreensRestUntilSomethingChanges) {
   g.app.GameState = Screen::SongList;
   pass();
   EXPECT_EQ(drawn, 6) << "another screen";
-  ShowMessage(g, "hello");
+  ShowMessage(g.display, g.NowMs(), "hello");
   pass();
   pass();
   EXPECT_EQ(drawn, 8) << "the status message moves";

@@ -12,6 +12,7 @@
 #include "picture.h"
 #include "xserver.h"
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "media/skin.h"
 
 namespace kvx::test {
@@ -97,8 +98,8 @@ TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
   ASSERT_GT(holesA, 0);
 
   FillSurface(g.display, ds.BackSurface, nullptr, 0);
-  DrawFontText(g, 100, 100, "A");
-  DrawFontText(g, 630, 120, "A");  // runs off the screen's right edge
+  DrawFontText(g.display, 100, 100, "A");
+  DrawFontText(g.display, 630, 120, "A");  // runs off the screen's right edge
   // Clipped at x 630 by the clip rectangle.
   const Rect blueBand{600, 140, 640, 140 + A.Height()};
   FillSurface(g.display, ds.BackSurface, &blueBand, kBlue);
@@ -115,8 +116,8 @@ TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
   NumberFont font;
   font.advance = static_cast<int16_t>(g.skin.NumAdvance);
   font.rects = g.skin.NumRects;
-  DrawNumber(g, font, 100, 200, 42, 3, &ds.SkinSurface);
-  ShowMessage(g, "AAA");
+  DrawNumber(g.display, ds.SkinSurface, font, 100, 200, 42, 3);
+  ShowMessage(g.display, g.NowMs(), "AAA");
   PresentFrame(g);
 
   const Picture back = Read(ds.BackSurface);

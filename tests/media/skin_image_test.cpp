@@ -140,20 +140,20 @@ TEST_F(SkinImage, GeneratedDefaultSkinIsComplete) {
   int wx = s.JudgePosX[0] - (word.Width() + 3 * s.NumAdvance) / 2;
   part(word, wx, s.JudgePosY[0]);
   for (int i = 0; i < 3; ++i) part(s.NumRects[(i + 1) * 2], wx + word.Width() + i * s.NumAdvance, s.JudgePosY[0]);
-  DrawNumber(g, s.PercentFont, s.PerPosX[0], s.PerPosY[0], 72, 3, &skin);
+  DrawNumber(g.display, skin, s.PercentFont, s.PerPosX[0], s.PerPosY[0], 72, 3);
   NumberFont pts;
   pts.advance = s.PtsNumAdvance;
   for (int d = 0; d < 10; ++d) pts.rects[d] = s.PtsNumRects[d];
-  DrawNumber(g, pts, s.PtsPosX[0], s.PtsPosY[0], 123456, 6, &skin);
-  DrawNumber(g, pts, s.JPtsPosX[0], s.JPtsPosY[0], 4321, 5, &skin);
+  DrawNumber(g.display, skin, pts, s.PtsPosX[0], s.PtsPosY[0], 123456, 6);
+  DrawNumber(g.display, skin, pts, s.JPtsPosX[0], s.JPtsPosY[0], 4321, 5);
   part(s.ClassStrRects[2], 275, 428);
   const Rect bga{s.BgaX, s.BgaY, s.BgaX + s.BgaWidth, s.BgaY + s.BgaHeight};
   FillSurface(g.display, back, &bga, 0x203050);
-  DrawFontText(g, 220, 400, "Hi-SPEED: 1.5x");
-  DrawFontText(g, 220, 415, "TIME: 00:42 / 01:24");
-  DrawFontText(g, 232, 300, "The quick brown fox jumps over 13 lazy dogs! {[()]} @#$%&*");
+  DrawFontText(g.display, 220, 400, "Hi-SPEED: 1.5x");
+  DrawFontText(g.display, 220, 415, "TIME: 00:42 / 01:24");
+  DrawFontText(g.display, 232, 300, "The quick brown fox jumps over 13 lazy dogs! {[()]} @#$%&*");
 
-  auto pixels = ReadSurfacePixels(g, back);
+  auto pixels = ReadSurfacePixels(g.display, back);
   ASSERT_EQ(pixels.size(), 640u * 480u);
   // A white note of lane 11 at y 338 (the second note from the bottom) is bright.
   uint32_t note = pixels[static_cast<size_t>(338 + 4) * 640 + s.KeyDefs[11][1] + 10] & 0xFFFFFF;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "app/sound_links.h"
@@ -210,7 +211,7 @@ TEST_F(PlayScreen, PauseShowsABandWithItsKeys) {
   ASSERT_EQ(lines.size(), 2u);
   int previous_bottom = kPauseBandTop;
   for (const PauseLine& line : lines) {
-    const int w = GdiTextWidth(g, line.font, line.text), h = GdiFontHeight(g, line.font);
+    const int w = GdiTextWidth(g.display, line.font, line.text), h = GdiFontHeight(g.display, line.font);
     EXPECT_GT(w, 0) << line.text;
     EXPECT_GE(line.x, 0) << line.text;
     EXPECT_LE(line.x + w, 640) << line.text;

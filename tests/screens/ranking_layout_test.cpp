@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "app/game.h"
 #include "media/display.h"
 #include "media/skin.h"

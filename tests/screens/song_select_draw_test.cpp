@@ -57,7 +57,7 @@ TEST(SongSelectDraw, SongListShowsCursorRowPictureStarsAndTitle) {
   EXPECT_GT(m.share(), 0.95);
   // Seven stars after the level text.
   Picture parts = ReadPicture(s.g, s.g.screens.SongSelectObjSurface);
-  const int star_x = 16 + GdiTextWidth(s.g, GdiFont::Bold16, "★7") + 8;
+  const int star_x = 16 + GdiTextWidth(s.g.display, GdiFont::Bold16, "★7") + 8;
   for (int i = 0; i < 7; ++i) EXPECT_GT(MatchInk(back, star_x + 13 * i, 197, parts, s.g.screens.RectK).share(), 0.9) << i;
   EXPECT_LT(MatchInk(back, star_x + 13 * 7, 197, parts, s.g.screens.RectK).share(), 0.5);
   // The main title in white in the title line, its suffix in its own colour below.
@@ -144,9 +144,9 @@ TEST(SongSelectDraw, MissingSoundFilesAreCountedBesideTheMediaLine) {
   const int red = CountColour(s.Back(), media, 0xFF6060);
   EXPECT_GT(red, 20);
   // The count starts after the media text and stays inside the panel.
-  const int media_right = 16 + GdiTextWidth(s.g, GdiFont::List1, "[BGA(1)] [WAV(3)]");
+  const int media_right = 16 + GdiTextWidth(s.g.display, GdiFont::List1, "[BGA(1)] [WAV(3)]");
   EXPECT_EQ(CountColour(s.Back(), Rect{16, 212, media_right, 228}, 0xFF6060), 0);
-  EXPECT_LE(media_right + 6 + GdiTextWidth(s.g, GdiFont::List1, "2 missing"), 288);
+  EXPECT_LE(media_right + 6 + GdiTextWidth(s.g.display, GdiFont::List1, "2 missing"), 288);
   // A chart with all its files shows no count.
   int16_t down = 208;
   ProcessKey_SongSelect(s.g, down);
@@ -203,13 +203,13 @@ TEST(SongSelectDraw, HangulIsDrawnWithTheFallbackFont) {
   Surface a, b;
   ASSERT_TRUE(CreateSurface(g.display, a, 64, 32, true));
   ASSERT_TRUE(CreateSurface(g.display, b, 64, 32, true));
-  EXPECT_GT(DrawGdiText(g, a, GdiFont::Bold12, 0, 0, "한", 0xFFFFFF), 0);
-  EXPECT_GT(DrawGdiText(g, b, GdiFont::Bold12, 0, 0, "국", 0xFFFFFF), 0);
+  EXPECT_GT(DrawGdiText(g.display, a, GdiFont::Bold12, 0, 0, "한", 0xFFFFFF), 0);
+  EXPECT_GT(DrawGdiText(g.display, b, GdiFont::Bold12, 0, 0, "국", 0xFFFFFF), 0);
   Picture pa = ReadPicture(g, a), pb = ReadPicture(g, b);
   EXPECT_GT(CountColour(pa, Rect{0, 0, 64, 32}, 0xFFFFFF), 10);
   EXPECT_NE(pa.px, pb.px);
   // Mixed with Japanese and Latin letters in one title.
-  EXPECT_GT(GdiTextWidth(g, GdiFont::Bold12, "A 한국 曲"), GdiTextWidth(g, GdiFont::Bold12, "A  曲"));
+  EXPECT_GT(GdiTextWidth(g.display, GdiFont::Bold12, "A 한국 曲"), GdiTextWidth(g.display, GdiFont::Bold12, "A  曲"));
   ReleaseSurface(a);
   ReleaseSurface(b);
 }
@@ -314,7 +314,7 @@ TEST(SongSelectDraw, ModernChartsAddSubtitleDifficultyNotesAndBannerWithoutMovin
   EXPECT_EQ(scanned.Title, "Night Drive [HYPER]");  // the listed fields stay
   s.Settle();
   const std::vector<DrawnText> on = TextsOfFrame(s);
-  const DrawnText* difficulty = TextAt(on, 288 - GdiTextWidth(g, GdiFont::Bold12, "ANOTHER"), 197);
+  const DrawnText* difficulty = TextAt(on, 288 - GdiTextWidth(g.display, GdiFont::Bold12, "ANOTHER"), 197);
   ASSERT_NE(difficulty, nullptr);
   EXPECT_EQ(difficulty->text, "ANOTHER");
   EXPECT_EQ(difficulty->rect.right, 288);

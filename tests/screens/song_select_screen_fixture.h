@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/skin_loading.h"
+#include "app/display_game.h"
 #include "app/game.h"
 #include "app/settings.h"
 #include "app/startup.h"
