@@ -19,7 +19,7 @@ void BMSInit(Game& g) {
   DebugLog(g, "[BMSInit] Initializing values");
   std::fill(c.Objects.begin(), c.Objects.end(), ChartObject{});
   ClearChartTables(c);
-  ClearImageLoadFlags(g);
+  ClearImageLoadFlags(g.bga);
   g.play.BasePosition = 0;
   ClearEchoQueue(g.sound);
 }

@@ -72,7 +72,7 @@ void BMSPrepare(Game& g) {
   // Sounds and images the new chart does not name are released.
   if (!c.BackgroundPreview && !c.NoMediaLoads) {
     ReleaseChangedSounds(g.sound, g.chart);
-    ReleaseChangedImages(g);
+    ReleaseChangedImages(g.bga, g.chart);
   }
 
   // Length and the chart id the records are kept under.
@@ -133,7 +133,7 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
   ChartState& c = g.chart;
   PlayState& p = g.play;
   // No background image shown.
-  ResetBgaLayers(g);
+  ResetBgaLayers(g.bga);
 
   // The target must lie inside the chart.
   const int32_t count = std::min(c.ObjectCount, kMaxObjects);

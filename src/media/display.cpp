@@ -753,7 +753,7 @@ std::vector<uint32_t> ReadSurfacePixels(Game& g, Surface& s) {
 
 void ReleaseDisplay(Game& g) {
   DisplayState& d = g.display;
-  if (d.renderer) ReleaseBgaSurfaces(g);
+  if (d.renderer) ReleaseBgaSurfaces(g.bga);
   ScreensState& screens = g.screens;
   for (Surface* s : {&d.BackSurface, &d.BgaSurface, &d.GraphSurface, &d.CaptureSurface, &d.SkinSurface,
                      &screens.SongSelectBgSurface, &screens.SongSelectBgGreySurface, &screens.SongSelectObjSurface,
