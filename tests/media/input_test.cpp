@@ -9,6 +9,7 @@
 
 #include "app/game.h"
 #include "media/scancode_table.h"
+#include "screens/song_select_internal.h"
 #include "platform/files.h"
 #include "test_support.h"
 
