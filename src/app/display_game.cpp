@@ -131,7 +131,7 @@ void DrawScrollingTiles(Game& g) {
 
 void ReleaseDirectX(Game& g) {
   ReleaseInput(g);
-  if (g.display.renderer) ReleaseBgaSurfaces(g);
+  if (g.display.renderer) ReleaseBgaSurfaces(g.bga);
   ScreensState& screens = g.screens;
   for (Surface* s : {&screens.SongSelectBgSurface, &screens.SongSelectBgGreySurface, &screens.SongSelectObjSurface,
                      &screens.NoStageSurface, &screens.ResultObjSurface, &screens.PreviewSurface})

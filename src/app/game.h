@@ -7,6 +7,8 @@
 
 #include "app/app_state.h"
 #include "app/debug_log.h"
+#include "app/bga_links.h"
+#include "app/input_links.h"
 #include "app/settings.h"
 #include "chart/chart_state.h"
 #include "library/course_state.h"

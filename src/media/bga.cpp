@@ -7,16 +7,15 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/game.h"
+#include "chart/chart_state.h"
+#include "media/display.h"
 #include "platform/files.h"
-#include "play/play_loop_links.h"
 
 namespace kvx {
 
 namespace {
 
 constexpr int kComposeSize = 256;  // the composition area of BgaSurface is always 256 x 256
-constexpr double kPoorUnits = 192;  // the poor picture lasts one measure
 
 std::string Hex(int n) {
   char text[16];
@@ -44,10 +43,10 @@ void ReleaseCourseImages(BgaState& b) {
 // Finds the file a chart names: exact path first, then without regard to
 // letter case and "\" separators below the chart folder, then the same name
 // with the other picture extensions (charts often name .bmp but ship .png).
-std::string ResolveImagePath(Game& g, const std::string& path) {
+std::string ResolveImagePath(const ChartState& c, const std::string& path) {
   if (FileExists(path)) return path;
   std::string base = FolderOf(path), name = FileNameOf(path);
-  const std::string& folder = g.chart.ChartFolder;
+  const std::string& folder = c.ChartFolder;
   if (!folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0) {
     base = folder;
     name = path.substr(folder.size());
@@ -58,52 +57,54 @@ std::string ResolveImagePath(Game& g, const std::string& path) {
 
 // Loads one picture into a surface with source colour key black. Shows the
 // load message, or an error message when the file cannot be used.
-bool LoadImageInto(Game& g, int n, const std::string& path, Surface& surface, Rect& rect) {
-  const uint32_t t0 = g.NowMs();
+void Show(const BgaLinks& links, const std::string& text) {
+  if (links.show_message) links.show_message(text);
+}
+
+bool LoadImageInto(DisplayState& d, const ChartState& c, const BgaLinks& links, int n, const std::string& path,
+                   Surface& surface, Rect& rect) {
+  const uint32_t t0 = links.services.NowMs();
   ReleaseSurface(surface);
   rect = Rect{};
-  const std::string real = ResolveImagePath(g, path);
-  if (!LoadSurfaceFromFile(g.Services(), g.display, surface, real, true)) {
-    DebugLog(g, "Error : can't load BGA " + Hex(n) + " : " + path);
-    ShowMessage(g.display, g.NowMs(), "BGA LOAD ERROR: " + Hex(n) + " (" + FileNameOf(NormalizeSeparators(path)) + ")");
+  const std::string real = ResolveImagePath(c, path);
+  if (!LoadSurfaceFromFile(links.services, d, surface, real, true)) {
+    links.services.Log("Error : can't load BGA " + Hex(n) + " : " + path);
+    Show(links, "BGA LOAD ERROR: " + Hex(n) + " (" + FileNameOf(NormalizeSeparators(path)) + ")");
     return false;
   }
   rect = Rect{0, 0, surface.width, surface.height};
-  ShowMessage(g.display, g.NowMs(), "BGA LOAD: " + Hex(n) + " (in " + std::to_string(g.NowMs() - t0) + "ms)");
+  Show(links, "BGA LOAD: " + Hex(n) + " (in " + std::to_string(links.services.NowMs() - t0) + "ms)");
   return true;
 }
 
 // The surface and rectangle that show image id now (the current course song's
 // in course play); loads it first when it is due to be loaded on display.
-Surface* ImageFor(Game& g, int32_t id, Rect** rect, bool loadIfMissing) {
+Surface* ImageFor(BgaState& b, DisplayState& d, ChartState& c, const BgaLinks& links, int32_t id, Rect** rect,
+                  bool loadIfMissing) {
   if (!ValidId(id)) return nullptr;
-  BgaState& b = g.bga;
-  ChartState& c = g.chart;
   if (c.CourseMode) {
     const int slot = CourseSlot(c.CourseSong, id);
     const bool named = slot < static_cast<int>(c.CourseBmpFile.size()) && !c.CourseBmpFile[slot].empty();
     const bool tried = slot < static_cast<int>(c.CourseBmpLoaded.size()) && c.CourseBmpLoaded[slot];
     if (loadIfMissing && named && !tried) {
-      LoadCourseBmp(g, c.CourseSong, id);
+      LoadCourseBmp(b, d, c, links, c.CourseSong, id);
       ++b.PendingImages;
     }
     if (slot >= static_cast<int>(b.CourseBmpSurface.size())) return nullptr;
     if (rect) *rect = &b.CourseBmpRect[slot];
     return b.CourseBmpSurface[slot].Valid() ? &b.CourseBmpSurface[slot] : nullptr;
   }
-  if (loadIfMissing && g.settings.BMPLoadmode == 1 && !b.BmpSurface[id].Valid() && !b.BmpFailed[id] &&
+  if (loadIfMissing && links.bmp_load_mode == 1 && !b.BmpSurface[id].Valid() && !b.BmpFailed[id] &&
       !c.BmpFile[id].empty()) {
-    LoadBmp(g, id);
+    LoadBmp(b, d, c, links, id);
     ++b.PendingImages;
   }
   if (rect) *rect = &b.BmpRect[id];
   return b.BmpSurface[id].Valid() ? &b.BmpSurface[id] : nullptr;
 }
 
-void ReleaseImage(Game& g, int32_t id) {
+void ReleaseImage(BgaState& b, const ChartState& c, const BgaLinks& links, int32_t id) {
   if (!ValidId(id)) return;
-  BgaState& b = g.bga;
-  ChartState& c = g.chart;
   if (c.CourseMode) {
     const int slot = CourseSlot(c.CourseSong, id);
     if (slot < static_cast<int>(b.CourseBmpSurface.size())) ReleaseSurface(b.CourseBmpSurface[slot]);
@@ -113,7 +114,7 @@ void ReleaseImage(Game& g, int32_t id) {
     // instead of reusing a surface that no longer exists.
     b.LoadedBmpFile[id].clear();
   }
-  ShowMessage(g.display, g.NowMs(), "BGA Release: " + std::to_string(id));
+  Show(links, "BGA Release: " + std::to_string(id));
 }
 
 Rect WholeOf(const Surface& s) { return Rect{0, 0, s.width, s.height}; }
@@ -124,15 +125,15 @@ Rect ComposeArea(const Surface& s) {
 }
 
 // Copies an image to ((256 - width) / 2, 0) of BgaSurface, clipped to the surface.
-void PlaceImage(Game& g, Surface& image, const Rect& rect, bool keyed) {
-  Surface& bga = g.display.BgaSurface;
+void PlaceImage(DisplayState& d, Surface& image, const Rect& rect, bool keyed) {
+  Surface& bga = d.BgaSurface;
   const int x = (kComposeSize - rect.Width()) / 2;
-  BltClipped(g.display, bga, WholeOf(bga), x, 0, image, rect, keyed ? kBltSourceColorKey | kBltWait : kBltWait);
+  BltClipped(d, bga, WholeOf(bga), x, 0, image, rect, keyed ? kBltSourceColorKey | kBltWait : kBltWait);
 }
 
-void DrawStageImage(Game& g) {
-  Surface& bga = g.display.BgaSurface;
-  Surface& stage = g.display.StageImageSurface;
+void DrawStageImage(DisplayState& d) {
+  Surface& bga = d.BgaSurface;
+  Surface& stage = d.StageImageSurface;
   if (stage.width <= 0 || stage.height <= 0) return;
   const int64_t sw = bga.width, sh = bga.height, iw = stage.width, ih = stage.height;
   Rect dest;
@@ -143,21 +144,15 @@ void DrawStageImage(Game& g) {
     const int w = static_cast<int>(std::nearbyint(static_cast<double>(iw) * sh / ih));
     dest = Rect{static_cast<int>((sw - w) / 2), 0, static_cast<int>((sw - w) / 2) + w, static_cast<int>(sh)};
   }
-  BltStretch(g.display, bga, dest, stage, WholeOf(stage), kBltWait);
-}
-
-Rect WindowRect(Game& g) {
-  const AppState& a = g.app;
-  return Rect{a.BgaX, a.BgaY, a.BgaX + a.BgaWidth, a.BgaY + a.BgaHeight};
+  BltStretch(d, bga, dest, stage, WholeOf(stage), kBltWait);
 }
 
 // Stretches the composition area onto the window, clipped to the screen.
-void StretchToWindow(Game& g) {
-  DisplayState& d = g.display;
-  Rect win = WindowRect(g);
+void StretchToWindow(DisplayState& d, const BgaLinks& links) {
+  const Rect win = links.window;
   const Rect area = ComposeArea(d.BgaSurface);
   if (win.left >= 0 && win.top >= 0 && win.right <= d.BackSurface.width && win.bottom <= d.BackSurface.height) {
-    BltStretch(g.display, d.BackSurface, win, d.BgaSurface, area, kBltWait);
+    BltStretch(d, d.BackSurface, win, d.BgaSurface, area, kBltWait);
   }
 }
 
@@ -188,14 +183,12 @@ void MoveTiles(BgaState& b) {
 
 // Tile mode 2: the newest picture enters the ring; returns false when the
 // chain cannot be made (the tiles then show BgaSurface itself).
-bool AdvanceDelayChain(Game& g) {
-  BgaState& b = g.bga;
-  DisplayState& d = g.display;
+bool AdvanceDelayChain(BgaState& b, DisplayState& d, const BgaLinks& links) {
   if (b.DelayChain.size() != static_cast<size_t>(kBgaDelayFrames)) {
     b.DelayChain.assign(kBgaDelayFrames, Surface{});
     for (Surface& s : b.DelayChain) {
-      if (!CreateSurface(g.display, s, kComposeSize, kComposeSize, false)) {
-        DebugLog(g, "Error : can't create BGA delay surfaces");
+      if (!CreateSurface(d, s, kComposeSize, kComposeSize, false)) {
+        links.services.Log("Error : can't create BGA delay surfaces");
         for (Surface& r : b.DelayChain) ReleaseSurface(r);
         b.DelayChain.clear();
         return false;
@@ -205,35 +198,32 @@ bool AdvanceDelayChain(Game& g) {
   }
   b.DelayHead = (b.DelayHead + kBgaDelayFrames - 1) % kBgaDelayFrames;
   Surface& newest = b.DelayChain[b.DelayHead];
-  FillSurface(g.display, newest, nullptr, 0);
+  FillSurface(d, newest, nullptr, 0);
   const Rect area = ComposeArea(d.BgaSurface);
-  BltClipped(g.display, newest, WholeOf(newest), 0, 0, d.BgaSurface, area, kBltWait);
+  BltClipped(d, newest, WholeOf(newest), 0, 0, d.BgaSurface, area, kBltWait);
   return true;
 }
 
 }  // namespace
 
-void LoadBmp(Game& g, int n) {
+void LoadBmp(BgaState& b, DisplayState& d, ChartState& c, const BgaLinks& links, int n) {
   if (!ValidId(n)) return;
-  ChartState& c = g.chart;
   if (c.CourseMode) {
-    LoadCourseBmp(g, c.CourseSong, n);
+    LoadCourseBmp(b, d, c, links, c.CourseSong, n);
     return;
   }
-  BgaState& b = g.bga;
   const std::string& path = c.BmpFile[n];
   if (path.empty() || path == b.LoadedBmpFile[n]) return;
   b.LoadedBmpFile[n] = path;
-  if (!LoadImageInto(g, n, path, b.BmpSurface[n], b.BmpRect[n])) {
+  if (!LoadImageInto(d, c, links, n, path, b.BmpSurface[n], b.BmpRect[n])) {
     b.LoadedBmpFile[n].clear();
     b.BmpFailed[n] = true;
   }
 }
 
-void ReleaseChangedImages(Game& g) {
-  BgaState& b = g.bga;
+void ReleaseChangedImages(BgaState& b, const ChartState& c) {
   for (int id = 0; id < kBgaImageIds; ++id) {
-    if (g.chart.BmpFile[id] != b.LoadedBmpFile[id]) {
+    if (c.BmpFile[id] != b.LoadedBmpFile[id]) {
       ReleaseSurface(b.BmpSurface[id]);
       b.BmpRect[id] = Rect{};
       b.LoadedBmpFile[id].clear();
@@ -241,21 +231,18 @@ void ReleaseChangedImages(Game& g) {
   }
 }
 
-void LoadCourseBmp(Game& g, int song, int id) {
-  ChartState& c = g.chart;
+void LoadCourseBmp(BgaState& b, DisplayState& d, ChartState& c, const BgaLinks& links, int song, int id) {
   if (song < 0 || song >= kMaxCourseSongs || !ValidId(id)) return;
   const int slot = CourseSlot(song, id);
   if (slot >= static_cast<int>(c.CourseBmpFile.size())) return;
-  BgaState& b = g.bga;
   EnsureCourseImageTables(b);
   if (c.CourseBmpLoaded.size() == static_cast<size_t>(kCourseTableSize)) c.CourseBmpLoaded[slot] = true;
   const std::string& path = c.CourseBmpFile[slot];
   if (path.empty()) return;
-  LoadImageInto(g, id, path, b.CourseBmpSurface[slot], b.CourseBmpRect[slot]);
+  LoadImageInto(d, c, links, id, path, b.CourseBmpSurface[slot], b.CourseBmpRect[slot]);
 }
 
-void ClearImageLoadFlags(Game& g) {
-  BgaState& b = g.bga;
+void ClearImageLoadFlags(BgaState& b) {
   b.BmpFailed.fill(false);
   // A new chart or course begins: the previous course's pictures go.
   ReleaseCourseImages(b);
@@ -265,8 +252,7 @@ void ClearImageLoadFlags(Game& g) {
   b.BgaDirty = true;
 }
 
-void ReleaseBgaSurfaces(Game& g) {
-  BgaState& b = g.bga;
+void ReleaseBgaSurfaces(BgaState& b) {
   for (int id = 0; id < kBgaImageIds; ++id) {
     ReleaseSurface(b.BmpSurface[id]);
     b.BmpRect[id] = Rect{};
@@ -277,28 +263,24 @@ void ReleaseBgaSurfaces(Game& g) {
   b.DelayChain.clear();
 }
 
-void SetBgaImage(Game& g, int layer, int32_t id, bool releaseMark) {
+void SetBgaImage(BgaState& b, int layer, int32_t id, bool releaseMark) {
   if (layer != 0 && layer != 1) return;
-  BgaState& b = g.bga;
   (layer == 0 ? b.BgaBaseId : b.BgaLayerId) = id;
   if (releaseMark) b.BgaReleaseMarks[layer] = true;
   b.BgaDirty = true;
 }
 
-void SetPoorImage(Game& g, int32_t id) { g.bga.PoorImageId = id; }
+void SetPoorImage(BgaState& b, int32_t id) { b.PoorImageId = id; }
 
-void ResetBgaLayers(Game& g) {
-  BgaState& b = g.bga;
+void ResetBgaLayers(BgaState& b) {
   b.BgaBaseId = b.BgaLayerId = -1;
   b.BgaReleaseMarks = {false, false};
   b.BgaDirty = true;
 }
 
-void ClearPendingImages(Game& g) { g.bga.PendingImages = 0; }
+void ClearPendingImages(BgaState& b) { b.PendingImages = 0; }
 
-void ReleaseChartImages(Game& g) {
-  BgaState& b = g.bga;
-  ChartState& c = g.chart;
+void ReleaseChartImages(BgaState& b, const ChartState& c) {
   if (c.CourseMode) {
     // The earlier songs of the course are over: their pictures are not shown again.
     for (int slot = 0; slot < static_cast<int>(b.CourseBmpSurface.size()); ++slot)
@@ -311,99 +293,88 @@ void ReleaseChartImages(Game& g) {
   }
 }
 
-void ComposeBga(Game& g) {
-  if (g.settings.NoBGA) return;
-  BgaState& b = g.bga;
-  Surface& bga = g.display.BgaSurface;
+void ComposeBga(BgaState& b, DisplayState& d, ChartState& c, const BgaLinks& links) {
+  if (links.no_bga) return;
+  Surface& bga = d.BgaSurface;
   if (!bga.Valid()) return;
   // The whole surface, so nothing of an earlier stage picture stays outside
   // the composition area of a larger BGA window.
-  FillSurface(g.display, bga, nullptr, 0);
-  if (b.BgaBaseId == -1 && b.BgaLayerId == -1 && g.display.StageImageSurface.Valid()) DrawStageImage(g);
+  FillSurface(d, bga, nullptr, 0);
+  if (b.BgaBaseId == -1 && b.BgaLayerId == -1 && d.StageImageSurface.Valid()) DrawStageImage(d);
   for (int layer = 0; layer < 2; ++layer) {
     const int32_t id = layer == 0 ? b.BgaBaseId : b.BgaLayerId;
     if (id == -1) continue;
     Rect* rect = nullptr;
-    if (Surface* image = ImageFor(g, id, &rect, true)) {
-      PlaceImage(g, *image, *rect, layer == 1);
-      if (g.settings.BMPRelease == 1 && b.BgaReleaseMarks[layer]) {
+    if (Surface* image = ImageFor(b, d, c, links, id, &rect, true)) {
+      PlaceImage(d, *image, *rect, layer == 1);
+      if (links.bmp_release == 1 && b.BgaReleaseMarks[layer]) {
         b.BgaReleaseMarks[layer] = false;
-        ReleaseImage(g, id);
+        ReleaseImage(b, c, links, id);
       }
     }
   }
 }
 
-void DrawBgaWindow(Game& g) {
-  if (g.settings.NoBGA) return;
-  BgaState& b = g.bga;
-  DisplayState& d = g.display;
+void DrawBgaWindow(BgaState& b, DisplayState& d, ChartState& c, const BgaLinks& links, const BgaFrame& frame) {
+  if (links.no_bga) return;
   if (!d.BgaSurface.Valid() || !d.BackSurface.Valid()) return;
-  if (g.judge.BgaChanged) {
-    g.judge.BgaChanged = false;
-    b.BgaDirty = true;
-  }
+  if (frame.changed) b.BgaDirty = true;
 
-  // The poor picture, for one measure after a BAD or POOR.
+  // The poor picture, while the play shows it.
   bool poorShown = false;
-  if (g.judge.PoorImageShown) {
-    if (g.play.PlayPosition >= g.judge.PoorImagePosition + kPoorUnits) {
-      g.judge.PoorImageShown = false;
-      b.BgaDirty = true;
-    } else {
-      Rect* rect = nullptr;
-      if (Surface* poor = ImageFor(g, b.PoorImageId, &rect, true)) {
-        const Rect area = ComposeArea(d.BgaSurface);
-        FillSurface(g.display, d.BgaSurface, &area, 0);
-        PlaceImage(g, *poor, *rect, false);
-        StretchToWindow(g);
-        poorShown = true;
-      }
+  if (frame.poor) {
+    Rect* rect = nullptr;
+    if (Surface* poor = ImageFor(b, d, c, links, b.PoorImageId, &rect, true)) {
+      const Rect area = ComposeArea(d.BgaSurface);
+      FillSurface(d, d.BgaSurface, &area, 0);
+      PlaceImage(d, *poor, *rect, false);
+      StretchToWindow(d, links);
+      poorShown = true;
     }
   }
 
   // Recompose after a change; while the poor picture is up it waits, so
   // the poor picture is not replaced before its measure is over.
   if (b.BgaDirty && !poorShown) {
-    ComposeBga(g);
+    ComposeBga(b, d, c, links);
     b.BgaDirty = false;
   }
 
   // The window, by the skin's tile mode.
   const Rect area = ComposeArea(d.BgaSurface);
-  const AppState& a = g.app;
-  switch (g.skin.TileMode) {
+  const Rect& win = links.window;
+  switch (links.tile_mode) {
     case 1:
     case 2: {
       MoveTiles(b);
-      const bool delayed = g.skin.TileMode == 2 && AdvanceDelayChain(g);
+      const bool delayed = links.tile_mode == 2 && AdvanceDelayChain(b, d, links);
       for (int i = 0; i < kBgaTiles; ++i) {
         Surface& from = delayed ? b.DelayChain[(b.DelayHead + i * 10 + 9) % kBgaDelayFrames] : d.BgaSurface;
-        BltClipped(g.display, d.BackSurface, d.ScreenRect, b.Tiles[i].x, b.Tiles[i].y, from, delayed ? WholeOf(from) : area,
+        BltClipped(d, d.BackSurface, d.ScreenRect, b.Tiles[i].x, b.Tiles[i].y, from, delayed ? WholeOf(from) : area,
                    kBltWait);
       }
       break;
     }
     case 3: {
-      const int32_t elapsed = ((g.play.ElapsedMs % 2048) + 2048) % 2048;
+      const int32_t elapsed = ((frame.elapsed_ms % 2048) + 2048) % 2048;
       const int o = elapsed / 8;
-      Rect clip = g.skin.LaneAreaRect;
+      Rect clip = links.lane_area;
       if (clip.Width() <= 0 || clip.Height() <= 0) clip = d.ScreenRect;
       for (int i = 0; i < 4; ++i) {
-        BltClipped(g.display, d.BackSurface, clip, (i - 1) * 256 + o, -o, d.BgaSurface, area, kBltWait);
-        BltClipped(g.display, d.BackSurface, clip, i * 256 - o, 256 - o, d.BgaSurface, area, kBltWait);
-        BltClipped(g.display, d.BackSurface, clip, (i - 1) * 256 + o, 512 - o, d.BgaSurface, area, kBltWait);
+        BltClipped(d, d.BackSurface, clip, (i - 1) * 256 + o, -o, d.BgaSurface, area, kBltWait);
+        BltClipped(d, d.BackSurface, clip, i * 256 - o, 256 - o, d.BgaSurface, area, kBltWait);
+        BltClipped(d, d.BackSurface, clip, (i - 1) * 256 + o, 512 - o, d.BgaSurface, area, kBltWait);
       }
       break;
     }
     default: {
-      const bool stretch = (a.BgaWidth != 256 || a.BgaHeight != 256) && g.settings.RealtimeStretch &&
+      const bool stretch = (win.Width() != 256 || win.Height() != 256) && links.realtime_stretch &&
                            (b.BgaBaseId != -1 || b.BgaLayerId != -1);
       if (stretch) {
-        StretchToWindow(g);
+        StretchToWindow(d, links);
       } else {
-        const Rect whole{0, 0, std::min(a.BgaWidth, d.BgaSurface.width), std::min(a.BgaHeight, d.BgaSurface.height)};
-        BltClipped(g.display, d.BackSurface, d.ScreenRect, a.BgaX, a.BgaY, d.BgaSurface, whole, kBltWait);
+        const Rect whole{0, 0, std::min(win.Width(), d.BgaSurface.width), std::min(win.Height(), d.BgaSurface.height)};
+        BltClipped(d, d.BackSurface, d.ScreenRect, win.left, win.top, d.BgaSurface, whole, kBltWait);
       }
       break;
     }

@@ -3,13 +3,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+#include "platform/services.h"
 
 struct _SDL_Joystick;
 
 namespace kvx {
 
-struct Game;
+class EventPump;
 struct PlatformEvent;
 
 // The state of one joystick as the game reads it: axes in -10000..10000,
@@ -54,34 +57,41 @@ struct InputState {
   std::vector<ButtonEdge> edges;     // not yet taken by the input routing, oldest first
 };
 
+// What the input routines use of the program around them: the log and the
+// clock, and whether this is a headless run (no message boxes).
+struct InputLinks {
+  Services services;
+  bool headless = false;
+};
+
 // Scales an SDL axis value (-32768..32767) to -10000..10000.
 int32_t ScaleJoystickAxis(int value);
 // Applies one keyboard or joystick event to the device state (the keyboard
 // listener calls it; the key configuration window feeds its own events here).
-void HandleInputEvent(Game& game, const PlatformEvent& event);
+void HandleInputEvent(InputState& input, const InputLinks& links, const PlatformEvent& event);
 
-void InitDI_Keyboard(Game& game);
-void InitJoysticks(Game& game);
+// Starts the keyboard: its state is cleared and `listener` (which hands the
+// pump's events to HandleInputEvent) is registered with the event pump once.
+void InitDI_Keyboard(InputState& input, EventPump& pump, const Services& services,
+                     const std::function<void(const PlatformEvent&)>& listener);
+void InitJoysticks(InputState& input, const InputLinks& links);
 
 // Releases the keyboard and joystick devices (part of ReleaseDirectX).
-void ReleaseInput(Game& game);
+void ReleaseInput(InputState& input, EventPump& pump);
 // Polls every joystick once; PresentFrame calls it once per frame.
-void PollJoysticks(Game& game);
+void PollJoysticks(InputState& input, const InputLinks& links);
 
 // The keyboard's 256-byte state by key code (0x80 while held).
-void ReadKeyboardState(Game& game, uint8_t keys[256]);
+void ReadKeyboardState(const InputState& input, uint8_t keys[256]);
 // When button `code` (keyboard or joystick code) last went down, on the game
-// clock, taken from the input event's timestamp; now when unknown.
-uint32_t KeyPressTime(Game& game, int code);
+// clock, taken from the input event's timestamp; nowMs when unknown.
+uint32_t KeyPressTime(const InputState& input, int code, uint32_t nowMs);
 // The presses and releases since the last call, oldest first; every one is
 // there, however short a press was. A stick direction (codes 256 + 40 x j +
 // 0..3) goes down beyond -100 / 100.
-std::vector<ButtonEdge> TakeButtonEdges(Game& game);
+std::vector<ButtonEdge> TakeButtonEdges(InputState& input);
 // The joysticks in use (at most 2) and their state.
-int JoystickCount(Game& game);
-JoystickSnapshot ReadJoystick(Game& game, int index);
-
-// The song list's conversion of lane buttons into navigation keys.
-int16_t ssKeyCvt_Joy(Game& game, int16_t code);
+int JoystickCount(const InputState& input);
+JoystickSnapshot ReadJoystick(const InputState& input, int index);
 
 }  // namespace kvx

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/bga_links.h"
 #include "app/display_game.h"
 #include "app/game.h"
 #include "app/sound_links.h"
@@ -21,7 +22,7 @@ int CourseSongOf(const ChartState& c) { return std::clamp(c.CourseSong, 0, kMaxC
 }  // namespace
 
 void GameChartHooks::ChartCleared() {
-  ClearImageLoadFlags(g_);
+  ClearImageLoadFlags(g_.bga);
   g_.play.BasePosition = 0;
   ClearEchoQueue(g_.sound);
 }
@@ -50,7 +51,7 @@ void GameChartHooks::ImageNamed(int id) {
 
 void GameChartHooks::ReleaseUnnamedMedia() {
   ReleaseChangedSounds(g_.sound, g_.chart);
-  ReleaseChangedImages(g_);
+  ReleaseChangedImages(g_.bga, g_.chart);
 }
 
 void GameChartHooks::CaptionReady(const std::string& caption) { SetWindowCaption(g_.display, caption); }

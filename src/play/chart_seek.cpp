@@ -17,7 +17,7 @@ void SeekChart(Game& g, int32_t target, bool byPosition) {
   ChartState& c = g.chart;
   PlayState& p = g.play;
   // No background image shown.
-  ResetBgaLayers(g);
+  ResetBgaLayers(g.bga);
 
   // The target must lie inside the chart.
   const int32_t count = std::min(c.ObjectCount, kMaxObjects);

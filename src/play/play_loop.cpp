@@ -56,7 +56,7 @@ void CourseSongChange(Game& g, const ChartObject& obj) {
   int judged = JudgedNotes(g);
   DrawGraphLine(g, g.play.ElapsedMs / interval, 0, judged * 300 / notes, 203, 0x0040C0 /* RGB 0,64,192 */);
   ApplyCourseSongTables(g, song);  // load flags and judgement windows of the song
-  ResetBgaLayers(g);
+  ResetBgaLayers(g.bga);
   if (g.settings.CourseLoadMode == 1) LoadAllCourseSongMedia(g, song);
   if (g.settings.CourseEffect) {
     if (LoadCourseStageImage(g, song)) {
@@ -99,11 +99,11 @@ void HandleObject(Game& g, int index) {
   } else if (IsMine(ch)) {
     MineReached(g, index);
   } else if (ch == 4) {
-    SetBgaImage(g, 0, obj.Value, obj.Offset == -127);
+    SetBgaImage(g.bga, 0, obj.Value, obj.Offset == -127);
   } else if (ch == 6) {
-    SetPoorImage(g, obj.Value);
+    SetPoorImage(g.bga, obj.Value);
   } else if (ch == 7) {
-    SetBgaImage(g, 1, obj.Value, obj.Offset == -127);
+    SetBgaImage(g.bga, 1, obj.Value, obj.Offset == -127);
   } else if (IsNoteChannel(ch)) {
     const int lane = ch - 11;
     const bool automatic = g.app.LaneAuto[lane] || g.settings.DEMOMode;
@@ -438,7 +438,7 @@ void PlayLoop(Game& g) {
     g.pump.KillTimer(kEffectTickTimerId);
   }
   // After the play.
-  ClearPendingImages(g);
+  ClearPendingImages(g.bga);
   if (NetworkBattle(g)) NetEndOfPlay(g);
   g.app.GameState = Screen::PlayEnded;
   ApplyHiSpeedAfterPlay(g);

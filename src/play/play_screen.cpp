@@ -297,7 +297,7 @@ int32_t UpdatePlayFade(Game& g) {
     }
     case kFadeStage:
       if (t > 500) {
-        ReleaseChartImages(g);
+        ReleaseChartImages(g.bga, g.chart);
         // The stage picture breaks into falling tiles over the next song.
         CaptureBackSurface(g);
         p.FadeState = kFadeIntro;

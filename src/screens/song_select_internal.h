@@ -29,6 +29,9 @@ void ScanModernHeader(Game& game);
 // Counts the sound files the chart under the cursor names but that cannot be
 // found (screens.MissingSounds), for the panel.
 void CountMissingSounds(Game& game);
+// The song list's conversion of lane buttons into navigation keys (button
+// codes above 255); 0 when the button did its work itself.
+int16_t ssKeyCvt_Joy(Game& game, int16_t code);
 // One step of the clear check (one entry per drawn frame).
 void RunClearCheck(Game& game);
 // Eases the scroll offset and the opening animation; ends the front-end fade.

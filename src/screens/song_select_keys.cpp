@@ -160,6 +160,55 @@ std::string QuestionLine(const Game& g) {
   }
 }
 
+int16_t ssKeyCvt_Joy(Game& g, int16_t code) {
+  if (code < 0 || code >= kKeyTableSize) return code;
+  AppState& a = g.app;
+  int16_t f = a.KeyTable[code];
+  if (f == 0) return code;
+  bool lane = (f >= 11 && f <= 19) || (f >= 21 && f <= 29);
+  if (!lane) return code;
+  a.LanePressed[f - 11] = true;
+  int k = f % 10;  // the lane within its side
+  if (!a.StarHeld) {
+    switch (k) {
+      case 6:
+      case 7: {
+        int16_t nav = k == 6 ? 200 : 208;
+        uint32_t now = g.NowMs();
+        a.ListAccelCode = nav;
+        a.ListAccelPressTime = now;
+        a.ListAccelLastTime = now;
+        return nav;
+      }
+      case 2: return 42;
+      case 4: return 203;
+      case 8: return 15;
+      default: return 28;
+    }
+  }
+  switch (k) {
+    case 1: return 59;
+    case 3: return 60;
+    case 4: return 66;
+    case 5: return 61;
+    case 8: return 88;
+    case 9: return 62;
+    case 2:
+      a.SavedGameState = a.GameState;
+      a.GameState = Screen::AutoPlaySetup;
+      return 0;
+    case 6:
+      HiSpeedDown(g);
+      return 0;
+    case 7:
+      HiSpeedUp(g);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+
 void ProcessKey_SongSelect(Game& g, int16_t& code) {
   if (g.screens.PendingQuestion != Question::None) {
     AnswerQuestion(g, code);

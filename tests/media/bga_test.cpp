@@ -52,8 +52,8 @@ TEST_F(Bga, BaseIsCentredAndLayerBlackIsTransparent) {
   LoadBmp(g, 1);
   LoadBmp(g, 2);
   EXPECT_EQ(g.bga.BmpRect[1], (Rect{0, 0, 160, 120}));
-  SetBgaImage(g, 0, 1, false);
-  SetBgaImage(g, 1, 2, false);
+  SetBgaImage(g.bga, 0, 1, false);
+  SetBgaImage(g.bga, 1, 2, false);
   EXPECT_TRUE(g.bga.BgaDirty);
   ComposeBga(g);
   EXPECT_EQ(BgaPixel(47, 0), 0u);
@@ -69,8 +69,8 @@ TEST_F(Bga, BaseIsCentredAndLayerBlackIsTransparent) {
   Image("wide.bmp", 300, 10, kBlue);
   Define(3, "wide.bmp");
   LoadBmp(g, 3);
-  SetBgaImage(g, 1, -1, false);
-  SetBgaImage(g, 0, 3, false);
+  SetBgaImage(g.bga, 1, -1, false);
+  SetBgaImage(g.bga, 0, 3, false);
   ComposeBga(g);
   EXPECT_EQ(BgaPixel(0, 0), kBlue);
   EXPECT_EQ(BgaPixel(255, 9), kBlue);
@@ -89,17 +89,17 @@ TEST_F(Bga, SameFileForTheSameNumberIsLoadedOnce) {
 
   // The next chart names the same file for number 3.
   g.display.MessageLine = {};
-  ClearImageLoadFlags(g);
+  ClearImageLoadFlags(g.bga);
   Define(3, "three.bmp");
   LoadBmp(g, 3);
-  ReleaseChangedImages(g);
+  ReleaseChangedImages(g.bga, g.chart);
   EXPECT_FALSE(g.display.MessageLine.visible);
   EXPECT_EQ(g.bga.BmpSurface[3].texture, first);
 
   // A chart that names another file (or none) for it releases the picture.
-  ClearImageLoadFlags(g);
+  ClearImageLoadFlags(g.bga);
   g.chart.BmpFile[3].clear();
-  ReleaseChangedImages(g);
+  ReleaseChangedImages(g.bga, g.chart);
   EXPECT_FALSE(g.bga.BmpSurface[3].Valid());
   EXPECT_EQ(g.bga.LoadedBmpFile[3], "");
 
@@ -118,8 +118,8 @@ TEST_F(Bga, ReleaseMarksOnlyReleaseWithBmpRelease) {
   LoadBmp(g, 2);
   g.settings.BMPRelease = 0;
   for (int i = 0; i < 3; ++i) {
-    SetBgaImage(g, 0, 1, true);
-    SetBgaImage(g, 1, 2, true);
+    SetBgaImage(g.bga, 0, 1, true);
+    SetBgaImage(g.bga, 1, 2, true);
     ComposeBga(g);
   }
   EXPECT_TRUE(g.bga.BmpSurface[1].Valid());
@@ -128,11 +128,11 @@ TEST_F(Bga, ReleaseMarksOnlyReleaseWithBmpRelease) {
   EXPECT_TRUE(g.bga.BgaReleaseMarks[0]);  // raised, but nobody consumes them
 
   g.settings.BMPRelease = 1;
-  ResetBgaLayers(g);
+  ResetBgaLayers(g.bga);
   EXPECT_FALSE(g.bga.BgaReleaseMarks[0] || g.bga.BgaReleaseMarks[1]);
   g.display.MessageLine = {};
-  SetBgaImage(g, 0, 1, false);
-  SetBgaImage(g, 1, 2, true);
+  SetBgaImage(g.bga, 0, 1, false);
+  SetBgaImage(g.bga, 1, 2, true);
   ComposeBga(g);
   EXPECT_TRUE(g.bga.BmpSurface[1].Valid());
   EXPECT_FALSE(g.bga.BmpSurface[2].Valid());
@@ -148,7 +148,7 @@ TEST_F(Bga, ReleaseMarksOnlyReleaseWithBmpRelease) {
 
 TEST_F(Bga, StageImageFillsWidthCentredWhenNothingIsShown) {
   ASSERT_TRUE(LoadSurfaceFromFile(g.Services(), g.display, g.display.StageImageSurface, Image("stage.bmp", 640, 480, kBlue), false));
-  ResetBgaLayers(g);
+  ResetBgaLayers(g.bga);
   ComposeBga(g);
   EXPECT_EQ(BgaPixel(0, 31), 0u);
   EXPECT_EQ(BgaPixel(0, 32), kBlue);
@@ -175,7 +175,7 @@ TEST_F(Bga, PoorPictureLastsOneMeasure) {
   Define(0, "poor.bmp");
   LoadBmp(g, 1);
   LoadBmp(g, 0);
-  SetBgaImage(g, 0, 1, false);
+  SetBgaImage(g.bga, 0, 1, false);
   DrawBgaWindow(g);
   EXPECT_EQ(BackPixel(192, 128), kRed);
   EXPECT_EQ(BackPixel(447, 383), kRed);
@@ -185,7 +185,7 @@ TEST_F(Bga, PoorPictureLastsOneMeasure) {
   g.judge.PoorImagePosition = 1000;
   g.judge.BgaChanged = true;
   g.play.PlayPosition = 1100;
-  SetBgaImage(g, 0, 1, false);  // a change during the poor picture waits for it
+  SetBgaImage(g.bga, 0, 1, false);  // a change during the poor picture waits for it
   DrawBgaWindow(g);
   EXPECT_EQ(BackPixel(192, 128), kYellow);
   g.play.PlayPosition = 1191.5;
@@ -202,7 +202,7 @@ TEST_F(Bga, PoorPictureLastsOneMeasure) {
   Image("poor2.bmp", 256, 256, kGreen);
   Define(9, "poor2.bmp");
   LoadBmp(g, 9);
-  SetPoorImage(g, 9);
+  SetPoorImage(g.bga, 9);
   g.judge.PoorImageShown = true;
   g.judge.PoorImagePosition = 1192;
   DrawBgaWindow(g);
@@ -218,7 +218,7 @@ TEST_F(Bga, ScrollTilesMoveWithElapsedTime) {
   Image("mark.bmp", 256, 256, kRed, 0, 0, kGreen);
   Define(1, "mark.bmp");
   LoadBmp(g, 1);
-  SetBgaImage(g, 0, 1, false);
+  SetBgaImage(g.bga, 0, 1, false);
   g.skin.TileMode = 3;
   g.skin.LaneAreaRect = Rect{0, 0, 640, 480};
   g.play.ElapsedMs = 2048 + 80;  // o = 10
@@ -245,7 +245,7 @@ TEST_F(Bga, BouncingTilesAndDelayChain) {
   Image("base.bmp", 256, 256, kRed);
   Define(1, "base.bmp");
   LoadBmp(g, 1);
-  SetBgaImage(g, 0, 1, false);
+  SetBgaImage(g.bga, 0, 1, false);
   g.skin.TileMode = 1;
   DrawBgaWindow(g);
   for (int i = 0; i < kBgaTiles; ++i)
@@ -285,7 +285,7 @@ TEST_F(Bga, MissingAndMisnamedFiles) {
   EXPECT_FALSE(g.bga.BmpSurface[7].Valid());
   EXPECT_EQ(g.display.MessageLine.text, "BGA LOAD ERROR: 7 (missing.bmp)");
   EXPECT_NE(Log().find("can't load BGA 7"), std::string::npos);
-  SetBgaImage(g, 0, 7, true);
+  SetBgaImage(g.bga, 0, 7, true);
   g.settings.BMPLoadmode = 1;
   g.display.MessageLine = {};
   DrawBgaWindow(g);  // not retried for this chart, nothing drawn
@@ -305,12 +305,12 @@ TEST_F(Bga, MissingAndMisnamedFiles) {
   // BMPLoadmode 1: loaded on first display.
   Image("late.bmp", 256, 256, kYellow);
   Define(9, "late.bmp");
-  SetBgaImage(g, 0, 9, false);
+  SetBgaImage(g.bga, 0, 9, false);
   DrawBgaWindow(g);
   EXPECT_TRUE(g.bga.BmpSurface[9].Valid());
   EXPECT_EQ(g.bga.PendingImages, 1);
   EXPECT_EQ(BackPixel(192, 128), kYellow);
-  ClearPendingImages(g);
+  ClearPendingImages(g.bga);
   EXPECT_EQ(g.bga.PendingImages, 0);
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/game.h"
 #include "media/scancode_table.h"
+#include "screens/song_select_internal.h"
 #include "platform/files.h"
 #include "test_support.h"
 
@@ -37,6 +38,37 @@ class InputFixture : public ::testing::Test {
   test::TempFolder dir;
   Game g;
   ScriptedClock* clock = nullptr;
+};
+
+// The input routines with only the state they own: the device state, an
+// event pump, a log and a scripted clock; no game around them.
+class InputPartsFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log.SetPath(dir.path() + "/debug.txt");
+    InitDI_Keyboard(input, pump, links.services, [this](const PlatformEvent& e) { HandleInputEvent(input, links, e); });
+    InitJoysticks(input, links);
+  }
+  void TearDown() override { ReleaseInput(input, pump); }
+
+  void Send(PlatformEvent::Kind kind, int code, uint32_t t, int x = 0, int y = 0) {
+    PlatformEvent e;
+    e.kind = kind;
+    e.code = code;
+    e.x = x;
+    e.y = y;
+    e.timestamp_ms = t;
+    pump.Inject(e);
+    pump.Pump();
+  }
+  uint32_t PressTime(int code) { return KeyPressTime(input, code, clock.NowMs()); }
+
+  test::TempFolder dir;
+  Logger log;
+  ScriptedClock clock{1000};
+  EventPump pump;
+  InputState input;
+  InputLinks links{Services{log, clock}, true};
 };
 
 TEST(ScancodeTable, ClassicKeyCodes) {
@@ -129,47 +161,47 @@ TEST(JoystickAxis, ScaledToTenThousand) {
   EXPECT_EQ(ScaleJoystickAxis(100000), 10000);
 }
 
-TEST_F(InputFixture, ScriptedJoysticksHotPlug) {
+TEST_F(InputPartsFixture, ScriptedJoysticksHotPlug) {
   using K = PlatformEvent::Kind;
-  EXPECT_EQ(JoystickCount(g), 0);
+  EXPECT_EQ(JoystickCount(input), 0);
   Send(K::JoyAdded, 0, 1000);
   Send(K::JoyAdded, 1, 1000);
   Send(K::JoyAdded, 1, 1000);  // the same device again is not a new one
-  EXPECT_EQ(JoystickCount(g), 2);
+  EXPECT_EQ(JoystickCount(input), 2);
 
   Send(K::JoyButtonDown, 1, 1500, 3);
   Send(K::JoyAxis, 0, 1510, 0, -32768);
   Send(K::JoyAxis, 0, 1520, 1, 32767);
-  JoystickSnapshot j0 = ReadJoystick(g, 0), j1 = ReadJoystick(g, 1);
+  JoystickSnapshot j0 = ReadJoystick(input, 0), j1 = ReadJoystick(input, 1);
   EXPECT_EQ(j0.x, -10000);
   EXPECT_EQ(j0.y, 10000);
   EXPECT_NE(j1.buttons[3], 0);
   EXPECT_EQ(j1.buttons[2], 0);
-  EXPECT_EQ(KeyPressTime(g, 256 + 40 + 4 + 3), 1500u);
-  EXPECT_EQ(KeyPressTime(g, 256 + 0), 1510u);  // stick left
-  EXPECT_EQ(KeyPressTime(g, 256 + 3), 1520u);  // stick down
+  EXPECT_EQ(PressTime(256 + 40 + 4 + 3), 1500u);
+  EXPECT_EQ(PressTime(256 + 0), 1510u);  // stick left
+  EXPECT_EQ(PressTime(256 + 3), 1520u);  // stick down
   Send(K::JoyButtonDown, 1, 1600, 40);  // beyond the 32 buttons: ignored
-  EXPECT_EQ(ReadJoystick(g, 1).buttons, j1.buttons);
+  EXPECT_EQ(ReadJoystick(input, 1).buttons, j1.buttons);
 
   // A third device: counted, not used; the failure is remembered.
   Send(K::JoyAdded, 2, 1700);
-  EXPECT_EQ(JoystickCount(g), 3);
-  EXPECT_TRUE(g.input.joy_failure);
-  EXPECT_NE(dir.Read("_kvxfiles/debug.txt").find("Error: Joystick initialization failed."), std::string::npos);
+  EXPECT_EQ(JoystickCount(input), 3);
+  EXPECT_TRUE(input.joy_failure);
+  EXPECT_NE(dir.Read("debug.txt").find("Error: Joystick initialization failed."), std::string::npos);
 
   // Removing the second frees its slot: its button reads released, and the
   // slot is still read so that the release is seen.
   Send(K::JoyRemoved, 1, 1800);
-  EXPECT_EQ(ReadJoystick(g, 1).buttons[3], 0);
-  EXPECT_EQ(JoystickCount(g), 2);
+  EXPECT_EQ(ReadJoystick(input, 1).buttons[3], 0);
+  EXPECT_EQ(JoystickCount(input), 2);
   Send(K::JoyButtonDown, 1, 1810, 5);  // events of a removed device are ignored
-  EXPECT_EQ(ReadJoystick(g, 1).buttons[5], 0);
+  EXPECT_EQ(ReadJoystick(input, 1).buttons[5], 0);
   // A new device fills the free slot.
   Send(K::JoyAdded, 7, 1900);
   Send(K::JoyButtonDown, 7, 1910, 0);
-  EXPECT_NE(ReadJoystick(g, 1).buttons[0], 0);
-  EXPECT_EQ(ReadJoystick(g, 0).x, -10000);
-  EXPECT_EQ(ReadJoystick(g, 5).x, 0);
+  EXPECT_NE(ReadJoystick(input, 1).buttons[0], 0);
+  EXPECT_EQ(ReadJoystick(input, 0).x, -10000);
+  EXPECT_EQ(ReadJoystick(input, 5).x, 0);
 }
 
 TEST_F(InputFixture, LaneButtonsBecomeListKeys) {
