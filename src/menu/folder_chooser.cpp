@@ -190,7 +190,7 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
     TreeKeys(c);
   }
 
-  ImGui::TextUnformatted("Folder:");
+  ImGui::TextUnformatted(texts.chooser_folder);
   ImGui::SameLine();
   ImGui::SetNextItemWidth(-1);
   if (c.just_opened || c.select_field) ImGui::SetKeyboardFocusHere();
@@ -199,7 +199,7 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
                                             ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
   const bool field_active = ImGui::IsItemActive();
   if (field_active && ImGui::IsItemActivated()) c.tree_has_keys = false;
-  ItemTooltip("Type a folder path and press Enter (~ is your home folder), or pick one in the tree below.");
+  ItemTooltip(texts.tip_chooser_field);
 
   const float footer = ImGui::GetFrameHeightWithSpacing() * 2 + ImGui::GetStyle().ItemSpacing.y;
   ImGui::BeginChild("##tree", ImVec2(0, -footer), true, ImGuiWindowFlags_NoNav);
@@ -209,17 +209,17 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
 
   const std::optional<std::string> folder = ChooserFolder(c);
   if (folder)
-    ImGui::TextUnformatted("Arrows move and open folders, Enter chooses, Escape cancels.");
+    ImGui::TextUnformatted(texts.chooser_hint);
   else
-    ImGui::TextColored(ImVec4(1.0f, 0.45f, 0.4f, 1.0f), "No such folder.");
+    ImGui::TextColored(ImVec4(1.0f, 0.45f, 0.4f, 1.0f), "%s", texts.chooser_no_folder);
 
   ImGui::BeginDisabled(!folder);
   if (ImGui::Button(texts.chooser_ok, ImVec2(100, 0))) accept = true;
   ImGui::EndDisabled();
-  ItemTooltip("Add the folder shown above.");
+  ItemTooltip(texts.tip_chooser_ok);
   ImGui::SameLine();
   if (ImGui::Button(texts.chooser_cancel, ImVec2(100, 0))) cancel = true;
-  ItemTooltip("Close without adding a folder.");
+  ItemTooltip(texts.tip_chooser_cancel);
 
   const bool enter = KeyPressed(ImGuiKey_Enter) || KeyPressed(ImGuiKey_KeyPadEnter);
   if (field_enter || (!c.just_opened && !field_active && enter)) {

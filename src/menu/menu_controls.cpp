@@ -19,7 +19,7 @@ namespace {
 // A check box bound to a setting: checked when it is not 0 (a Boolean's True);
 // checking writes 1 (True), unchecking 0.
 template <auto Field>
-MenuCheckBox CheckBox(const char* name, MenuText label, const char* tooltip) {
+MenuCheckBox CheckBox(const char* name, MenuText label, MenuText tooltip) {
   using Value = std::remove_reference_t<decltype(std::declval<Settings&>().*Field)>;
   return {name, label, tooltip, [](const Settings& s) { return s.*Field != 0; },
           [](Settings& s, bool v) { s.*Field = static_cast<Value>(v ? 1 : 0); }};
@@ -27,7 +27,7 @@ MenuCheckBox CheckBox(const char* name, MenuText label, const char* tooltip) {
 
 // A drop-down list whose selected index plus `Offset` is the setting.
 template <auto Field, int Offset>
-MenuDropDown DropDown(const char* name, MenuText caption, std::vector<MenuText> entries, const char* tooltip) {
+MenuDropDown DropDown(const char* name, MenuText caption, std::vector<MenuText> entries, MenuText tooltip) {
   using Value = std::remove_reference_t<decltype(std::declval<Settings&>().*Field)>;
   return {name,
           caption,
@@ -43,37 +43,33 @@ const std::vector<MenuCheckBox>& MenuCheckBoxes() {
   static const std::vector<MenuCheckBox> boxes = {
       CheckBox<&Settings::ShowClearedOnList>(
           "chkClearList", &Texts::chk_clear_list,
-          "Show the songs you have cleared in another text colour on the song list."),
+          &Texts::tip_clear_list),
       CheckBox<&Settings::CourseEffect>("chkcourseShowSBG", &Texts::chk_course_effect,
-                                        "Show the stage picture when a course moves on to its next song."),
+                                        &Texts::tip_course_effect),
       CheckBox<&Settings::RealtimeStretch>("chkRealtimeStretch", &Texts::chk_realtime_stretch,
-                                           "Stretch the background animation images (BGA) with another method."),
+                                           &Texts::tip_realtime_stretch),
       CheckBox<&Settings::NOVSync>("chkNoWait", &Texts::chk_no_vsync,
-                                   "Do not wait for the monitor's vertical refresh before showing a frame."),
+                                   &Texts::tip_no_vsync),
       CheckBox<&Settings::DirectBlt>("chkDirectBlt", &Texts::chk_direct_blt,
-                                     "Copy each finished frame to the screen instead of flipping buffers."),
+                                     &Texts::tip_direct_blt),
       CheckBox<&Settings::NOSMOOTHSCROLL>("chkNoSmooth", &Texts::chk_no_smooth,
-                                          "Move the song list in steps instead of scrolling it smoothly."),
+                                          &Texts::tip_no_smooth),
       CheckBox<&Settings::ENDLESSMODE>("chkEndless", &Texts::chk_endless,
-                                       "Endless mode offers one-player (1P) charts only."),
+                                       &Texts::tip_endless),
       CheckBox<&Settings::DontStretch>("chkDontStretch", &Texts::chk_dont_stretch,
-                                       "Never enlarge images; show them at their own size."),
+                                       &Texts::tip_dont_stretch),
       CheckBox<&Settings::BMSPreview>("chkPreview", &Texts::chk_preview,
-                                      "Play a preview of the song under the cursor on the song list."),
+                                      &Texts::tip_preview),
       CheckBox<&Settings::BMPRelease>("chkBGARelease", &Texts::chk_bga_release,
-                                      "Free background images as soon as a song no longer needs them (saves memory). "
-                                      "Off at every start."),
+                                      &Texts::tip_bga_release),
       CheckBox<&Settings::ModernCharts>(
           "chkModernCharts", &Texts::chk_modern_charts,
-          "Read charts by today's BMS rules: base-36 ids, long notes, stops, extended tempo, #RANDOM, mines and "
-          "Korean (EUC-KR) text. Unchecked, charts are read the classic way."),
+          &Texts::tip_modern_charts),
       CheckBox<&Settings::TimingFeedback>(
           "chkTimingFeedback", &Texts::chk_timing_feedback,
-          "Show FAST or SLOW under each judgement other than FGREAT, and the FAST/SLOW counts with a histogram of "
-          "your press timing on the result screen."),
+          &Texts::tip_timing_feedback),
       CheckBox<&Settings::TimingOffsetMs>("chkTimingOffsetMs", &Texts::chk_timing_offset_ms,
-                                          "Show how many milliseconds early (-) or late (+) each press was, beside "
-                                          "FAST/SLOW."),
+                                          &Texts::tip_timing_offset_ms),
   };
   return boxes;
 }
@@ -83,37 +79,35 @@ const std::vector<MenuDropDown>& MenuDropDowns() {
       DropDown<&Settings::DRAWLIMIT, 1>(
           "cmbDrawLimit", &Texts::cmb_draw_limit,
           (std::vector<MenuText>{&Texts::draw_limit_none, &Texts::draw_limit_some, &Texts::draw_limit_strong}),
-          "How much the play screen may draw: unlimited, some limit, or a strong limit for slow machines."),
+          &Texts::tip_draw_limit),
       DropDown<&Settings::ScreenColors, 0>(
           "cmbScrColors", &Texts::cmb_colours,
           (std::vector<MenuText>{&Texts::colours_8, &Texts::colours_16, &Texts::colours_24, &Texts::colours_32}),
-          "Colour depth of the full-screen mode. It has no effect in korvex: every screen is drawn in 32-bit "
-          "colour, windowed or full screen. The choice is kept in the settings file."),
+          &Texts::tip_colours),
       DropDown<&Settings::CourseLoadMode, 0>(
           "cmbCourse", &Texts::cmb_course_loading,
           (std::vector<MenuText>{&Texts::loading_progressive, &Texts::loading_per_song, &Texts::loading_all_first}),
-          "How the songs of a course are loaded: progressively, song by song, or all at the first song."),
+          &Texts::tip_course_loading),
       DropDown<&Settings::BMPLoadmode, 0>(
           "cmbBGAMode", &Texts::cmb_bga_loading, (std::vector<MenuText>{&Texts::loading_all_first, &Texts::loading_progressive}),
-          "Load a song's background images all before it starts, or progressively while it plays."),
+          &Texts::tip_bga_loading),
       DropDown<&Settings::WAVLoadmode, 0>(
           "cmbWAVMode", &Texts::cmb_sound_loading, (std::vector<MenuText>{&Texts::loading_all_first, &Texts::loading_progressive}),
-          "Load a song's key sounds all before it starts, or progressively while it plays."),
+          &Texts::tip_sound_loading),
       DropDown<&Settings::ScaleToFit, 0>(
           "cmbScaling", &Texts::cmb_scaling, (std::vector<MenuText>{&Texts::scaling_whole, &Texts::scaling_fit}),
-          "How the 640x480 picture fills a large window or the full screen: enlarged by whole factors only "
-          "(sharp pixels), or to the full height or width at any factor (aspect kept, black bars beside)."),
+          &Texts::tip_scaling),
   };
   return lists;
 }
 
 const std::vector<MenuSlider>& MenuSliders() {
   static const std::vector<MenuSlider> sliders = {
-      {"sldVolumeMaster", &Texts::volume_master, "The volume of all sound, 0 to 100 %.", &Settings::VolumeMaster},
-      {"sldVolumeKeys", &Texts::volume_keys, "The volume of the sounds of the notes you play.", &Settings::VolumeKeys},
-      {"sldVolumeBackground", &Texts::volume_background, "The volume of a song's background sounds (its music).",
+      {"sldVolumeMaster", &Texts::volume_master, &Texts::tip_volume_master, &Settings::VolumeMaster},
+      {"sldVolumeKeys", &Texts::volume_keys, &Texts::tip_volume_keys, &Settings::VolumeKeys},
+      {"sldVolumeBackground", &Texts::volume_background, &Texts::tip_volume_background,
        &Settings::VolumeBackground},
-      {"sldVolumeSystem", &Texts::volume_system, "The volume of the menu and result sounds.", &Settings::VolumeSystem},
+      {"sldVolumeSystem", &Texts::volume_system, &Texts::tip_volume_system, &Settings::VolumeSystem},
   };
   return sliders;
 }

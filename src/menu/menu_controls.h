@@ -20,7 +20,7 @@ using MenuText = const char* Texts::*;
 struct MenuCheckBox {
   const char* name;     // the control's name ("chkClearList")
   MenuText label;
-  const char* tooltip;  // English, says what the setting does
+  MenuText tooltip;  // says what the setting does
   bool (*checked)(const Settings&);
   void (*set)(Settings&, bool);
 };
@@ -29,7 +29,7 @@ struct MenuDropDown {
   const char* name;
   MenuText caption;  // short caption shown before the list
   std::vector<MenuText> entries;
-  const char* tooltip;
+  MenuText tooltip;
   int (*index)(const Settings&);  // an index outside the entries shows no selection
   void (*set)(Settings&, int);
 };
@@ -38,7 +38,7 @@ struct MenuDropDown {
 struct MenuSlider {
   const char* name;
   MenuText caption;
-  const char* tooltip;
+  MenuText tooltip;
   int32_t Settings::*field;
 };
 

@@ -38,7 +38,7 @@ void DrawCheckBoxes(Game& g) {
   for (const MenuCheckBox& box : MenuCheckBoxes()) {
     bool checked = box.checked(g.settings);
     if (ImGui::Checkbox(Id(TextsOf(g).*box.label, box.name).c_str(), &checked)) SetMenuCheckBox(g, box, checked);
-    Describe(g, box.name, box.tooltip);
+    Describe(g, box.name, TextsOf(g).*box.tooltip);
   }
 }
 
@@ -62,7 +62,7 @@ void DrawDropDown(Game& g, const MenuDropDown& list) {
     }
     ImGui::EndCombo();
   }
-  Describe(g, list.name, list.tooltip);
+  Describe(g, list.name, t.*list.tooltip);
 }
 
 void DrawSkinList(Game& g) {
@@ -80,7 +80,7 @@ void DrawSkinList(Game& g) {
     }
     ImGui::EndCombo();
   }
-  Describe(g, "cmbSkin", "The skin file (play screen layout) to play with, from the data folder _kvxfiles.");
+  Describe(g, "cmbSkin", TextsOf(g).tip_skin);
 }
 
 // The language of every text; the window's own texts switch at once.
@@ -95,7 +95,7 @@ void DrawLanguageList(Game& g) {
       if (ImGui::Selectable(languages[i].name, static_cast<int>(i) == selected)) SetMenuLanguage(g, static_cast<int>(i));
     ImGui::EndCombo();
   }
-  Describe(g, "cmbLanguage", "The language of the texts on screen: Japanese (the classic texts) or English.");
+  Describe(g, "cmbLanguage", TextsOf(g).tip_language);
 }
 
 // One offset field: a whole number of ms within the allowed range.
@@ -110,16 +110,12 @@ void OffsetField(Game& g, const char* name, int32_t& value, const char* tooltip)
 bool DrawOffsets(Game& g) {
   Caption(TextsOf(g).menu_offsets);
   Settings& s = g.settings;
-  OffsetField(g, "txtJudgeOffset", s.JudgeOffsetMs,
-              "Judge offset: presses are judged this many ms earlier. Use a positive value when your sound or "
-              "keyboard is late (the calibration measures it). 0: judged as pressed.");
+  OffsetField(g, "txtJudgeOffset", s.JudgeOffsetMs, TextsOf(g).tip_judge_offset);
   ImGui::SameLine();
-  OffsetField(g, "txtVisualOffset", s.VisualOffsetMs,
-              "Visual offset: notes reach the judgement line this many ms later (negative: earlier), for a "
-              "display that shows pictures late or early. 0: drawn on time.");
+  OffsetField(g, "txtVisualOffset", s.VisualOffsetMs, TextsOf(g).tip_visual_offset);
   ImGui::SetCursorPosX(kRightColumn + kCaptionWidth);
   const bool pressed = ImGui::Button(Id(TextsOf(g).menu_calibrate, "cmdCalibrate").c_str());
-  Describe(g, "cmdCalibrate", "Tap with a steady beat to measure your judge offset, then save it.");
+  Describe(g, "cmdCalibrate", TextsOf(g).tip_calibrate);
   return pressed;
 }
 
@@ -130,21 +126,21 @@ bool DrawRightColumn(Game& g) {
   Caption(t.menu_player_name);
   std::string name = m.txtUserName;
   if (ImGui::InputText("##txtUserName", &name)) SetMenuUserName(g, name);
-  Describe(g, "txtUserName", "Your name: the name offered in the ranking and shown to others in a network battle.");
+  Describe(g, "txtUserName", TextsOf(g).tip_player_name);
   for (const MenuDropDown& list : MenuDropDowns()) DrawDropDown(g, list);
   DrawSkinList(g);
   Caption(t.menu_preview);
   ImGui::SetNextItemWidth(50);
   std::string wait = m.txtWait;
   if (ImGui::InputText("##txtWait", &wait)) SetMenuWait(g, wait);
-  Describe(g, "txtWait", "Seconds the cursor rests on a song before its preview starts playing.");
+  Describe(g, "txtWait", TextsOf(g).tip_preview_wait);
   ImGui::SameLine();
   ImGui::TextUnformatted(t.menu_wait_label);
   for (const MenuSlider& slider : MenuSliders()) {
     Caption(t.*slider.caption);
     int percent = g.settings.*slider.field;
     if (ImGui::SliderInt(Id("", slider.name).c_str(), &percent, 0, 100, "%d %%")) SetMenuSlider(g, slider, percent);
-    Describe(g, slider.name, slider.tooltip);
+    Describe(g, slider.name, t.*slider.tooltip);
   }
   return DrawOffsets(g);
 }
@@ -156,7 +152,7 @@ void DrawFolderList(Game& g) {
     SearchFolderEntry& e = m.folders.entries[i];
     ImGui::PushID(i);
     ImGui::Checkbox("##checked", &e.checked);
-    ItemTooltip("Checked folders are searched; unchecked ones are kept but skipped.");
+    ItemTooltip(TextsOf(g).tip_folder_checked);
     ImGui::SameLine();
     std::string text = e.folder.empty() ? std::string(TextsOf(g).menu_empty_folder) : ReplaceInvalidUtf8(e.folder);
     // After a search each searched folder says what it gave; a folder that
@@ -170,8 +166,7 @@ void DrawFolderList(Game& g) {
     ImGui::PopID();
   }
   ImGui::EndChild();
-  Describe(g, "lstSPath",
-           "Folders searched for charts (.bms, .bme). Drop folders or chart files on the window to add them.");
+  Describe(g, "lstSPath", TextsOf(g).tip_folder_list);
 }
 
 void DrawProgress(Game& g) {
@@ -183,10 +178,10 @@ void DrawProgress(Game& g) {
   const std::string charts = std::to_string(p.charts_read) + " of " + std::to_string(p.charts_found) + " charts";
   ImGui::ProgressBar(p.folder >= p.folders && p.folders > 0 && !g.menu.busy ? 1.0f : folder_part,
                      ImVec2(ImGui::GetContentRegionAvail().x * 0.5f - 4, 0), folders.c_str());
-  Describe(g, "prgFolders", "Search folders done of all folders in the list.");
+  Describe(g, "prgFolders", TextsOf(g).tip_progress_folders);
   ImGui::SameLine();
   ImGui::ProgressBar(chart_part, ImVec2(-1, 0), charts.c_str());
-  Describe(g, "prgCharts", "Charts read of those found in the folder being searched; after the search, the charts listed in all folders.");
+  Describe(g, "prgCharts", TextsOf(g).tip_progress_charts);
 }
 
 // Returns true when the search start button was pressed.
@@ -197,17 +192,16 @@ bool DrawSearchPanel(Game& g) {
   DrawFolderList(g);
   if (ImGui::Button(Id(t.menu_add, "cmdAdd0").c_str(), ImVec2(80, 0)))
     OpenFolderChooser(m.chooser, t.chooser_title, HomeFolder(), g.paths.program, "");
-  Describe(g, "cmdAdd0", "Add a search folder: opens a folder chooser.");
+  Describe(g, "cmdAdd0", TextsOf(g).tip_add);
   ImGui::SameLine();
   if (ImGui::Button(Id(t.menu_remove, "cmdAdd1").c_str(), ImVec2(80, 0))) RemoveSelectedSearchFolder(g);
-  Describe(g, "cmdAdd1", "Remove the selected folder from the list.");
+  Describe(g, "cmdAdd1", TextsOf(g).tip_remove);
   ImGui::SameLine();
   ImGui::Checkbox(Id(t.menu_no_limit, "chkNoLimit").c_str(), &m.chkNoLimit);
-  Describe(g, "chkNoLimit",
-           "Search every level of subfolders. Unchecked, a folder and its direct subfolders are searched.");
+  Describe(g, "chkNoLimit", TextsOf(g).tip_no_limit);
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 120);
   bool search = ImGui::Button(Id(t.menu_search_start, "cmdSStart").c_str(), ImVec2(120, 0));
-  Describe(g, "cmdSStart", "Save the folder list and search the checked folders for charts.");
+  Describe(g, "cmdSStart", TextsOf(g).tip_search_start);
   if (m.progress.ran)
     DrawProgress(g);
   else
@@ -223,15 +217,15 @@ bool DrawSearchPanel(Game& g) {
 void DrawNetworkLines(Game& g) {
   const NetState& n = g.net;
   if (!n.NetPlay || n.IsHost) {
-    std::string reach = "Others join this copy at:";
+    std::string reach = TextsOf(g).menu_join_at;
     for (const std::string& a : JoinAddresses(g)) reach += " " + a;
     ImGui::TextDisabled("%s", reach.c_str());
   }
   if (!n.status.empty()) ImGui::TextUnformatted(n.status.c_str());
   if (!n.NetPlay || !n.session || !n.session->open()) return;
-  std::string players = "Players:";
+  std::string players = TextsOf(g).menu_players;
   for (const SessionMember& p : n.session->players())
-    players += " " + std::to_string(p.id) + "." + p.name + (p.id == n.session->host_id() ? " (host)" : "");
+    players += " " + std::to_string(p.id) + "." + p.name + (p.id == n.session->host_id() ? TextsOf(g).menu_host_mark : "");
   ImGui::TextUnformatted(players.c_str());
 }
 
@@ -242,27 +236,27 @@ MenuAction DrawButtonRow(Game& g) {
   ImGui::BeginDisabled(m.search_panel_open);
   if (ImGui::Button(Id(t.menu_search, "cmbSearch").c_str())) OpenSearchPanel(g);
   ImGui::EndDisabled();
-  Describe(g, "cmbSearch", "Show the search folders, to change them and search them for charts again.");
+  Describe(g, "cmbSearch", TextsOf(g).tip_search);
   ImGui::SameLine();
   if (ImGui::Button(Id(t.menu_key_config, "cmdKeyCfg").c_str())) action = MenuAction::KeyConfig;
-  Describe(g, "cmdKeyCfg", "Assign keyboard keys and joystick buttons to the lanes and the game's functions.");
+  Describe(g, "cmdKeyCfg", TextsOf(g).tip_key_config);
   ImGui::SameLine();
   // Once hosting or joined, both network buttons stay disabled.
   ImGui::BeginDisabled(g.net.NetPlay);
   if (ImGui::Button(Id(t.menu_server, "cmdServer").c_str())) action = MenuAction::HostBattle;
-  Describe(g, "cmdServer", "Host a network battle of up to five players and enter the game at once.");
+  Describe(g, "cmdServer", TextsOf(g).tip_server);
   ImGui::SameLine();
   ImGui::SetNextItemWidth(120);
   ImGui::InputTextWithHint("##txtHost", t.menu_host_hint, &m.txtHost);
-  Describe(g, "txtHost", "Address of the host to join: a host name or IP, optionally \":port\".");
+  Describe(g, "txtHost", TextsOf(g).tip_host);
   ImGui::SameLine();
   if (ImGui::Button(Id(t.menu_connect, "cmdConnect").c_str())) action = MenuAction::JoinBattle;
-  Describe(g, "cmdConnect", "Join the network battle hosted at the address.");
+  Describe(g, "cmdConnect", TextsOf(g).tip_connect);
   ImGui::EndDisabled();
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 100);
   if (ImGui::Button(Id(t.menu_start, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
   ImGui::SetItemDefaultFocus();  // keyboard navigation starts on the start button
-  Describe(g, "cmdNorm", "Start the game.");
+  Describe(g, "cmdNorm", TextsOf(g).tip_start);
   return action;
 }
 

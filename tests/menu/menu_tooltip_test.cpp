@@ -3,6 +3,8 @@
 // tooltip drawn for it must lie within the window.
 #include <gtest/gtest.h>
 
+#include "app/texts.h"
+
 #include <string>
 
 #include "app/game.h"
@@ -15,7 +17,9 @@
 namespace kvx {
 namespace {
 
-TEST(MenuTooltips, EveryTooltipWrapsInsideTheWindow) {
+// In every language.
+void CheckTooltips(const char* code) {
+  SCOPED_TRACE(code);
   ImGuiContext* context = ImGui::CreateContext();
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
@@ -28,6 +32,7 @@ TEST(MenuTooltips, EveryTooltipWrapsInsideTheWindow) {
   test::TempFolder dir;
   Game g;
   g.SetProgramFolder(dir.path());
+  g.settings.Language = code;
   g.menu.search_panel_open = true;  // its controls too
   auto frame = [&] {
     ImGui::NewFrame();
@@ -52,6 +57,10 @@ TEST(MenuTooltips, EveryTooltipWrapsInsideTheWindow) {
   }
   EXPECT_GT(tooltips, 20);
   ImGui::DestroyContext(context);
+}
+
+TEST(MenuTooltips, EveryTooltipWrapsInsideTheWindow) {
+  for (const Language& l : Languages()) CheckTooltips(l.code);
 }
 
 }  // namespace
