@@ -212,8 +212,9 @@ void DrawNumber(Game& game, const NumberFont& font, int x, int y, int32_t value,
                 Surface* source = nullptr);
 // The number text DrawNumber draws ("007", "-005", "12345").
 std::string FormatNumber(int32_t value, int digits);
-// The moving tiled background of the result screens.
-void DrawScrollingTiles(Game& game);
+// The moving tiled background of the result screens (black under draw limit
+// 3); the `covered` part (drawn over opaquely afterwards) is left out.
+void DrawScrollingTiles(Game& game, const Rect& covered = {});
 // Lays out the 300 falling tiles with new random fall distances.
 void InitTileTransition(Game& game);
 // One frame of the falling tiles (active while FadeState is 200).
