@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/skin_loading.h"
 #include "app/game.h"
 #include "app/settings.h"
 #include "app/startup.h"

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/skin_loading.h"
 #include "app/game.h"
 #include "media/display.h"
 #include "media/skin.h"

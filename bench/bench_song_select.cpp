@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/skin_loading.h"
 #include "app/game.h"
 #include "app/settings.h"
 #include "app/startup.h"

@@ -88,7 +88,7 @@ void RunListAcceleration(Game& g) {
 // The lane auto-play setup screen (mode 12).
 void DrawAutoPlaySetup(Game& g) {
   char value[32];
-  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   DrawFontText(g, 80, 20, "Hi-Speed:", 0);
   DrawFontText(g, 80, 30, "PlaySpeed:", 0);
   DrawFontText(g, 80, 40, "BGA:", 0);

@@ -14,6 +14,7 @@
 
 #include "app/debug_log.h"
 #include "app/game.h"
+#include "app/texts.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -137,6 +138,7 @@ std::vector<SettingKey> ReadOrder(Settings& s, const std::string& default_skin) 
       {"Setting", "VolumeKeys", &s.VolumeKeys, "100"},
       {"Setting", "VolumeBackground", &s.VolumeBackground, "100"},
       {"Setting", "VolumeSystem", &s.VolumeSystem, "100"},
+      {"Setting", "Language", &s.Language, "ja"},
   };
 }
 
@@ -276,6 +278,7 @@ void ApplyMissingFileValues(Settings& s, const std::string& default_skin) {
   s.TimingFeedback = true;
   s.TimingOffsetMs = false;
   s.VolumeMaster = s.VolumeKeys = s.VolumeBackground = s.VolumeSystem = 100;
+  s.Language = "ja";
   s.brd = default_skin;
 }
 
@@ -335,6 +338,18 @@ void KeepTimingInRange(Game& g) {
   keep("AudioLatencyMs", s.AudioLatencyMs, 0, 1000);
 }
 
+// The language is one that has a table (its code in any case); any other
+// value, or none, is the default language.
+void KeepLanguageKnown(Game& g) {
+  std::string& code = g.settings.Language;
+  for (const Language& l : Languages())
+    if (EqualsNoCase(code, l.code)) {
+      code = l.code;
+      return;
+    }
+  code = Languages()[0].code;
+}
+
 // Volumes are percentages; anything else is brought into 0..100.
 void KeepVolumesInRange(Game& g) {
   Settings& s = g.settings;
@@ -390,6 +405,7 @@ void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
   KeepPlaySpeedInRange(g);
   KeepTimingInRange(g);
   KeepVolumesInRange(g);
+  KeepLanguageKnown(g);
 }
 
 void SaveSettings(Game& g) {
@@ -435,7 +451,7 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
       "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts", "AudioLatencyMs",
       "JudgeOffsetMs", "VisualOffsetMs", "ScaleToFit", "TimingFeedback", "TimingOffsetMs", "VolumeMaster",
-      "VolumeKeys", "VolumeBackground", "VolumeSystem", "LastHost"};
+      "VolumeKeys", "VolumeBackground", "VolumeSystem", "Language", "LastHost"};
   for (const char* key : kWriteOrder) {
     SettingKey entry = find(key);
     const char* name = EqualsNoCase(key, "DRAWLIMIT") ? "DrawLimit" : entry.key;

@@ -84,6 +84,8 @@ struct Settings {
   bool TimingOffsetMs = false;
   // Volumes in percent (0..100): all sound, key sounds, background sounds, system sounds.
   int32_t VolumeMaster = 100, VolumeKeys = 100, VolumeBackground = 100, VolumeSystem = 100;
+  // The language of the texts on screen: "ja" (the classic texts) or "en".
+  std::string Language = "ja";
   // Set by LoadSettings when HiSpeed is exactly 0.
   bool ComboLinkedHiSpeed = false;
 };

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/game.h"
+#include "app/skin_loading.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
 #include "app/timers.h"
@@ -137,7 +138,7 @@ bool Start(Game& g) {
   g.settings.PreviewDelay = PreviewIntervalFromWait(g.menu.txtWait);
   DebugLog(g, "Updating list contents");
   UpdateCourseList(g);
-  UpdateSkinList(g);
+  UpdateSkinList(g.Services(), g.skin, g.paths.data, g.settings.brd);
   if (UpdateJukeList(g) == 0) {
     DebugLog(g, "# BMS-list(s) aren't found. Make now.");
     if (!MakeBMSListFile(g, false)) return false;

@@ -37,7 +37,7 @@ void LoadStageImage(Game& g, const std::string& path) {
   const std::optional<std::string> found = FindPictureFile(path);
   if (!found) return;
   ReleaseSurface(g.display.StageImageSurface);
-  LoadSurfaceFromFile(g, g.display.StageImageSurface, *found, false);
+  LoadSurfaceFromFile(g.Services(), g.display, g.display.StageImageSurface, *found, false);
 }
 
 void UnloadBMS(Game& g) {

@@ -61,7 +61,7 @@ void mEditCourse(Game& g) {
   const bool cursor_shown = now % 500 > 100;  // the row under the cursor blinks
   auto shown = [&](int32_t row) { return row != c.EditCursor || cursor_shown; };
   auto color = [&](int32_t row) { return row == c.EditCursor ? kCursorColor : kTextColor; };
-  FillSurface(g, g.display.BackSurface, nullptr, 0x000000);
+  FillSurface(g.display, g.display.BackSurface, nullptr, 0x000000);
 
   Text(g, 0, 10, "korvex COURSE EDITOR", kTitleColor);
   Text(g, 400 + static_cast<int>((now / 100) % 4), 10, "[ESC]Exit [F10]Save", kTitleColor);

@@ -63,7 +63,7 @@ bool LoadImageInto(Game& g, int n, const std::string& path, Surface& surface, Re
   ReleaseSurface(surface);
   rect = Rect{};
   const std::string real = ResolveImagePath(g, path);
-  if (!LoadSurfaceFromFile(g, surface, real, true)) {
+  if (!LoadSurfaceFromFile(g.Services(), g.display, surface, real, true)) {
     DebugLog(g, "Error : can't load BGA " + Hex(n) + " : " + path);
     ShowMessage(g, "BGA LOAD ERROR: " + Hex(n) + " (" + FileNameOf(NormalizeSeparators(path)) + ")");
     return false;
@@ -127,7 +127,7 @@ Rect ComposeArea(const Surface& s) {
 void PlaceImage(Game& g, Surface& image, const Rect& rect, bool keyed) {
   Surface& bga = g.display.BgaSurface;
   const int x = (kComposeSize - rect.Width()) / 2;
-  BltClipped(g, bga, WholeOf(bga), x, 0, image, rect, keyed ? kBltSourceColorKey | kBltWait : kBltWait);
+  BltClipped(g.display, bga, WholeOf(bga), x, 0, image, rect, keyed ? kBltSourceColorKey | kBltWait : kBltWait);
 }
 
 void DrawStageImage(Game& g) {
@@ -143,7 +143,7 @@ void DrawStageImage(Game& g) {
     const int w = static_cast<int>(std::nearbyint(static_cast<double>(iw) * sh / ih));
     dest = Rect{static_cast<int>((sw - w) / 2), 0, static_cast<int>((sw - w) / 2) + w, static_cast<int>(sh)};
   }
-  BltStretch(g, bga, dest, stage, WholeOf(stage), kBltWait);
+  BltStretch(g.display, bga, dest, stage, WholeOf(stage), kBltWait);
 }
 
 Rect WindowRect(Game& g) {
@@ -157,7 +157,7 @@ void StretchToWindow(Game& g) {
   Rect win = WindowRect(g);
   const Rect area = ComposeArea(d.BgaSurface);
   if (win.left >= 0 && win.top >= 0 && win.right <= d.BackSurface.width && win.bottom <= d.BackSurface.height) {
-    BltStretch(g, d.BackSurface, win, d.BgaSurface, area, kBltWait);
+    BltStretch(g.display, d.BackSurface, win, d.BgaSurface, area, kBltWait);
   }
 }
 
@@ -194,7 +194,7 @@ bool AdvanceDelayChain(Game& g) {
   if (b.DelayChain.size() != static_cast<size_t>(kBgaDelayFrames)) {
     b.DelayChain.assign(kBgaDelayFrames, Surface{});
     for (Surface& s : b.DelayChain) {
-      if (!CreateSurface(g, s, kComposeSize, kComposeSize, false)) {
+      if (!CreateSurface(g.display, s, kComposeSize, kComposeSize, false)) {
         DebugLog(g, "Error : can't create BGA delay surfaces");
         for (Surface& r : b.DelayChain) ReleaseSurface(r);
         b.DelayChain.clear();
@@ -205,9 +205,9 @@ bool AdvanceDelayChain(Game& g) {
   }
   b.DelayHead = (b.DelayHead + kBgaDelayFrames - 1) % kBgaDelayFrames;
   Surface& newest = b.DelayChain[b.DelayHead];
-  FillSurface(g, newest, nullptr, 0);
+  FillSurface(g.display, newest, nullptr, 0);
   const Rect area = ComposeArea(d.BgaSurface);
-  BltClipped(g, newest, WholeOf(newest), 0, 0, d.BgaSurface, area, kBltWait);
+  BltClipped(g.display, newest, WholeOf(newest), 0, 0, d.BgaSurface, area, kBltWait);
   return true;
 }
 
@@ -318,7 +318,7 @@ void ComposeBga(Game& g) {
   if (!bga.Valid()) return;
   // The whole surface, so nothing of an earlier stage picture stays outside
   // the composition area of a larger BGA window.
-  FillSurface(g, bga, nullptr, 0);
+  FillSurface(g.display, bga, nullptr, 0);
   if (b.BgaBaseId == -1 && b.BgaLayerId == -1 && g.display.StageImageSurface.Valid()) DrawStageImage(g);
   for (int layer = 0; layer < 2; ++layer) {
     const int32_t id = layer == 0 ? b.BgaBaseId : b.BgaLayerId;
@@ -354,7 +354,7 @@ void DrawBgaWindow(Game& g) {
       Rect* rect = nullptr;
       if (Surface* poor = ImageFor(g, b.PoorImageId, &rect, true)) {
         const Rect area = ComposeArea(d.BgaSurface);
-        FillSurface(g, d.BgaSurface, &area, 0);
+        FillSurface(g.display, d.BgaSurface, &area, 0);
         PlaceImage(g, *poor, *rect, false);
         StretchToWindow(g);
         poorShown = true;
@@ -379,7 +379,7 @@ void DrawBgaWindow(Game& g) {
       const bool delayed = g.skin.TileMode == 2 && AdvanceDelayChain(g);
       for (int i = 0; i < kBgaTiles; ++i) {
         Surface& from = delayed ? b.DelayChain[(b.DelayHead + i * 10 + 9) % kBgaDelayFrames] : d.BgaSurface;
-        BltClipped(g, d.BackSurface, d.ScreenRect, b.Tiles[i].x, b.Tiles[i].y, from, delayed ? WholeOf(from) : area,
+        BltClipped(g.display, d.BackSurface, d.ScreenRect, b.Tiles[i].x, b.Tiles[i].y, from, delayed ? WholeOf(from) : area,
                    kBltWait);
       }
       break;
@@ -390,9 +390,9 @@ void DrawBgaWindow(Game& g) {
       Rect clip = g.skin.LaneAreaRect;
       if (clip.Width() <= 0 || clip.Height() <= 0) clip = d.ScreenRect;
       for (int i = 0; i < 4; ++i) {
-        BltClipped(g, d.BackSurface, clip, (i - 1) * 256 + o, -o, d.BgaSurface, area, kBltWait);
-        BltClipped(g, d.BackSurface, clip, i * 256 - o, 256 - o, d.BgaSurface, area, kBltWait);
-        BltClipped(g, d.BackSurface, clip, (i - 1) * 256 + o, 512 - o, d.BgaSurface, area, kBltWait);
+        BltClipped(g.display, d.BackSurface, clip, (i - 1) * 256 + o, -o, d.BgaSurface, area, kBltWait);
+        BltClipped(g.display, d.BackSurface, clip, i * 256 - o, 256 - o, d.BgaSurface, area, kBltWait);
+        BltClipped(g.display, d.BackSurface, clip, (i - 1) * 256 + o, 512 - o, d.BgaSurface, area, kBltWait);
       }
       break;
     }
@@ -403,7 +403,7 @@ void DrawBgaWindow(Game& g) {
         StretchToWindow(g);
       } else {
         const Rect whole{0, 0, std::min(a.BgaWidth, d.BgaSurface.width), std::min(a.BgaHeight, d.BgaSurface.height)};
-        BltClipped(g, d.BackSurface, d.ScreenRect, a.BgaX, a.BgaY, d.BgaSurface, whole, kBltWait);
+        BltClipped(g.display, d.BackSurface, d.ScreenRect, a.BgaX, a.BgaY, d.BgaSurface, whole, kBltWait);
       }
       break;
     }

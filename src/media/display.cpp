@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "app/game.h"
+#include "app/skin_loading.h"
 #include "media/bga.h"
 #include "media/display_internal.h"
 #include "media/input.h"
@@ -234,7 +235,7 @@ void PaceFrame(Game& g, bool vsync_asked) {
 }
 
 bool LoadFixedImage(Game& g, Surface& s, const char* name, bool key) {
-  return LoadSurfaceFromFile(g, s, g.paths.In(name), key);
+  return LoadSurfaceFromFile(g.Services(), g.display, s, g.paths.In(name), key);
 }
 
 std::string Utf8Mid(const std::string& text, size_t from_char) {
@@ -262,7 +263,7 @@ std::string Utf8Left(const std::string& text, size_t count) {
 
 }  // namespace
 
-uint64_t FreeVideoMemory(Game&) {
+uint64_t FreeVideoMemory() {
   // The textures live in the memory the system has available.
   std::ifstream meminfo("/proc/meminfo");
   std::string key;
@@ -377,7 +378,7 @@ void InitDD(Game& g) {
   }
   d.ColorBits = (g.settings.ScreenColors + 1) * 8;
   DebugLog(g, "Display mode changed to 640x480x" + std::to_string(d.ColorBits) + " : error = 0");
-  DebugLog(g, "Primary Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  DebugLog(g, "Primary Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   d.BgaRect = Rect{0, 0, 256, 256};
 }
 
@@ -386,37 +387,37 @@ void CreateSurfaces(Game& g) {
   if (!d.renderer) return;
   ReleaseSurface(d.BgaSurface);
   DebugLog(g, "[CreateSurfaces]");
-  DebugLog(g, "VRAM " + std::to_string(FreeVideoMemory(g)) + "bytes free");
+  DebugLog(g, "VRAM " + std::to_string(FreeVideoMemory()) + "bytes free");
   DebugLog(g, "Creating surfaces...");
   // The window font follows the Font setting.
   InitDisplayText(g);
   // The back buffer belongs to the screen: it is made once and kept.
-  if (!d.BackSurface.Valid() && !CreateSurface(g, d.BackSurface, 640, 480, true))
+  if (!d.BackSurface.Valid() && !CreateSurface(g.display, d.BackSurface, 640, 480, true))
     DebugLog(g, std::string("Error : can't create back surface : ") + SDL_GetError());
   d.BackSurface.color_key = true;
   d.BackTextColor = 0x0000FF;
   int bw = g.app.BgaWidth, bh = g.app.BgaHeight;
   if (bw <= 0 || bh <= 0 || bw > kMaxSurfaceSide || bh > kMaxSurfaceSide) bw = bh = 256;
-  if (!CreateSurface(g, d.BgaSurface, bw, bh, false))
+  if (!CreateSurface(g.display, d.BgaSurface, bw, bh, false))
     DebugLog(g, std::string("Error : can't create BGA surface : ") + SDL_GetError());
   ReleaseSurface(d.GraphSurface);
-  if (!CreateSurface(g, d.GraphSurface, 300, 203, true))
+  if (!CreateSurface(g.display, d.GraphSurface, 300, 203, true))
     DebugLog(g, std::string("Error : can't create Graph surface : ") + SDL_GetError());
   ReleaseSurface(d.CaptureSurface);
-  if (!CreateSurface(g, d.CaptureSurface, 640, 480, true))
+  if (!CreateSurface(g.display, d.CaptureSurface, 640, 480, true))
     DebugLog(g, std::string("Error : can't create Capture surface : ") + SDL_GetError());
 }
 
 void ShowStartupText(Game& g, const std::string& text) {
   DisplayState& d = g.display;
   if (!d.BackSurface.Valid()) return;
-  FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+  FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
   DrawSurfaceText(g, d.BackSurface, 0, 0, text);
   PresentBackSurface(g, false);
 }
 
 void GreyCopy(Game& g, Surface& s, int width, int height) {
-  if (!TargetSurface(g, s)) return;
+  if (!TargetSurface(g.display, s)) return;
   width = std::min(width, s.width), height = std::min(height, s.height);
   if (width <= 0 || height <= 0) return;
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
@@ -436,7 +437,7 @@ void LoadSS(Game& g) {
   DisplayState& d = g.display;
   ScreensState& screens = g.screens;
   if (d.BackSurface.Valid()) {
-    FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+    FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
     DrawSurfaceText(g, d.BackSurface, 0, 0, "NOW LOADING ... BITMAP FILES");
     PresentBackSurface(g, false);
   }
@@ -446,21 +447,21 @@ void LoadSS(Game& g) {
     ReleaseSurface(*s);
   LoadFixedImage(g, screens.SongSelectBgSurface, "ssbg.bmp", false);
   LoadFixedImage(g, screens.SongSelectBgGreySurface, "ssbg.bmp", false);
-  DebugLog(g, "[LoadSS] SongSelect Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  DebugLog(g, "[LoadSS] SongSelect Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   GreyCopy(g, screens.SongSelectBgGreySurface, 640, 480);
   LoadFixedImage(g, screens.SongSelectObjSurface, "ssobj.bmp", true);
-  DebugLog(g, "[LoadSS] SSObj Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  DebugLog(g, "[LoadSS] SSObj Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   LoadFixedImage(g, screens.NoStageSurface, "ssnostg.bmp", true);
-  DebugLog(g, "[LoadSS] SSNOSTG Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  DebugLog(g, "[LoadSS] SSNOSTG Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   LoadFixedImage(g, screens.ResultObjSurface, "resobj.bmp", false);
-  DebugLog(g, "[LoadSS] Result Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+  DebugLog(g, "[LoadSS] Result Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   screens.SongSelectObjSurface.color_key = true;
   screens.NoStageSurface.color_key = true;
 }
 
 void PreparePreviewSurface(Game& g) {
   if (!g.display.renderer) return;
-  if (!CreateSurface(g, g.screens.PreviewSurface, 192, 144, false))
+  if (!CreateSurface(g.display, g.screens.PreviewSurface, 192, 144, false))
     DebugLog(g, std::string("Error : can't create preview surface : ") + SDL_GetError());
 }
 
@@ -485,7 +486,7 @@ void DrawFontText(Game& g, int x, int y, const std::string& text, float spacing)
     }
     if (c < 33 || c > 126) continue;
     int px = RoundEven(x + static_cast<double>(i) * d.CharWidth + static_cast<double>(spacing) * (i + 1));
-    BltClipped(g, d.BackSurface, d.ScreenRect, px, y, d.SkinSurface, d.GlyphRects[c - 32], kBltSourceColorKey);
+    BltClipped(g.display, d.BackSurface, d.ScreenRect, px, y, d.SkinSurface, d.GlyphRects[c - 32], kBltSourceColorKey);
   }
 }
 
@@ -505,7 +506,7 @@ void DrawNumber(Game& g, const NumberFont& font, int x, int y, int32_t value, in
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (c < '0' || c > '9') continue;
-    BltClipped(g, d.BackSurface, d.ScreenRect, x + font.advance * static_cast<int>(i), y, from, font.rects[c - '0'],
+    BltClipped(g.display, d.BackSurface, d.ScreenRect, x + font.advance * static_cast<int>(i), y, from, font.rects[c - '0'],
                kBltSourceColorKey);
   }
 }
@@ -526,7 +527,7 @@ static std::vector<Rect> AreasAround(const Rect& s, const Rect& covered) {
 void DrawScrollingTiles(Game& g, const Rect& covered) {
   DisplayState& d = g.display;
   if (g.settings.DRAWLIMIT >= 3) {
-    for (const Rect& area : AreasAround(d.ScreenRect, covered)) FillSurface(g, d.BackSurface, &area, 0x000000);
+    for (const Rect& area : AreasAround(d.ScreenRect, covered)) FillSurface(g.display, d.BackSurface, &area, 0x000000);
     return;
   }
   // A screen at rest moves the tiles at the same speed in fewer, larger steps
@@ -546,7 +547,7 @@ void DrawScrollingTiles(Game& g, const Rect& covered) {
         int x = (r % 2 == 0) ? i * 160 - 320 + o : i * 160 - o;
         int y = RoundEven(-0.75 * o) + 120 * r;
         if (x >= area.right || x + tile.right <= area.left || y >= area.bottom || y + tile.bottom <= area.top) continue;
-        BltClipped(g, d.BackSurface, area, x, y, g.screens.ResultObjSurface, tile, kBltWait);
+        BltClipped(g.display, d.BackSurface, area, x, y, g.screens.ResultObjSurface, tile, kBltWait);
       }
     }
   }
@@ -572,14 +573,14 @@ void DrawTileTransition(Game& g) {
   for (int i = 0; i < 300; ++i) {
     int x = (i % 20) * 32;
     int y = (i / 20) * 32 + RoundEven(p4 * d.Tiles[i].fall);
-    BltClipped(g, d.BackSurface, d.ScreenRect, x, y, d.CaptureSurface, d.Tiles[i].rect, kBltWait);
+    BltClipped(g.display, d.BackSurface, d.ScreenRect, x, y, d.CaptureSurface, d.Tiles[i].rect, kBltWait);
   }
   if (p >= 1.0) g.play.FadeState = kFadeNone;
 }
 
 void Loading(Game& g) {
   DisplayState& d = g.display;
-  FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+  FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
   if (d.StageImageSurface.Valid()) {
     Surface& stage = d.StageImageSurface;
     int32_t t = static_cast<int32_t>(g.NowMs() - g.play.FadeStart);
@@ -591,9 +592,9 @@ void Loading(Game& g) {
       src.top = RoundEven(h * 1.28);
       src.right -= src.top;
       src.bottom -= src.left;
-      BltStretch(g, d.BackSurface, d.ScreenRect, stage, src, kBltWait);
+      BltStretch(g.display, d.BackSurface, d.ScreenRect, stage, src, kBltWait);
     } else {
-      BltClipped(g, d.BackSurface, d.ScreenRect, 0, 0, stage, Rect{0, 0, stage.width, stage.height}, kBltWait);
+      BltClipped(g.display, d.BackSurface, d.ScreenRect, 0, 0, stage, Rect{0, 0, stage.width, stage.height}, kBltWait);
     }
   }
   if (g.play.FadeState == kFadeIntro) DrawTileTransition(g);
@@ -772,7 +773,7 @@ void SetWindowCaption(Game& g, const std::string& caption) {
 
 std::vector<uint32_t> ReadSurfacePixels(Game& g, Surface& s) {
   std::vector<uint32_t> pixels;
-  if (!TargetSurface(g, s)) return pixels;
+  if (!TargetSurface(g.display, s)) return pixels;
   pixels.resize(static_cast<size_t>(s.width) * s.height);
   if (SDL_RenderReadPixels(g.display.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), s.width * 4) != 0)
     pixels.clear();

@@ -244,6 +244,6 @@ void DrawSurfaceText(Game& game, Surface& dest, int x, int y, const std::string&
 // screenshots). Empty when it cannot be read.
 std::vector<uint32_t> ReadSurfacePixels(Game& game, Surface& surface);
 // Frees memory of the renderer as a number for the log lines ("VRAM FREE:").
-uint64_t FreeVideoMemory(Game& game);
+uint64_t FreeVideoMemory();
 
 }  // namespace kvx

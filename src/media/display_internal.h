@@ -11,6 +11,7 @@
 namespace kvx {
 
 struct Game;
+struct DisplayState;
 
 // The largest surface side the display creates (a bigger picture is refused).
 constexpr int kMaxSurfaceSide = 8192;
@@ -27,13 +28,13 @@ inline uint32_t WithKeyAlpha(uint32_t rgb) {
 void ApplyKeyAlpha(uint32_t* pixels, int width, int height, int pitch_pixels);
 
 // Makes the surface the renderer's target; false when there is no renderer.
-bool TargetSurface(Game& game, Surface& surface);
+bool TargetSurface(DisplayState& display, Surface& surface);
 // Copies src rectangle of source to dst rectangle of dest (scaled when the
 // sizes differ), keyed (black skipped) or plain. No bounds checks.
-void CopyRect(Game& game, Surface& dest, const SDL_Rect& dst, Surface& source, const SDL_Rect& src,
+void CopyRect(DisplayState& display, Surface& dest, const SDL_Rect& dst, Surface& source, const SDL_Rect& src,
               bool keyed);
-// Creates a target texture of the given size for the game's renderer.
-SDL_Texture* CreateTargetTexture(Game& game, int width, int height);
+// Creates a target texture of the given size for the display's renderer.
+SDL_Texture* CreateTargetTexture(DisplayState& display, int width, int height);
 
 // Text module.
 void InitDisplayText(Game& game);

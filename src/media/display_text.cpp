@@ -316,7 +316,7 @@ CachedText* RenderText(Game& g, DisplayText::Font& f, int font_index, const std:
     left += piece->w;
     SDL_FreeSurface(piece);
   }
-  SDL_Texture* tex = CreateTargetTexture(g, w, h);
+  SDL_Texture* tex = CreateTargetTexture(g.display, w, h);
   if (!tex || SDL_UpdateTexture(tex, nullptr, pixels.data(), w * 4) != 0) {
     if (tex) SDL_DestroyTexture(tex);
     return nullptr;
@@ -400,7 +400,7 @@ int DrawTextUpTo(Game& g, Surface& dest, GdiFont font, int x, int y, const std::
   int width = std::min(c->width, right - x);
   int source_width = width == c->width ? tw : std::max(1, static_cast<int>(static_cast<int64_t>(tw) * width / c->width));
   // Opaque text replaces its cell; transparent text leaves the cell's background.
-  CopyRect(g, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
+  CopyRect(g.display, dest, SDL_Rect{x, y, width, c->height}, piece, SDL_Rect{0, 0, source_width, th}, background == nullptr);
   if (g.display.TextTrace && &dest == &g.display.BackSurface)
     g.display.TextTrace->push_back({text, Rect{x, y, x + width, y + c->height}, rgb});
   return width;

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <limits>
 
-#include "app/game.h"
 #include "media/surface.h"
 #include "platform/files.h"
+#include "platform/services.h"
 #include "platform/text.h"
 
 namespace kvx {
@@ -145,33 +145,32 @@ uint8_t ByteValue(double v) {
 }
 
 struct Reader {
-  Game& g;
+  const Services& services;
+  SkinLayout& s;
+  DisplayState& d;
   std::string folder;  // the skin file's folder, with its "/"
   bool image_named = false;
 
   void Warn(int line, const std::string& what) {
-    DebugLog(g, "# Skin line " + std::to_string(line) + ": " + what);
+    services.Log("# Skin line " + std::to_string(line) + ": " + what);
   }
 
   void LoadImage(const std::string& name) {
     image_named = true;
-    DisplayState& d = g.display;
     ReleaseSurface(d.SkinSurface);
     std::string relative = NormalizeSeparators(name);
     std::string path = folder + relative;
     if (auto found = ResolvePathNoCase(folder.empty() ? "." : folder, relative)) path = *found;
-    if (!LoadSurfaceFromFile(g, d.SkinSurface, path, true)) {
-      DebugLog(g, "# Skin image can't be loaded: " + path);
+    if (!LoadSurfaceFromFile(services, d, d.SkinSurface, path, true)) {
+      services.Log("# Skin image can't be loaded: " + path);
       return;
     }
     d.SkinSurface.color_key = true;
-    DebugLog(g, "[LoadRect] Object Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory(g)));
+    services.Log("[LoadRect] Object Surface created. VRAM FREE:" + std::to_string(FreeVideoMemory()));
   }
 
   // Applies one "#" line; returns false when the keyword is unknown.
   bool Apply(const std::string& line, const std::string& keyword, const std::string& rest) {
-    SkinLayout& s = g.skin;
-    DisplayState& d = g.display;
     const Args a(rest);
     auto side = [&](const char* first) { return keyword == first ? 0 : 1; };
 
@@ -325,7 +324,6 @@ struct Reader {
 
   // "#LNBODY ch,x,y,w,h" and the other pictures of a lane channel.
   void ReadLanePicture(const std::string& keyword, const Args& a, const std::string& rest) {
-    SkinLayout& s = g.skin;
     const int32_t ch = a.Whole(0);
     if (!((ch >= 11 && ch <= 19) || (ch >= 21 && ch <= 29))) throw BadArgument{};
     auto& table = keyword == "#LNBODY" ? s.LongBodyRects
@@ -343,7 +341,6 @@ struct Reader {
     int32_t nn = Round32(LenientNumber(line.size() > 4 ? line.substr(4, 2) : std::string()));
     if (nn < 0 || nn >= kSkinTableSize) throw BadArgument{};
     const Args a(line.size() > 7 ? line.substr(7) : std::string());
-    SkinLayout& s = g.skin;
     if (kind == "KEY") {
       s.KeyDefs[nn][0] = a.Int(0);
       s.KeyDefs[nn][1] = a.Int(1);
@@ -398,19 +395,18 @@ int32_t SkinObjWidth(const SkinLayout& skin, int32_t object) {
   return skin.ObjSizes[object][2];
 }
 
-void LoadRectData(Game& g, const std::string& path) {
-  DebugLog(g, "[LoadRectData] " + FileNameOf(NormalizeSeparators(path)));
-  g.settings.brd = path;
+bool ReadSkinFile(const Services& services, SkinLayout& skin, DisplayState& display, const std::string& path) {
+  services.Log("[LoadRectData] " + FileNameOf(NormalizeSeparators(path)));
   if (!FileExists(path)) {
-    DebugLog(g, "# Skin file not found: " + path);
-    return;
+    services.Log("# Skin file not found: " + path);
+    return false;
   }
-  ReadSkinText(g, path, ReadTextFile(path).value_or(""));
-  CreateSurfaces(g);
+  ReadSkinText(services, skin, display, path, ReadTextFile(path).value_or(""));
+  return true;
 }
 
-void ReadSkinText(Game& g, const std::string& path, std::string_view bytes) {
-  SkinLayout& s = g.skin;
+void ReadSkinText(const Services& services, SkinLayout& s, DisplayState& display, const std::string& path,
+                  std::string_view bytes) {
   s.GaugeRects = {};
   s.KeyDefs = {};
   s.ObjRects = {};
@@ -427,7 +423,7 @@ void ReadSkinText(Game& g, const std::string& path, std::string_view bytes) {
   s.TileMode = 0;
   s.Loading = true;
 
-  Reader reader{g, FolderOf(NormalizeSeparators(path))};
+  Reader reader{services, s, display, FolderOf(NormalizeSeparators(path))};
   int number = 0;
   for (const std::string& line : SplitLines(text)) {
     ++number;
@@ -442,34 +438,33 @@ void ReadSkinText(Game& g, const std::string& path, std::string_view bytes) {
     }
   }
   if (!reader.image_named) {
-    DebugLog(g, "# Skin has no image (#FILE)");
-    ReleaseSurface(g.display.SkinSurface);
+    services.Log("# Skin has no image (#FILE)");
+    ReleaseSurface(display.SkinSurface);
   }
   ComputeDerived(s);
   s.Loading = false;
-  // The background window geometry is shared with the display and the image code.
-  g.app.BgaX = s.BgaX, g.app.BgaY = s.BgaY, g.app.BgaWidth = s.BgaWidth, g.app.BgaHeight = s.BgaHeight;
 }
 
-void UpdateSkinList(Game& g) {
-  DebugLog(g, "[UpdateSkinList]");
+void UpdateSkinList(const Services& services, SkinLayout& skin, const std::string& data_folder,
+                    const std::string& chosen) {
+  services.Log("[UpdateSkinList]");
   std::vector<std::string> found;
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(g.paths.data, ec), end; !ec && it != end; it.increment(ec)) {
+  for (std::filesystem::directory_iterator it(data_folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code fec;
     if (!it->is_regular_file(fec)) continue;
     std::string name = it->path().filename().string();
-    if (name.size() > 4 && EndsWithNoCase(name, ".brd")) found.push_back(g.paths.data + "/" + name);
+    if (name.size() > 4 && EndsWithNoCase(name, ".brd")) found.push_back(data_folder + "/" + name);
   }
   std::sort(found.begin(), found.end());
-  g.skin.SkinList = std::move(found);
+  skin.SkinList = std::move(found);
   int16_t index = 0;
-  for (size_t i = 0; i < g.skin.SkinList.size(); ++i)
-    if (g.skin.SkinList[i] == g.settings.brd) index = static_cast<int16_t>(i);
-  g.skin.SkinIndex = index;
-  DebugLog(g, std::to_string(g.skin.SkinList.size()) + " skins(s) has detected.");
+  for (size_t i = 0; i < skin.SkinList.size(); ++i)
+    if (skin.SkinList[i] == chosen) index = static_cast<int16_t>(i);
+  skin.SkinIndex = index;
+  services.Log(std::to_string(skin.SkinList.size()) + " skins(s) has detected.");
 }
 
-std::vector<std::string> SkinFileList(Game& g) { return g.skin.SkinList; }
+std::vector<std::string> SkinFileList(const SkinLayout& skin) { return skin.SkinList; }
 
 }  // namespace kvx

@@ -28,12 +28,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
 #include "media/display.h"
+#include "platform/rect.h"
 
 namespace kvx {
 
-struct Game;
+struct Services;
 
 constexpr int kSkinTableSize = 256;
 constexpr int kSkinMaxFrames = 1024;  // animation frames a skin may define
@@ -115,17 +115,20 @@ struct SkinLayout {
   int16_t SkinIndex = 0;
 };
 
-// Reads a skin file into g.skin (and the bitmap font into g.display), loads
-// its image into SkinSurface and recreates the surfaces. A missing file
-// changes nothing but the brd setting.
-void LoadRectData(Game& game, const std::string& path);
+// Reads a skin file into `skin` (and the bitmap font into `display`) and loads
+// its image into SkinSurface; false when the file is missing (nothing changes).
+// The caller then recreates the surfaces (LoadRectData does both).
+bool ReadSkinFile(const Services& services, SkinLayout& skin, DisplayState& display, const std::string& path);
 // The reading itself, from the bytes of the skin file at `path` (its image is
-// looked up beside it); LoadRectData then recreates the surfaces.
-void ReadSkinText(Game& game, const std::string& path, std::string_view bytes);
-// Rebuilds SkinList from the "*.brd" files of the data folder (sorted by name).
-void UpdateSkinList(Game& game);
+// looked up beside it).
+void ReadSkinText(const Services& services, SkinLayout& skin, DisplayState& display, const std::string& path,
+                  std::string_view bytes);
+// Rebuilds SkinList from the "*.brd" files of the data folder (sorted by name);
+// SkinIndex becomes the entry of `chosen` (the brd setting).
+void UpdateSkinList(const Services& services, SkinLayout& skin, const std::string& data_folder,
+                    const std::string& chosen);
 // The skin files of the skin list, in list order (full paths); F9 steps through them.
-std::vector<std::string> SkinFileList(Game& game);
+std::vector<std::string> SkinFileList(const SkinLayout& skin);
 
 // Reads "keyword x,y,w,h" into rect (left x, top y, right x + w, bottom y + h).
 // Fields are stored in that order; a missing or unusable argument stops there

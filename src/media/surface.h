@@ -1,18 +1,20 @@
 #pragma once
 // Drawing surfaces: the stand-in for off-screen and back-buffer surfaces.
-// The display implements these operations; every drawing Part uses them.
+// Every operation draws with the renderer of the DisplayState it is given;
+// loading logs its failures through the services.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "platform/rect.h"
 
 struct SDL_Texture;
 
 namespace kvx {
 
-struct Game;
+struct DisplayState;
+struct Services;
 
 struct Surface {
   SDL_Texture* texture = nullptr;
@@ -33,27 +35,27 @@ const std::vector<std::string>& PictureFileExtensions();
 std::optional<std::string> FindPictureFile(const std::string& path);
 // Loads a picture file (any format SDL2_image reads) into a surface of its
 // size; the file is looked up as FindPictureFile does.
-bool LoadSurfaceFromFile(Game& game, Surface& surface, const std::string& path, bool color_key_black);
+bool LoadSurfaceFromFile(const Services& services, DisplayState& display, Surface& surface, const std::string& path, bool color_key_black);
 // Creates a blank (black) surface that can be drawn to.
-bool CreateSurface(Game& game, Surface& surface, int width, int height, bool color_key_black);
+bool CreateSurface(DisplayState& display, Surface& surface, int width, int height, bool color_key_black);
 void ReleaseSurface(Surface& surface);
 // Fills the rectangle (the whole surface when rect is null) with 0xRRGGBB.
-void FillSurface(Game& game, Surface& dest, const Rect* rect, uint32_t rgb);
+void FillSurface(DisplayState& display, Surface& dest, const Rect* rect, uint32_t rgb);
 // Copies sourceRect of source to (x, y) of dest, clipped to clip.
-void BltClipped(Game& game, Surface& dest, const Rect& clip, int x, int y, Surface& source,
+void BltClipped(DisplayState& display, Surface& dest, const Rect& clip, int x, int y, Surface& source,
                 const Rect& sourceRect, int flags);
 // Copies sourceRect of source stretched into destRect of dest.
-void BltStretch(Game& game, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
+void BltStretch(DisplayState& display, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
                 int flags);
 
 // A one-pixel line from (x0, y0) to (x1, y1), both ends included.
 // A stretching copy whose destination may reach past the edges of dest: the
 // part outside is cut off, with the source cut in proportion.
-void BltStretchClipped(Game& game, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
+void BltStretchClipped(DisplayState& display, Surface& dest, const Rect& destRect, Surface& source, const Rect& sourceRect,
                        int flags);
 
-void DrawLine(Game& game, Surface& dest, int x0, int y0, int x1, int y1, uint32_t rgb);
+void DrawLine(DisplayState& display, Surface& dest, int x0, int y0, int x1, int y1, uint32_t rgb);
 // Darkens the whole surface towards black by percent (0 nothing, 100 black).
-void DarkenSurface(Game& game, Surface& dest, int percent);
+void DarkenSurface(DisplayState& display, Surface& dest, int percent);
 
 }  // namespace kvx

@@ -19,8 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kOK = "OK";
-constexpr const char* kCancel = "キャンセル";
 
 std::string NormalFolderPath(const fs::path& path) {
   std::string text = path.lexically_normal().string();
@@ -167,6 +165,7 @@ std::optional<std::string> ChooserFolder(const FolderChooser& c) {
 
 ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
   if (!c.open) return ChooserOutcome::Cancelled;
+  const Texts& texts = c.texts ? *c.texts : TextsFor("");
   const std::string popup_id = c.title + "###folder_chooser";
   if (c.just_opened) ImGui::OpenPopup(popup_id.c_str());
   const ImGuiViewport* vp = ImGui::GetMainViewport();
@@ -215,11 +214,11 @@ ChooserOutcome DrawFolderChooser(FolderChooser& c, std::string* chosen) {
     ImGui::TextColored(ImVec4(1.0f, 0.45f, 0.4f, 1.0f), "No such folder.");
 
   ImGui::BeginDisabled(!folder);
-  if (ImGui::Button(kOK, ImVec2(100, 0))) accept = true;
+  if (ImGui::Button(texts.chooser_ok, ImVec2(100, 0))) accept = true;
   ImGui::EndDisabled();
   ItemTooltip("Add the folder shown above.");
   ImGui::SameLine();
-  if (ImGui::Button(kCancel, ImVec2(100, 0))) cancel = true;
+  if (ImGui::Button(texts.chooser_cancel, ImVec2(100, 0))) cancel = true;
   ItemTooltip("Close without adding a folder.");
 
   const bool enter = KeyPressed(ImGuiKey_Enter) || KeyPressed(ImGuiKey_KeyPadEnter);

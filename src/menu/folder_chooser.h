@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
+
 namespace kvx {
 
 struct FolderChooser {
@@ -19,6 +21,7 @@ struct FolderChooser {
     std::string label;
     std::string path;
   };
+  const Texts* texts = nullptr;  // the language of the buttons (the default when none)
   bool open = false;
   bool just_opened = false;  // the popup is opened and the path field focused on the next frame
   std::string title;

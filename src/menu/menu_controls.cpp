@@ -19,7 +19,7 @@ namespace {
 // A check box bound to a setting: checked when it is not 0 (a Boolean's True);
 // checking writes 1 (True), unchecking 0.
 template <auto Field>
-MenuCheckBox CheckBox(const char* name, const char* label, const char* tooltip) {
+MenuCheckBox CheckBox(const char* name, MenuText label, const char* tooltip) {
   using Value = std::remove_reference_t<decltype(std::declval<Settings&>().*Field)>;
   return {name, label, tooltip, [](const Settings& s) { return s.*Field != 0; },
           [](Settings& s, bool v) { s.*Field = static_cast<Value>(v ? 1 : 0); }};
@@ -27,7 +27,7 @@ MenuCheckBox CheckBox(const char* name, const char* label, const char* tooltip) 
 
 // A drop-down list whose selected index plus `Offset` is the setting.
 template <auto Field, int Offset>
-MenuDropDown DropDown(const char* name, const char* caption, std::vector<const char*> entries, const char* tooltip) {
+MenuDropDown DropDown(const char* name, MenuText caption, std::vector<MenuText> entries, const char* tooltip) {
   using Value = std::remove_reference_t<decltype(std::declval<Settings&>().*Field)>;
   return {name,
           caption,
@@ -42,36 +42,36 @@ MenuDropDown DropDown(const char* name, const char* caption, std::vector<const c
 const std::vector<MenuCheckBox>& MenuCheckBoxes() {
   static const std::vector<MenuCheckBox> boxes = {
       CheckBox<&Settings::ShowClearedOnList>(
-          "chkClearList", "クリアした曲は文字色を変える",
+          "chkClearList", &Texts::chk_clear_list,
           "Show the songs you have cleared in another text colour on the song list."),
-      CheckBox<&Settings::CourseEffect>("chkcourseShowSBG", "コース曲変わり目エフェクト",
+      CheckBox<&Settings::CourseEffect>("chkcourseShowSBG", &Texts::chk_course_effect,
                                         "Show the stage picture when a course moves on to its next song."),
-      CheckBox<&Settings::RealtimeStretch>("chkRealtimeStretch", "use another BGA Stretch Method ",
+      CheckBox<&Settings::RealtimeStretch>("chkRealtimeStretch", &Texts::chk_realtime_stretch,
                                            "Stretch the background animation images (BGA) with another method."),
-      CheckBox<&Settings::NOVSync>("chkNoWait", "NO VSYNC",
+      CheckBox<&Settings::NOVSync>("chkNoWait", &Texts::chk_no_vsync,
                                    "Do not wait for the monitor's vertical refresh before showing a frame."),
-      CheckBox<&Settings::DirectBlt>("chkDirectBlt", "DirectBlt",
+      CheckBox<&Settings::DirectBlt>("chkDirectBlt", &Texts::chk_direct_blt,
                                      "Copy each finished frame to the screen instead of flipping buffers."),
-      CheckBox<&Settings::NOSMOOTHSCROLL>("chkNoSmooth", "曲リストをスムーズスクロールしない",
+      CheckBox<&Settings::NOSMOOTHSCROLL>("chkNoSmooth", &Texts::chk_no_smooth,
                                           "Move the song list in steps instead of scrolling it smoothly."),
-      CheckBox<&Settings::ENDLESSMODE>("chkEndless", "Endlessモードは1P曲のみ",
+      CheckBox<&Settings::ENDLESSMODE>("chkEndless", &Texts::chk_endless,
                                        "Endless mode offers one-player (1P) charts only."),
-      CheckBox<&Settings::DontStretch>("chkDontStretch", "拡大処理を無効にする",
+      CheckBox<&Settings::DontStretch>("chkDontStretch", &Texts::chk_dont_stretch,
                                        "Never enlarge images; show them at their own size."),
-      CheckBox<&Settings::BMSPreview>("chkPreview", "BMS Preview 機能を有効にする",
+      CheckBox<&Settings::BMSPreview>("chkPreview", &Texts::chk_preview,
                                       "Play a preview of the song under the cursor on the song list."),
-      CheckBox<&Settings::BMPRelease>("chkBGARelease", "BGA逐次解放を有効にする",
+      CheckBox<&Settings::BMPRelease>("chkBGARelease", &Texts::chk_bga_release,
                                       "Free background images as soon as a song no longer needs them (saves memory). "
                                       "Off at every start."),
       CheckBox<&Settings::ModernCharts>(
-          "chkModernCharts", "Modern charts",
+          "chkModernCharts", &Texts::chk_modern_charts,
           "Read charts by today's BMS rules: base-36 ids, long notes, stops, extended tempo, #RANDOM, mines and "
           "Korean (EUC-KR) text. Unchecked, charts are read the classic way."),
       CheckBox<&Settings::TimingFeedback>(
-          "chkTimingFeedback", "FAST/SLOW",
+          "chkTimingFeedback", &Texts::chk_timing_feedback,
           "Show FAST or SLOW under each judgement other than FGREAT, and the FAST/SLOW counts with a histogram of "
           "your press timing on the result screen."),
-      CheckBox<&Settings::TimingOffsetMs>("chkTimingOffsetMs", "FAST/SLOW ms",
+      CheckBox<&Settings::TimingOffsetMs>("chkTimingOffsetMs", &Texts::chk_timing_offset_ms,
                                           "Show how many milliseconds early (-) or late (+) each press was, beside "
                                           "FAST/SLOW."),
   };
@@ -81,24 +81,26 @@ const std::vector<MenuCheckBox>& MenuCheckBoxes() {
 const std::vector<MenuDropDown>& MenuDropDowns() {
   static const std::vector<MenuDropDown> lists = {
       DropDown<&Settings::DRAWLIMIT, 1>(
-          "cmbDrawLimit", "Draw limit", (std::vector<const char*>{"無制限(1)", "ちょっと制限(2)", "かなり制限(3)"}),
+          "cmbDrawLimit", &Texts::cmb_draw_limit,
+          (std::vector<MenuText>{&Texts::draw_limit_none, &Texts::draw_limit_some, &Texts::draw_limit_strong}),
           "How much the play screen may draw: unlimited, some limit, or a strong limit for slow machines."),
       DropDown<&Settings::ScreenColors, 0>(
-          "cmbScrColors", "Colours",
-          (std::vector<const char*>{"8bit(256)", "16bit(65536)", "24bit(16777216)", "32bit(16777216)"}),
+          "cmbScrColors", &Texts::cmb_colours,
+          (std::vector<MenuText>{&Texts::colours_8, &Texts::colours_16, &Texts::colours_24, &Texts::colours_32}),
           "Colour depth of the full-screen mode. It has no effect in korvex: every screen is drawn in 32-bit "
           "colour, windowed or full screen. The choice is kept in the settings file."),
       DropDown<&Settings::CourseLoadMode, 0>(
-          "cmbCourse", "Course loading", (std::vector<const char*>{"逐次読込", "曲ごと", "初回一括"}),
+          "cmbCourse", &Texts::cmb_course_loading,
+          (std::vector<MenuText>{&Texts::loading_progressive, &Texts::loading_per_song, &Texts::loading_all_first}),
           "How the songs of a course are loaded: progressively, song by song, or all at the first song."),
       DropDown<&Settings::BMPLoadmode, 0>(
-          "cmbBGAMode", "BGA loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
+          "cmbBGAMode", &Texts::cmb_bga_loading, (std::vector<MenuText>{&Texts::loading_all_first, &Texts::loading_progressive}),
           "Load a song's background images all before it starts, or progressively while it plays."),
       DropDown<&Settings::WAVLoadmode, 0>(
-          "cmbWAVMode", "Sound loading", (std::vector<const char*>{"初回一括", "逐次読込"}),
+          "cmbWAVMode", &Texts::cmb_sound_loading, (std::vector<MenuText>{&Texts::loading_all_first, &Texts::loading_progressive}),
           "Load a song's key sounds all before it starts, or progressively while it plays."),
       DropDown<&Settings::ScaleToFit, 0>(
-          "cmbScaling", "Scaling", (std::vector<const char*>{"Whole factors", "Fit to window"}),
+          "cmbScaling", &Texts::cmb_scaling, (std::vector<MenuText>{&Texts::scaling_whole, &Texts::scaling_fit}),
           "How the 640x480 picture fills a large window or the full screen: enlarged by whole factors only "
           "(sharp pixels), or to the full height or width at any factor (aspect kept, black bars beside)."),
   };
@@ -107,11 +109,11 @@ const std::vector<MenuDropDown>& MenuDropDowns() {
 
 const std::vector<MenuSlider>& MenuSliders() {
   static const std::vector<MenuSlider> sliders = {
-      {"sldVolumeMaster", "Master volume", "The volume of all sound, 0 to 100 %.", &Settings::VolumeMaster},
-      {"sldVolumeKeys", "Key sounds", "The volume of the sounds of the notes you play.", &Settings::VolumeKeys},
-      {"sldVolumeBackground", "Background", "The volume of a song's background sounds (its music).",
+      {"sldVolumeMaster", &Texts::volume_master, "The volume of all sound, 0 to 100 %.", &Settings::VolumeMaster},
+      {"sldVolumeKeys", &Texts::volume_keys, "The volume of the sounds of the notes you play.", &Settings::VolumeKeys},
+      {"sldVolumeBackground", &Texts::volume_background, "The volume of a song's background sounds (its music).",
        &Settings::VolumeBackground},
-      {"sldVolumeSystem", "System sounds", "The volume of the menu and result sounds.", &Settings::VolumeSystem},
+      {"sldVolumeSystem", &Texts::volume_system, "The volume of the menu and result sounds.", &Settings::VolumeSystem},
   };
   return sliders;
 }
@@ -147,7 +149,7 @@ void LoadMenuControls(Game& g) {
   m.txtWait = WaitFieldText(g.settings.PreviewDelay);
   // Freeing images during play starts switched off in every run.
   g.settings.BMPRelease = 0;
-  UpdateSkinList(g);
+  UpdateSkinList(g.Services(), g.skin, g.paths.data, g.settings.brd);
   m.skin_entries.clear();
   m.skin_selected = -1;
   const std::string current = ToUpperAscii(g.settings.brd);
@@ -178,6 +180,11 @@ void SetMenuUserName(Game& g, const std::string& text) {
 void SetMenuWait(Game& g, const std::string& text) {
   g.menu.txtWait = text;
   g.settings.PreviewDelay = PreviewIntervalFromWait(text);
+}
+
+void SetMenuLanguage(Game& g, int index) {
+  if (index < 0 || index >= static_cast<int>(Languages().size())) return;
+  g.settings.Language = Languages()[index].code;
 }
 
 void SetMenuSkin(Game& g, int index) {

@@ -7,14 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
+
 namespace kvx {
 
 struct Game;
 struct Settings;
 
+// A text of the menu, looked up in the chosen language's table.
+using MenuText = const char* Texts::*;
+
 struct MenuCheckBox {
   const char* name;     // the control's name ("chkClearList")
-  const char* label;    // shown as written
+  MenuText label;
   const char* tooltip;  // English, says what the setting does
   bool (*checked)(const Settings&);
   void (*set)(Settings&, bool);
@@ -22,8 +27,8 @@ struct MenuCheckBox {
 
 struct MenuDropDown {
   const char* name;
-  const char* caption;  // short caption shown before the list
-  std::vector<const char*> entries;
+  MenuText caption;  // short caption shown before the list
+  std::vector<MenuText> entries;
   const char* tooltip;
   int (*index)(const Settings&);  // an index outside the entries shows no selection
   void (*set)(Settings&, int);
@@ -32,7 +37,7 @@ struct MenuDropDown {
 // A percentage from 0 to 100 (the volumes).
 struct MenuSlider {
   const char* name;
-  const char* caption;
+  MenuText caption;
   const char* tooltip;
   int32_t Settings::*field;
 };
@@ -55,6 +60,8 @@ void SetMenuSlider(Game& game, const MenuSlider& slider, int percent);
 void SetMenuUserName(Game& game, const std::string& text);
 // The preview wait in seconds; the preview delay follows it at once.
 void SetMenuWait(Game& game, const std::string& text);
+// Chooses language `index` of Languages(); the texts change at once.
+void SetMenuLanguage(Game& game, int index);
 // Chooses skin entry `index`: brd becomes its full path.
 void SetMenuSkin(Game& game, int index);
 

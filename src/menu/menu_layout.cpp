@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "library/library_state.h"
 #include "imgui.h"
 #include "imgui_stdlib.h"
@@ -17,18 +18,6 @@
 namespace kvx {
 
 namespace {
-
-constexpr const char* kSearch = "BMS(再)検索";
-constexpr const char* kAdd = "追加";
-constexpr const char* kRemove = "削除";
-constexpr const char* kSearchStart = "検索開始";
-constexpr const char* kNoLimit = "階層無制限に検索";
-constexpr const char* kKeyConfig = "キーコンフィグ";
-constexpr const char* kServer = "サーバー起動";
-constexpr const char* kConnect = "接続";
-constexpr const char* kStart = "起動";
-constexpr const char* kWaitLabel = "秒後に再生開始";
-constexpr const char* kChooserTitle = "検索パスの追加";
 
 // Folders of the list that gave no chart in the last search.
 const ImVec4 kWarningColour(1.0f, 0.55f, 0.35f, 1.0f);
@@ -48,7 +37,7 @@ std::string Id(const char* label, const char* name) { return std::string(label) 
 void DrawCheckBoxes(Game& g) {
   for (const MenuCheckBox& box : MenuCheckBoxes()) {
     bool checked = box.checked(g.settings);
-    if (ImGui::Checkbox(Id(box.label, box.name).c_str(), &checked)) SetMenuCheckBox(g, box, checked);
+    if (ImGui::Checkbox(Id(TextsOf(g).*box.label, box.name).c_str(), &checked)) SetMenuCheckBox(g, box, checked);
     Describe(g, box.name, box.tooltip);
   }
 }
@@ -62,12 +51,13 @@ void Caption(const char* text) {
 }
 
 void DrawDropDown(Game& g, const MenuDropDown& list) {
-  Caption(list.caption);
+  const Texts& t = TextsOf(g);
+  Caption(t.*list.caption);
   const int index = list.index(g.settings);
   const bool valid = index >= 0 && index < static_cast<int>(list.entries.size());
-  if (ImGui::BeginCombo(Id("", list.name).c_str(), valid ? list.entries[index] : "")) {
+  if (ImGui::BeginCombo(Id("", list.name).c_str(), valid ? t.*list.entries[index] : "")) {
     for (int i = 0; i < static_cast<int>(list.entries.size()); ++i) {
-      if (ImGui::Selectable(list.entries[i], i == index)) SetMenuDropDown(g, list, i);
+      if (ImGui::Selectable(t.*list.entries[i], i == index)) SetMenuDropDown(g, list, i);
       if (i == index) ImGui::SetItemDefaultFocus();
     }
     ImGui::EndCombo();
@@ -77,7 +67,7 @@ void DrawDropDown(Game& g, const MenuDropDown& list) {
 
 void DrawSkinList(Game& g) {
   MenuState& m = g.menu;
-  Caption("Skin");
+  Caption(TextsOf(g).menu_skin);
   const bool valid = m.skin_selected >= 0 && m.skin_selected < static_cast<int>(m.skin_entries.size());
   const std::string preview =
       ReplaceInvalidUtf8(valid ? m.skin_entries[m.skin_selected] : SkinEntryName(g, g.settings.brd));
@@ -93,6 +83,21 @@ void DrawSkinList(Game& g) {
   Describe(g, "cmbSkin", "The skin file (play screen layout) to play with, from the data folder _kvxfiles.");
 }
 
+// The language of every text; the window's own texts switch at once.
+void DrawLanguageList(Game& g) {
+  Caption(TextsOf(g).menu_language);
+  const auto languages = Languages();
+  int selected = 0;
+  for (size_t i = 0; i < languages.size(); ++i)
+    if (g.settings.Language == languages[i].code) selected = static_cast<int>(i);
+  if (ImGui::BeginCombo("##cmbLanguage", languages[selected].name)) {
+    for (size_t i = 0; i < languages.size(); ++i)
+      if (ImGui::Selectable(languages[i].name, static_cast<int>(i) == selected)) SetMenuLanguage(g, static_cast<int>(i));
+    ImGui::EndCombo();
+  }
+  Describe(g, "cmbLanguage", "The language of the texts on screen: Japanese (the classic texts) or English.");
+}
+
 // One offset field: a whole number of ms within the allowed range.
 void OffsetField(Game& g, const char* name, int32_t& value, const char* tooltip) {
   ImGui::SetNextItemWidth(48);
@@ -103,7 +108,7 @@ void OffsetField(Game& g, const char* name, int32_t& value, const char* tooltip)
 
 // Returns true when the calibration button was pressed.
 bool DrawOffsets(Game& g) {
-  Caption("Offsets (ms)");
+  Caption(TextsOf(g).menu_offsets);
   Settings& s = g.settings;
   OffsetField(g, "txtJudgeOffset", s.JudgeOffsetMs,
               "Judge offset: presses are judged this many ms earlier. Use a positive value when your sound or "
@@ -113,28 +118,30 @@ bool DrawOffsets(Game& g) {
               "Visual offset: notes reach the judgement line this many ms later (negative: earlier), for a "
               "display that shows pictures late or early. 0: drawn on time.");
   ImGui::SetCursorPosX(kRightColumn + kCaptionWidth);
-  const bool pressed = ImGui::Button(Id("Calibrate...", "cmdCalibrate").c_str());
+  const bool pressed = ImGui::Button(Id(TextsOf(g).menu_calibrate, "cmdCalibrate").c_str());
   Describe(g, "cmdCalibrate", "Tap with a steady beat to measure your judge offset, then save it.");
   return pressed;
 }
 
 bool DrawRightColumn(Game& g) {
   MenuState& m = g.menu;
-  Caption("Player name");
+  const Texts& t = TextsOf(g);
+  DrawLanguageList(g);
+  Caption(t.menu_player_name);
   std::string name = m.txtUserName;
   if (ImGui::InputText("##txtUserName", &name)) SetMenuUserName(g, name);
   Describe(g, "txtUserName", "Your name: the name offered in the ranking and shown to others in a network battle.");
   for (const MenuDropDown& list : MenuDropDowns()) DrawDropDown(g, list);
   DrawSkinList(g);
-  Caption("Preview");
+  Caption(t.menu_preview);
   ImGui::SetNextItemWidth(50);
   std::string wait = m.txtWait;
   if (ImGui::InputText("##txtWait", &wait)) SetMenuWait(g, wait);
   Describe(g, "txtWait", "Seconds the cursor rests on a song before its preview starts playing.");
   ImGui::SameLine();
-  ImGui::TextUnformatted(kWaitLabel);
+  ImGui::TextUnformatted(t.menu_wait_label);
   for (const MenuSlider& slider : MenuSliders()) {
-    Caption(slider.caption);
+    Caption(t.*slider.caption);
     int percent = g.settings.*slider.field;
     if (ImGui::SliderInt(Id("", slider.name).c_str(), &percent, 0, 100, "%d %%")) SetMenuSlider(g, slider, percent);
     Describe(g, slider.name, slider.tooltip);
@@ -151,7 +158,7 @@ void DrawFolderList(Game& g) {
     ImGui::Checkbox("##checked", &e.checked);
     ItemTooltip("Checked folders are searched; unchecked ones are kept but skipped.");
     ImGui::SameLine();
-    std::string text = e.folder.empty() ? std::string("(empty)") : ReplaceInvalidUtf8(e.folder);
+    std::string text = e.folder.empty() ? std::string(TextsOf(g).menu_empty_folder) : ReplaceInvalidUtf8(e.folder);
     // After a search each searched folder says what it gave; a folder that
     // does not exist or holds no chart stands out.
     const SearchFolderResult* result = SearchResultOf(g, e);
@@ -182,28 +189,29 @@ void DrawProgress(Game& g) {
   Describe(g, "prgCharts", "Charts read of those found in the folder being searched; after the search, the charts listed in all folders.");
 }
 
-// Returns true when "検索開始" was pressed.
+// Returns true when the search start button was pressed.
 bool DrawSearchPanel(Game& g) {
   MenuState& m = g.menu;
+  const Texts& t = TextsOf(g);
   ImGui::Separator();
   DrawFolderList(g);
-  if (ImGui::Button(Id(kAdd, "cmdAdd0").c_str(), ImVec2(80, 0)))
-    OpenFolderChooser(m.chooser, kChooserTitle, HomeFolder(), g.paths.program, "");
+  if (ImGui::Button(Id(t.menu_add, "cmdAdd0").c_str(), ImVec2(80, 0)))
+    OpenFolderChooser(m.chooser, t.chooser_title, HomeFolder(), g.paths.program, "");
   Describe(g, "cmdAdd0", "Add a search folder: opens a folder chooser.");
   ImGui::SameLine();
-  if (ImGui::Button(Id(kRemove, "cmdAdd1").c_str(), ImVec2(80, 0))) RemoveSelectedSearchFolder(g);
+  if (ImGui::Button(Id(t.menu_remove, "cmdAdd1").c_str(), ImVec2(80, 0))) RemoveSelectedSearchFolder(g);
   Describe(g, "cmdAdd1", "Remove the selected folder from the list.");
   ImGui::SameLine();
-  ImGui::Checkbox(Id(kNoLimit, "chkNoLimit").c_str(), &m.chkNoLimit);
+  ImGui::Checkbox(Id(t.menu_no_limit, "chkNoLimit").c_str(), &m.chkNoLimit);
   Describe(g, "chkNoLimit",
            "Search every level of subfolders. Unchecked, a folder and its direct subfolders are searched.");
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 120);
-  bool search = ImGui::Button(Id(kSearchStart, "cmdSStart").c_str(), ImVec2(120, 0));
+  bool search = ImGui::Button(Id(t.menu_search_start, "cmdSStart").c_str(), ImVec2(120, 0));
   Describe(g, "cmdSStart", "Save the folder list and search the checked folders for charts.");
   if (m.progress.ran)
     DrawProgress(g);
   else
-    ImGui::TextUnformatted("Check the folders to search, then press 検索開始.");
+    ImGui::TextUnformatted(t.menu_search_hint);
   if (!m.status.empty())
     ImGui::TextUnformatted(m.status.c_str());
   else if (m.progress.ran)
@@ -229,29 +237,30 @@ void DrawNetworkLines(Game& g) {
 
 MenuAction DrawButtonRow(Game& g) {
   MenuState& m = g.menu;
+  const Texts& t = TextsOf(g);
   MenuAction action = MenuAction::None;
   ImGui::BeginDisabled(m.search_panel_open);
-  if (ImGui::Button(Id(kSearch, "cmbSearch").c_str())) OpenSearchPanel(g);
+  if (ImGui::Button(Id(t.menu_search, "cmbSearch").c_str())) OpenSearchPanel(g);
   ImGui::EndDisabled();
   Describe(g, "cmbSearch", "Show the search folders, to change them and search them for charts again.");
   ImGui::SameLine();
-  if (ImGui::Button(Id(kKeyConfig, "cmdKeyCfg").c_str())) action = MenuAction::KeyConfig;
+  if (ImGui::Button(Id(t.menu_key_config, "cmdKeyCfg").c_str())) action = MenuAction::KeyConfig;
   Describe(g, "cmdKeyCfg", "Assign keyboard keys and joystick buttons to the lanes and the game's functions.");
   ImGui::SameLine();
   // Once hosting or joined, both network buttons stay disabled.
   ImGui::BeginDisabled(g.net.NetPlay);
-  if (ImGui::Button(Id(kServer, "cmdServer").c_str())) action = MenuAction::HostBattle;
+  if (ImGui::Button(Id(t.menu_server, "cmdServer").c_str())) action = MenuAction::HostBattle;
   Describe(g, "cmdServer", "Host a network battle of up to five players and enter the game at once.");
   ImGui::SameLine();
   ImGui::SetNextItemWidth(120);
-  ImGui::InputTextWithHint("##txtHost", "host address", &m.txtHost);
+  ImGui::InputTextWithHint("##txtHost", t.menu_host_hint, &m.txtHost);
   Describe(g, "txtHost", "Address of the host to join: a host name or IP, optionally \":port\".");
   ImGui::SameLine();
-  if (ImGui::Button(Id(kConnect, "cmdConnect").c_str())) action = MenuAction::JoinBattle;
+  if (ImGui::Button(Id(t.menu_connect, "cmdConnect").c_str())) action = MenuAction::JoinBattle;
   Describe(g, "cmdConnect", "Join the network battle hosted at the address.");
   ImGui::EndDisabled();
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 100);
-  if (ImGui::Button(Id(kStart, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
+  if (ImGui::Button(Id(t.menu_start, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
   ImGui::SetItemDefaultFocus();  // keyboard navigation starts on the start button
   Describe(g, "cmdNorm", "Start the game.");
   return action;
@@ -292,6 +301,7 @@ MenuAction DrawStartupMenu(Game& g) {
   ImGui::GetStateStorage()->SetBool(panel_shown, m.search_panel_open);
   m.content_height = ImGui::GetCursorPosY() + ImGui::GetStyle().WindowPadding.y;
   if (m.chooser.open) {
+    m.chooser.texts = &TextsOf(g);
     std::string chosen;
     if (DrawFolderChooser(m.chooser, &chosen) == ChooserOutcome::Chosen) AddChosenFolder(g, chosen);
   }
@@ -302,11 +312,11 @@ MenuAction DrawStartupMenu(Game& g) {
 }
 
 std::vector<std::string> MenuWindowTexts() {
-  std::vector<std::string> texts = {kSearch, kAdd,     kRemove, kSearchStart, kNoLimit,      kKeyConfig,
-                                    kServer, kConnect, kStart,  kWaitLabel,   kChooserTitle, "キャンセル"};
-  for (const auto& b : MenuCheckBoxes()) texts.push_back(b.label);
-  for (const auto& l : MenuDropDowns())
-    for (const char* e : l.entries) texts.push_back(e);
+  std::vector<std::string> texts;
+  for (const Language& l : Languages()) {
+    texts.push_back(l.name);
+    for (const char* text : TextEntries(*l.texts)) texts.push_back(text);
+  }
   return texts;
 }
 

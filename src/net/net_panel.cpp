@@ -31,25 +31,25 @@ void DrawBase(Game& g, const Rect& box) {
   const Rect& s = g.skin.NetBaseRect;
   constexpr int kCaption = 100;
   if (s.Width() <= kCaption || s.Height() <= kHeaderHeight || !d.SkinSurface.Valid()) {
-    FillSurface(g, d.BackSurface, &box, 0x101830);
+    FillSurface(g.display, d.BackSurface, &box, 0x101830);
     return;
   }
-  BltClipped(g, d.BackSurface, box, box.left, box.top, d.SkinSurface,
+  BltClipped(g.display, d.BackSurface, box, box.left, box.top, d.SkinSurface,
              Rect{s.left, s.top, s.left + kCaption, s.top + kHeaderHeight}, 0);
-  BltStretch(g, d.BackSurface, Rect{box.left + kCaption, box.top, box.right, box.top + kHeaderHeight}, d.SkinSurface,
+  BltStretch(g.display, d.BackSurface, Rect{box.left + kCaption, box.top, box.right, box.top + kHeaderHeight}, d.SkinSurface,
              Rect{s.left + kCaption, s.top, s.right, s.top + kHeaderHeight}, 0);
-  BltStretch(g, d.BackSurface, Rect{box.left, box.top + kHeaderHeight, box.right, box.bottom}, d.SkinSurface,
+  BltStretch(g.display, d.BackSurface, Rect{box.left, box.top + kHeaderHeight, box.right, box.bottom}, d.SkinSurface,
              Rect{s.left, s.top + kHeaderHeight, s.right, s.bottom}, 0);
 }
 
 void DrawGaugeBar(Game& g, int x, int y, float gauge) {
   Surface& back = g.display.BackSurface;
   const Rect frame{x, y, x + kBarWidth, y + kBarHeight};
-  FillSurface(g, back, &frame, kBarBack);
+  FillSurface(g.display, back, &frame, kBarBack);
   const int filled = static_cast<int>(std::clamp(gauge, 0.0f, 100.0f) * kBarWidth / 100.0f);
   if (filled <= 0) return;
   const Rect bar{x, y, x + filled, y + kBarHeight};
-  FillSurface(g, back, &bar, gauge > 80 ? kClearColor : kGaugeColor);
+  FillSurface(g.display, back, &bar, gauge > 80 ? kClearColor : kGaugeColor);
 }
 
 }  // namespace

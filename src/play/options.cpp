@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/skin_loading.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/sound.h"
@@ -56,7 +57,7 @@ void ApplyPlaySpeed(Game& g) {
 }
 
 void NextSkin(Game& g) {
-  std::vector<std::string> skins = SkinFileList(g);
+  std::vector<std::string> skins = SkinFileList(g.skin);
   if (skins.empty()) {
     Say(g, "Skin Change: no skin");
     return;

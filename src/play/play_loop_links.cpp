@@ -58,22 +58,22 @@ void CaptureBackSurface(Game& g) {
   DisplayState& d = g.display;
   if (!d.CaptureSurface.Valid() || !d.BackSurface.Valid()) return;
   const Rect whole{0, 0, d.BackSurface.width, d.BackSurface.height};
-  BltClipped(g, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
+  BltClipped(g.display, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
   // The captured picture falls apart in tiles while FadeState is the intro.
   InitTileTransition(g);
 }
 void ClearProgressGraph(Game& g) {
-  if (g.display.GraphSurface.Valid()) FillSurface(g, g.display.GraphSurface, nullptr, 0);
+  if (g.display.GraphSurface.Valid()) FillSurface(g.display, g.display.GraphSurface, nullptr, 0);
 }
 void DrawGraphLine(Game& g, int x0, int y0, int x1, int y1, uint32_t rgb) {
-  DrawLine(g, g.display.GraphSurface, x0, y0, x1, y1, rgb);
+  DrawLine(g.display, g.display.GraphSurface, x0, y0, x1, y1, rgb);
 }
 void PlotGraphCell(Game& g, int x, int y, int cell) {
   const auto& cells = g.skin.GraphCells;
   if (cell < 0 || cell >= static_cast<int>(cells.size())) return;
   const Rect& source = cells[cell];
   const Rect clip{0, 0, g.display.GraphSurface.width, g.display.GraphSurface.height};
-  BltClipped(g, g.display.GraphSurface, clip, x, y, g.display.SkinSurface, source, 0);
+  BltClipped(g.display, g.display.GraphSurface, clip, x, y, g.display.SkinSurface, source, 0);
 }
 void RestoreGameWindow(Game& g) { g.app.GameState = g.screens.ReturnState; }
 

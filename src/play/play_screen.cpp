@@ -24,13 +24,13 @@ namespace play_screen {
 void SkinCopy(Game& g, int x, int y, const Rect& source) {
   if (source.Width() <= 0 || source.Height() <= 0) return;
   DisplayState& d = g.display;
-  BltClipped(g, d.BackSurface, d.ScreenRect, x, y, d.SkinSurface, source, kBltSourceColorKey);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, x, y, d.SkinSurface, source, kBltSourceColorKey);
 }
 
 void SkinStretch(Game& g, const Rect& dest, const Rect& source) {
   if (source.Width() <= 0 || source.Height() <= 0) return;
   DisplayState& d = g.display;
-  BltStretchClipped(g, d.BackSurface, dest, d.SkinSurface, source, kBltSourceColorKey);
+  BltStretchClipped(g.display, d.BackSurface, dest, d.SkinSurface, source, kBltSourceColorKey);
 }
 
 void SkinCopyWidened(Game& g, int x, int y, const Rect& source, int widen) {
@@ -323,7 +323,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
   f.k = fps > 0 ? 1.0 / fps : 1.0 / 60;
   if (g.settings.UserPlay && !g.settings.DontStretch && PositionMod(g, 192) < 12) f.widen = 2;
 
-  FillSurface(g, d.BackSurface, &d.ScreenRect, 0);
+  FillSurface(g.display, d.BackSurface, &d.ScreenRect, 0);
   if (g.settings.ShowBGA) DrawBgaWindow(g);
   // The lane frames go under the lanes so that key pictures and notes stay on top.
   if (DrawLimitAllows(g, DrawElement::Panels)) DrawPanels(g, f.sides);
@@ -340,7 +340,7 @@ void DrawPlayScreen(Game& g, int32_t objectIndex) {
 
   // The opening tiles fall for 300 ms; the transition ends the intro state itself.
   if (p.FadeState == kFadeIntro) DrawTileTransition(g);
-  DarkenSurface(g, d.BackSurface, UpdatePlayFade(g));
+  DarkenSurface(g.display, d.BackSurface, UpdatePlayFade(g));
   PresentFrame(g);
 }
 

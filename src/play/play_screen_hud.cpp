@@ -279,10 +279,10 @@ void DrawPauseOverlay(Game& g) {
   if (!g.play.Paused) return;
   Surface& back = g.display.BackSurface;
   const Rect band{0, kPauseBandTop, 640, kPauseBandBottom};
-  DarkenSurface(g, back, 40);
-  FillSurface(g, back, &band, 0x101830);
-  DrawLine(g, back, 0, band.top, 639, band.top, 0x5070C0);
-  DrawLine(g, back, 0, band.bottom - 1, 639, band.bottom - 1, 0x5070C0);
+  DarkenSurface(g.display, back, 40);
+  FillSurface(g.display, back, &band, 0x101830);
+  DrawLine(g.display, back, 0, band.top, 639, band.top, 0x5070C0);
+  DrawLine(g.display, back, 0, band.bottom - 1, 639, band.bottom - 1, 0x5070C0);
   for (const PauseLine& line : PauseLines(g))
     DrawGdiText(g, back, line.font, line.x, line.y, line.text, line.rgb);
 }

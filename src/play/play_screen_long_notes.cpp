@@ -77,7 +77,7 @@ void DrawMine(Game& g, int side, int ch, int32_t y, int widen) {
   Rect block{LaneX(g, ch) + 2, d.y - h / 2, LaneX(g, ch) + std::max(6, note.Width()) - 2, d.y - h / 2 + h};
   block.left = std::max(0, block.left);
   block.top = std::max(0, block.top);
-  if (block.right > block.left && block.bottom > block.top) FillSurface(g, g.display.BackSurface, &block, kMineFallbackRgb);
+  if (block.right > block.left && block.bottom > block.top) FillSurface(g.display, g.display.BackSurface, &block, kMineFallbackRgb);
 }
 
 void DrawPassedLongNotes(Game& g, int sides, int widen) {

@@ -43,7 +43,7 @@ void DrawScoreDigits(Game& g, int x, int y, float score) {
 void DrawClassPicture(Game& g, int row_top, int cls) {
   if (cls < 0 || cls > 6) return;
   DisplayState& d = g.display;
-  BltStretch(g, d.BackSurface, RankingClassRect(g, row_top, cls), d.SkinSurface, g.skin.ClassStrRects[cls],
+  BltStretch(g.display, d.BackSurface, RankingClassRect(g, row_top, cls), d.SkinSurface, g.skin.ClassStrRects[cls],
              kBltSourceColorKey);
 }
 
@@ -134,7 +134,7 @@ void DrawRankingScreen(Game& g, int place, const RankEntry& entry) {
   const RankingColumns c = RankingColumnsFor(g);
   const Rect panel{0, 20, 640, RankingRowTop(kRankingPlaces) + 6};
   DrawScrollingTiles(g, panel);
-  FillSurface(g, d.BackSurface, &panel, 0x0A0C1A);
+  FillSurface(g.display, d.BackSurface, &panel, 0x0A0C1A);
   DrawFontText(g, 10, 30, "YOU RANKED IN " + std::to_string(place + 1) + OrdinalSuffix(place + 1) + " !");
   DrawFontText(g, c.no, kHeaderY, "NO");
   DrawFontText(g, c.name, kHeaderY, "NAME");

@@ -60,7 +60,7 @@ void DrawBanner(Game& g, const Rect& panel) {
   const Rect banner = g.screens.RectB;
   const int x = 320 - banner.Width() / 2, y = 8;
   if (!g.screens.ResultObjSurface.Valid() || !Uncovered(panel, y, banner.Height())) return;
-  BltClipped(g, d.BackSurface, d.ScreenRect, x, y, g.screens.ResultObjSurface, banner, 0);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, x, y, g.screens.ResultObjSurface, banner, 0);
 }
 
 void DrawChartAndGauge(Game& g, const Rect& panel) {
@@ -91,8 +91,8 @@ void DrawProgressGraph(Game& g, const Rect& panel) {
   const Rect dest{320, 120, 620, 250};
   if (!d.GraphSurface.Valid() || !Uncovered(panel, dest.top, dest.Height())) return;
   const Rect frame{dest.left - 1, dest.top - 1, dest.right + 1, dest.bottom + 1};
-  FillSurface(g, d.BackSurface, &frame, 0x5060A0);
-  BltStretch(g, d.BackSurface, dest, d.GraphSurface, Rect{0, 0, d.GraphSurface.width, d.GraphSurface.height}, 0);
+  FillSurface(g.display, d.BackSurface, &frame, 0x5060A0);
+  BltStretch(g.display, d.BackSurface, dest, d.GraphSurface, Rect{0, 0, d.GraphSurface.width, d.GraphSurface.height}, 0);
 }
 
 // The five judgement counts of player 1, counting up; each row rises into place.
@@ -117,7 +117,7 @@ void DrawFigures(Game& g, const Rect& panel, const ShownResult& shown) {
   DisplayState& d = g.display;
   const Rect& picture = g.skin.ClassStrRects[std::clamp(shown.Class, 0, 6)];
   const Rect dest{500, 262, 500 + 2 * picture.Width(), 262 + 2 * picture.Height()};
-  BltStretch(g, d.BackSurface, dest, d.SkinSurface, picture, kBltSourceColorKey);
+  BltStretch(g.display, d.BackSurface, dest, d.SkinSurface, picture, kBltSourceColorKey);
 }
 
 // FAST and SLOW counts of player 1 and the histogram of the press offsets
@@ -136,7 +136,7 @@ void DrawTimingHistogram(Game& g, const Rect& panel, uint32_t t) {
               "MISS " + std::to_string(CountUpFigure(timing.Misses, t)), 0xC0C0C0);
   const float range = OffsetInMs(static_cast<float>(g.chart.JudgeWindow[3]), g.play.PositionRate);
   const TimingSummary sum = SummarizeTiming(timing, kHistogramBins, range > 0 ? range : 150.0f);
-  FillSurface(g, back, &kHistogramBox, 0x202848);
+  FillSurface(g.display, back, &kHistogramBox, 0x202848);
   const int binWidth = kHistogramBox.Width() / kHistogramBins;
   const int32_t tallest = std::max(1, *std::max_element(sum.Bins.begin(), sum.Bins.end()));
   for (int i = 0; i < kHistogramBins; ++i) {
@@ -144,11 +144,11 @@ void DrawTimingHistogram(Game& g, const Rect& panel, uint32_t t) {
     if (height <= 0) continue;
     const int left = x + i * binWidth;
     const Rect bar{left + 1, kHistogramBox.bottom - height, left + binWidth - 1, kHistogramBox.bottom};
-    FillSurface(g, back, &bar, i < kHistogramBins / 2 ? 0x40B0FF : 0xFF7040);
+    FillSurface(g.display, back, &bar, i < kHistogramBins / 2 ? 0x40B0FF : 0xFF7040);
   }
   const Rect centre{x + kHistogramBox.Width() / 2, kHistogramBox.top, x + kHistogramBox.Width() / 2 + 1,
                     kHistogramBox.bottom};
-  FillSurface(g, back, &centre, 0xFFFFFF);
+  FillSurface(g.display, back, &centre, 0xFFFFFF);
   char line[96];
   std::snprintf(line, sizeof line, "-%dms   MEAN %+.1fms  SPREAD %.1fms   +%dms", static_cast<int>(sum.RangeMs),
                 static_cast<double>(sum.MeanMs), static_cast<double>(sum.SpreadMs), static_cast<int>(sum.RangeMs));
@@ -212,7 +212,7 @@ void DrawResultScreen(Game& g, uint32_t t) {
   t = std::min(t, kCountUpMs);
   const Rect panel = PanelAt(t);
   DrawScrollingTiles(g, panel);
-  FillSurface(g, d.BackSurface, &panel, 0x0C1030);
+  FillSurface(g.display, d.BackSurface, &panel, 0x0C1030);
   DrawBanner(g, panel);
   DrawChartAndGauge(g, panel);
   DrawProgressGraph(g, panel);

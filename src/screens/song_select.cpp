@@ -176,17 +176,17 @@ namespace {
 void ShowBannerInPreview(Game& g, const std::string& path) {
   Surface banner;
   Surface& preview = g.screens.PreviewSurface;
-  if (!preview.Valid() || !LoadSurfaceFromFile(g, banner, path, false)) return;
+  if (!preview.Valid() || !LoadSurfaceFromFile(g.Services(), g.display, banner, path, false)) return;
   if (banner.width > 0 && banner.height > 0) {
     const Rect whole{0, 0, preview.width, preview.height};
-    FillSurface(g, preview, &whole, 0x000000);
+    FillSurface(g.display, preview, &whole, 0x000000);
     int w = preview.width, h = preview.height;
     if (static_cast<int64_t>(banner.width) * h > static_cast<int64_t>(banner.height) * w)
       h = std::max(1, static_cast<int>(static_cast<int64_t>(banner.height) * w / banner.width));
     else
       w = std::max(1, static_cast<int>(static_cast<int64_t>(banner.width) * h / banner.height));
     const int x = (preview.width - w) / 2, y = (preview.height - h) / 2;
-    BltStretch(g, preview, Rect{x, y, x + w, y + h}, banner, Rect{0, 0, banner.width, banner.height}, 0);
+    BltStretch(g.display, preview, Rect{x, y, x + w, y + h}, banner, Rect{0, 0, banner.width, banner.height}, 0);
     g.screens.StagePictureShown = true;
   }
   ReleaseSurface(banner);
@@ -218,11 +218,11 @@ void LoadStagePicture(Game& g) {
   }
   Surface& stage = g.display.StageImageSurface;
   ReleaseStageImage(g);
-  if (!LoadSurfaceFromFile(g, stage, *path, false)) return;  // the no-stage picture stays
+  if (!LoadSurfaceFromFile(g.Services(), g.display, stage, *path, false)) return;  // the no-stage picture stays
   // The stage picture is shown at 640x480; the panel shows it scaled into the preview surface.
   Surface& preview = g.screens.PreviewSurface;
   if (!preview.Valid()) return;
-  BltStretch(g, preview, Rect{0, 0, preview.width, preview.height}, stage, Rect{0, 0, stage.width, stage.height}, 0);
+  BltStretch(g.display, preview, Rect{0, 0, preview.width, preview.height}, stage, Rect{0, 0, stage.width, stage.height}, 0);
   s.StagePictureShown = true;
 }
 

@@ -66,7 +66,7 @@ void Text(Game& g, GdiFont font, int x, int y, const std::string& text, uint32_t
 }
 
 void Part(Game& g, int x, int y, const Rect& part) {
-  BltClipped(g, Back(g), g.display.ScreenRect, x, y, g.screens.SongSelectObjSurface, part, kBltSourceColorKey);
+  BltClipped(g.display, Back(g), g.display.ScreenRect, x, y, g.screens.SongSelectObjSurface, part, kBltSourceColorKey);
 }
 
 bool SongMode(Screen mode) {
@@ -115,9 +115,9 @@ void DrawEntryRow(Game& g, int index, int y, bool cursor, int shift) {
   const int x = kListLeft + shift;
   if (cursor) {
     Rect bar{x, y, kListRight, y + kRowHeight};
-    FillSurface(g, Back(g), &bar, 0x2A4A9E);
-    DrawLine(g, Back(g), x, y, kListRight - 1, y, 0x88AAFF);
-    DrawLine(g, Back(g), x, y + kRowHeight - 1, kListRight - 1, y + kRowHeight - 1, 0x102050);
+    FillSurface(g.display, Back(g), &bar, 0x2A4A9E);
+    DrawLine(g.display, Back(g), x, y, kListRight - 1, y, 0x88AAFF);
+    DrawLine(g.display, Back(g), x, y + kRowHeight - 1, kListRight - 1, y + kRowHeight - 1, 0x102050);
   }
   Part(g, x + 2, y, IconRect(g, IconOf(mode, index)));
   int text_x = x + 28;
@@ -164,20 +164,20 @@ void DrawPicture(Game& g) {
   DisplayState& d = g.display;
   const Rect whole{0, 0, kPictureW, kPictureH};
   if (g.screens.StagePictureShown && g.screens.PreviewSurface.Valid()) {
-    BltClipped(g, Back(g), d.ScreenRect, kPictureX, kPictureY, g.screens.PreviewSurface, whole, 0);
+    BltClipped(g.display, Back(g), d.ScreenRect, kPictureX, kPictureY, g.screens.PreviewSurface, whole, 0);
   } else {
     int window = std::abs(g.app.ListCursor) % 10;
-    BltClipped(g, Back(g), d.ScreenRect, kPictureX, kPictureY, g.screens.NoStageSurface, NoStageRect(g, window), 0);
+    BltClipped(g.display, Back(g), d.ScreenRect, kPictureX, kPictureY, g.screens.NoStageSurface, NoStageRect(g, window), 0);
   }
   const int l = kPictureX - 1, t = kPictureY - 1, r = kPictureX + kPictureW, b = kPictureY + kPictureH;
   for (auto [x0, y0, x1, y1] : {std::array{l, t, r, t}, std::array{l, b, r, b}, std::array{l, t, l, b},
                                 std::array{r, t, r, b}})
-    DrawLine(g, Back(g), x0, y0, x1, y1, 0x5070C0);
+    DrawLine(g.display, Back(g), x0, y0, x1, y1, 0x5070C0);
 }
 
 void DrawRanking(Game& g, int y) {
   const ScoreRecord& record = g.screens.Record;
-  BltStretch(g, Back(g), Rect{kPanelLeft, y, kPanelRight, y + 1}, g.screens.SongSelectObjSurface, SeparatorRect(g),
+  BltStretch(g.display, Back(g), Rect{kPanelLeft, y, kPanelRight, y + 1}, g.screens.SongSelectObjSurface, SeparatorRect(g),
              kBltSourceColorKey);
   y += 6;
   for (int place = 1; place <= 3; ++place) {
@@ -261,7 +261,7 @@ void DrawSongPanel(Game& g) {
 void DrawJukeboxPanel(Game& g) {
   const SongEntry* e = EntryUnderCursor(g);
   if (!e) return;
-  BltStretch(g, Back(g), Rect{112, 64, 192, 144}, g.screens.SongSelectObjSurface, IconRect(g, ListIcon::Jukebox),
+  BltStretch(g.display, Back(g), Rect{112, 64, 192, 144}, g.screens.SongSelectObjSurface, IconRect(g, ListIcon::Jukebox),
              kBltSourceColorKey);
   Text(g, GdiFont::Title, kPanelLeft, 228, g.screens.TitleMain, kHeadingColor);
   Text(g, GdiFont::Bold12, kPanelLeft, 257, g.screens.TitleSub, 0xFFC890);
@@ -303,8 +303,8 @@ bool DrawQuestion(Game& g) {
   const std::string question = QuestionLine(g);
   if (question.empty()) return false;
   Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
-  FillSurface(g, Back(g), &box, 0x5A1020);
-  DrawLine(g, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0xFF8080);
+  FillSurface(g.display, Back(g), &box, 0x5A1020);
+  DrawLine(g.display, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0xFF8080);
   Text(g, GdiFont::Bold12, kListLeft + 6, kHelpTop + (kHelpBottom - kHelpTop - GdiFontHeight(g, GdiFont::Bold12)) / 2,
        question, 0xFFFFFF, kListRight);
   return true;
@@ -324,8 +324,8 @@ void DrawHelpLines(Game& g) {
   const auto lines = HelpLines(g.app.GameState);
   if (lines[0].empty()) return;
   Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
-  FillSurface(g, Back(g), &box, 0x0C1230);
-  DrawLine(g, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0x5070C0);
+  FillSurface(g.display, Back(g), &box, 0x0C1230);
+  DrawLine(g.display, Back(g), kListLeft, kHelpTop, kListRight - 1, kHelpTop, 0x5070C0);
   const bool search = g.app.GameState == Screen::SongList && (g.screens.Searching || g.screens.SearchFiltered);
   if (search) Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, SearchLine(g), 0xFFE080, kListRight);
   else Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, lines[0], 0xC8D0E8, kListRight);
@@ -355,7 +355,7 @@ void DrawFrontFade(Game& g) {
   const ScreensState& s = g.screens;
   if (s.FrontFadeState == 0) return;
   const int32_t elapsed = static_cast<int32_t>(g.NowMs() - s.FrontFadeStart);
-  DarkenSurface(g, Back(g), 100 - elapsed / 2);
+  DarkenSurface(g.display, Back(g), 100 - elapsed / 2);
 }
 
 }  // namespace
@@ -369,8 +369,8 @@ void DrawList(Game& g) {
   DisplayState& d = g.display;
   const bool grey = g.app.GameState == Screen::CourseList && g.screens.SongSelectBgGreySurface.Valid();
   Surface& background = grey ? g.screens.SongSelectBgGreySurface : g.screens.SongSelectBgSurface;
-  if (background.Valid()) BltClipped(g, Back(g), d.ScreenRect, 0, 0, background, d.ScreenRect, 0);
-  else FillSurface(g, Back(g), nullptr, 0x000000);
+  if (background.Valid()) BltClipped(g.display, Back(g), d.ScreenRect, 0, 0, background, d.ScreenRect, 0);
+  else FillSurface(g.display, Back(g), nullptr, 0x000000);
   DrawHeading(g);
   DrawEntries(g);
   DrawInfoPanel(g);

@@ -31,7 +31,7 @@ void CaptureScreenForFade(Game& g) {
   DisplayState& d = g.display;
   if (d.CaptureSurface.Valid() && d.BackSurface.Valid()) {
     const Rect whole{0, 0, d.BackSurface.width, d.BackSurface.height};
-    BltClipped(g, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
+    BltClipped(g.display, d.CaptureSurface, whole, 0, 0, d.BackSurface, whole, 0);
   }
   InitTileTransition(g);
 }

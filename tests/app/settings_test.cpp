@@ -329,6 +329,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "VolumeKeys=100\n"
       "VolumeBackground=100\n"
       "VolumeSystem=100\n"
+      "Language=ja\n"
       "\n"
       "\n"
       "[NetSetting]\n"

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "course_fixture.h"
+#include "app/skin_loading.h"
 #include "library/song_search.h"
 #include "media/display.h"
 #include "media/skin.h"

@@ -147,7 +147,7 @@ TEST_F(Bga, ReleaseMarksOnlyReleaseWithBmpRelease) {
 }
 
 TEST_F(Bga, StageImageFillsWidthCentredWhenNothingIsShown) {
-  ASSERT_TRUE(LoadSurfaceFromFile(g, g.display.StageImageSurface, Image("stage.bmp", 640, 480, kBlue), false));
+  ASSERT_TRUE(LoadSurfaceFromFile(g.Services(), g.display, g.display.StageImageSurface, Image("stage.bmp", 640, 480, kBlue), false));
   ResetBgaLayers(g);
   ComposeBga(g);
   EXPECT_EQ(BgaPixel(0, 31), 0u);
@@ -155,7 +155,7 @@ TEST_F(Bga, StageImageFillsWidthCentredWhenNothingIsShown) {
   EXPECT_EQ(BgaPixel(255, 223), kBlue);
   EXPECT_EQ(BgaPixel(0, 224), 0u);
   // A tall picture fills the height, centred across.
-  ASSERT_TRUE(LoadSurfaceFromFile(g, g.display.StageImageSurface, Image("tall.bmp", 100, 200, kRed), false));
+  ASSERT_TRUE(LoadSurfaceFromFile(g.Services(), g.display, g.display.StageImageSurface, Image("tall.bmp", 100, 200, kRed), false));
   ComposeBga(g);
   EXPECT_EQ(BgaPixel(63, 0), 0u);
   EXPECT_EQ(BgaPixel(64, 0), kRed);
@@ -233,7 +233,7 @@ TEST_F(Bga, ScrollTilesMoveWithElapsedTime) {
   EXPECT_EQ(BackPixel(1, 1), kGreen);      // row 1, tile 0 at (-255, 1)... tile 1 at (1, 1)
   // Drawing stays inside the lane area.
   g.skin.LaneAreaRect = Rect{100, 0, 200, 480};
-  FillSurface(g, g.display.BackSurface, nullptr, kBlue);
+  FillSurface(g.display, g.display.BackSurface, nullptr, kBlue);
   g.play.ElapsedMs = 0;
   DrawBgaWindow(g);
   EXPECT_EQ(BackPixel(99, 10), kBlue);
@@ -270,7 +270,7 @@ TEST_F(Bga, BouncingTilesAndDelayChain) {
   // A pixel of tile 0 clear of the other tiles.
   auto tile0 = [&] { return BackPixel(g.bga.Tiles[0].x + 2, g.bga.Tiles[0].y + 2); };
   for (int f = 1; f <= 9; ++f) {
-    FillSurface(g, g.display.BackSurface, nullptr, kBlue);
+    FillSurface(g.display, g.display.BackSurface, nullptr, kBlue);
     DrawBgaWindow(g);
     EXPECT_EQ(tile0(), 0u) << "frame " << f;
   }
@@ -334,7 +334,7 @@ TEST_F(Bga, StageAndFixedPicturesUseTheSameLookup) {
 
   Image("ssnostg.png", 12, 12, kRed);
   Surface fixed;
-  EXPECT_TRUE(LoadSurfaceFromFile(g, fixed, folder.path() + "/SSNOSTG.BMP", true));
+  EXPECT_TRUE(LoadSurfaceFromFile(g.Services(), g.display, fixed, folder.path() + "/SSNOSTG.BMP", true));
   EXPECT_EQ(fixed.width, 12);
   ReleaseSurface(fixed);
 }

@@ -38,11 +38,11 @@ class DisplayFixture : public ::testing::Test {
 
   void MakeGlyphFont() {
     DisplayState& d = g.display;
-    ASSERT_TRUE(CreateSurface(g, d.SkinSurface, 64, 32, true));
+    ASSERT_TRUE(CreateSurface(g.display, d.SkinSurface, 64, 32, true));
     Rect red{0, 0, 10, 12}, green{10, 0, 16, 12}, hole{5, 5, 6, 6};
-    FillSurface(g, d.SkinSurface, &red, kRed);
-    FillSurface(g, d.SkinSurface, &green, kGreen);
-    FillSurface(g, d.SkinSurface, &hole, 0);
+    FillSurface(g.display, d.SkinSurface, &red, kRed);
+    FillSurface(g.display, d.SkinSurface, &green, kGreen);
+    FillSurface(g.display, d.SkinSurface, &hole, 0);
     d.CharWidth = 16;
     d.CharHeight = 12;
     for (auto& r : d.GlyphRects) r = Rect{48, 20, 64, 32};  // an empty (black) cell

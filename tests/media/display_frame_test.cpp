@@ -92,7 +92,7 @@ TEST_F(DisplayFrame, MessageWipesFromTheLeftAfterOneSecond) {
   g.app.GameState = Screen::Play;
   clock->Set(5000);
   ShowMessage(g, "AあいうA");
-  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   EXPECT_EQ(frame_at(6000), "AあいうA");
   EXPECT_EQ(BackPixel(220, 385), kRed);
   EXPECT_EQ(BackPixel(0, 465), 0u);
@@ -112,19 +112,19 @@ TEST_F(DisplayFrame, LoadingScreenMessageKeepsClearOfNowLoading) {
   MakeGlyphFont();
   g.app.GameState = Screen::Play;
   ShowMessage(g, "AAAA");
-  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   PresentFrame(g, true);
   EXPECT_EQ(BackPixel(0, 465), kRed);
   EXPECT_EQ(BackPixel(220, 385), 0u);
   // On the bottom line a long message stops short of the FPS figure (x 310).
   ShowMessage(g, std::string(60, 'A'));
-  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   PresentFrame(g, true);
   EXPECT_EQ(BackPixel(16 * 17 + 2, 470), kRed);  // the 18th character
   EXPECT_EQ(BackPixel(16 * 18 + 2, 470), 0u);
   EXPECT_EQ(BackPixel(16 * 19 + 2, 470), 0u);
   // In play itself the message stays at (220, 385).
-  FillSurface(g, g.display.BackSurface, nullptr, 0);
+  FillSurface(g.display, g.display.BackSurface, nullptr, 0);
   PresentFrame(g);
   EXPECT_EQ(BackPixel(220, 385), kRed);
 }
@@ -181,7 +181,7 @@ TEST_F(DisplayFrame, LoadingScreenTilesFallFor300ms) {
   StartDisplay();
   MakeGlyphFont();
   DisplayState& d = g.display;
-  FillSurface(g, d.CaptureSurface, nullptr, kYellow);
+  FillSurface(g.display, d.CaptureSurface, nullptr, kYellow);
   for (const auto& t : d.Tiles) {
     EXPECT_GE(t.fall, 480);
     EXPECT_LE(t.fall, 960);
@@ -207,10 +207,10 @@ TEST_F(DisplayFrame, LoadingScreenTilesFallFor300ms) {
   EXPECT_EQ(BackPixel(320, 240), 0u);
 
   // A stage image is shown whole after 500 ms, zoomed in before that.
-  ASSERT_TRUE(CreateSurface(g, d.StageImageSurface, 640, 480, false));
+  ASSERT_TRUE(CreateSurface(g.display, d.StageImageSurface, 640, 480, false));
   Rect band{0, 0, 640, 100};
-  FillSurface(g, d.StageImageSurface, nullptr, kBlue);
-  FillSurface(g, d.StageImageSurface, &band, kGreen);
+  FillSurface(g.display, d.StageImageSurface, nullptr, kBlue);
+  FillSurface(g.display, d.StageImageSurface, &band, kGreen);
   g.play.FadeStart = g.NowMs() - 600;
   Loading(g);
   EXPECT_EQ(BackPixel(320, 50), kGreen);
@@ -256,25 +256,25 @@ TEST_F(DisplayFrame, StartUpLogLinesAndFixedImages) {
   EXPECT_EQ(d.BgaRect, (Rect{0, 0, 256, 256}));
 
   // The result tiles move diagonally and repeat every 3.2 s.
-  FillSurface(g, d.BackSurface, nullptr, 0);
+  FillSurface(g.display, d.BackSurface, nullptr, 0);
   clock->Set(3200 * 5 + 100);  // o = 10
   DrawScrollingTiles(g);
   EXPECT_EQ(BackPixel(0, 0), 0xFF0000u);
   EXPECT_EQ(BackPixel(639, 479), 0xFF0000u);
   // Around a panel drawn over them afterwards, only the edges get tiles.
-  FillSurface(g, d.BackSurface, nullptr, 0);
+  FillSurface(g.display, d.BackSurface, nullptr, 0);
   DrawScrollingTiles(g, Rect{16, 0, 624, 480});
   EXPECT_EQ(BackPixel(15, 0), 0xFF0000u);
   EXPECT_EQ(BackPixel(624, 479), 0xFF0000u);
   EXPECT_EQ(BackPixel(16, 240), 0u);
   EXPECT_EQ(BackPixel(623, 0), 0u);
-  FillSurface(g, d.BackSurface, nullptr, 0);
+  FillSurface(g.display, d.BackSurface, nullptr, 0);
   DrawScrollingTiles(g, Rect{0, 20, 700, 400});  // past the right edge: clipped to the screen
   EXPECT_EQ(BackPixel(639, 19), 0xFF0000u);
   EXPECT_EQ(BackPixel(639, 20), 0u);
   EXPECT_EQ(BackPixel(0, 400), 0xFF0000u);
   g.settings.DRAWLIMIT = 3;  // no tiles: black around the panel
-  FillSurface(g, d.BackSurface, nullptr, 0x123456);
+  FillSurface(g.display, d.BackSurface, nullptr, 0x123456);
   DrawScrollingTiles(g, Rect{16, 0, 624, 480});
   EXPECT_EQ(BackPixel(0, 0), 0u);
   EXPECT_EQ(BackPixel(639, 100), 0u);
@@ -346,8 +346,8 @@ TEST_F(DisplayFrame, WithoutAnyDisplayNothingFails) {
   ShowStartupText(g, "NOW LOADING ...");
   DrawFontText(g, 0, 0, "A");
   Surface s;
-  EXPECT_FALSE(CreateSurface(g, s, 10, 10, true));
-  FillSurface(g, s, nullptr, kRed);
+  EXPECT_FALSE(CreateSurface(g.display, s, 10, 10, true));
+  FillSurface(g.display, s, nullptr, kRed);
   Loading(g);
   PresentFrame(g);
   EXPECT_TRUE(CheckDisplay(g));

@@ -11,6 +11,7 @@
 #include "display_fixture.h"
 #include "picture.h"
 #include "xserver.h"
+#include "app/skin_loading.h"
 #include "media/skin.h"
 
 namespace kvx::test {
@@ -95,21 +96,21 @@ TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
   ASSERT_GT(inkA, 0);
   ASSERT_GT(holesA, 0);
 
-  FillSurface(g, ds.BackSurface, nullptr, 0);
+  FillSurface(g.display, ds.BackSurface, nullptr, 0);
   DrawFontText(g, 100, 100, "A");
   DrawFontText(g, 630, 120, "A");  // runs off the screen's right edge
   // Clipped at x 630 by the clip rectangle.
   const Rect blueBand{600, 140, 640, 140 + A.Height()};
-  FillSurface(g, ds.BackSurface, &blueBand, kBlue);
-  BltClipped(g, ds.BackSurface, Rect{0, 0, 630, 480}, 625, 140, ds.SkinSurface, A, kBltSourceColorKey);
+  FillSurface(g.display, ds.BackSurface, &blueBand, kBlue);
+  BltClipped(g.display, ds.BackSurface, Rect{0, 0, 630, 480}, 625, 140, ds.SkinSurface, A, kBltSourceColorKey);
   // Colour-keyed copy onto blue.
   const Rect blue{200, 100, 200 + A.Width(), 100 + A.Height()};
-  FillSurface(g, ds.BackSurface, &blue, kBlue);
-  BltClipped(g, ds.BackSurface, ds.ScreenRect, 200, 100, ds.SkinSurface, A, kBltSourceColorKey);
+  FillSurface(g.display, ds.BackSurface, &blue, kBlue);
+  BltClipped(g.display, ds.BackSurface, ds.ScreenRect, 200, 100, ds.SkinSurface, A, kBltSourceColorKey);
   // Stretched (plain) copy at twice the size onto blue: black is copied too.
   const Rect big{300, 100, 300 + 2 * A.Width(), 100 + 2 * A.Height()};
-  FillSurface(g, ds.BackSurface, &big, kBlue);
-  BltStretch(g, ds.BackSurface, big, ds.SkinSurface, A, 0);
+  FillSurface(g.display, ds.BackSurface, &big, kBlue);
+  BltStretch(g.display, ds.BackSurface, big, ds.SkinSurface, A, 0);
   // A number in the skin's digit font.
   NumberFont font;
   font.advance = static_cast<int16_t>(g.skin.NumAdvance);

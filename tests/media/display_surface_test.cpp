@@ -14,7 +14,7 @@ TEST_F(DisplaySurface, FontTextGlyphsSpacesSpacingAndClipping) {
   StartDisplay();
   MakeGlyphFont();
   DisplayState& d = g.display;
-  FillSurface(g, d.BackSurface, nullptr, kBlue);
+  FillSurface(g.display, d.BackSurface, nullptr, kBlue);
 
   DrawFontText(g, 100, 50, "A A");
   EXPECT_EQ(BackPixel(100, 50), kRed);
@@ -68,15 +68,15 @@ TEST_F(DisplaySurface, BltClippedRulesOnOtherSurfaces) {
   StartDisplay();
   MakeGlyphFont();
   Surface dest;
-  ASSERT_TRUE(CreateSurface(g, dest, 200, 50, false));
-  FillSurface(g, dest, nullptr, kBlue);
+  ASSERT_TRUE(CreateSurface(g.display, dest, 200, 50, false));
+  FillSurface(g.display, dest, nullptr, kBlue);
   const Rect clip{0, 0, 100, 40};
   const Rect glyph{0, 0, 16, 12};
-  BltClipped(g, dest, clip, -4, 0, g.display.SkinSurface, glyph, kBltSourceColorKey);   // cut on the left
-  BltClipped(g, dest, clip, 95, 0, g.display.SkinSurface, glyph, kBltSourceColorKey);   // cut on the right
-  BltClipped(g, dest, clip, 100, 20, g.display.SkinSurface, glyph, kBltSourceColorKey); // zero width left
-  BltClipped(g, dest, clip, 150, 20, g.display.SkinSurface, glyph, kBltSourceColorKey); // outside the clip
-  BltClipped(g, dest, clip, 40, 35, g.display.SkinSurface, glyph, kBltSourceColorKey);  // cut at the bottom
+  BltClipped(g.display, dest, clip, -4, 0, g.display.SkinSurface, glyph, kBltSourceColorKey);   // cut on the left
+  BltClipped(g.display, dest, clip, 95, 0, g.display.SkinSurface, glyph, kBltSourceColorKey);   // cut on the right
+  BltClipped(g.display, dest, clip, 100, 20, g.display.SkinSurface, glyph, kBltSourceColorKey); // zero width left
+  BltClipped(g.display, dest, clip, 150, 20, g.display.SkinSurface, glyph, kBltSourceColorKey); // outside the clip
+  BltClipped(g.display, dest, clip, 40, 35, g.display.SkinSurface, glyph, kBltSourceColorKey);  // cut at the bottom
   auto px = ReadSurfacePixels(g, dest);
   auto at = [&](int x, int y) { return px[y * 200 + x] & 0xFFFFFF; };
   EXPECT_EQ(at(0, 0), kRed);     // glyph column 4
@@ -93,7 +93,7 @@ TEST_F(DisplaySurface, BltClippedRulesOnOtherSurfaces) {
   EXPECT_EQ(at(40, 39), kRed);
   EXPECT_EQ(at(40, 40), kBlue);
   // A source rectangle outside the source surface is refused, not squeezed.
-  BltClipped(g, dest, Rect{0, 0, 200, 50}, 120, 0, g.display.SkinSurface, Rect{56, 0, 72, 12}, 0);
+  BltClipped(g.display, dest, Rect{0, 0, 200, 50}, 120, 0, g.display.SkinSurface, Rect{56, 0, 72, 12}, 0);
   px = ReadSurfacePixels(g, dest);
   EXPECT_EQ(at(120, 0), kBlue);
   ReleaseSurface(dest);
@@ -104,25 +104,25 @@ TEST_F(DisplaySurface, ColourKeyedCopiesSkipBlackFromTargetsAndFiles) {
   DisplayState& d = g.display;
   // A render-target surface with a colour key, like GraphSurface.
   Surface keyed;
-  ASSERT_TRUE(CreateSurface(g, keyed, 8, 8, true));
+  ASSERT_TRUE(CreateSurface(g.display, keyed, 8, 8, true));
   Rect centre{2, 2, 6, 6};
-  FillSurface(g, keyed, &centre, kYellow);
-  FillSurface(g, d.BackSurface, nullptr, kBlue);
-  BltClipped(g, d.BackSurface, d.ScreenRect, 10, 10, keyed, Rect{0, 0, 8, 8}, kBltSourceColorKey);
+  FillSurface(g.display, keyed, &centre, kYellow);
+  FillSurface(g.display, d.BackSurface, nullptr, kBlue);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, 10, 10, keyed, Rect{0, 0, 8, 8}, kBltSourceColorKey);
   EXPECT_EQ(BackPixel(10, 10), kBlue);
   EXPECT_EQ(BackPixel(12, 12), kYellow);
   EXPECT_EQ(BackPixel(17, 17), kBlue);
   // Without the key flag, black is copied.
-  BltClipped(g, d.BackSurface, d.ScreenRect, 30, 10, keyed, Rect{0, 0, 8, 8}, kBltWait);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, 30, 10, keyed, Rect{0, 0, 8, 8}, kBltWait);
   EXPECT_EQ(BackPixel(30, 10), 0u);
   EXPECT_EQ(BackPixel(32, 12), kYellow);
   // A source without a key copies black even with the key flag.
   keyed.color_key = false;
-  BltClipped(g, d.BackSurface, d.ScreenRect, 50, 10, keyed, Rect{0, 0, 8, 8}, kBltSourceColorKey);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, 50, 10, keyed, Rect{0, 0, 8, 8}, kBltSourceColorKey);
   EXPECT_EQ(BackPixel(50, 10), 0u);
   // The surface copied back from the screen (CaptureSurface) keeps the rule too.
-  BltClipped(g, d.CaptureSurface, d.ScreenRect, 0, 0, d.BackSurface, Rect{28, 8, 40, 20}, kBltWait);
-  BltClipped(g, d.BackSurface, d.ScreenRect, 100, 100, d.CaptureSurface, Rect{0, 0, 12, 12},
+  BltClipped(g.display, d.CaptureSurface, d.ScreenRect, 0, 0, d.BackSurface, Rect{28, 8, 40, 20}, kBltWait);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, 100, 100, d.CaptureSurface, Rect{0, 0, 12, 12},
              kBltSourceColorKey);
   EXPECT_EQ(BackPixel(100, 100), kBlue) << "blue copied";
   EXPECT_EQ(BackPixel(102, 102), kBlue) << "black of the capture skipped";
@@ -140,15 +140,15 @@ TEST_F(DisplaySurface, ColourKeyedCopiesSkipBlackFromTargetsAndFiles) {
   ASSERT_EQ(SDL_SaveBMP(pic, path.c_str()), 0);
   SDL_FreeSurface(pic);
   Surface loaded;
-  ASSERT_TRUE(LoadSurfaceFromFile(g, loaded, folder.path() + "/_kvxfiles/pic.BMP", true)) << "found ignoring case";
+  ASSERT_TRUE(LoadSurfaceFromFile(g.Services(), g.display, loaded, folder.path() + "/_kvxfiles/pic.BMP", true)) << "found ignoring case";
   EXPECT_EQ(loaded.width, 3);
   EXPECT_EQ(loaded.height, 1);
-  BltClipped(g, d.BackSurface, d.ScreenRect, 200, 200, loaded, Rect{0, 0, 3, 1}, kBltSourceColorKey);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, 200, 200, loaded, Rect{0, 0, 3, 1}, kBltSourceColorKey);
   EXPECT_EQ(BackPixel(200, 200), kBlue);
   EXPECT_EQ(BackPixel(201, 200), 0x010203u);
   EXPECT_EQ(BackPixel(202, 200), 0xFF8000u);
   // A missing file leaves the surface as it was and says so in the log.
-  EXPECT_FALSE(LoadSurfaceFromFile(g, loaded, folder.path() + "/nothing.bmp", true));
+  EXPECT_FALSE(LoadSurfaceFromFile(g.Services(), g.display, loaded, folder.path() + "/nothing.bmp", true));
   EXPECT_TRUE(loaded.Valid());
   EXPECT_NE(Log().find("Error : can't load image : " + folder.path() + "/nothing.bmp"), std::string::npos);
   ReleaseSurface(loaded);
@@ -159,13 +159,13 @@ TEST_F(DisplaySurface, StretchedCopiesAndGreyCopy) {
   StartDisplay();
   DisplayState& d = g.display;
   Surface quad;
-  ASSERT_TRUE(CreateSurface(g, quad, 2, 2, true));
+  ASSERT_TRUE(CreateSurface(g.display, quad, 2, 2, true));
   Rect tl{0, 0, 1, 1}, tr{1, 0, 2, 1}, bl{0, 1, 1, 2};
-  FillSurface(g, quad, &tl, kRed);
-  FillSurface(g, quad, &tr, kGreen);
-  FillSurface(g, quad, &bl, kYellow);  // bottom right stays black
-  FillSurface(g, d.BackSurface, nullptr, kBlue);
-  BltStretch(g, d.BackSurface, Rect{300, 300, 308, 308}, quad, Rect{0, 0, 2, 2}, kBltSourceColorKey);
+  FillSurface(g.display, quad, &tl, kRed);
+  FillSurface(g.display, quad, &tr, kGreen);
+  FillSurface(g.display, quad, &bl, kYellow);  // bottom right stays black
+  FillSurface(g.display, d.BackSurface, nullptr, kBlue);
+  BltStretch(g.display, d.BackSurface, Rect{300, 300, 308, 308}, quad, Rect{0, 0, 2, 2}, kBltSourceColorKey);
   EXPECT_EQ(BackPixel(300, 300), kRed);
   EXPECT_EQ(BackPixel(303, 303), kRed);
   EXPECT_EQ(BackPixel(304, 303), kGreen);
@@ -173,20 +173,20 @@ TEST_F(DisplaySurface, StretchedCopiesAndGreyCopy) {
   EXPECT_EQ(BackPixel(300, 304), kYellow);
   EXPECT_EQ(BackPixel(304, 304), kBlue) << "keyed stretch skips black";
   EXPECT_EQ(BackPixel(308, 300), kBlue);
-  BltStretch(g, d.BackSurface, Rect{320, 300, 340, 305}, quad, Rect{0, 0, 2, 2}, 0);
+  BltStretch(g.display, d.BackSurface, Rect{320, 300, 340, 305}, quad, Rect{0, 0, 2, 2}, 0);
   EXPECT_EQ(BackPixel(335, 304), 0u) << "plain stretch copies black";
   EXPECT_EQ(BackPixel(329, 302), kRed);
   // Inverted or out-of-range rectangles draw nothing.
-  BltStretch(g, d.BackSurface, Rect{400, 400, 420, 420}, quad, Rect{2, 2, 0, 0}, 0);
-  BltStretch(g, d.BackSurface, Rect{400, 400, 420, 420}, quad, Rect{0, 0, 3, 3}, 0);
+  BltStretch(g.display, d.BackSurface, Rect{400, 400, 420, 420}, quad, Rect{2, 2, 0, 0}, 0);
+  BltStretch(g.display, d.BackSurface, Rect{400, 400, 420, 420}, quad, Rect{0, 0, 3, 3}, 0);
   EXPECT_EQ(BackPixel(410, 410), kBlue);
   ReleaseSurface(quad);
 
   Surface colour;
-  ASSERT_TRUE(CreateSurface(g, colour, 640, 480, false));
-  FillSurface(g, colour, nullptr, 0xC86400);  // (200, 100, 0)
+  ASSERT_TRUE(CreateSurface(g.display, colour, 640, 480, false));
+  FillSurface(g.display, colour, nullptr, 0xC86400);  // (200, 100, 0)
   Rect corner{0, 0, 1, 1};
-  FillSurface(g, colour, &corner, 0x010000);  // grey 0: black
+  FillSurface(g.display, colour, &corner, 0x010000);  // grey 0: black
   GreyCopy(g, colour, 640, 480);
   auto px = ReadSurfacePixels(g, colour);
   EXPECT_EQ(px[1] & 0xFFFFFF, 0x646464u);
@@ -207,15 +207,15 @@ TEST_F(DisplaySurface, DrawNumberCellsAndFormats) {
   DisplayState& d = g.display;
   // Digit d is an 8x8 block of colour (20 * (d + 1), 255, 0).
   Surface digits;
-  ASSERT_TRUE(CreateSurface(g, digits, 80, 8, true));
+  ASSERT_TRUE(CreateSurface(g.display, digits, 80, 8, true));
   NumberFont font;
   font.advance = 10;
   for (int i = 0; i < 10; ++i) {
     font.rects[i] = Rect{8 * i, 0, 8 * i + 8, 8};
-    FillSurface(g, digits, &font.rects[i], (static_cast<uint32_t>(20 * (i + 1)) << 16) | 0xFF00);
+    FillSurface(g.display, digits, &font.rects[i], (static_cast<uint32_t>(20 * (i + 1)) << 16) | 0xFF00);
   }
   auto digit_colour = [](int i) { return (static_cast<uint32_t>(20 * (i + 1)) << 16) | 0xFF00; };
-  FillSurface(g, d.BackSurface, nullptr, kBlue);
+  FillSurface(g.display, d.BackSurface, nullptr, kBlue);
   DrawNumber(g, font, 400, 400, -5, 3, &digits);
   EXPECT_EQ(BackPixel(400, 400), kBlue) << "the minus sign's cell is empty";
   EXPECT_EQ(BackPixel(407, 407), kBlue);
@@ -251,7 +251,7 @@ TEST_F(DisplaySurface, TrueTypeTextJapaneseAndOpaqueGraphText) {
   EXPECT_NEAR(GdiTextWidth(g, GdiFont::Title, "abcdefghijklmnopqrstuvwxyz"), 26 * 9, 3);
 
   // Two different kanji give two different pictures (no missing-glyph boxes).
-  FillSurface(g, d.BackSurface, nullptr, 0);
+  FillSurface(g.display, d.BackSurface, nullptr, 0);
   int w1 = DrawGdiText(g, d.BackSurface, GdiFont::Bold16, 0, 0, "日", 0xFFFFFF);
   int w2 = DrawGdiText(g, d.BackSurface, GdiFont::Bold16, 100, 0, "本", 0xFFFFFF);
   EXPECT_GT(w1, 0);
@@ -273,8 +273,8 @@ TEST_F(DisplaySurface, TrueTypeTextJapaneseAndOpaqueGraphText) {
   // GraphSurface text is opaque: black text on RGB(0,128,0). Black is the key,
   // so a keyed copy shows the background through the letters.
   DrawSurfaceText(g, d.GraphSurface, 0, 0, "GRAPH 88");
-  FillSurface(g, d.BackSurface, nullptr, kBlue);
-  BltClipped(g, d.BackSurface, d.ScreenRect, 0, 0, d.GraphSurface, Rect{0, 0, 300, 203}, kBltSourceColorKey);
+  FillSurface(g.display, d.BackSurface, nullptr, kBlue);
+  BltClipped(g.display, d.BackSurface, d.ScreenRect, 0, 0, d.GraphSurface, Rect{0, 0, 300, 203}, kBltSourceColorKey);
   px = ReadSurfacePixels(g, d.BackSurface);
   int green = 0, blue_inside = 0;
   for (int y = 0; y < 10; ++y)

@@ -159,7 +159,7 @@ TEST_F(PictureLoad, ATinyFileClaimingAHugePictureIsRefusedWithALogLine) {
   const std::string path = folder.Write("songs/huge.bmp", BmpClaiming(20000, 20000));
   Surface s;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(LoadSurfaceFromFile(g, s, path, true));
+  EXPECT_FALSE(LoadSurfaceFromFile(g.Services(), g.display, s, path, true));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_FALSE(s.Valid());
   EXPECT_NE(Log().find("Error : can't load image : " + path +

@@ -5,6 +5,7 @@
 #include <SDL_image.h>
 
 #include "display_fixture.h"
+#include "app/skin_loading.h"
 #include "media/skin.h"
 
 namespace kvx {
@@ -109,16 +110,16 @@ TEST_F(SkinImage, GeneratedDefaultSkinIsComplete) {
   // judgement, gauges, digits and text.
   Surface& back = g.display.BackSurface;
   Surface& skin = g.display.SkinSurface;
-  FillSurface(g, back, nullptr, 0);
+  FillSurface(g.display, back, nullptr, 0);
   const Rect screen{0, 0, 640, 480};
-  auto obj = [&](int o, int x, int y) { BltClipped(g, back, screen, x, y, skin, SkinObjRect(s, o), kBltSourceColorKey); };
-  auto part = [&](const Rect& r, int x, int y) { BltClipped(g, back, screen, x, y, skin, r, kBltSourceColorKey); };
+  auto obj = [&](int o, int x, int y) { BltClipped(g.display, back, screen, x, y, skin, SkinObjRect(s, o), kBltSourceColorKey); };
+  auto part = [&](const Rect& r, int x, int y) { BltClipped(g.display, back, screen, x, y, skin, r, kBltSourceColorKey); };
   const int judgeY = s.KeyPanelY[0];
   for (int ch : {11, 13, 16}) {  // key beams, scaled to 70 %
     const auto& k = s.KeyDefs[ch];
     Rect beam = SkinObjRect(s, k[3]);
     int h = beam.Height() * 7 / 10;
-    BltStretch(g, back, Rect{k[1], judgeY - h, k[1] + beam.Width(), judgeY}, skin, beam, kBltSourceColorKey);
+    BltStretch(g.display, back, Rect{k[1], judgeY - h, k[1] + beam.Width(), judgeY}, skin, beam, kBltSourceColorKey);
     obj(k[0] + 10, k[1], judgeY);
   }
   for (int ch = 11; ch <= 19; ++ch) obj(s.KeyDefs[ch][0] + 20, s.KeyDefs[ch][1], judgeY - 5);
@@ -147,7 +148,7 @@ TEST_F(SkinImage, GeneratedDefaultSkinIsComplete) {
   DrawNumber(g, pts, s.JPtsPosX[0], s.JPtsPosY[0], 4321, 5, &skin);
   part(s.ClassStrRects[2], 275, 428);
   const Rect bga{s.BgaX, s.BgaY, s.BgaX + s.BgaWidth, s.BgaY + s.BgaHeight};
-  FillSurface(g, back, &bga, 0x203050);
+  FillSurface(g.display, back, &bga, 0x203050);
   DrawFontText(g, 220, 400, "Hi-SPEED: 1.5x");
   DrawFontText(g, 220, 415, "TIME: 00:42 / 01:24");
   DrawFontText(g, 232, 300, "The quick brown fox jumps over 13 lazy dogs! {[()]} @#$%&*");

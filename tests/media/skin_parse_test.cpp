@@ -1,11 +1,17 @@
 // The skin file reader: commands, argument rules, failures and the skin list.
+// Only the skin's own state is built: a layout, a display without a window,
+// and the log and the clock.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/game.h"
+#include "app/skin_loading.h"
+#include "media/display.h"
 #include "media/skin.h"
+#include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/services.h"
 #include "test_support.h"
 
 namespace kvx {
@@ -14,16 +20,17 @@ namespace {
 class SkinParse : public ::testing::Test {
  protected:
   void SetUp() override {
-    MakeFolder(folder.path() + "/_kvxfiles");
-    g.SetProgramFolder(folder.path());
+    MakeFolder(data());
+    log.SetPath(data() + "/debug.txt");
   }
+  std::string data() const { return folder.path() + "/_kvxfiles"; }
   // Writes a skin into the data folder and loads it.
   std::string Load(const std::string& name, const std::string& text) {
     std::string path = folder.Write("_kvxfiles/" + name, text);
-    LoadRectData(g, path);
+    ReadSkinFile(services, skin, display, path);
     return path;
   }
-  std::string Log() { return ReadTextFile(g.log.Path()).value_or(""); }
+  std::string Log() { return ReadTextFile(log.Path()).value_or(""); }
   size_t Count(const std::string& s) {
     std::string log = Log();
     size_t n = 0;
@@ -32,7 +39,11 @@ class SkinParse : public ::testing::Test {
   }
 
   test::TempFolder folder;
-  Game g;
+  Logger log;
+  ScriptedClock clock;
+  Services services{log, clock};
+  SkinLayout skin;
+  DisplayState display;
 };
 
 // The pictures of long notes and mines, per lane channel; a lane outside
@@ -46,7 +57,7 @@ TEST_F(SkinParse, LongNoteAndMinePicturesPerLane) {
        "#MINE 21,13,14,15,16\r\n"
        "#MINE 20,1,1,1,1\r\n"
        "#LNBODY x,1,1,1,1\r\n");
-  const SkinLayout& s = g.skin;
+  const SkinLayout& s = skin;
   EXPECT_EQ(s.LongBodyRects[0], (Rect{1, 2, 4, 6}));
   EXPECT_EQ(s.LongActiveRects[18], (Rect{5, 6, 12, 14}));
   EXPECT_EQ(s.LongEndRects[5], (Rect{9, 10, 20, 22}));
@@ -55,8 +66,8 @@ TEST_F(SkinParse, LongNoteAndMinePicturesPerLane) {
   EXPECT_EQ(Count("bad arguments: #MINE 20"), 1u);
   EXPECT_EQ(Count("bad arguments: #LNBODY x"), 1u);
   Load("plain.brd", "#GAUGESTEP 2\r\n");
-  EXPECT_EQ(g.skin.LongBodyRects[0], Rect{});
-  EXPECT_EQ(g.skin.MineRects[10], Rect{});
+  EXPECT_EQ(skin.LongBodyRects[0], Rect{});
+  EXPECT_EQ(skin.MineRects[10], Rect{});
 }
 
 TEST_F(SkinParse, CommandsAndDerivedFields) {
@@ -83,8 +94,7 @@ TEST_F(SkinParse, CommandsAndDerivedFields) {
                           "#GRAPH 10,20\r\n"
                           "#KEYPANEL2P 41,416,400\r\n"
                           "#1PJUDGEPOS 112,280\r\n");
-  const SkinLayout& s = g.skin;
-  EXPECT_EQ(g.settings.brd, path);
+  const SkinLayout& s = skin;
   EXPECT_EQ(s.TileMode, 1);  // lower-case "scroll" is not SCROLL
   EXPECT_EQ(s.GaugeRects[0], (Rect{10, 20, 310, 28}));
   EXPECT_FLOAT_EQ(s.GaugeUnit, 3.0f);
@@ -95,12 +105,12 @@ TEST_F(SkinParse, CommandsAndDerivedFields) {
   EXPECT_EQ(s.BombFrames[7], (Rect{280, 0, 320, 40}));
   EXPECT_EQ(s.BombOffsetX, -20);
   EXPECT_EQ(s.BombOffsetY, -20);
-  EXPECT_EQ(g.display.CharWidth, 8);
-  EXPECT_EQ(g.display.CharHeight, 12);
-  EXPECT_EQ(g.display.GlyphRects[65 - 32], (Rect{0, 12, 8, 24}));
-  EXPECT_EQ(g.display.GlyphRects[33 - 32], (Rect{0, 0, 8, 12}));
-  EXPECT_EQ(g.display.GlyphRects[64 - 32], (Rect{-8, 12, 0, 24}));
-  EXPECT_EQ(g.display.GlyphRects[128 - 32], (Rect{-8, 36, 0, 48}));
+  EXPECT_EQ(display.CharWidth, 8);
+  EXPECT_EQ(display.CharHeight, 12);
+  EXPECT_EQ(display.GlyphRects[65 - 32], (Rect{0, 12, 8, 24}));
+  EXPECT_EQ(display.GlyphRects[33 - 32], (Rect{0, 0, 8, 12}));
+  EXPECT_EQ(display.GlyphRects[64 - 32], (Rect{-8, 12, 0, 24}));
+  EXPECT_EQ(display.GlyphRects[128 - 32], (Rect{-8, 36, 0, 48}));
   EXPECT_EQ(s.KeyDefs[11][0], 3);
   EXPECT_EQ(s.KeyDefs[11][1], 100);
   EXPECT_EQ(s.KeyDefs[11][2], 0);
@@ -151,15 +161,14 @@ TEST_F(SkinParse, CommandsAndDerivedFields) {
 
   // Tile-mode words are compared exactly.
   Load("b.brd", "#TILEMODE SCROLL\r\n#BGA 10,20,320,240\r\n");
-  EXPECT_EQ(g.skin.TileMode, 3);
-  EXPECT_EQ(g.app.BgaWidth, 320);
-  EXPECT_EQ(g.app.BgaX, 10);
+  EXPECT_EQ(skin.TileMode, 3);
+  EXPECT_EQ(skin.BgaWidth, 320);
+  EXPECT_EQ(skin.BgaX, 10);
   Load("c.brd", "#TILEMODE DELEY\r\n");
-  EXPECT_EQ(g.skin.TileMode, 2);
-  EXPECT_EQ(g.skin.BgaWidth, 256);  // the defaults come back with every skin
-  EXPECT_EQ(g.app.BgaWidth, 256);
+  EXPECT_EQ(skin.TileMode, 2);
+  EXPECT_EQ(skin.BgaWidth, 256);  // the defaults come back with every skin
   Load("d.brd", "#GAUGESTEP 2\r\n");
-  EXPECT_EQ(g.skin.TileMode, 0);
+  EXPECT_EQ(skin.TileMode, 0);
 }
 
 TEST_F(SkinParse, BrokenArgumentsKeepWhatWasStored) {
@@ -168,7 +177,7 @@ TEST_F(SkinParse, BrokenArgumentsKeepWhatWasStored) {
        "#1PPTSPOS 5,6\r\n"
        "#KEY11 3,100,5\r\n"
        "#GAUGE 1,2,100,4\r\n");
-  ASSERT_FLOAT_EQ(g.skin.GaugeUnit, 1.0f);
+  ASSERT_FLOAT_EQ(skin.GaugeUnit, 1.0f);
   Load("b.brd",
        "#GAUGE 5,6,abc\r\n"        // abc reads as 0; the height is missing
        "#BGA 10,x,20,20\r\n"       // whole numbers: x stops the command
@@ -181,7 +190,7 @@ TEST_F(SkinParse, BrokenArgumentsKeepWhatWasStored) {
        "#OBJ05 1,2\r\n"
        "#WHATEVER 1,2\r\n"
        "#KEY12 4\r\n");
-  const SkinLayout& s = g.skin;
+  const SkinLayout& s = skin;
   EXPECT_EQ(s.GaugeRects[0], (Rect{5, 6, 5, 0}));  // the table was cleared, then left, top, right stored
   EXPECT_FLOAT_EQ(s.GaugeUnit, 1.0f);               // unchanged
   EXPECT_EQ(s.BgaX, 10);
@@ -192,7 +201,7 @@ TEST_F(SkinParse, BrokenArgumentsKeepWhatWasStored) {
   EXPECT_EQ(s.BombFrameCount, 0);
   EXPECT_EQ(s.GaugeStep, 0);
   EXPECT_EQ(s.NetNameColor, 0u);
-  EXPECT_EQ(g.display.CharWidth, 0);
+  EXPECT_EQ(display.CharWidth, 0);
   EXPECT_EQ(s.ObjRects[5], (Rect{1, 2, 0, 0}));
   EXPECT_EQ(s.KeyDefs[11], (std::array<int32_t, 4>{}));  // cleared by the new skin
   EXPECT_EQ(s.KeyDefs[12][0], 4);
@@ -216,7 +225,7 @@ TEST_F(SkinParse, NumbersBeyondAnyScreenDoNotConvert) {
        "#KEY13 1,-16777217,2\r\n"
        "#COMBOGRAPH 4,5,60,2\r\n"
        "#COMBOGRAPH -2100000000,5,4200000000,2\r\n");
-  const SkinLayout& s = g.skin;
+  const SkinLayout& s = skin;
   EXPECT_EQ(s.GaugeRects[0], (Rect{1, 2, 101, 6}));
   EXPECT_EQ(s.KeyDefs[11][0], 255);  // stored in order up to the number that does not convert
   EXPECT_EQ(s.KeyDefs[11][1], 100);
@@ -233,16 +242,34 @@ TEST_F(SkinParse, NumbersBeyondAnyScreenDoNotConvert) {
 TEST_F(SkinParse, MissingFileChangesNothingButTheSetting) {
   Load("a.brd", "#KEY11 3,100,5\r\n#BGA 1,2,128,128\r\n");
   std::string missing = folder.path() + "/_kvxfiles/none.brd";
-  LoadRectData(g, missing);
-  EXPECT_EQ(g.settings.brd, missing);
-  EXPECT_EQ(g.skin.KeyDefs[11][1], 100);
-  EXPECT_EQ(g.skin.BgaWidth, 128);
+  EXPECT_FALSE(ReadSkinFile(services, skin, display, missing));
+  EXPECT_EQ(skin.KeyDefs[11][1], 100);
+  EXPECT_EQ(skin.BgaWidth, 128);
   EXPECT_EQ(Count("[LoadRectData] none.brd\r\n"), 1u);
   EXPECT_EQ(Count("# Skin file not found: " + missing), 1u);
   // An empty file is a skin without commands: the tables are cleared.
   Load("empty.brd", "");
-  EXPECT_EQ(g.skin.KeyDefs[11][1], 0);
-  EXPECT_EQ(g.skin.BgaWidth, 256);
+  EXPECT_EQ(skin.KeyDefs[11][1], 0);
+  EXPECT_EQ(skin.BgaWidth, 256);
+}
+
+// The game's skin loading keeps the brd setting (even for a missing file) and
+// hands the skin's background window to the rest of the game.
+TEST(SkinLoading, KeepsTheSettingAndTheBackgroundWindow) {
+  test::TempFolder folder;
+  Game g;
+  test::UseHeadlessGame(g, folder.path());
+  const std::string path = folder.Write("_kvxfiles/b.brd", "#BGA 10,20,320,240\r\n");
+  LoadRectData(g, path);
+  EXPECT_EQ(g.settings.brd, path);
+  EXPECT_EQ(g.app.BgaWidth, 320);
+  EXPECT_EQ(g.app.BgaX, 10);
+  LoadRectData(g, folder.Write("_kvxfiles/c.brd", "#TILEMODE DELEY\r\n"));
+  EXPECT_EQ(g.app.BgaWidth, 256);
+  const std::string missing = folder.path() + "/_kvxfiles/none.brd";
+  LoadRectData(g, missing);
+  EXPECT_EQ(g.settings.brd, missing);
+  EXPECT_EQ(g.app.BgaWidth, 256);
 }
 
 TEST_F(SkinParse, ParseRectStoresInOrder) {
@@ -274,12 +301,11 @@ TEST_F(SkinParse, SkinListFindsBrdFilesSorted) {
   folder.Write("_kvxfiles/Alpha.BRD", "");
   folder.Write("_kvxfiles/notes.txt", "");
   folder.Write("_kvxfiles/sub/inner.brd", "");
-  g.settings.brd = folder.path() + "/_kvxfiles/zeta.brd";
-  UpdateSkinList(g);
+  UpdateSkinList(services, skin, data(), data() + "/zeta.brd");
   std::vector<std::string> expected = {folder.path() + "/_kvxfiles/Alpha.BRD", folder.path() + "/_kvxfiles/zeta.brd"};
-  EXPECT_EQ(g.skin.SkinList, expected);
-  EXPECT_EQ(SkinFileList(g), expected);
-  EXPECT_EQ(g.skin.SkinIndex, 1);
+  EXPECT_EQ(skin.SkinList, expected);
+  EXPECT_EQ(SkinFileList(skin), expected);
+  EXPECT_EQ(skin.SkinIndex, 1);
   EXPECT_EQ(Count("[UpdateSkinList]\r\n"), 1u);
   EXPECT_EQ(Count("2 skins(s) has detected.\r\n"), 1u);
 }

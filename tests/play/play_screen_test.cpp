@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/skin_loading.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/sound.h"

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/skin_loading.h"
 #include "app/game.h"
 #include "media/display.h"
 #include "media/skin.h"

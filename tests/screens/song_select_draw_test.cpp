@@ -201,8 +201,8 @@ TEST(SongSelectDraw, HangulIsDrawnWithTheFallbackFont) {
   Game& g = s.g;
   // Each syllable its own picture: the face alone would draw the same empty box for both.
   Surface a, b;
-  ASSERT_TRUE(CreateSurface(g, a, 64, 32, true));
-  ASSERT_TRUE(CreateSurface(g, b, 64, 32, true));
+  ASSERT_TRUE(CreateSurface(g.display, a, 64, 32, true));
+  ASSERT_TRUE(CreateSurface(g.display, b, 64, 32, true));
   EXPECT_GT(DrawGdiText(g, a, GdiFont::Bold12, 0, 0, "한", 0xFFFFFF), 0);
   EXPECT_GT(DrawGdiText(g, b, GdiFont::Bold12, 0, 0, "국", 0xFFFFFF), 0);
   Picture pa = ReadPicture(g, a), pb = ReadPicture(g, b);

@@ -1,0 +1,37 @@
+#include "app/texts.h"
+
+#include <bit>
+#include <array>
+
+#include "app/game.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr size_t kEntryCount = sizeof(Texts) / sizeof(const char*);
+static_assert(sizeof(Texts) == kEntryCount * sizeof(const char*), "Texts holds only text entries");
+
+constexpr Language kLanguages[] = {
+    {"ja", "日本語", &kTextsJa},
+    {"en", "English", &kTextsEn},
+};
+
+}  // namespace
+
+std::span<const Language> Languages() { return kLanguages; }
+
+const Texts& TextsFor(std::string_view code) {
+  for (const Language& l : kLanguages)
+    if (code == l.code) return *l.texts;
+  return *kLanguages[0].texts;
+}
+
+const Texts& TextsOf(const Game& g) { return TextsFor(g.settings.Language); }
+
+std::vector<const char*> TextEntries(const Texts& texts) {
+  const auto entries = std::bit_cast<std::array<const char*, kEntryCount>>(texts);
+  return {entries.begin(), entries.end()};
+}
+
+}  // namespace kvx

@@ -1,0 +1,103 @@
+#pragma once
+// The texts a player reads on screen, one table per language. Each table is a
+// Texts filled by name in its own file (texts_ja.cpp, texts_en.cpp); a new
+// language is one more file and one more line in Languages(). Log lines, file
+// formats and network messages are not here: they never change with the
+// language.
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvx {
+
+struct Game;
+
+// Every entry is a UTF-8 text; no entry may be left out (a test checks it).
+struct Texts {
+  // The startup menu: buttons and labels.
+  const char* menu_search;
+  const char* menu_add;
+  const char* menu_remove;
+  const char* menu_search_start;
+  const char* menu_no_limit;
+  const char* menu_key_config;
+  const char* menu_server;
+  const char* menu_connect;
+  const char* menu_start;
+  const char* menu_wait_label;
+  const char* menu_player_name;
+  const char* menu_skin;
+  const char* menu_preview;
+  const char* menu_offsets;
+  const char* menu_calibrate;
+  const char* menu_language;
+  const char* menu_host_hint;
+  const char* menu_empty_folder;
+  const char* menu_search_hint;
+
+  // The startup menu's check boxes.
+  const char* chk_clear_list;
+  const char* chk_course_effect;
+  const char* chk_realtime_stretch;
+  const char* chk_no_vsync;
+  const char* chk_direct_blt;
+  const char* chk_no_smooth;
+  const char* chk_endless;
+  const char* chk_dont_stretch;
+  const char* chk_preview;
+  const char* chk_bga_release;
+  const char* chk_modern_charts;
+  const char* chk_timing_feedback;
+  const char* chk_timing_offset_ms;
+
+  // The startup menu's drop-down lists: captions and entries.
+  const char* cmb_draw_limit;
+  const char* draw_limit_none;
+  const char* draw_limit_some;
+  const char* draw_limit_strong;
+  const char* cmb_colours;
+  const char* colours_8;
+  const char* colours_16;
+  const char* colours_24;
+  const char* colours_32;
+  const char* cmb_course_loading;
+  const char* cmb_bga_loading;
+  const char* cmb_sound_loading;
+  const char* loading_progressive;
+  const char* loading_per_song;
+  const char* loading_all_first;
+  const char* cmb_scaling;
+  const char* scaling_whole;
+  const char* scaling_fit;
+
+  // The startup menu's volume sliders.
+  const char* volume_master;
+  const char* volume_keys;
+  const char* volume_background;
+  const char* volume_system;
+
+  // The folder chooser.
+  const char* chooser_title;
+  const char* chooser_ok;
+  const char* chooser_cancel;
+};
+
+struct Language {
+  const char* code;  // the value of the setting Language
+  const char* name;  // in its own language, as the menu lists it
+  const Texts* texts;
+};
+
+extern const Texts kTextsJa;
+extern const Texts kTextsEn;
+
+// Every language, the default (the classic texts, "ja") first.
+std::span<const Language> Languages();
+// The table of a Language setting; an unknown code gives the default.
+const Texts& TextsFor(std::string_view code);
+const Texts& TextsOf(const Game& game);
+// The entries of a table in declaration order (for checks and font glyphs).
+std::vector<const char*> TextEntries(const Texts& texts);
+
+}  // namespace kvx

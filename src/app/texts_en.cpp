@@ -1,0 +1,70 @@
+// The English texts.
+#include "app/texts.h"
+
+namespace kvx {
+
+const Texts kTextsEn = {
+    .menu_search = "Search for charts",
+    .menu_add = "Add",
+    .menu_remove = "Remove",
+    .menu_search_start = "Start search",
+    .menu_no_limit = "All subfolder levels",
+    .menu_key_config = "Key config",
+    .menu_server = "Host battle",
+    .menu_connect = "Join",
+    .menu_start = "Start",
+    .menu_wait_label = "s until preview",
+    .menu_player_name = "Player name",
+    .menu_skin = "Skin",
+    .menu_preview = "Preview",
+    .menu_offsets = "Offsets (ms)",
+    .menu_calibrate = "Calibrate...",
+    .menu_language = "Language",
+    .menu_host_hint = "host address",
+    .menu_empty_folder = "(empty)",
+    .menu_search_hint = "Check the folders to search, then press Start search.",
+
+    .chk_clear_list = "Colour cleared songs on the list",
+    .chk_course_effect = "Effect between course songs",
+    .chk_realtime_stretch = "Another BGA stretch method",
+    .chk_no_vsync = "No VSync",
+    .chk_direct_blt = "DirectBlt",
+    .chk_no_smooth = "No smooth scrolling of the song list",
+    .chk_endless = "Endless mode: 1P songs only",
+    .chk_dont_stretch = "Never enlarge images",
+    .chk_preview = "Song preview on the list",
+    .chk_bga_release = "Free BGA images while playing",
+    .chk_modern_charts = "Modern charts",
+    .chk_timing_feedback = "FAST/SLOW",
+    .chk_timing_offset_ms = "FAST/SLOW ms",
+
+    .cmb_draw_limit = "Draw limit",
+    .draw_limit_none = "Unlimited (1)",
+    .draw_limit_some = "Some limit (2)",
+    .draw_limit_strong = "Strong limit (3)",
+    .cmb_colours = "Colours",
+    .colours_8 = "8 bit (256)",
+    .colours_16 = "16 bit (65536)",
+    .colours_24 = "24 bit (16777216)",
+    .colours_32 = "32 bit (16777216)",
+    .cmb_course_loading = "Course loading",
+    .cmb_bga_loading = "BGA loading",
+    .cmb_sound_loading = "Sound loading",
+    .loading_progressive = "Progressively",
+    .loading_per_song = "Song by song",
+    .loading_all_first = "All at the start",
+    .cmb_scaling = "Scaling",
+    .scaling_whole = "Whole factors",
+    .scaling_fit = "Fit to window",
+
+    .volume_master = "Master volume",
+    .volume_keys = "Key sounds",
+    .volume_background = "Background",
+    .volume_system = "System sounds",
+
+    .chooser_title = "Add a search folder",
+    .chooser_ok = "OK",
+    .chooser_cancel = "Cancel",
+};
+
+}  // namespace kvx

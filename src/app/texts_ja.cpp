@@ -1,0 +1,70 @@
+// The Japanese texts: the program's classic texts as written.
+#include "app/texts.h"
+
+namespace kvx {
+
+const Texts kTextsJa = {
+    .menu_search = "BMS(再)検索",
+    .menu_add = "追加",
+    .menu_remove = "削除",
+    .menu_search_start = "検索開始",
+    .menu_no_limit = "階層無制限に検索",
+    .menu_key_config = "キーコンフィグ",
+    .menu_server = "サーバー起動",
+    .menu_connect = "接続",
+    .menu_start = "起動",
+    .menu_wait_label = "秒後に再生開始",
+    .menu_player_name = "Player name",
+    .menu_skin = "Skin",
+    .menu_preview = "Preview",
+    .menu_offsets = "Offsets (ms)",
+    .menu_calibrate = "Calibrate...",
+    .menu_language = "言語",
+    .menu_host_hint = "host address",
+    .menu_empty_folder = "(empty)",
+    .menu_search_hint = "Check the folders to search, then press 検索開始.",
+
+    .chk_clear_list = "クリアした曲は文字色を変える",
+    .chk_course_effect = "コース曲変わり目エフェクト",
+    .chk_realtime_stretch = "use another BGA Stretch Method ",
+    .chk_no_vsync = "NO VSYNC",
+    .chk_direct_blt = "DirectBlt",
+    .chk_no_smooth = "曲リストをスムーズスクロールしない",
+    .chk_endless = "Endlessモードは1P曲のみ",
+    .chk_dont_stretch = "拡大処理を無効にする",
+    .chk_preview = "BMS Preview 機能を有効にする",
+    .chk_bga_release = "BGA逐次解放を有効にする",
+    .chk_modern_charts = "Modern charts",
+    .chk_timing_feedback = "FAST/SLOW",
+    .chk_timing_offset_ms = "FAST/SLOW ms",
+
+    .cmb_draw_limit = "Draw limit",
+    .draw_limit_none = "無制限(1)",
+    .draw_limit_some = "ちょっと制限(2)",
+    .draw_limit_strong = "かなり制限(3)",
+    .cmb_colours = "Colours",
+    .colours_8 = "8bit(256)",
+    .colours_16 = "16bit(65536)",
+    .colours_24 = "24bit(16777216)",
+    .colours_32 = "32bit(16777216)",
+    .cmb_course_loading = "Course loading",
+    .cmb_bga_loading = "BGA loading",
+    .cmb_sound_loading = "Sound loading",
+    .loading_progressive = "逐次読込",
+    .loading_per_song = "曲ごと",
+    .loading_all_first = "初回一括",
+    .cmb_scaling = "Scaling",
+    .scaling_whole = "Whole factors",
+    .scaling_fit = "Fit to window",
+
+    .volume_master = "Master volume",
+    .volume_keys = "Key sounds",
+    .volume_background = "Background",
+    .volume_system = "System sounds",
+
+    .chooser_title = "検索パスの追加",
+    .chooser_ok = "OK",
+    .chooser_cancel = "キャンセル",
+};
+
+}  // namespace kvx
