@@ -231,7 +231,6 @@ void BM_IdleScreens(benchmark::State& state) {
         setenv("ALSOFT_DRIVERS", "null", 1);
         Folder folder;
         for (auto _ : state) {
-          if (std::getenv("KVX_HACK")) { after = GameShares(folder, false); after["ranking"] = RankingShare(folder, false); continue; }
           before = GameShares(folder, true);
           before["startup_menu"] = MenuShare(folder, true);
           before["ranking"] = RankingShare(folder, true);

@@ -71,8 +71,11 @@ uint32_t KeyTime(Game& g, Calibration& c, const SDL_Event& e, bool server_time) 
 // were counted). Without a window (a scripted run) key events of any window count.
 Outcome ReadEvents(Game& g, Calibration& c, ImGuiWindow* window) {
   Outcome outcome = Outcome::Open;
+  // Without a window there is nothing to fetch from the system: only the
+  // events already queued are read.
+  if (window) SDL_PumpEvents();
   SDL_Event e;
-  while (SDL_PollEvent(&e)) {
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     if (ServerKeyTime(e, &c.server_ms)) {
       c.pending_server_time = true;
       continue;
