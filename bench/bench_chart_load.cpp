@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "chart/bms.h"
 #include "chart/chart_text.h"
 #include "chart/ready_bms.h"
@@ -127,14 +128,14 @@ struct LoadGame {
   // Forgets every key sound, so that the next load decodes them all again.
   void Forget() {
     g.chart.WavFile.fill(std::string());
-    kvx::ReleaseChangedSounds(g);
+    kvx::ReleaseChangedSounds(g.sound, g.chart);
   }
 };
 
 void BM_ReadyToLoadComplete(benchmark::State& state) {
   LoadGame lg;
   kvx::Game& g = lg.g;
-  if (!kvx::SoundAvailable(g)) return state.SkipWithError("no sound device (ALSOFT_DRIVERS=null)");
+  if (!kvx::SoundAvailable(g.sound)) return state.SkipWithError("no sound device (ALSOFT_DRIVERS=null)");
   kvx::SongEntry entry;
   entry.FilePath = ThePack().chart;
   g.library.SongList = {entry};
@@ -156,7 +157,7 @@ void BM_ReadyToLoadComplete(benchmark::State& state) {
 void BM_LoadWork(benchmark::State& state) {
   LoadGame lg;
   kvx::Game& g = lg.g;
-  if (!kvx::SoundAvailable(g)) return state.SkipWithError("no sound device (ALSOFT_DRIVERS=null)");
+  if (!kvx::SoundAvailable(g.sound)) return state.SkipWithError("no sound device (ALSOFT_DRIVERS=null)");
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
     kvx::BMSLoad(g, ThePack().chart);

@@ -33,6 +33,7 @@
 
 #include "../tests/xserver.h"
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "app/program.h"
 #include "media/sound.h"
 #include "platform/openal_device.h"

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "app/program.h"
 #include "chart/bms.h"
 #include "media/display.h"

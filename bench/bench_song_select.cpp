@@ -23,6 +23,7 @@
 
 #include "app/skin_loading.h"
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "chart/ready_bms.h"
@@ -231,7 +232,7 @@ void BM_PreviewFirstSound(benchmark::State& state) {
   g.options.headless = true;
   fs::create_directories(g.paths.data + "/wav");
   kvx::InitDS(g);
-  if (!kvx::SoundAvailable(g)) {
+  if (!kvx::SoundAvailable(g.sound)) {
     state.SkipWithError("no sound device (set ALSOFT_DRIVERS=null)");
     return;
   }
@@ -255,7 +256,7 @@ void BM_PreviewFirstSound(benchmark::State& state) {
     g.settings.BMSPreview = true;
     g.app.ListCursor = 0;
     kvx::chexec(g);
-    kvx::ReleaseChangedSounds(g);
+    kvx::ReleaseChangedSounds(g.sound, g.chart);
     g.pump.KillTimer(kvx::kPreviewTimerId);
     state.ResumeTiming();
     const auto t0 = Clock::now();
@@ -264,7 +265,7 @@ void BM_PreviewFirstSound(benchmark::State& state) {
     fire_call = std::max(fire_call, MsSince(t0));
     fire_cpu = std::max(fire_cpu, ThreadCpuMs() - c0);
     double longest = 0, longest_cpu = 0;
-    while (!kvx::IsWavPlaying(g, 1) && MsSince(t0) < 5000) {
+    while (!kvx::IsWavPlaying(g.sound, 1) && MsSince(t0) < 5000) {
       const auto p0 = Clock::now();
       const double pc = ThreadCpuMs();
       g.pump.Pump();
@@ -277,7 +278,7 @@ void BM_PreviewFirstSound(benchmark::State& state) {
     first_sound = std::max(first_sound, ms);
     longest_pump = std::max(longest_pump, longest);
     longest_pump_cpu = std::max(longest_pump_cpu, longest_cpu);
-    if (!kvx::IsWavPlaying(g, 1)) state.SkipWithError("the preview did not sound within 5 s");
+    if (!kvx::IsWavPlaying(g.sound, 1)) state.SkipWithError("the preview did not sound within 5 s");
   }
   state.counters["first_sound_ms_worst"] = first_sound;
   state.counters["timer_call_ms_worst"] = fire_call;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "media/sound.h"
 #include "platform/files.h"
 
@@ -94,7 +95,7 @@ void LoadAllThroughLoader(benchmark::State& state, bool prefetch) {
   g.options.headless = true;
   std::filesystem::create_directories(g.paths.data + "/wav");
   kvx::InitDS(g);
-  if (!kvx::SoundAvailable(g)) {
+  if (!kvx::SoundAvailable(g.sound)) {
     state.SkipWithError("no sound device (set ALSOFT_DRIVERS=null)");
     return;
   }
@@ -108,12 +109,12 @@ void LoadAllThroughLoader(benchmark::State& state, bool prefetch) {
         g.chart.WavFile[id] = corpus.files[chart * kIdsPerChart + id - 1];
         names.push_back(g.chart.WavFile[id]);
       }
-      if (prefetch) kvx::PrefetchSoundFiles(g, names);
+      if (prefetch) kvx::PrefetchSoundFiles(g.sound, names);
       for (int id = 1; id <= kIdsPerChart; ++id) {
         kvx::loadwav(g, id);
         loaded += g.sound.WavBuffers[id] != 0;
       }
-      kvx::ReleaseChangedSounds(g);
+      kvx::ReleaseChangedSounds(g.sound, g.chart);
     }
     double seconds = Since(t0);
     state.SetIterationTime(seconds);
@@ -121,7 +122,7 @@ void LoadAllThroughLoader(benchmark::State& state, bool prefetch) {
     // Forget the buffers so the next round loads again.
     state.PauseTiming();
     g.chart.WavFile.fill(std::string());
-    kvx::ReleaseChangedSounds(g);
+    kvx::ReleaseChangedSounds(g.sound, g.chart);
     state.ResumeTiming();
   }
   state.counters["files"] = loaded;

@@ -2,6 +2,7 @@
 
 #include "app/damaged_file.h"
 #include "app/game.h"
+#include "app/texts.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 
@@ -69,7 +70,7 @@ void LoadKeyTable(Game& g) {
     return;
   }
   if (bytes) SetAsideDamagedFile(g, path, "key table", problem);
-  ShowMessageBox("information", "キーコンフィグをリセットしました。", MessageBoxKind::Information,
+  ShowMessageBox("information", TextsOf(g).message_key_table_reset, MessageBoxKind::Information,
                  !g.options.headless);
   ApplyDefaultKeyTable(g.app.KeyTable);
 }

@@ -163,7 +163,7 @@ void AutoPlaySetupKeys(Game& g, int16_t& code, bool) {
   if (lane == 27) lane = 26;
   if (lane >= 11 && lane <= 29) {
     a.LaneAuto[lane - 11] = !a.LaneAuto[lane - 11];
-    PlaySE(g, kSePtsCount, false);
+    PlaySE(g.sound, kSePtsCount, false);
   }
 }
 
@@ -245,8 +245,8 @@ void ListAnm(Game& g) {
   a.LanePressed.fill(false);
   a.GameState = Screen::JukeboxList;
   OpenSongSelect(g);
-  PlaySE(g, kSeSelect, true);
-  PlaySE(g, kSeSelStart, false);
+  PlaySE(g.sound, kSeSelect, true);
+  PlaySE(g.sound, kSeSelStart, false);
   g.screens.RankingName = g.settings.MyName;
   while (a.Running) {
     // A chart from the command line plays at once; a battle's host chooses it

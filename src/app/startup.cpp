@@ -8,6 +8,7 @@
 #include "app/data_folder.h"
 #include "app/game.h"
 #include "app/skin_loading.h"
+#include "app/sound_links.h"
 #include "app/key_table.h"
 #include "app/main_loop.h"
 #include "app/timers.h"

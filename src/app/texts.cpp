@@ -29,6 +29,12 @@ const Texts& TextsFor(std::string_view code) {
 
 const Texts& TextsOf(const Game& g) { return TextsFor(g.settings.Language); }
 
+std::string TextWith(const char* text, const std::string& value) {
+  std::string out = text;
+  if (const size_t at = out.find("{}"); at != std::string::npos) out.replace(at, 2, value);
+  return out;
+}
+
 std::vector<const char*> TextEntries(const Texts& texts) {
   const auto entries = std::bit_cast<std::array<const char*, kEntryCount>>(texts);
   return {entries.begin(), entries.end()};

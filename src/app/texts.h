@@ -81,6 +81,52 @@ struct Texts {
   const char* chooser_title;
   const char* chooser_ok;
   const char* chooser_cancel;
+
+  // Song select: the two help lines of each list, the keys added at the right
+  // of the second line, the search line, and the questions ("{}" stands for
+  // the course's name).
+  const char* help_jukebox_1;
+  const char* help_jukebox_2;
+  const char* help_songs_1;
+  const char* help_songs_2;
+  const char* help_courses_1;
+  const char* help_courses_2;
+  const char* help_course_name;
+  const char* help_net_wait_choice;
+  const char* help_net_wait_loading;
+  const char* help_extra_jukebox;
+  const char* help_extra_songs;
+  const char* help_extra_courses;
+  const char* search_label;
+  const char* search_keys_typing;
+  const char* search_keys_kept;
+  const char* question_quit;
+  const char* question_delete_course;
+
+  // The course editor.
+  const char* editor_title;
+  const char* editor_keys;
+  const char* editor_course_name;
+  const char* editor_stars;
+  const char* editor_add_song;
+  const char* editor_help_name;
+  const char* editor_help_name_typing;
+  const char* editor_help_stars;
+  const char* editor_help_song;
+  const char* editor_help_add;
+
+  // Play, result and ranking. The ranking's line is drawn with the skin's
+  // bitmap font, which has ASCII letters only.
+  const char* pause_keys;
+  const char* result_keys;
+  const char* result_keys_retry;
+  const char* result_net_wait;
+  const char* ranking_keys;
+
+  // Message boxes.
+  const char* message_key_table_reset;
+  const char* message_no_charts;
+  const char* message_no_network;
 };
 
 struct Language {
@@ -97,6 +143,8 @@ std::span<const Language> Languages();
 // The table of a Language setting; an unknown code gives the default.
 const Texts& TextsFor(std::string_view code);
 const Texts& TextsOf(const Game& game);
+// `text` with its "{}" replaced by `value`.
+std::string TextWith(const char* text, const std::string& value);
 // The entries of a table in declaration order (for checks and font glyphs).
 std::vector<const char*> TextEntries(const Texts& texts);
 

@@ -21,7 +21,7 @@ void BMSInit(Game& g) {
   ClearChartTables(c);
   ClearImageLoadFlags(g);
   g.play.BasePosition = 0;
-  ClearEchoQueue(g);
+  ClearEchoQueue(g.sound);
 }
 
 int BMSLoad(Game& g, const std::string& path) {

@@ -71,7 +71,7 @@ void BMSPrepare(Game& g) {
 
   // Sounds and images the new chart does not name are released.
   if (!c.BackgroundPreview && !c.NoMediaLoads) {
-    ReleaseChangedSounds(g);
+    ReleaseChangedSounds(g.sound, g.chart);
     ReleaseChangedImages(g);
   }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "chart/bms.h"
 #include "chart/bms_commands.h"
 #include "chart/bms_random.h"

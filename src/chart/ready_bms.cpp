@@ -1,6 +1,7 @@
 #include "chart/ready_bms.h"
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "chart/bms.h"
 #include "library/courses.h"
 #include "media/display.h"
@@ -42,7 +43,7 @@ void LoadStageImage(Game& g, const std::string& path) {
 
 void UnloadBMS(Game& g) {
   DebugLog(g, "[Unload-BMS] > faked");
-  StopChartSounds(g);
+  StopChartSounds(g.sound);
 }
 
 void ReadyBMS(Game& g) {
@@ -56,7 +57,7 @@ void ReadyBMS(Game& g) {
   // during this load may cancel it.
   g.chart.LoadCancel = false;
   g.app.GameState = Screen::Play;
-  StopSE(g, kSeSelect);
+  StopSE(g.sound, kSeSelect);
   // In a battle a failed load still ends with the standby message, so the
   // other players are not held up; the play then has nothing to play.
   const bool battle = NetworkBattle(g);
@@ -123,7 +124,7 @@ void StopPreview(Game& g) {
   g.settings.UserPlay = true;
   g.chart.BackgroundPreview = false;
   g.play.PreviewFadeVolume = 0;
-  SetSystemSoundVolume(g, kSeSelect, 0);
+  SetSystemSoundVolume(g.sound, kSeSelect, 0);
   UnloadBMS(g);
 }
 

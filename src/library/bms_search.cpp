@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "library/jukebox.h"
 #include "library/list_file.h"
 #include "library/song_search.h"
@@ -287,7 +288,7 @@ bool MakeBMSListFile(Game& g, bool flag) {
   }
   DebugLog(g, "No BMSs", -1);
   ShowMessageBox("No BMSs",
-                 "BMSファイルが見つかりません。「BMS再検索」で検索フォルダを追加してBMS検索をしてください。",
+                 TextsOf(g).message_no_charts,
                  MessageBoxKind::Critical, !g.options.headless);
   return false;
 }

@@ -103,7 +103,7 @@ void PutSongIntoCourseSlot(Game& g, const SongEntry& song) {
     if (songs.size() <= c.EditSlot) songs.resize(c.EditSlot + 1);
     songs[c.EditSlot] = song;
   }
-  PlaySE(g, kSeFade);
+  PlaySE(g.sound, kSeFade);
   g.app.GameState = Screen::CourseEditor;
 }
 
@@ -129,7 +129,7 @@ void SaveEditedCourse(Game& g) {
     ShowMessage(g, "Null items has removed. please re-press F10 key");
     return;
   }
-  PlaySE(g, kSeDecide);
+  PlaySE(g.sound, kSeDecide);
   DebugLog(g, "[CreateCourse]");
   c.Header.Stars = c.EditStars;
   c.Header.SongCount = c.EditSongCount;
@@ -161,30 +161,30 @@ void ProcessKey_EditCourse(Game& g, int16_t& code) {
       break;
     case 28:  // Enter
       if (c.EditCursor == -2) {
-        PlaySE(g, kSeFade);
+        PlaySE(g.sound, kSeFade);
         if (!c.NameEntryGuard) {
           g.app.GameState = Screen::CourseNameEntry;
           c.NameEntryGuard = true;
         }
       } else if (c.EditCursor == c.EditSongCount) {
-        PlaySE(g, kSeFade);
+        PlaySE(g.sound, kSeFade);
         AddSongSlot(g);
       } else if (on_song) {
-        PlaySE(g, kSeFade);
+        PlaySE(g.sound, kSeFade);
         c.EditSlot = static_cast<uint8_t>(c.EditCursor);
         ChooseSongForSlot(g);
       }
       break;
     case 205:  // Right
-      PlaySE(g, kSeFade);
+      PlaySE(g.sound, kSeFade);
       if (c.EditCursor == -1) ++c.EditStars;  // a byte: 255 wraps to 0
       break;
     case 203:  // Left
-      PlaySE(g, kSeFade);
+      PlaySE(g.sound, kSeFade);
       if (c.EditCursor == -1 && c.EditStars > 0) --c.EditStars;
       break;
     case 211:  // Delete
-      PlaySE(g, kSeFade);
+      PlaySE(g.sound, kSeFade);
       if (on_song) CourseRemove(g, c.EditCursor);
       break;
     case 68:  // F10: save; the key does not go on to the echo option
@@ -193,11 +193,11 @@ void ProcessKey_EditCourse(Game& g, int16_t& code) {
       break;
     case 208:  // Down
       ++c.EditCursor;
-      PlaySE(g, kSeSongChange);
+      PlaySE(g.sound, kSeSongChange);
       break;
     case 200:  // Up
       --c.EditCursor;
-      PlaySE(g, kSeSongChange);
+      PlaySE(g.sound, kSeSongChange);
       break;
     default:
       break;

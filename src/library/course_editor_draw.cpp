@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "library/courses.h"
 #include "media/display.h"
 #include "platform/text.h"
@@ -39,11 +40,11 @@ std::string SlotLabel(Game& g, int slot, const SongEntry& song) {
   return prefix + CutToWidth(g, song.Title, std::max(0, room));
 }
 
-std::string HelpLine(const CourseState& c, bool typing) {
-  if (c.EditCursor == -2) return typing ? "コース名を入力してください. Enterで決定." : "Enterでコース名入力. ";
-  if (c.EditCursor == -1) return "←→キーで☆の数を決めてください. 表示のみで難易度には影響しません.";
-  if (c.EditCursor < c.EditSongCount) return "Enterキーを押すと曲の変更. Delキーで曲を削除.";
-  return "Enterキーを押すと新規に曲を追加します.";
+const char* HelpLine(const Texts& t, const CourseState& c, bool typing) {
+  if (c.EditCursor == -2) return typing ? t.editor_help_name_typing : t.editor_help_name;
+  if (c.EditCursor == -1) return t.editor_help_stars;
+  if (c.EditCursor < c.EditSongCount) return t.editor_help_song;
+  return t.editor_help_add;
 }
 
 }  // namespace
@@ -62,15 +63,16 @@ void mEditCourse(Game& g) {
   auto shown = [&](int32_t row) { return row != c.EditCursor || cursor_shown; };
   auto color = [&](int32_t row) { return row == c.EditCursor ? kCursorColor : kTextColor; };
   FillSurface(g.display, g.display.BackSurface, nullptr, 0x000000);
+  const Texts& t = TextsOf(g);
 
-  Text(g, 0, 10, "korvex COURSE EDITOR", kTitleColor);
-  Text(g, 400 + static_cast<int>((now / 100) % 4), 10, "[ESC]Exit [F10]Save", kTitleColor);
+  Text(g, 0, 10, t.editor_title, kTitleColor);
+  Text(g, 400 + static_cast<int>((now / 100) % 4), 10, t.editor_keys, kTitleColor);
 
-  const int name_x = 30 + GdiTextWidth(g, GdiFont::Window, "COURSE NAME: ");
-  if (shown(-2)) Text(g, 30, 30, "COURSE NAME: ", color(-2));
+  const int name_x = 30 + GdiTextWidth(g, GdiFont::Window, t.editor_course_name);
+  if (shown(-2)) Text(g, 30, 30, t.editor_course_name, color(-2));
   Text(g, name_x, 30, c.CourseName + (typing && now % 1000 >= 501 ? "_" : ""), color(-2));
-  const int stars_x = 30 + GdiTextWidth(g, GdiFont::Window, "STARS : ");
-  if (shown(-1)) Text(g, 30, 45, "STARS : ", color(-1));
+  const int stars_x = 30 + GdiTextWidth(g, GdiFont::Window, t.editor_stars);
+  if (shown(-1)) Text(g, 30, 45, t.editor_stars, color(-1));
   Text(g, stars_x, 45, std::string(c.EditStars, '*'), color(-1));
 
   const auto& songs = g.chart.CourseSongs;
@@ -83,10 +85,10 @@ void mEditCourse(Game& g) {
     Text(g, kArtistX, y, "/ " + song.Artist, slot == c.EditCursor ? kCursorColor : kArtistColor);
   }
   if (shown(c.EditSongCount))
-    Text(g, 30, 90 + 15 * c.EditSongCount, "[ A D D   N E W   S O N G ]", color(c.EditSongCount));
+    Text(g, 30, 90 + 15 * c.EditSongCount, t.editor_add_song, color(c.EditSongCount));
 
   Text(g, 10, 60 + 15 * c.EditCursor + (c.EditCursor >= 0 ? 30 : 0), ">>", kCursorColor);
-  Text(g, 0, 430, HelpLine(c, typing), kHelpColor);
+  Text(g, 0, 430, HelpLine(t, c, typing), kHelpColor);
   PresentFrame(g, false);
 }
 

@@ -62,7 +62,7 @@ void JukeReady(Game& g) {
   g.app.ListCursor = inside ? l.SavedJukeCursor : 0;
   ReleaseSurface(g.display.StageImageSurface);
   g.play.QuitPlay = true;
-  PlaySE(g, kSeFade, false);
+  PlaySE(g.sound, kSeFade, false);
 }
 
 void OpenJukebox(Game& g) {

@@ -805,7 +805,7 @@ void ReleaseDirectX(Game& g) {
   DisplayState& d = g.display;
   ReleaseInput(g);
   ReleaseDisplay(g);
-  ReleaseSound(g);
+  ReleaseSound(g.sound);
   if (d.event_source) {
     g.pump.RemoveSource(d.event_source);
     g.pump.SetWaiter(nullptr);

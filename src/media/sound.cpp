@@ -8,10 +8,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/game.h"
 #include "chart/bms_commands.h"
+#include "chart/chart_state.h"
 #include "chart/chart_text.h"
-#include "media/display.h"
 #include "media/sound_prefetch.h"
 #include "platform/files.h"
 #include "platform/openal_device.h"
@@ -29,7 +28,7 @@ namespace {
 
 constexpr int32_t kSilent = -10000;
 
-bool Use(Game& g) { return g.sound.device && g.sound.device->MakeCurrent(); }
+bool Use(const SoundState& s) { return s.device && s.device->MakeCurrent(); }
 
 bool ValidNumber(int number) { return number > 0 && number < kWavIds; }
 
@@ -118,23 +117,23 @@ std::string Hex(int value) {
   return text;
 }
 
-void Show(Game& g, const std::string& text) {
-  g.sound.LastMessage = text;
-  ShowMessage(g, text);
+void Show(SoundState& s, const SoundLinks& links, const std::string& text) {
+  s.LastMessage = text;
+  if (links.show_message) links.show_message(text);
 }
 
-void ReportError(Game& g, SoundError error, const std::string& file) {
-  g.sound.LastError = error;
+void ReportError(SoundState& s, const SoundLinks& links, SoundError error, const std::string& file) {
+  s.LastError = error;
   std::string text = SoundErrorText(error, file);
-  DebugLog(g, text);
-  Show(g, text);
+  links.services.Log(text);
+  Show(s, links, text);
 }
 
 int EchoIndex(int number, int tap) { return number + kWavIds * tap; }
 
-bool CourseTablesReady(const Game& g) {
-  return g.chart.CourseWavFile.size() >= static_cast<size_t>(kCourseWavSlots) &&
-         g.chart.CourseWavLoaded.size() >= static_cast<size_t>(kCourseWavSlots);
+bool CourseTablesReady(const ChartState& c) {
+  return c.CourseWavFile.size() >= static_cast<size_t>(kCourseWavSlots) &&
+         c.CourseWavLoaded.size() >= static_cast<size_t>(kCourseWavSlots);
 }
 
 int CourseIndex(int song, int id) { return song + 128 * id; }
@@ -197,19 +196,19 @@ void ReleaseAllObjects(SoundState& s) {
 }
 
 // Decoded samples of a file: from the prefetch pool when it has them.
-DecodedSound Decode(Game& g, const std::string& file) {
-  if (g.sound.prefetch) {
-    if (auto ready = g.sound.prefetch->Take(file)) return std::move(*ready);
+DecodedSound Decode(SoundState& s, const std::string& file) {
+  if (s.prefetch) {
+    if (auto ready = s.prefetch->Take(file)) return std::move(*ready);
   }
   return DecodeSoundFile(file);
 }
 
 // Loads a file into a fresh buffer; on failure the buffer is 0.
-SoundError LoadBuffer(Game& g, const std::string& file, uint32_t& buffer, int32_t& frequency) {
+SoundError LoadBuffer(SoundState& s, const std::string& file, uint32_t& buffer, int32_t& frequency) {
   buffer = 0;
   frequency = 0;
-  if (!Use(g)) return SoundError::NoDevice;
-  DecodedSound sound = Decode(g, file);
+  if (!Use(s)) return SoundError::NoDevice;
+  DecodedSound sound = Decode(s, file);
   if (sound.error != SoundError::None) return sound.error;
   SoundError error = Upload(sound, buffer);
   if (error == SoundError::None) frequency = sound.rate;
@@ -266,43 +265,42 @@ std::string SoundErrorText(SoundError error, const std::string& file) {
 namespace {
 
 // One line with what the device runs at, for players tuning AudioLatencyMs.
-void LogSoundDevice(Game& g, int latency) {
-  const AudioDevice& d = *g.sound.device;
+void LogSoundDevice(const SoundState& s, const Services& services, int latency) {
+  const AudioDevice& d = *s.device;
   const int hz = d.Frequency(), update = d.UpdateSize();
   char line[200];
   std::snprintf(line, sizeof line, "Sound device: %s, %d Hz, update %d samples (%.1f ms) x %d periods, asked %d ms%s",
                 d.Name().c_str(), hz, update, hz > 0 ? 1000.0 * update / hz : 0.0, AudioDevice::kPeriods, latency,
                 latency > 0 ? "" : " (the device's own sizes)");
-  DebugLog(g, line);
+  services.Log(line);
 }
 
 }  // namespace
 
-void InitDS(Game& g) {
-  DebugLog(g, "[InitDS]");
-  if (g.sound.device) ReleaseSound(g);
+void InitDS(SoundState& s, const SoundDeviceSettings& settings, const Services& services) {
+  services.Log("[InitDS]");
+  if (s.device) ReleaseSound(s);
   int error = 0;
-  const int latency = g.options.audio_latency_ms.value_or(g.settings.AudioLatencyMs);
-  g.sound.device = AudioDevice::Open(g.options.headless, &error, latency, g.paths.data + "/alsoft_periods.conf");
-  if (!g.sound.device) {
-    DebugLog(g, "Error: Can't create DirectSound object. : " + std::to_string(error));
+  const int latency = settings.latency_ms;
+  s.device = AudioDevice::Open(settings.headless, &error, latency, settings.data_folder + "/alsoft_periods.conf");
+  if (!s.device) {
+    services.Log("Error: Can't create DirectSound object. : " + std::to_string(error));
     return;
   }
-  g.sound.opened_ms = g.NowMs();
-  LogSoundDevice(g, latency);
-  DebugLog(g, "SetCooperativeLevel: DSSCL_PRIORITY");
-  DebugLog(g, "loading SEs...");
-  auto& s = g.sound;
+  s.opened_ms = services.NowMs();
+  LogSoundDevice(s, services, latency);
+  services.Log("SetCooperativeLevel: DSSCL_PRIORITY");
+  services.Log("loading SEs...");
   for (int i = 0; i < kSystemSoundCount; ++i) {
-    std::string file = g.paths.data + "/wav/" + kSystemSoundFiles[i];
+    std::string file = settings.data_folder + "/wav/" + kSystemSoundFiles[i];
     int32_t frequency = 0;
-    SoundError failed = LoadBuffer(g, file, s.SystemSounds[i], frequency);
+    SoundError failed = LoadBuffer(s, file, s.SystemSounds[i], frequency);
     if (failed == SoundError::None && !EnsureSource(s.SystemSources[i])) {
       DeleteBuffer(s.SystemSounds[i]);
       failed = SoundError::DeviceFailure;
     }
     if (failed != SoundError::None) {
-      DebugLog(g, std::string("  ") + kSystemSoundFiles[i] + ": " + SoundErrorText(failed, file));
+      services.Log(std::string("  ") + kSystemSoundFiles[i] + ": " + SoundErrorText(failed, file));
       continue;
     }
     alSourcei(s.SystemSources[i], AL_BUFFER, static_cast<ALint>(s.SystemSounds[i]));
@@ -310,8 +308,7 @@ void InitDS(Game& g) {
   ApplyMixerGains(s);
 }
 
-void ReleaseSound(Game& g) {
-  auto& s = g.sound;
+void ReleaseSound(SoundState& s) {
   s.prefetch.reset();
   if (s.device && s.device->MakeCurrent()) ReleaseAllObjects(s);
   s.SystemSounds.fill(0);
@@ -322,35 +319,35 @@ void ReleaseSound(Game& g) {
   s.device.reset();
 }
 
-bool SoundAvailable(Game& g) { return static_cast<bool>(g.sound.device); }
+bool SoundAvailable(const SoundState& s) { return static_cast<bool>(s.device); }
 
-bool HasSystemSound(Game& g, int index) {
-  return index >= 0 && index < kSystemSoundCount && g.sound.SystemSounds[index] && g.sound.device;
+bool HasSystemSound(const SoundState& s, int index) {
+  return index >= 0 && index < kSystemSoundCount && s.SystemSounds[index] && s.device;
 }
 
-void PlaySE(Game& g, int index, bool looping) {
-  if (!HasSystemSound(g, index) || !Use(g)) return;
-  ALuint source = g.sound.SystemSources[index];
+void PlaySE(SoundState& s, int index, bool looping) {
+  if (!HasSystemSound(s, index) || !Use(s)) return;
+  ALuint source = s.SystemSources[index];
   alSourceStop(source);
   alSourceRewind(source);
   alSourcei(source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
   alSourcePlay(source);
 }
 
-void StopSE(Game& g, int index) {
-  if (!HasSystemSound(g, index) || !Use(g)) return;
-  alSourceStop(g.sound.SystemSources[index]);
+void StopSE(SoundState& s, int index) {
+  if (!HasSystemSound(s, index) || !Use(s)) return;
+  alSourceStop(s.SystemSources[index]);
 }
 
-bool IsSystemSoundPlaying(Game& g, int index) {
-  if (!HasSystemSound(g, index) || !Use(g)) return false;
-  return SourceState(g.sound.SystemSources[index]) == AL_PLAYING;
+bool IsSystemSoundPlaying(SoundState& s, int index) {
+  if (!HasSystemSound(s, index) || !Use(s)) return false;
+  return SourceState(s.SystemSources[index]) == AL_PLAYING;
 }
 
-void SetSystemSoundVolume(Game& g, int index, int32_t hundredthsDb) {
-  if (!HasSystemSound(g, index) || !Use(g)) return;
-  g.sound.SystemVolume[index] = std::clamp(hundredthsDb, kSilent, 0);
-  alSourcef(g.sound.SystemSources[index], AL_GAIN, GainOf(hundredthsDb) * g.sound.SystemGain);
+void SetSystemSoundVolume(SoundState& s, int index, int32_t hundredthsDb) {
+  if (!HasSystemSound(s, index) || !Use(s)) return;
+  s.SystemVolume[index] = std::clamp(hundredthsDb, kSilent, 0);
+  alSourcef(s.SystemSources[index], AL_GAIN, GainOf(hundredthsDb) * s.SystemGain);
 }
 
 void SetMixerVolumes(SoundState& s, int master, int keys, int background, int system) {
@@ -373,33 +370,31 @@ void ApplyMixerGains(SoundState& s) {
 
 // ---- Key sounds: loading ------------------------------------------------------------
 
-void loadwav(Game& g, int number) {
-  if (!ValidNumber(number) || !Use(g)) return;
-  auto& s = g.sound;
-  auto& c = g.chart;
-  const uint32_t t0 = g.NowMs();
+void loadwav(SoundState& s, ChartState& c, const SoundLinks& links, int number) {
+  if (!ValidNumber(number) || !Use(s)) return;
+  const uint32_t t0 = links.services.NowMs();
   const std::string n = std::to_string(number);
 
   std::string file;
   bool load = false;
-  if (c.CourseMode && g.app.GameState == Screen::Play && CourseTablesReady(g)) {
+  if (c.CourseMode && links.on_play_screen && CourseTablesReady(c)) {
     int k = CourseIndex(std::clamp(c.CourseSong, 0, 127), number);
     c.CourseWavLoaded[k] = true;
     file = c.CourseWavFile[k];
     if (file.empty()) return;
     if (file == s.LoadedWavFile[number] && s.WavBuffers[number]) {
-      DebugLog(g, "loadwav: " + n + " > cancelled");
+      links.services.Log("loadwav: " + n + " > cancelled");
     } else {
-      DebugLog(g, "loadwav2: " + n);
+      links.services.Log("loadwav2: " + n);
       load = true;
     }
   } else {
     file = c.WavFile[number];
     if (file.empty()) return;  // the chart does not use the number
     if (file == s.LoadedWavFile[number] && s.WavBuffers[number]) {
-      DebugLog(g, "loadwav: " + n + " > cancelled");
+      links.services.Log("loadwav: " + n + " > cancelled");
     } else {
-      DebugLog(g, "loadwav: " + n);
+      links.services.Log("loadwav: " + n);
       load = true;
     }
   }
@@ -407,12 +402,12 @@ void loadwav(Game& g, int number) {
   if (load) {
     uint32_t buffer = 0;
     int32_t frequency = 0;
-    SoundError error = LoadBuffer(g, file, buffer, frequency);
+    SoundError error = LoadBuffer(s, file, buffer, frequency);
     // The number's old buffer held another file; it goes either way.
     ReleaseWavBuffer(s, number);
     s.LoadedWavFile[number].clear();
     if (error != SoundError::None) {
-      ReportError(g, error, file);
+      ReportError(s, links, error, file);
       return;
     }
     s.WavBuffers[number] = buffer;
@@ -420,65 +415,75 @@ void loadwav(Game& g, int number) {
     s.LoadedWavFile[number] = file;
   }
 
-  Show(g, "WAV LOAD: " + Hex(number) + " (in " + std::to_string(static_cast<int32_t>(g.NowMs() - t0)) + "ms)");
+  Show(s, links,
+       "WAV LOAD: " + Hex(number) + " (in " + std::to_string(static_cast<int32_t>(links.services.NowMs() - t0)) + "ms)");
   ALint frequency = 0;
   alGetBufferi(s.WavBuffers[number], AL_FREQUENCY, &frequency);
   if (frequency > 0) s.WavBaseFrequency[number] = frequency;
   c.WavLoadState[number] = 255;
-  SetWavBufferFrequency(g, number, RoundEven(s.WavBaseFrequency[number] * static_cast<double>(g.settings.RealHiSpeed)));
+  SetWavBufferFrequency(s, number, RoundEven(s.WavBaseFrequency[number] * links.play_speed));
 }
 
-void ReleaseChangedSounds(Game& g) {
-  CancelSoundPrefetch(g);
-  if (g.chart.BackgroundPreview || !Use(g)) return;
-  auto& s = g.sound;
+void ReleaseChangedSounds(SoundState& s, const ChartState& c) {
+  CancelSoundPrefetch(s);
+  if (c.BackgroundPreview || !Use(s)) return;
   for (int id = 0; id < kWavIds; ++id) {
-    if (g.chart.WavFile[id] != s.LoadedWavFile[id]) {
+    if (c.WavFile[id] != s.LoadedWavFile[id]) {
       ReleaseWavBuffer(s, id);
       s.LoadedWavFile[id].clear();
     }
   }
-  if (!g.chart.CourseMode || !CourseTablesReady(g)) {
-    ReleaseCourseSounds(g);
+  if (!c.CourseMode || !CourseTablesReady(c)) {
+    ReleaseCourseSounds(s);
     return;
   }
   for (int k = 0; k < static_cast<int>(s.CourseWavBuffer.size()); ++k)
-    if (g.chart.CourseWavFile[k] != s.CourseLoadedWavFile[k]) ReleaseCourseSlot(s, k);
+    if (c.CourseWavFile[k] != s.CourseLoadedWavFile[k]) ReleaseCourseSlot(s, k);
 }
 
-void PrefetchSoundFiles(Game& g, const std::vector<std::string>& files) {
-  if (!SoundAvailable(g) || files.empty()) return;
-  if (!g.sound.prefetch) {
+void PrefetchSoundFiles(SoundState& s, const std::vector<std::string>& files) {
+  if (!SoundAvailable(s) || files.empty()) return;
+  if (!s.prefetch) {
     int cores = static_cast<int>(std::thread::hardware_concurrency());
-    g.sound.prefetch = std::make_unique<SoundPrefetcher>(std::clamp(cores, 1, 4));
+    s.prefetch = std::make_unique<SoundPrefetcher>(std::clamp(cores, 1, 4));
   }
-  g.sound.prefetch->Add(files);
+  s.prefetch->Add(files);
 }
 
-void PrefetchChartSounds(Game& g, const std::string& chartPath) {
-  if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
+namespace {
+
+bool SoundsLoadWhileReading(const SoundState& s, const ChartState& c, const SoundPrefetchRules& rules) {
+  return rules.wav_load_mode == 0 && !rules.no_wav && !c.CourseMode && SoundAvailable(s);
+}
+
+}  // namespace
+
+void PrefetchChartSounds(SoundState& s, const ChartState& c, const SoundPrefetchRules& rules,
+                         const std::string& chartPath) {
+  if (!SoundsLoadWhileReading(s, c, rules)) return;
   ChartTextInfo info;
-  const std::string text = LoadChartText(chartPath, g.settings.ModernCharts, &info);
+  const std::string text = LoadChartText(chartPath, rules.modern_charts, &info);
   if (!info.readable) {
-    CancelSoundPrefetch(g);
+    CancelSoundPrefetch(s);
     return;
   }
-  PrefetchChartSounds(g, chartPath, text);
+  PrefetchChartSounds(s, c, rules, chartPath, text);
 }
 
-void PrefetchChartSounds(Game& g, const std::string& chartPath, std::string_view text) {
-  if (g.settings.WAVLoadmode != 0 || g.settings.NoWAV || g.chart.CourseMode || !SoundAvailable(g)) return;
+void PrefetchChartSounds(SoundState& s, const ChartState& c, const SoundPrefetchRules& rules,
+                         const std::string& chartPath, std::string_view text) {
+  if (!SoundsLoadWhileReading(s, c, rules)) return;
   // Already decoding this chart's sounds (started before the loading screen).
-  if (g.sound.prefetch && g.sound.prefetch->chart == chartPath && g.sound.prefetch->Queued() > 0) return;
+  if (s.prefetch && s.prefetch->chart == chartPath && s.prefetch->Queued() > 0) return;
   // A new chart: whatever an earlier, abandoned read left is of no use.
-  CancelSoundPrefetch(g);
+  CancelSoundPrefetch(s);
   std::vector<std::string> files;
-  for (auto& [id, file] : ChartSoundFiles(chartPath, text, g.settings.ModernCharts)) {
-    if (g.sound.WavBuffers[id] && SoundCacheKey(g.sound.LoadedWavFile[id]) == SoundCacheKey(file)) continue;
+  for (auto& [id, file] : ChartSoundFiles(chartPath, text, rules.modern_charts)) {
+    if (s.WavBuffers[id] && SoundCacheKey(s.LoadedWavFile[id]) == SoundCacheKey(file)) continue;
     files.push_back(std::move(file));
   }
-  PrefetchSoundFiles(g, files);
-  if (g.sound.prefetch) g.sound.prefetch->chart = chartPath;
+  PrefetchSoundFiles(s, files);
+  if (s.prefetch) s.prefetch->chart = chartPath;
 }
 
 std::vector<std::pair<int, std::string>> ChartSoundFiles(const std::string& chartPath, std::string_view text,
@@ -510,62 +515,60 @@ std::vector<std::string> MissingSoundFiles(const std::vector<std::string>& files
   return missing;
 }
 
-int ReportMissingChartSounds(Game& g) {
+int ReportMissingChartSounds(SoundState& s, const ChartState& c, const SoundLinks& links) {
   std::vector<std::string> named;
-  for (const std::string& file : g.chart.WavFile)
-    if (!file.empty() && !g.chart.CourseMode) named.push_back(file);
-  for (const std::string& file : g.chart.CourseWavFile)  // every song of a course
-    if (!file.empty() && g.chart.CourseMode) named.push_back(file);
+  for (const std::string& file : c.WavFile)
+    if (!file.empty() && !c.CourseMode) named.push_back(file);
+  for (const std::string& file : c.CourseWavFile)  // every song of a course
+    if (!file.empty() && c.CourseMode) named.push_back(file);
   const std::vector<std::string> missing = MissingSoundFiles(named);
   if (missing.empty()) return 0;
   const std::string count = std::to_string(missing.size());
-  DebugLog(g, "Missing sound files: " + count + " (of " + std::to_string(named.size()) + " the chart names)");
-  for (const std::string& file : missing) DebugLog(g, "  missing: " + file);
+  links.services.Log("Missing sound files: " + count + " (of " + std::to_string(named.size()) + " the chart names)");
+  for (const std::string& file : missing) links.services.Log("  missing: " + file);
   // Short enough for the message line of the play screen.
-  Show(g, count + (missing.size() == 1 ? " SOUND FILE MISSING" : " SOUND FILES MISSING"));
+  Show(s, links, count + (missing.size() == 1 ? " SOUND FILE MISSING" : " SOUND FILES MISSING"));
   return static_cast<int>(missing.size());
 }
 
-bool SoundPrefetchReady(Game& g, const std::string& file) {
-  return !g.sound.prefetch || g.sound.prefetch->Ready(file);
+bool SoundPrefetchReady(const SoundState& s, const std::string& file) {
+  return !s.prefetch || s.prefetch->Ready(file);
 }
 
-void CancelSoundPrefetch(Game& g) {
-  if (!g.sound.prefetch) return;
-  g.sound.prefetch->chart.clear();
-  g.sound.prefetch->Clear();
+void CancelSoundPrefetch(SoundState& s) {
+  if (!s.prefetch) return;
+  s.prefetch->chart.clear();
+  s.prefetch->Clear();
 }
 
-void LoadCourseWav(Game& g, int song, int id) {
-  if (song < 0 || song >= 128 || !ValidNumber(id) || !CourseTablesReady(g) || !Use(g)) return;
-  auto& s = g.sound;
+void LoadCourseWav(SoundState& s, ChartState& c, const SoundLinks& links, int song, int id) {
+  if (song < 0 || song >= 128 || !ValidNumber(id) || !CourseTablesReady(c) || !Use(s)) return;
   EnsureCourseSlots(s);
   int k = CourseIndex(song, id);
-  const std::string& file = g.chart.CourseWavFile[k];
+  const std::string& file = c.CourseWavFile[k];
   if (file.empty()) return;
   if (s.CourseWavBuffer[k] && s.CourseLoadedWavFile[k] == file) {
-    g.chart.CourseWavLoaded[k] = true;
+    c.CourseWavLoaded[k] = true;
     return;
   }
-  DebugLog(g, "coursewav(song,wavid): " + file);
+  links.services.Log("coursewav(song,wavid): " + file);
   uint32_t buffer = 0;
   int32_t frequency = 0;
-  SoundError error = LoadBuffer(g, file, buffer, frequency);
+  SoundError error = LoadBuffer(s, file, buffer, frequency);
   ReleaseCourseSlot(s, k);
   if (error != SoundError::None) {
-    ReportError(g, error, file);
+    ReportError(s, links, error, file);
     return;
   }
   s.CourseWavBuffer[k] = buffer;
   s.CourseWavBaseFrequency[k] = frequency;
   s.CourseLoadedWavFile[k] = file;
   // Created in advance: the play does not load it again on first use.
-  g.chart.CourseWavLoaded[k] = true;
+  c.CourseWavLoaded[k] = true;
 }
 
-void ReleaseCourseSounds(Game& g) {
-  auto& s = g.sound;
-  if (s.CourseWavBuffer.empty() || !Use(g)) return;
+void ReleaseCourseSounds(SoundState& s) {
+  if (s.CourseWavBuffer.empty() || !Use(s)) return;
   for (int k = 0; k < static_cast<int>(s.CourseWavBuffer.size()); ++k) ReleaseCourseSlot(s, k);
   s.CourseWavBuffer.clear();
   s.CourseWavBaseFrequency.clear();
@@ -576,37 +579,35 @@ void ReleaseCourseSounds(Game& g) {
 
 // The closing fade lowers key sounds by 5 hundredths of a dB per ms: -20 dB
 // 400 ms after the fade start, -50 dB after one second.
-int32_t KeySoundFadeVolume(Game& g) {
-  int32_t elapsed = static_cast<int32_t>(g.NowMs() - g.play.FadeStart);
+int32_t KeySoundFadeVolume(uint32_t nowMs, int fadeState, uint32_t fadeStartMs) {
+  int32_t elapsed = static_cast<int32_t>(nowMs - fadeStartMs);
   if (elapsed < 0) elapsed = 0;
-  if (g.play.FadeState == 1) return std::max(kSilent, -elapsed * 5);
-  if (g.play.FadeState == 3) return elapsed <= 1000 ? 0 : std::max(kSilent, -(elapsed - 1000) * 5);
+  if (fadeState == 1) return std::max(kSilent, -elapsed * 5);
+  if (fadeState == 3) return elapsed <= 1000 ? 0 : std::max(kSilent, -(elapsed - 1000) * 5);
   return 0;
 }
 
-void PlayWav(Game& g, int number, int echoTap, SoundKind kind) {
-  if (!ValidNumber(number) || echoTap < 0 || echoTap >= kEchoTaps || !Use(g)) return;
-  auto& s = g.sound;
-  auto& c = g.chart;
+void PlayWav(SoundState& s, ChartState& c, const SoundLinks& links, int number, int echoTap, SoundKind kind) {
+  if (!ValidNumber(number) || echoTap < 0 || echoTap >= kEchoTaps || !Use(s)) return;
 
   // Load on first use.
-  bool course = c.CourseMode && CourseTablesReady(g);
+  bool course = c.CourseMode && CourseTablesReady(c);
   int k = course ? CourseIndex(std::clamp(c.CourseSong, 0, 127), number) : -1;
   if (course) {
-    if (!c.CourseWavLoaded[k]) loadwav(g, number);
+    if (!c.CourseWavLoaded[k]) loadwav(s, c, links, number);
   } else if (!c.WavFile[number].empty() && !s.WavBuffers[number]) {
-    loadwav(g, number);
+    loadwav(s, c, links, number);
   }
 
   // The buffer: the course song's own with CourseLoadMode 2, else the number's.
   uint32_t buffer = s.WavBuffers[number];
   int32_t base = s.WavBaseFrequency[number];
   int32_t frequency = s.WavFrequency[number];
-  if (course && g.settings.CourseLoadMode == 2 && k < static_cast<int>(s.CourseWavBuffer.size()) &&
+  if (course && links.course_load_mode == 2 && k < static_cast<int>(s.CourseWavBuffer.size()) &&
       s.CourseWavBuffer[k]) {
     buffer = s.CourseWavBuffer[k];
     base = s.CourseWavBaseFrequency[k];
-    frequency = RoundEven(base * static_cast<double>(g.settings.RealHiSpeed));
+    frequency = RoundEven(base * links.play_speed);
   }
   if (!buffer) return;
   float pitch = PitchOf(frequency, base);
@@ -616,7 +617,7 @@ void PlayWav(Game& g, int number, int echoTap, SoundKind kind) {
     if (!source) return;
     Attach(source, buffer);
     s.SlotBaseFrequency[number] = base;
-    int32_t volume = KeySoundFadeVolume(g);
+    int32_t volume = links.key_volume;
     s.WavVolume[number] = volume;
     s.WavKind[number] = kind;
     alSourcef(source, AL_PITCH, pitch);
@@ -625,7 +626,7 @@ void PlayWav(Game& g, int number, int echoTap, SoundKind kind) {
     alSourceRewind(source);
     alSourcePlay(source);
     if (s.EchoEffect)
-      for (int tap = 1; tap <= 4; ++tap) QueueEcho(g, g.play.ElapsedMs + 200 * tap, number, tap);
+      for (int tap = 1; tap <= 4; ++tap) QueueEcho(s, links.elapsed_ms + 200 * tap, number, tap);
     return;
   }
 
@@ -641,31 +642,30 @@ void PlayWav(Game& g, int number, int echoTap, SoundKind kind) {
   alSourcePlay(source);
 }
 
-bool HasWavBuffer(Game& g, int number) {
-  if (!ValidNumber(number) || !g.sound.device) return false;
-  return g.sound.WavBuffers[number] || g.sound.SlotBaseFrequency[number] > 0;
+bool HasWavBuffer(const SoundState& s, int number) {
+  if (!ValidNumber(number) || !s.device) return false;
+  return s.WavBuffers[number] || s.SlotBaseFrequency[number] > 0;
 }
 
-bool IsWavPlaying(Game& g, int number) {
-  if (!HasWavBuffer(g, number) || !Use(g)) return false;
-  return SourceState(g.sound.WavSources[number]) == AL_PLAYING;
+bool IsWavPlaying(SoundState& s, int number) {
+  if (!HasWavBuffer(s, number) || !Use(s)) return false;
+  return SourceState(s.WavSources[number]) == AL_PLAYING;
 }
 
-void StopWavBuffer(Game& g, int number) {
-  if (!HasWavBuffer(g, number) || !Use(g)) return;
-  ALuint source = g.sound.WavSources[number];
+void StopWavBuffer(SoundState& s, int number) {
+  if (!HasWavBuffer(s, number) || !Use(s)) return;
+  ALuint source = s.WavSources[number];
   if (SourceState(source) == AL_PLAYING) alSourcePause(source);
 }
 
-void ContinueWav(Game& g, int number) {
-  if (!HasWavBuffer(g, number) || !Use(g)) return;
-  ALuint source = g.sound.WavSources[number];
+void ContinueWav(SoundState& s, int number) {
+  if (!HasWavBuffer(s, number) || !Use(s)) return;
+  ALuint source = s.WavSources[number];
   if (SourceState(source) == AL_PAUSED) alSourcePlay(source);
 }
 
-void RestartWav(Game& g, int number) {
-  if (!HasWavBuffer(g, number) || !Use(g)) return;
-  auto& s = g.sound;
+void RestartWav(SoundState& s, int number) {
+  if (!HasWavBuffer(s, number) || !Use(s)) return;
   ALuint source = EnsureSource(s.WavSources[number]);
   if (!source) return;
   if (!AttachedBuffer(source)) {
@@ -677,21 +677,18 @@ void RestartWav(Game& g, int number) {
   alSourcePlay(source);
 }
 
-void SetWavBufferFrequency(Game& g, int number, int32_t hz) {
-  if (!ValidNumber(number) || hz <= 0 || !g.sound.WavBuffers[number] || !Use(g)) return;
-  auto& s = g.sound;
+void SetWavBufferFrequency(SoundState& s, int number, int32_t hz) {
+  if (!ValidNumber(number) || hz <= 0 || !s.WavBuffers[number] || !Use(s)) return;
   s.WavFrequency[number] = hz;
   ALuint source = s.WavSources[number];
   if (source && AttachedBuffer(source) == s.WavBuffers[number])
     alSourcef(source, AL_PITCH, PitchOf(hz, s.WavBaseFrequency[number]));
 }
 
-void ApplyPlaySpeedToSounds(Game& g) {
-  if (!Use(g)) return;
-  auto& s = g.sound;
-  const double speed = g.settings.RealHiSpeed;
+void ApplyPlaySpeedToSounds(SoundState& s, double speed) {
+  if (!Use(s)) return;
   for (int n = 1; n < kWavIds; ++n) {
-    if (s.WavBuffers[n]) SetWavBufferFrequency(g, n, RoundEven(s.WavBaseFrequency[n] * speed));
+    if (s.WavBuffers[n]) SetWavBufferFrequency(s, n, RoundEven(s.WavBaseFrequency[n] * speed));
     // A course song's buffer on the number's source follows the speed too.
     ALuint source = s.WavSources[n];
     if (source && s.SlotBaseFrequency[n] > 0 && AttachedBuffer(source) != s.WavBuffers[n]) {
@@ -701,22 +698,20 @@ void ApplyPlaySpeedToSounds(Game& g) {
   }
 }
 
-void SetWavBufferVolume(Game& g, int number, int32_t hundredthsDb) {
-  if (!HasWavBuffer(g, number) || !Use(g)) return;
-  auto& s = g.sound;
+void SetWavBufferVolume(SoundState& s, int number, int32_t hundredthsDb) {
+  if (!HasWavBuffer(s, number) || !Use(s)) return;
   s.WavVolume[number] = std::clamp(hundredthsDb, kSilent, 0);
   if (ALuint source = EnsureSource(s.WavSources[number]))
     alSourcef(source, AL_GAIN, GainOf(hundredthsDb) * MixGain(s, s.WavKind[number]));
 }
 
-void SetAllWavVolumes(Game& g, int32_t hundredthsDb) {
+void SetAllWavVolumes(SoundState& s, int32_t hundredthsDb) {
   for (int n = 1; n < kWavIds; ++n)
-    if (HasWavBuffer(g, n)) SetWavBufferVolume(g, n, hundredthsDb);
+    if (HasWavBuffer(s, n)) SetWavBufferVolume(s, n, hundredthsDb);
 }
 
-void StopChartSounds(Game& g) {
-  if (!Use(g)) return;
-  auto& s = g.sound;
+void StopChartSounds(SoundState& s) {
+  if (!Use(s)) return;
   for (ALuint source : s.WavSources)
     if (source) alSourceRewind(source);
   for (ALuint source : s.EchoSources)
@@ -724,15 +719,14 @@ void StopChartSounds(Game& g) {
   s.PausedExtraSources.clear();
 }
 
-void PauseChartSounds(Game& g) {
-  auto& s = g.sound;
-  if (!Use(g)) return;
+void PauseChartSounds(SoundState& s, std::array<bool, kWavIds>& wasPlaying) {
+  if (!Use(s)) return;
   // What an earlier freeze stopped stays remembered: a pause inside a break
   // finds those sounds stopped, and they must come back all the same.
   for (int n = 1; n < kWavIds; ++n) {
-    if (!HasWavBuffer(g, n)) continue;
+    if (!HasWavBuffer(s, n)) continue;
     if (SourceState(s.WavSources[n]) == AL_PLAYING) {
-      g.play.SoundWasPlaying[n] = true;
+      wasPlaying[n] = true;
       alSourcePause(s.WavSources[n]);
     }
   }
@@ -744,46 +738,45 @@ void PauseChartSounds(Game& g) {
   }
 }
 
-void ResumeChartSounds(Game& g) {
-  auto& s = g.sound;
-  if (!Use(g)) return;
+void ResumeChartSounds(SoundState& s, std::array<bool, kWavIds>& wasPlaying) {
+  if (!Use(s)) return;
   for (int n = 1; n < kWavIds; ++n)
-    if (g.play.SoundWasPlaying[n]) ContinueWav(g, n);
+    if (wasPlaying[n]) ContinueWav(s, n);
   for (ALuint source : s.PausedExtraSources)
     if (SourceState(source) == AL_PAUSED) alSourcePlay(source);
   s.PausedExtraSources.clear();
-  g.play.SoundWasPlaying.fill(false);
+  wasPlaying.fill(false);
 }
 
 // ---- Echo queue -------------------------------------------------------------------
 
-void QueueEcho(Game& g, int32_t timeMs, int number, int tap) {
-  auto& queue = g.sound.EchoQueue;
+void QueueEcho(SoundState& s, int32_t timeMs, int number, int tap) {
+  auto& queue = s.EchoQueue;
   if (static_cast<int>(queue.size()) >= kMaxEchoQueue) return;
   queue.push_back({timeMs, number, tap});
 }
 
-void RemoveEcho(Game& g, int index) {
-  auto& queue = g.sound.EchoQueue;
+void RemoveEcho(SoundState& s, int index) {
+  auto& queue = s.EchoQueue;
   if (index < 0 || index >= static_cast<int>(queue.size())) return;
   queue.erase(queue.begin() + index);
 }
 
-void ClearEchoQueue(Game& g) { g.sound.EchoQueue.clear(); }
+void ClearEchoQueue(SoundState& s) { s.EchoQueue.clear(); }
 
-void SetEchoEffect(Game& g, bool on) {
-  g.sound.EchoEffect = on;
-  ClearEchoQueue(g);
+void SetEchoEffect(SoundState& s, bool on) {
+  s.EchoEffect = on;
+  ClearEchoQueue(s);
 }
 
-void RunEchoQueue(Game& g, int32_t elapsedMs) {
+void RunEchoQueue(SoundState& s, ChartState& c, const SoundLinks& links, int32_t elapsedMs) {
   // Entries whose time has come are played and removed; later ones move down.
-  auto& queue = g.sound.EchoQueue;
+  auto& queue = s.EchoQueue;
   for (size_t i = 0; i < queue.size();) {
     if (queue[i].Time < elapsedMs) {
       EchoEntry entry = queue[i];
-      RemoveEcho(g, static_cast<int>(i));
-      PlayWav(g, entry.Number, entry.Tap);
+      RemoveEcho(s, static_cast<int>(i));
+      PlayWav(s, c, links, entry.Number, entry.Tap);
     } else {
       ++i;
     }

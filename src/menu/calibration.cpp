@@ -10,6 +10,7 @@
 
 #include "app/game.h"
 #include "app/settings.h"
+#include "app/sound_links.h"
 #include "imgui.h"
 #include "media/display_internal.h"
 #include "media/sound.h"
@@ -102,7 +103,7 @@ Outcome ReadEvents(Game& g, Calibration& c, ImGuiWindow* window) {
 void PlayBeats(Game& g, Calibration& c) {
   const uint32_t now = g.NowMs();
   if (static_cast<int32_t>(now - c.next_beat) < 0) return;
-  if (c.sound) PlaySE(g, kSePtsCount);
+  if (c.sound) PlaySE(g.sound, kSePtsCount);
   c.beats.push_back(now);
   c.next_beat += kCalibrationBeatMs;
   if (static_cast<int32_t>(now - c.next_beat) >= 0) c.next_beat = now + kCalibrationBeatMs;
@@ -203,7 +204,7 @@ void OpenCalibrationWindow(Game& g) {
   const bool events = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
   InitDS(g);
   Calibration c;
-  c.sound = HasSystemSound(g, kSePtsCount);
+  c.sound = HasSystemSound(g.sound, kSePtsCount);
   c.next_beat = g.NowMs() + kCalibrationFirstBeatMs;
   DebugLog(g, "[Calibration] opened");
   Outcome outcome = Outcome::Open;
@@ -225,7 +226,7 @@ void OpenCalibrationWindow(Game& g) {
     SaveOffset(g, SummarizeTaps(c.offsets));
   else
     DebugLog(g, "[Calibration] closed");
-  ReleaseSound(g);
+  ReleaseSound(g.sound);
   if (shown) window.Close();
   if (events) SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }

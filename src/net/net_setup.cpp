@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "app/timers.h"
 #include "menu/startup_menu.h"
 #include "net/battle.h"
@@ -47,9 +48,9 @@ void InitDPlay(Game& g) {
   NetState& n = g.net;
   if (n.session && n.session->open()) return;
   if (!NetworkAvailable()) {
-    constexpr const char* kNoTcpIp = "TCP/IP 接続が利用できないため、ネットワーク接続は利用できません。";
-    DebugLog(g, kNoTcpIp);
-    ShowMessageBox("", kNoTcpIp, MessageBoxKind::Warning, !g.options.headless);
+    // The log keeps the classic line whatever the language.
+    DebugLog(g, kTextsJa.message_no_network);
+    ShowMessageBox("", TextsOf(g).message_no_network, MessageBoxKind::Warning, !g.options.headless);
     return;
   }
   n.session = std::make_unique<Session>([&g](const std::string& line) { DebugLog(g, line); });

@@ -149,7 +149,7 @@ void ProcessOptionKeys(Game& g, int16_t code) {
         else SleepUp(g);
         SleepMessage(g);
       }
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     }
     case 4:
@@ -162,33 +162,33 @@ void ProcessOptionKeys(Game& g, int16_t code) {
       s.ShowBGA = !s.ShowBGA;
       s.NoBGA = !s.ShowBGA;
       Say(g, "[5] BGA: " + OnOff(s.ShowBGA));
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     case 65:  // F7
       s.BMSPreview = s.BMSPreview ? 0 : 1;
       g.play.QuitPlay = true;
       Say(g, "[F7] BMS Preview: " + OnOff(s.BMSPreview != 0));
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     case 66:  // F8
       s.DEMOMode = !s.DEMOMode;
       g.playopt.OptionsChanged = true;
       Say(g, "[F8] DEMO: " + OnOff(s.DEMOMode));
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     case 67:  // F9
       NextSkin(g);
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     case 68:  // F10
-      SetEchoEffect(g, !g.sound.EchoEffect);
+      SetEchoEffect(g.sound, !g.sound.EchoEffect);
       Say(g, std::string("EFFECT: ") + (g.sound.EchoEffect ? "ECHO" : "NONE"));
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     case 87:  // F11
       s.DRAWLIMIT = s.DRAWLIMIT >= 3 || s.DRAWLIMIT < 1 ? 1 : s.DRAWLIMIT + 1;
       Say(g, "Draw Limit : " + std::to_string(s.DRAWLIMIT));
-      PlaySE(g, kSePtsCount);
+      PlaySE(g.sound, kSePtsCount);
       break;
     case 73: {  // keypad 9: a random course effect 1..6
       const double r = std::uniform_real_distribution<double>(0.0, 1.0)(g.playopt.Rng);
@@ -246,7 +246,7 @@ bool ProcessSongSelectOptionKeys(Game& g, int16_t code) {
     default:
       return false;
   }
-  PlaySE(g, kSePtsCount);
+  PlaySE(g.sound, kSePtsCount);
   return true;
 }
 

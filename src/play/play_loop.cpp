@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "app/timers.h"
 #include "chart/chart_read.h"
 #include "platform/rounding.h"
@@ -255,8 +256,8 @@ void BPMChange(Game& g, float bpm) {
   p.UnitsPerSecond = p.EffectiveBPM / 240.0f * 192.0f;
   // A changed play speed changes the pitch as well as the tempo.
   for (int id = 0; id < kMediaIds; ++id)
-    if (HasWavBuffer(g, id))
-      SetWavBufferFrequency(g, id, RoundEven(g.sound.WavBaseFrequency[id] * static_cast<double>(rhs)));
+    if (HasWavBuffer(g.sound, id))
+      SetWavBufferFrequency(g.sound, id, RoundEven(g.sound.WavBaseFrequency[id] * static_cast<double>(rhs)));
 }
 
 void BMSPause(Game& g) {
@@ -297,7 +298,7 @@ void StartBreak(Game& g) {
   p.BreakActive = true;
   p.BreakStart = g.NowMs();
   PauseChartSounds(g);
-  if (g.playopt.CourseEffect != kEffectBreak) PlaySE(g, kSeResFail);
+  if (g.playopt.CourseEffect != kEffectBreak) PlaySE(g.sound, kSeResFail);
   if (!wasFrozen) p.PausedBPM = p.EffectiveBPM;
   BPMChange(g, 0);
 }
@@ -384,7 +385,7 @@ void PlayLoop(Game& g) {
   p.ReplayLimit = static_cast<int32_t>(p.RecordList.size());
   DebugLog(g, "  playloop start");
   // The intro: the "R E A D Y ?" fade over the captured screen.
-  PlaySE(g, kSeReady);
+  PlaySE(g.sound, kSeReady);
   CaptureBackSurface(g);
   p.FadeState = kFadeIntro;
   p.FadeStart = g.NowMs();
@@ -419,14 +420,14 @@ void PlayLoop(Game& g) {
         p.FadeStart = g.NowMs();
         p.FadeState = kFadeClose;
         p.FadeMayFinish = 1;
-        PlaySE(g, kSeFade);
+        PlaySE(g.sound, kSeFade);
         p.ReachedEnd = true;
       }
       if (p.Failed && p.FadeState == kFadeNone) {
         p.FadeStart = g.NowMs();
         p.FadeState = kFadeFailed;
         p.FadeMayFinish = 1;
-        PlaySE(g, kSeFade);
+        PlaySE(g.sound, kSeFade);
       }
       // A paused play rests until something happens (holding Escape to quit counts time).
       if (p.Paused && !p.EscHeld && RestFrame(g)) continue;
@@ -485,11 +486,11 @@ void StartPlay(Game& g) {
   if (!g.screens.PreviewMode) {
     p.FixedGaugeMode = false;
     ClearNetPlayStarted(g);
-    PlaySE(g, kSeSelect, true);
+    PlaySE(g.sound, kSeSelect, true);
     p.PreviewFadeVolume = 0;
-    if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, 0);
+    if (HasSystemSound(g.sound, kSeSelect)) SetSystemSoundVolume(g.sound, kSeSelect, 0);
     if (g.settings.BMSPreview) StartPreviewTimer(g);
-    PlaySE(g, kSeSelStart);
+    PlaySE(g.sound, kSeSelStart);
   }
 }
 
@@ -581,7 +582,7 @@ void PreviewTick(Game& g) {
   // The song-select music fades to about -15 dB within 0.6 s.
   if (p.PreviewFadeVolume >= -1500) {
     p.PreviewFadeVolume -= 50;
-    if (HasSystemSound(g, kSeSelect)) SetSystemSoundVolume(g, kSeSelect, p.PreviewFadeVolume);
+    if (HasSystemSound(g.sound, kSeSelect)) SetSystemSoundVolume(g.sound, kSeSelect, p.PreviewFadeVolume);
   }
   // One frame; nothing is drawn in a background preview.
   UpdateFrame(g);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "chart/bms.h"
 #include "media/display.h"
 #include "media/skin.h"

@@ -63,7 +63,7 @@ using namespace play_screen;
 namespace {
 
 void SetChartVolume(Game& g, int32_t hundredthsDb) {
-  SetAllWavVolumes(g, std::max<int32_t>(hundredthsDb, -10000));
+  SetAllWavVolumes(g.sound, std::max<int32_t>(hundredthsDb, -10000));
 }
 
 // What one frame of lanes and notes shares.

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/sound.h"
@@ -219,7 +220,7 @@ void DrawClassLetter(Game& g) {
   const int cls = CurrentClass(g, SlotOfSide(g, 0));
   if (cls != js.ClassShown) {
     js.ClassShown = cls;
-    PlaySE(g, kSeClassSS + cls);
+    PlaySE(g.sound, kSeClassSS + cls);
   }
   const int drop = std::max(0, 10 - PositionMod(g, 48));
   SkinCopy(g, 275, 428 + drop, g.skin.ClassStrRects[std::clamp(cls, 0, 6)]);
@@ -289,7 +290,7 @@ void DrawPauseOverlay(Game& g) {
 
 std::vector<PauseLine> PauseLines(Game& g) {
   const std::string title = "P A U S E";
-  const std::string keys = "[F12]: resume      hold [ESC]: quit";
+  const std::string keys = TextsOf(g).pause_keys;
   const int title_h = GdiFontHeight(g, GdiFont::Title), keys_h = GdiFontHeight(g, GdiFont::Bold12);
   const int top = kPauseBandTop + (kPauseBandBottom - kPauseBandTop - title_h - 8 - keys_h) / 2;
   return {{GdiFont::Title, 320 - GdiTextWidth(g, GdiFont::Title, title) / 2, top, title, 0xFFFFFF},

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "media/display.h"
 #include "media/surface.h"
 
@@ -150,7 +151,7 @@ void DrawRankingScreen(Game& g, int place, const RankEntry& entry) {
     if (i == place) DrawNewRow(g, c, y, entry, now);
     else DrawOtherRow(g, c, y, g.screens.Record.Ranking[i]);
   }
-  DrawFontText(g, 40, 420, "TYPE YOUR NAME (8 LETTERS)   [BACKSPACE]: DELETE   [ENTER]: OK");
+  DrawFontText(g, 40, 420, TextsOf(g).ranking_keys);
 }
 
 void RunRankingNameEntry(Game& g, int place, const RankEntry& entry) {

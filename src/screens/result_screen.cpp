@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "media/display.h"
 #include "media/skin.h"
 #include "media/sound.h"
@@ -24,7 +25,6 @@ namespace {
 constexpr uint32_t kCountUpMs = 2000;
 constexpr Rect kHistogramBox{320, 360, 620, 424};
 constexpr int kHistogramBins = 30;
-constexpr const char* kNetWaitLine = "接続中の他のプレイヤーの演奏が終了するまでお待ち下さい。";
 
 struct JudgementRow {
   const char* word;
@@ -157,8 +157,8 @@ void DrawTimingHistogram(Game& g, const Rect& panel, uint32_t t) {
 
 void DrawBottomLine(Game& g) {
   if (!ResultScreenMayEnd(g)) return;
-  const std::string line = MayRetry(g) ? "Key buttons 1-7 or Escape: continue   R: play again"
-                                       : "Press a key button (keys 1 to 7, not the scratch) or Escape to continue";
+  const Texts& t = TextsOf(g);
+  const char* line = MayRetry(g) ? t.result_keys_retry : t.result_keys;
   DrawGdiText(g, g.display.BackSurface, GdiFont::Bold12, 40, 452, line, 0xC8D0F0);
 }
 
@@ -221,7 +221,7 @@ void DrawResultScreen(Game& g, uint32_t t) {
   DrawFigures(g, panel, shown);
   DrawTimingHistogram(g, panel, t);
   if (g.screens.NetWaitPending) {
-    DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, kNetWaitLine, 0xFFFFFF);
+    DrawGdiText(g, d.BackSurface, GdiFont::Bold12, 80, 250, TextsOf(g).result_net_wait, 0xFFFFFF);
     DrawNetPlayPanel(g);
   }
   DrawBottomLine(g);
@@ -234,14 +234,14 @@ void RunResultScreen(Game& g) {
   g.app.LanePressed.fill(false);
   g.screens.ResultKeyPressed = false;
   g.screens.RetryRequested = false;
-  PlaySE(g, g.judge.ResultSound);
-  PlaySE(g, kSePtsCount, true);
+  PlaySE(g.sound, g.judge.ResultSound);
+  PlaySE(g.sound, kSePtsCount, true);
   bool counting = true;
   const uint32_t start = g.NowMs();
   while (g.app.Running || !g.app.started) {
     const uint32_t t = std::min(g.NowMs() - start, kCountUpMs);
     if (counting && t >= kCountUpMs) {
-      StopSE(g, kSePtsCount);
+      StopSE(g.sound, kSePtsCount);
       counting = false;
     }
     if (counting || !RestFrame(g)) {
@@ -251,7 +251,7 @@ void RunResultScreen(Game& g) {
     if (!ResultScreenMayEnd(g)) g.screens.ResultKeyPressed = g.screens.RetryRequested = false;
     else if (g.screens.ResultKeyPressed) break;
   }
-  if (counting) StopSE(g, kSePtsCount);
+  if (counting) StopSE(g.sound, kSePtsCount);
   g.screens.ResultKeyPressed = false;
   g.app.LanePressed.fill(false);
 }

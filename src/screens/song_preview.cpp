@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/sound_links.h"
 #include "chart/bms.h"
 #include "chart/ready_bms.h"
 #include "library/courses.h"
@@ -52,12 +53,12 @@ void QueueSoundsUpTo(Game& g, int32_t horizon) {
     if (!g.chart.WavFile[o.Value].empty() && !AlreadyLoaded(g, o.Value)) files.push_back(g.chart.WavFile[o.Value]);
   }
   pv.queued_until = i;
-  PrefetchSoundFiles(g, files);
+  PrefetchSoundFiles(g.sound, files);
 }
 
 bool FirstSoundsReady(Game& g) {
   for (int id : g.screens.Preview.first_ids)
-    if (!g.chart.WavFile[id].empty() && !AlreadyLoaded(g, id) && !SoundPrefetchReady(g, g.chart.WavFile[id]))
+    if (!g.chart.WavFile[id].empty() && !AlreadyLoaded(g, id) && !SoundPrefetchReady(g.sound, g.chart.WavFile[id]))
       return false;
   return true;
 }
@@ -73,7 +74,7 @@ void LoadDecodedSoundsAhead(Game& g) {
   for (int32_t i = std::max(0, g.play.NextObject); i < count && objs[i].Position <= horizon; ++i) {
     const int id = objs[i].Value;
     if (!IsSoundChannel(objs[i].Channel) || id <= 0 || id >= kMediaIds || g.chart.WavLoadState[id] >= 255) continue;
-    if (SoundPrefetchReady(g, g.chart.WavFile[id])) loadwav(g, id);
+    if (SoundPrefetchReady(g.sound, g.chart.WavFile[id])) loadwav(g, id);
     else g.play.PreloadTried[id] = true;  // the play frame leaves it alone
   }
 }
@@ -113,7 +114,7 @@ void PreviewPlayTimerTick(Game& g) {
   LoadDecodedSoundsAhead(g);
   PreviewPlayTick(g);
   if (!g.pump.HasTimer(kPreviewPlayTimerId)) {  // the play ended itself
-    CancelSoundPrefetch(g);
+    CancelSoundPrefetch(g.sound);
     ResetPreviewState(g);
     g.chart.BackgroundPreview = false;
   }
@@ -171,7 +172,7 @@ void StartPreviewLoad(Game& g) {
   pv.load_start = g.NowMs();
   pv.queued_until = first;
   g.play.PreloadTried.fill(false);
-  CancelSoundPrefetch(g);
+  CancelSoundPrefetch(g.sound);
   // The first beat's sounds go to the decoders first, then what follows.
   std::vector<std::string> files;
   for (int id : pv.first_ids) {
@@ -179,7 +180,7 @@ void StartPreviewLoad(Game& g) {
     pv.queued[id] = true;
     if (!c.WavFile[id].empty() && !AlreadyLoaded(g, id)) files.push_back(c.WavFile[id]);
   }
-  PrefetchSoundFiles(g, files);
+  PrefetchSoundFiles(g.sound, files);
   QueueSoundsUpTo(g, pv.start_position + kPreviewDecodeAhead);
   g.pump.SetTimer(kPreviewPlayTimerId, 20, [&g] { PreviewPlayTimerTick(g); });
 }
@@ -222,7 +223,7 @@ void StopSongPreview(Game& g) {
   bool active = SongPreviewActive(g) || g.pump.HasTimer(kPreviewPlayTimerId);
   if (active) {
     StopPreview(g);  // the play timer, the flags, the sounds and the music volume
-    CancelSoundPrefetch(g);
+    CancelSoundPrefetch(g.sound);
   }
   ResetPreviewState(g);
 }

@@ -63,7 +63,7 @@ void chexec(Game& g) {
   ResetLoadedCourse(g);
   g.screens.LastChangeTime = g.NowMs();
   ReleaseStagePicture(g);
-  PlaySE(g, kSeSongChange);
+  PlaySE(g.sound, kSeSongChange);
   g.play.QuitPlay = true;  // ends a preview play
   StopSongPreview(g);      // and its sounds, at once
   g.play.EffectiveBPM = 0;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "media/display.h"
 #include "media/surface.h"
 #include "net/net_session.h"
@@ -313,15 +314,16 @@ bool DrawQuestion(Game& g) {
 // While a search is open or narrows the list, its text takes the first line.
 std::string SearchLine(const Game& g) {
   const ScreensState& s = g.screens;
+  const Texts& t = TextsOf(g);
   const std::string found = " (" + std::to_string(g.library.SongList.size()) + "/" +
-                            std::to_string(s.SearchBase.size()) + ")";
-  if (s.Searching) return "SEARCH: " + s.SearchText + "_" + found + "  [Enter]:Keep [ESC]:Clear";
-  return "SEARCH: " + s.SearchText + found + "  [F6]:Edit [ESC]:Clear";
+                            std::to_string(s.SearchBase.size()) + ")  ";
+  if (s.Searching) return t.search_label + s.SearchText + "_" + found + t.search_keys_typing;
+  return t.search_label + s.SearchText + found + t.search_keys_kept;
 }
 
 void DrawHelpLines(Game& g) {
   if (DrawQuestion(g)) return;
-  const auto lines = HelpLines(g.app.GameState);
+  const auto lines = HelpLines(TextsOf(g), g.app.GameState);
   if (lines[0].empty()) return;
   Rect box{kListLeft, kHelpTop, kListRight, kHelpBottom};
   FillSurface(g.display, Back(g), &box, 0x0C1230);
@@ -331,7 +333,7 @@ void DrawHelpLines(Game& g) {
   else Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 3, lines[0], 0xC8D0E8, kListRight);
   Text(g, GdiFont::Status, kListLeft + 6, kHelpTop + 16, lines[1], 0xC8D0E8, kListRight);
   // Right-aligned on the second row, when it fits beside the screen's own keys.
-  const std::string extra = ExtraHelpKeys(g.app.GameState);
+  const std::string extra = ExtraHelpKeys(TextsOf(g), g.app.GameState);
   const int extraWidth = extra.empty() ? 0 : GdiTextWidth(g, GdiFont::Status, extra);
   const int x = kListRight - 4 - extraWidth;
   if (extraWidth > 0 && x >= kListLeft + 6 + GdiTextWidth(g, GdiFont::Status, lines[1]) + 8)

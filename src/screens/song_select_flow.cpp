@@ -38,7 +38,7 @@ void CaptureScreenForFade(Game& g) {
 
 // Captures the screen and starts the fade-end timer, which starts play.
 void StartFadeIntoPlay(Game& g) {
-  PlaySE(g, kSeDecide);
+  PlaySE(g.sound, kSeDecide);
   CaptureScreenForFade(g);
   g.screens.FadeSubject = 1;
   g.pump.SetTimer(kRunFadeEndTimerId, 10, [&g] {
@@ -85,8 +85,8 @@ bool PlayEntryUnderCursor(Game& g, Screen list_mode) {
       DebugLog(g, "retry: the same chart again");
       g.screens.RetryRequested = false;
       g.play.FixedGaugeMode = fixedGauge;
-      StopSE(g, kSeSelect);
-      StopSE(g, kSeSelStart);
+      StopSE(g.sound, kSeSelect);
+      StopSE(g.sound, kSeSelStart);
       StopSongPreview(g);
     }
     // A preview that could not read its chart must not cancel this load.
@@ -103,8 +103,8 @@ bool PlayEntryUnderCursor(Game& g, Screen list_mode) {
 void ReturnFromFailedLoad(Game& g) {
   g.play.FixedGaugeMode = false;
   g.play.PreviewFadeVolume = 0;
-  PlaySE(g, kSeSelect, true);
-  SetSystemSoundVolume(g, kSeSelect, 0);
+  PlaySE(g.sound, kSeSelect, true);
+  SetSystemSoundVolume(g.sound, kSeSelect, 0);
   if (g.settings.BMSPreview) StartPreviewTimer(g);
 }
 
@@ -133,7 +133,7 @@ void EnterCourseList(Game& g) {
   ReleaseStagePicture(g);
   g.play.QuitPlay = true;
   StopSongPreview(g);
-  PlaySE(g, kSeFade);
+  PlaySE(g.sound, kSeFade);
   g.screens.CourseModeShown = true;
   g.screens.ClearCheckIndex = 0;
   ApplySelection(g);
@@ -146,7 +146,7 @@ void OpenSongList(Game& g) {
   g.app.ListCursor = 0;
   g.screens.ClearCheckIndex = 0;
   RestartOpeningAnimation(g);
-  PlaySE(g, kSeFade);
+  PlaySE(g.sound, kSeFade);
   chexec(g);
   StartPreviewTimer(g);
 }
@@ -156,7 +156,7 @@ void StartShufflePlay(Game& g) {
   g.app.GameState = Screen::JukeboxList;
   g.screens.PreviewMode = true;
   g.play.FixedGaugeMode = true;
-  StopSE(g, kSeSelect);
+  StopSE(g.sound, kSeSelect);
   StopSongPreview(g);
   StartFadeIntoPlay(g);
 }
@@ -167,7 +167,7 @@ void StartPlayOnSong(Game& g) {
     DebugLog(g, "the chart file is missing: " + (entry ? entry->FilePath : std::string()));
     return;
   }
-  StopSE(g, kSeSelect);
+  StopSE(g.sound, kSeSelect);
   StopSongPreview(g);
   if (ShiftOrLane12Held(g)) g.play.FixedGaugeMode = true;
   StartFadeIntoPlay(g);
@@ -213,7 +213,7 @@ void FadeEndSubject(Game& g) {
     s.PreviewMode = false;
   }
   if (!played || failures > 0) ReturnFromFailedLoad(g);
-  PlaySE(g, kSeFade);
+  PlaySE(g.sound, kSeFade);
   g.app.GameState = state;
   if (state == Screen::JukeboxList) ShowJukeboxList(g);
   RestartOpeningAnimation(g);

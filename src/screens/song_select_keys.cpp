@@ -4,6 +4,7 @@
 #include <random>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "app/main_loop.h"
 #include "library/courses.h"
 #include "library/jukebox.h"
@@ -31,7 +32,7 @@ using Question = ScreensState::Question;
 void Ask(Game& g, Question question, std::string file = {}) {
   g.screens.PendingQuestion = question;
   g.screens.QuestionFile = std::move(file);
-  PlaySE(g, kSePtsCount);
+  PlaySE(g.sound, kSePtsCount);
 }
 
 // Enter carries out what the question asked, Escape forgets it; other keys
@@ -146,11 +147,11 @@ std::string SortLabel(const Game& g) {
 std::string QuestionLine(const Game& g) {
   switch (g.screens.PendingQuestion) {
     case Question::Quit:
-      return "korvexを終了しますか?  [Enter]:終了  [ESC]:戻る";
+      return TextsOf(g).question_quit;
     case Question::DeleteCourse: {
       std::string name = FileNameOf(g.screens.QuestionFile);
       if (EndsWithNoCase(name, ".kcl")) name.resize(name.size() - 4);
-      return "コース「" + name + "」を削除しますか?  [Enter]:削除  [ESC]:戻る";
+      return TextWith(TextsOf(g).question_delete_course, name);
     }
     default:
       return {};

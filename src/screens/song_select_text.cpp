@@ -73,29 +73,25 @@ std::string OrdinalSuffix(int place) {
   }
 }
 
-std::array<std::string, 2> HelpLines(Screen mode) {
+std::array<std::string, 2> HelpLines(const Texts& t, Screen mode) {
   switch (mode) {
-    case Screen::JukeboxList:
-      return {"[ESC]:終了 [TAB]:モード切替", "[↑/↓/PageUP/PageDN]:選択 [→/Enter]:開く"};
-    case Screen::SongList:
-      return {"[ESC]:終了 [TAB]:モード切替 [←]:JukeBox選択", "[↑/↓/PageUP/PageDN]:選択 [Enter]:決定"};
-    case Screen::CourseList:
-      return {"[ESC]:終了 [TAB]:モード切替 [スペース]:コース編集", "[↑/↓/PageUP/PageDN]:選択 [Enter]:コース決定"};
-    case Screen::CourseNameEntry:
-      return {"[ESC]:終了 [Enter]:決定 [文字]:入力", ""};
-    case Screen::NetWaitPreview:
-      return {"他のプレイヤーが曲を決定するまでしばらくお待ち下さい。", ""};
-    case Screen::NetWaitChoice:
-      return {"他のプレイヤーの曲読み込み完了を待っています…", ""};
-    default:
-      return {"", ""};
+    case Screen::JukeboxList: return {t.help_jukebox_1, t.help_jukebox_2};
+    case Screen::SongList: return {t.help_songs_1, t.help_songs_2};
+    case Screen::CourseList: return {t.help_courses_1, t.help_courses_2};
+    case Screen::CourseNameEntry: return {t.help_course_name, ""};
+    case Screen::NetWaitPreview: return {t.help_net_wait_choice, ""};
+    case Screen::NetWaitChoice: return {t.help_net_wait_loading, ""};
+    default: return {"", ""};
   }
 }
 
-std::string ExtraHelpKeys(Screen mode) {
-  if (mode == Screen::SongList) return "[F5]:Random [F6]:Search";
-  if (mode == Screen::JukeboxList) return "[F5]:Random";
-  return {};
+std::string ExtraHelpKeys(const Texts& t, Screen mode) {
+  switch (mode) {
+    case Screen::SongList: return t.help_extra_songs;
+    case Screen::JukeboxList: return t.help_extra_jukebox;
+    case Screen::CourseList: return t.help_extra_courses;
+    default: return {};
+  }
 }
 
 DifficultyName DifficultyNameOf(int32_t difficulty) {

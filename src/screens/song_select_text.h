@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/app_state.h"
+#include "app/texts.h"
 
 namespace kvx {
 
@@ -24,10 +25,11 @@ SplitTitle SplitSongTitle(std::string_view title);
 std::string OrdinalSuffix(int place);
 
 // The two help lines at the bottom of a screen (empty lines are not drawn).
-std::array<std::string, 2> HelpLines(Screen mode);
-// The keys beyond the screen's own help lines (the random pick, the search),
+std::array<std::string, 2> HelpLines(const Texts& texts, Screen mode);
+// The keys beyond the screen's own help lines (the random pick, the search,
+// deleting a course),
 // shown at the right of the second line; empty where there are none.
-std::string ExtraHelpKeys(Screen mode);
+std::string ExtraHelpKeys(const Texts& texts, Screen mode);
 
 // A chart's #DIFFICULTY (1 to 5) as the information panel names it, in its
 // colour (0xRRGGBB); an empty name for any other value.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "media/display.h"
 #include "screens/score_record.h"
 #include "screens/song_select_text.h"
@@ -40,9 +41,9 @@ using test::Overlap;
 // Where a text of song select belongs.
 enum class Place { Help, Panel, List, Heading, Message, Fps };
 
-Place PlaceOf(const DrawnText& t, Screen mode) {
-  const auto help = HelpLines(mode);
-  if (t.text == help[0] || t.text == help[1] || t.text == ExtraHelpKeys(mode)) return Place::Help;
+Place PlaceOf(const DrawnText& t, Screen mode, const Texts& language) {
+  const auto help = HelpLines(language, mode);
+  if (t.text == help[0] || t.text == help[1] || t.text == ExtraHelpKeys(language, mode)) return Place::Help;
   if (t.text.rfind("FPS:", 0) == 0) return Place::Fps;
   if (t.rect.top >= kBottomBar.top) return Place::Message;
   if (t.rect.bottom <= kTitleBar.bottom) return Place::Heading;
@@ -52,19 +53,19 @@ Place PlaceOf(const DrawnText& t, Screen mode) {
 // The faults of one frame's layout: texts off the screen or outside their
 // place, and texts of different places that overlap (texts of the panel are
 // also checked against each other, list rows against each other).
-std::vector<std::string> LayoutFaults(const std::vector<DrawnText>& texts, Screen mode) {
+std::vector<std::string> LayoutFaults(const std::vector<DrawnText>& texts, Screen mode, const Texts& language) {
   static const std::map<Place, Rect> kArea = {{Place::Help, kHelpBox},     {Place::Panel, kPanel},
                                               {Place::List, kList},        {Place::Heading, kTitleBar},
                                               {Place::Message, kBottomBar}, {Place::Fps, kBottomBar}};
   std::vector<std::string> faults;
   for (size_t i = 0; i < texts.size(); ++i) {
     const DrawnText& a = texts[i];
-    const Place pa = PlaceOf(a, mode);
+    const Place pa = PlaceOf(a, mode, language);
     if (!Inside(a.rect, kScreen)) faults.push_back("off the screen: " + Describe(a));
     if (!Inside(a.rect, kArea.at(pa))) faults.push_back("outside its place: " + Describe(a));
     for (size_t j = i + 1; j < texts.size(); ++j) {
       const DrawnText& b = texts[j];
-      const Place pb = PlaceOf(b, mode);
+      const Place pb = PlaceOf(b, mode, language);
       const bool checked = pa != pb || pa == Place::Panel || pa == Place::List || pa == Place::Help;
       if (checked && Overlap(a.rect, b.rect)) faults.push_back("overlap: " + Describe(a) + " and " + Describe(b));
     }
@@ -72,9 +73,9 @@ std::vector<std::string> LayoutFaults(const std::vector<DrawnText>& texts, Scree
   return faults;
 }
 
-int CountPlace(const std::vector<DrawnText>& texts, Screen mode, Place place) {
+int CountPlace(const std::vector<DrawnText>& texts, Screen mode, Place place, const Texts& language) {
   int n = 0;
-  for (const DrawnText& t : texts) n += PlaceOf(t, mode) == place;
+  for (const DrawnText& t : texts) n += PlaceOf(t, mode, language) == place;
   return n;
 }
 
@@ -117,7 +118,9 @@ void WriteLongTextChart(WholeProgram& run) {
   run.folder.Write("songs/pixel_comet/a_long_texts.bms", chart);
 }
 
-TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
+void CheckSongSelectLayout(const char* code) {
+  SCOPED_TRACE(code);
+  const Texts& language = TextsFor(code);
   WholeProgram run("pixel_comet", "comet_light5.bms", 16);
   run.g.app.command_line.clear();
   WriteLongTextChart(run);
@@ -134,6 +137,7 @@ TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
   EXPECT_EQ(run.Run([&](WholeProgram& w, std::vector<PlatformEvent>& events) {
               Game& g = w.g;
               g.display.TextTrace = &trace;
+              g.settings.Language = code;
               ++frame;
               // Each list is looked at once its opening animation, the fade
               // and the preview delay are over (60 frames, 960 ms).
@@ -178,26 +182,26 @@ TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
   ASSERT_EQ(step, kDone);
   for (const auto& [mode, texts] : frames) {
     SCOPED_TRACE("screen " + std::to_string(ScreenNumber(mode)));
-    for (const std::string& fault : LayoutFaults(texts, mode)) ADD_FAILURE() << fault;
+    for (const std::string& fault : LayoutFaults(texts, mode, language)) ADD_FAILURE() << fault;
     // The extra keys are drawn only when they fit beside the second help line.
     const auto extras = std::count_if(texts.begin(), texts.end(), [&](const DrawnText& t) {
-      return !ExtraHelpKeys(mode).empty() && t.text == ExtraHelpKeys(mode);
+      return !ExtraHelpKeys(language, mode).empty() && t.text == ExtraHelpKeys(language, mode);
     });
-    EXPECT_LE(extras, 1);
-    EXPECT_EQ(CountPlace(texts, mode, Place::Help), 2 + extras);
-    EXPECT_EQ(CountPlace(texts, mode, Place::Heading), mode == Screen::SongList ? 2 : 1);
-    EXPECT_EQ(CountPlace(texts, mode, Place::Fps), 1);
-    EXPECT_GE(CountPlace(texts, mode, Place::List), 1);
+    EXPECT_EQ(extras, 1);
+    EXPECT_EQ(CountPlace(texts, mode, Place::Help, language), 2 + extras);
+    EXPECT_EQ(CountPlace(texts, mode, Place::Heading, language), mode == Screen::SongList ? 2 : 1);
+    EXPECT_EQ(CountPlace(texts, mode, Place::Fps, language), 1);
+    EXPECT_GE(CountPlace(texts, mode, Place::List, language), 1);
   }
   // The song list's frame had the whole panel and the message line.
   const std::vector<DrawnText>& songs = frames[Screen::SongList];
   EXPECT_FALSE(message.empty());
-  EXPECT_EQ(CountPlace(songs, Screen::SongList, Place::Message), 1);
+  EXPECT_EQ(CountPlace(songs, Screen::SongList, Place::Message, language), 1);
   for (const char* start : {"★12", "INSANE", "[BGA(", "夜明けのパレード", "[ANOTHER] ～とても長い副題",
                             "ARTIST: コルベックス", "GENRE: ", "BPM: ", "1st KORVEX", "2nd PLAYER2",
                             "3rd ABCDEFGH", "PLAY COUNT 27", "[spShuffle ON]", "[DEMO ON]"}) {
     bool found = false;
-    for (const DrawnText& t : songs) found |= t.text.rfind(start, 0) == 0 && PlaceOf(t, Screen::SongList) == Place::Panel;
+    for (const DrawnText& t : songs) found |= t.text.rfind(start, 0) == 0 && PlaceOf(t, Screen::SongList, language) == Place::Panel;
     EXPECT_TRUE(found) << start;
   }
   // Texts too long for their place end with whole characters and "…".
@@ -205,10 +209,16 @@ TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
   for (const DrawnText& t : songs) {
     title_fitted |= t.text.rfind("夜明けのパレード", 0) == 0 && t.text.size() > 3 &&
                     t.text.compare(t.text.size() - 3, 3, "…") == 0 && t.rect.right <= kPanel.right;
-    sort_shown |= t.text == "SORT: LEVEL" && PlaceOf(t, Screen::SongList) == Place::Heading;
+    sort_shown |= t.text == "SORT: LEVEL" && PlaceOf(t, Screen::SongList, language) == Place::Heading;
   }
   EXPECT_TRUE(title_fitted);
   EXPECT_TRUE(sort_shown);
+}
+
+// The classic texts and the English ones, whose help lines are longer.
+TEST(ScreenLayout, SongSelectTextsKeepToTheirPlacesInEveryList) {
+  CheckSongSelectLayout("ja");
+  CheckSongSelectLayout("en");
 }
 
 }  // namespace

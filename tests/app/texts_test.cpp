@@ -7,25 +7,12 @@
 
 #include "app/game.h"
 #include "app/settings.h"
+#include "japanese_text.h"
 
 namespace kvx {
 namespace {
 
-// A text holding a kana or CJK character (hiragana, katakana, CJK
-// ideographs, full-width forms, CJK punctuation), read from its UTF-8 bytes.
-bool HoldsJapanese(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = text[i];
-    const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (length == 3 && i + 2 < text.size()) {
-      const uint32_t code = ((c & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
-      if ((code >= 0x3000 && code <= 0x30FF) || (code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xFF00 && code <= 0xFFEF))
-        return true;
-    }
-    i += length;
-  }
-  return false;
-}
+using test::HoldsJapanese;
 
 TEST(Texts, EveryTableFillsEveryEntryAndEnglishHoldsNoJapanese) {
   for (const Language& l : Languages()) {

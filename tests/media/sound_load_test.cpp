@@ -57,14 +57,14 @@ TEST_F(SoundFixture, LoadMessageAndCacheByFileName) {
 
   // Preparation releases what the chart no longer names, and keeps the rest.
   g.chart.WavFile[31].clear();
-  ReleaseChangedSounds(g);
+  ReleaseChangedSounds(g.sound, g.chart);
   EXPECT_EQ(g.sound.WavBuffers[31], 0u);
   EXPECT_EQ(g.sound.LoadedWavFile[31], "");
   EXPECT_NE(g.sound.WavBuffers[5], 0u);
   // A background preview keeps everything.
   g.chart.BackgroundPreview = true;
   g.chart.WavFile[5].clear();
-  ReleaseChangedSounds(g);
+  ReleaseChangedSounds(g.sound, g.chart);
   EXPECT_NE(g.sound.WavBuffers[5], 0u);
 
   // Number 0 and numbers the chart does not define do nothing.
@@ -102,7 +102,7 @@ TEST_F(SoundFixture, MissingAndGarbageFilesGiveMessagesAndNoBuffer) {
   PlayWav(g, 2);
   PlayWav(g, 3);
   EXPECT_EQ(Count("loadwav: 3\r\n"), 2u);
-  EXPECT_FALSE(IsWavPlaying(g, 3));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 3));
 
   // A failed reload does not leave the old file's sound under the number.
   std::string good = Tone("song/good.wav");
@@ -135,18 +135,18 @@ TEST(Sound, DeviceMissingOrPresentNeverStopsTheGame) {
   InitDS(g);
   std::string log = dir.Read("_kvxfiles/debug.txt");
   EXPECT_NE(log.find("[InitDS]"), std::string::npos);
-  if (!SoundAvailable(g)) {
+  if (!SoundAvailable(g.sound)) {
     EXPECT_NE(log.find("Error: Can't create DirectSound object. : "), std::string::npos);
     EXPECT_EQ(log.find("loading SEs..."), std::string::npos);
   }
-  ReleaseSound(g);
+  ReleaseSound(g.sound);
   // No device from here on.
   test::WriteTone(dir.path() + "/a.wav", 44100, 1, 0.05, 440);
   g.chart.WavFile[1] = dir.path() + "/a.wav";
   loadwav(g, 1);
   PlayWav(g, 1);
-  PlaySE(g, kSeReady);
-  SetEchoEffect(g, true);
+  PlaySE(g.sound, kSeReady);
+  SetEchoEffect(g.sound, true);
   PlayWav(g, 1);
   RunEchoQueue(g, 100000);
   EXPECT_EQ(g.sound.WavBuffers[1], 0u);
@@ -226,7 +226,7 @@ TEST_F(SoundFixture, PrefetchGivesTheSameResultsInTheReadersOrder) {
   MakeFolder(other.paths.program);
   MakeFolder(other.paths.data);
   InitDS(other);
-  ASSERT_TRUE(SoundAvailable(other));
+  ASSERT_TRUE(SoundAvailable(other.sound));
   for (int id = 1; id <= 6; ++id) {
     other.chart.WavFile[id] = folder + names[id];
     loadwav(other, id);
@@ -244,7 +244,7 @@ TEST_F(SoundFixture, PrefetchGivesTheSameResultsInTheReadersOrder) {
   // A second load of the chart skips what is already loaded; leftovers are dropped.
   PrefetchChartSounds(g, path);
   EXPECT_EQ(g.sound.prefetch->Queued(), 1u);  // only the missing file
-  ReleaseChangedSounds(g);
+  ReleaseChangedSounds(g.sound, g.chart);
   EXPECT_EQ(g.sound.prefetch->Queued(), 0u);
 
   // Nothing is prefetched when sounds load on first use.
@@ -297,7 +297,7 @@ TEST_F(SoundFixture, CourseStagesReuseAndPreload) {
 
   // A single chart afterwards releases the course buffers.
   g.chart.CourseMode = false;
-  ReleaseChangedSounds(g);
+  ReleaseChangedSounds(g.sound, g.chart);
   EXPECT_TRUE(g.sound.CourseWavBuffer.empty());
   EXPECT_EQ(SourceInt(g.sound.WavSources[5], AL_BUFFER), 0);
 }

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/sound_links.h"
+#include "chart/chart_state.h"
 #include "media/sound.h"
 #include "media/sound_prefetch.h"
 #include "platform/clock.h"
@@ -49,7 +51,7 @@ struct SoundFixture : ::testing::Test {
     clock = UseHeadlessGame(g, dir.path(), 10000);
     MakeFolder(g.paths.data + "/wav");
     InitDS(g);
-    ASSERT_TRUE(SoundAvailable(g)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
+    ASSERT_TRUE(SoundAvailable(g.sound)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
   }
 
   std::string Log() { return dir.Read("_kvxfiles/debug.txt"); }
@@ -77,6 +79,44 @@ struct SoundFixture : ::testing::Test {
   }
   int SourceInt(uint32_t source, ALenum what) {
     Al();
+    ALint value = -1;
+    alGetSourcei(source, what, &value);
+    return value;
+  }
+};
+
+
+// The sound routines with only the state they own: the sound tables, the
+// chart's sound names, a log and a scripted clock; no game around them.
+struct SoundPartsFixture : ::testing::Test {
+  TempFolder dir;
+  Logger log;
+  ScriptedClock clock{10000};
+  SoundState sound;
+  ChartState chart;
+  SoundLinks links{Services{log, clock}};
+
+  void SetUp() override {
+    MakeFolder(dir.path() + "/data/wav");
+    log.SetPath(dir.path() + "/debug.txt");
+    InitDS(sound, SoundDeviceSettings{true, 0, dir.path() + "/data"}, links.services);
+    ASSERT_TRUE(SoundAvailable(sound)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
+  }
+
+  std::string Tone(const std::string& relative, int rate = 44100, double seconds = 0.05) {
+    std::string path = dir.path() + "/" + relative;
+    std::filesystem::create_directories(FolderOf(path));
+    EXPECT_TRUE(WriteTone(path, rate, 1, seconds, 440)) << path;
+    return path;
+  }
+  float SourceFloat(uint32_t source, ALenum what) {
+    EXPECT_TRUE(sound.device->MakeCurrent());
+    float value = -1;
+    alGetSourcef(source, what, &value);
+    return value;
+  }
+  int SourceInt(uint32_t source, ALenum what) {
+    EXPECT_TRUE(sound.device->MakeCurrent());
     ALint value = -1;
     alGetSourcei(source, what, &value);
     return value;

@@ -14,7 +14,7 @@ using test::SoundFixture;
 TEST_F(SoundFixture, MixerVolumesScaleEachKindOfSound) {
   Tone(std::string("_kvxfiles/wav/") + kSystemSoundFiles[kSeResClear]);
   InitDS(g);  // with one system sound
-  ASSERT_TRUE(HasSystemSound(g, kSeResClear));
+  ASSERT_TRUE(HasSystemSound(g.sound, kSeResClear));
   g.chart.WavFile[1] = Tone("s/key.wav");
   g.chart.WavFile[2] = Tone("s/bgm.wav");
   SetMixerVolumes(g.sound, 100, 50, 25, 0);
@@ -23,11 +23,11 @@ TEST_F(SoundFixture, MixerVolumesScaleEachKindOfSound) {
   EXPECT_FLOAT_EQ(SourceFloat(g.sound.WavSources[1], AL_GAIN), 0.5f);
   EXPECT_FLOAT_EQ(SourceFloat(g.sound.WavSources[2], AL_GAIN), 0.25f);
   // A fade keeps the kind's factor: -20 dB of a half is 0.05.
-  SetWavBufferVolume(g, 1, -2000);
+  SetWavBufferVolume(g.sound, 1, -2000);
   EXPECT_NEAR(SourceFloat(g.sound.WavSources[1], AL_GAIN), 0.05f, 1e-6);
   // System sounds at 0 % are silent, also after a volume of their own is set.
   EXPECT_FLOAT_EQ(SourceFloat(g.sound.SystemSources[kSeResClear], AL_GAIN), 0.0f);
-  SetSystemSoundVolume(g, kSeResClear, -1000);
+  SetSystemSoundVolume(g.sound, kSeResClear, -1000);
   EXPECT_FLOAT_EQ(SourceFloat(g.sound.SystemSources[kSeResClear], AL_GAIN), 0.0f);
 
   // Master 0: the listener is silent; changed volumes reach sounds already playing.

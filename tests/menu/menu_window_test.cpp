@@ -348,5 +348,110 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   }
 }
 
+// The language list switches every text of the window at once; in English,
+// with the search panel open, every control stays in the window and clear of
+// the others (the English labels are longer). The choice is saved at exit.
+TEST_F(StartupMenuWindow, LanguageSwitchesTheTextsAtOnceAndTheLayoutHolds) {
+  const char* d = std::getenv("DISPLAY");
+  had_display = d != nullptr;
+  if (d) old_display = d;
+  xserver = std::make_unique<test::XServer>();
+  if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
+  const fs::path build(KVX_BUILD_DIR);
+  if (!fs::exists(build / "_kvxfiles" / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing";
+  test::TempFolder dir;
+  fs::copy(build / "_kvxfiles", fs::path(dir.path()) / "_kvxfiles", fs::copy_options::recursive);
+  for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt", "jukelist"})
+    fs::remove_all(fs::path(dir.path()) / "_kvxfiles" / leftover);
+  dir.Write("_kvxfiles/kvx_searchdir.txt", dir.path() + "/songs\r\n");
+
+  setenv("DISPLAY", xserver->display().c_str(), 1);
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  Game g;
+  g.SetProgramFolder(dir.path());
+  MenuInput input(g);
+  const fs::path shots = build / "screenshots";
+  fs::create_directories(shots);
+  fs::remove(shots / "menu_en.png");
+  std::map<std::string, MenuControlRect> layout;
+  std::string language_before;
+  int pressed_x = -1, pressed_y = -1, frames = 0;
+  auto click = [&](const std::string& control) {
+    ASSERT_TRUE(input.Centre(control, &pressed_x, &pressed_y)) << control;
+    input.Move(pressed_x, pressed_y);
+    input.Button(pressed_x, pressed_y, true);
+  };
+  std::vector<Step> steps = {
+      {"open the language list", [&] { return input.Visible("cmbLanguage"); },
+       [&] {
+         language_before = g.settings.Language;
+         click("cmbLanguage");
+       }},
+      {"choose English", [&] { return frames >= 8; },
+       [&] {
+         const MenuControlRect r = g.menu.control_rects["cmbLanguage"];
+         pressed_x = static_cast<int>((r.x0 + r.x1) / 2);
+         pressed_y = static_cast<int>(r.y1 + 1.5f * (r.y1 - r.y0));
+         input.Move(pressed_x, pressed_y);
+         input.Button(pressed_x, pressed_y, true);
+       }},
+      {"open the search panel", [&] { return g.settings.Language == "en"; }, [&] { click("cmbSearch"); }},
+      {"screenshot", [&] { return g.menu.search_panel_open && input.Visible("cmdSStart") && frames >= 8; },
+       [&] {
+         input.MoveAway();
+         g.menu.screenshot_path = (shots / "menu_en.png").string();
+       }},
+      {"layout of the shot", [&] { return fs::exists(shots / "menu_en.png"); },
+       [&] { layout = g.menu.control_rects; }},
+      {"close", [] { return true; }, [&] { input.Close(); }},
+  };
+  size_t step = 0;
+  int wait_frames = 0;
+  bool release = false;
+  g.menu.frame_script = [&](Game&) {
+    ++frames;
+    if (release) {
+      input.Button(pressed_x, pressed_y, false);
+      release = false;
+      pressed_x = -1;
+      return;
+    }
+    if (step >= steps.size()) return;
+    if (++wait_frames > 600) {
+      input.Close();
+      return;
+    }
+    if (!steps[step].ready()) return;
+    wait_frames = 0;
+    steps[step].act();
+    frames = 0;
+    release = pressed_x >= 0;
+    ++step;
+  };
+  EXPECT_EQ(RunGame(g), 0);
+  EXPECT_EQ(step, steps.size()) << "stuck before: " << (step < steps.size() ? steps[step].name : "");
+  EXPECT_EQ(language_before, "ja");
+  EXPECT_NE(dir.Read("_kvxfiles/kvx_conf.ini").find("Language=en"), std::string::npos);
+
+  // Every control of the English window, the search panel's too, is inside
+  // the window and clear of every other control.
+  for (const char* name : {"chkClearList", "chkNoSmooth", "cmbLanguage", "cmbDrawLimit", "cmbCourse", "cmdNorm",
+                           "cmdServer", "cmdConnect", "cmdSStart", "chkNoLimit", "cmdAdd1", "sldVolumeSystem"})
+    EXPECT_TRUE(layout.count(name)) << name;
+  for (const auto& [name, a] : layout) {
+    EXPECT_GE(a.x0, 0) << name;
+    EXPECT_LE(a.x1, kMenuWidth) << name;
+    for (const auto& [other, b] : layout) {
+      if (other <= name) continue;
+      const bool apart = a.x1 <= b.x0 || b.x1 <= a.x0 || a.y1 <= b.y0 || b.y1 <= a.y0;
+      EXPECT_TRUE(apart) << name << " overlaps " << other;
+    }
+  }
+  SDL_Surface* shot = IMG_Load((shots / "menu_en.png").string().c_str());
+  ASSERT_NE(shot, nullptr) << IMG_GetError();
+  EXPECT_EQ(shot->w, kMenuWidth);
+  SDL_FreeSurface(shot);
+}
+
 }  // namespace
 }  // namespace kvx

@@ -1,6 +1,7 @@
 // The play clock, tempo changes, pause, break, the ESC hold and the end of play.
 #include "play_loop_fixture.h"
 
+#include "app/sound_links.h"
 #include "app/timers.h"
 #include "media/sound_test_support.h"
 #include "play/options.h"
@@ -166,7 +167,7 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   HeadlessPlay h;
   MakeFolder(h.g.paths.data + "/wav");
   InitDS(h.g);
-  ASSERT_TRUE(SoundAvailable(h.g));
+  ASSERT_TRUE(SoundAvailable(h.g.sound));
   const std::string tone = h.folder.path() + "/long.wav";
   ASSERT_TRUE(WriteTone(tone, 44100, 1, 5.0, 440));
   h.g.chart.WavFile[1] = tone;
@@ -176,7 +177,7 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   h.StartClock();
 
   // A key sound with its echoes; the first echo is due after 200 ms.
-  SetEchoEffect(h.g, true);
+  SetEchoEffect(h.g.sound, true);
   PlayWav(h.g, 1);
   h.clock().Advance(201);
   UpdateFrame(h.g);

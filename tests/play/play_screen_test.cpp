@@ -8,6 +8,7 @@
 #include "app/skin_loading.h"
 #include "media/display.h"
 #include "media/skin.h"
+#include "app/sound_links.h"
 #include "media/sound.h"
 #include "play/judge.h"
 #include "play/play_screen_parts.h"
@@ -38,7 +39,7 @@ class PlayScreen : public ::testing::Test {
     g.settings.DontStretch = true;  // no widening: pictures at their own size
   }
   void TearDown() override {
-    ReleaseSound(g);
+    ReleaseSound(g.sound);
     ReleaseDirectX(g);
   }
 
@@ -173,23 +174,23 @@ TEST_F(PlayScreen, PressedKeysShowTheirPicture) {
 TEST_F(PlayScreen, ClassSoundPlaysOnlyWhenTheClassChanges) {
   fs::create_directories(g.paths.data + "/wav");
   InitDS(g);
-  ASSERT_TRUE(SoundAvailable(g));
+  ASSERT_TRUE(SoundAvailable(g.sound));
   play.Chart(120, 4, {});
   play.StartClock();
   const int ss = kSeClassSS;
-  ASSERT_TRUE(HasSystemSound(g, ss));
+  ASSERT_TRUE(HasSystemSound(g.sound, ss));
   g.judge.JPointsMax = 18;
   g.judge.Player[0].JPoints = 18;
   Frame();
   EXPECT_EQ(g.judge.ClassShown, 0);
-  EXPECT_TRUE(IsSystemSoundPlaying(g, ss));
-  StopSE(g, ss);
+  EXPECT_TRUE(IsSystemSoundPlaying(g.sound, ss));
+  StopSE(g.sound, ss);
   Frame();
-  EXPECT_FALSE(IsSystemSoundPlaying(g, ss));  // same class: no sound again
+  EXPECT_FALSE(IsSystemSoundPlaying(g.sound, ss));  // same class: no sound again
   g.judge.JPointsMax = 36;                     // 50 %: class C
   Frame();
   EXPECT_EQ(g.judge.ClassShown, 4);
-  EXPECT_TRUE(IsSystemSoundPlaying(g, ss + 4));
+  EXPECT_TRUE(IsSystemSoundPlaying(g.sound, ss + 4));
 }
 
 // While paused the screen says so and names the keys: two lines inside the

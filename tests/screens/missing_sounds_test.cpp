@@ -1,6 +1,7 @@
 // Sound files a chart names but that are not there: counted for the song
 // select panel, listed in the log and announced on the message line once the
 // chart is read.
+#include "app/sound_links.h"
 #include "media/sound.h"
 #include "screens/song_select_internal.h"
 #include "song_select_fixture.h"

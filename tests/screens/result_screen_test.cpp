@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/sound_links.h"
 #include "media/sound.h"
 #include "play/judge.h"
 #include "post_play_fixture.h"
@@ -126,17 +127,17 @@ TEST_F(ResultScreen, APressCountsOnlyOnceTheScreenMayEnd) {
 TEST_F(ResultScreen, CountSoundLoopsForTwoSecondsAndTheClearSoundPlays) {
   fs::copy(fs::path(KVX_BUILD_DIR) / "_kvxfiles" / "wav", g.paths.data + "/wav");
   InitDS(g);
-  ASSERT_TRUE(SoundAvailable(g));
+  ASSERT_TRUE(SoundAvailable(g.sound));
   bool clear = false, fail = true, counting_early = false, counting_late = true;
   uint32_t start = clock->NowMs();
   every_frame = [&](std::vector<PlatformEvent>& events) {
     const uint32_t t = clock->NowMs() - start;
     if (frames == 1) {
-      clear = IsSystemSoundPlaying(g, kSeResClear);
-      fail = IsSystemSoundPlaying(g, kSeResFail);
+      clear = IsSystemSoundPlaying(g.sound, kSeResClear);
+      fail = IsSystemSoundPlaying(g.sound, kSeResFail);
     }
-    if (t > 1000 && t < 1100) counting_early = IsSystemSoundPlaying(g, kSePtsCount);
-    if (t > 2100 && t < 2200) counting_late = IsSystemSoundPlaying(g, kSePtsCount);
+    if (t > 1000 && t < 1100) counting_early = IsSystemSoundPlaying(g.sound, kSePtsCount);
+    if (t > 2100 && t < 2200) counting_late = IsSystemSoundPlaying(g.sound, kSePtsCount);
     if (t > 2300) for (auto& e : Tap(SDL_SCANCODE_Z)) events.push_back(e);
   };
   RunResultScreen(g);

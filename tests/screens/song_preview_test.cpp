@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "chart/ready_bms.h"
+#include "app/sound_links.h"
 #include "media/sound.h"
 #include "media/sound_test_support.h"
 #include "screens/song_preview.h"
@@ -25,7 +26,7 @@ class Preview : public test::SongSelectFixture {
     SongSelectFixture::SetUp();
     MakeFolder(g.paths.data + "/wav");
     InitDS(g);
-    ASSERT_TRUE(SoundAvailable(g)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
+    ASSERT_TRUE(SoundAvailable(g.sound)) << "the OpenAL null device should open (ALSOFT_DRIVERS=null)";
     g.settings.BMSPreview = true;
     g.settings.PreviewDelay = 300;
     const std::string folder = dir.path() + "/songs/tune";
@@ -64,28 +65,28 @@ class Preview : public test::SongSelectFixture {
 
 TEST_F(Preview, PlaysFromTheFirstSoundingObjectAndStopsAtOnceOnAMove) {
   ShowSongs({Song("Tune", 3, chart), Song("Other", 3, chart + ".missing")});
-  PlaySE(g, kSeSelect, true);
+  PlaySE(g.sound, kSeSelect, true);
   // Nothing happens before the delay.
   Wait(250);
   EXPECT_FALSE(SongPreviewActive(g));
   // Then the chart is read and plays itself.
-  ASSERT_TRUE(PumpUntil([&] { return IsWavPlaying(g, 1); }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return IsWavPlaying(g.sound, 1); }, 3000));
   EXPECT_TRUE(SongPreviewPlaying(g));
   EXPECT_TRUE(g.chart.BackgroundPreview);
   EXPECT_FALSE(g.settings.UserPlay);
   EXPECT_GE(g.play.PlayPosition, 384.0);  // started at the first sounding object, not at 0
-  EXPECT_TRUE(HasWavBuffer(g, 2));        // loaded with the first beat
+  EXPECT_TRUE(HasWavBuffer(g.sound, 2));        // loaded with the first beat
   EXPECT_NE(Log().find("[BMSLoad] tune.bms"), std::string::npos);
   // The background sound one beat later plays, and the music fades.
-  ASSERT_TRUE(PumpUntil([&] { return IsWavPlaying(g, 2); }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return IsWavPlaying(g.sound, 2); }, 1000));
   EXPECT_LT(g.play.PreviewFadeVolume, -200);
   // The lead of measure 3 is decoded ahead and played when its time comes.
-  ASSERT_TRUE(PumpUntil([&] { return IsWavPlaying(g, 3); }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return IsWavPlaying(g.sound, 3); }, 3000));
   // A cursor move stops every sound at once.
   Press(208);
-  EXPECT_FALSE(IsWavPlaying(g, 1));
-  EXPECT_FALSE(IsWavPlaying(g, 2));
-  EXPECT_FALSE(IsWavPlaying(g, 3));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 1));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 2));
+  EXPECT_FALSE(IsWavPlaying(g.sound, 3));
   EXPECT_FALSE(SongPreviewActive(g));
   EXPECT_FALSE(g.pump.HasTimer(kPreviewPlayTimerId));
   EXPECT_FALSE(g.chart.BackgroundPreview);

@@ -3,6 +3,8 @@
 // buttons and the network wait lock.
 #include <gtest/gtest.h>
 
+#include "app/texts.h"
+
 #include "app/game.h"
 #include "chart/ready_bms.h"
 #include "library/courses.h"
@@ -373,6 +375,9 @@ TEST_F(Keys, CourseListKeysEditMakeAndDeleteCourses) {
   g.app.ListCursor = 2;
   Press(211);
   EXPECT_EQ(QuestionLine(g), "コース「sprint」を削除しますか?  [Enter]:削除  [ESC]:戻る");
+  g.settings.Language = "en";
+  EXPECT_EQ(QuestionLine(g), "Delete the course \"sprint\"?  [Enter]:Delete  [ESC]:Back");
+  g.settings.Language = "ja";
   Press(kDown);
   EXPECT_EQ(g.app.ListCursor, 2);
   Press(1);
@@ -428,6 +433,9 @@ TEST_F(Keys, EscapeAsksThenEndsTheProgram) {
   ShowSongs(Titles({"a", "b"}));
   Press(1);
   EXPECT_EQ(QuestionLine(g), "korvexを終了しますか?  [Enter]:終了  [ESC]:戻る");
+  g.settings.Language = "en";
+  EXPECT_EQ(QuestionLine(g), "Quit korvex?  [Enter]:Quit  [ESC]:Back");
+  g.settings.Language = "ja";
   Press(1);
   EXPECT_EQ(QuestionLine(g), "");
   Press(kDown);
@@ -488,11 +496,14 @@ TEST(SongSelectText, OrdinalSuffixesAndHelpLines) {
   EXPECT_EQ(OrdinalSuffix(4), "th");
   EXPECT_EQ(OrdinalSuffix(10), "th");
   EXPECT_EQ(OrdinalSuffix(11), "st");
-  EXPECT_EQ(HelpLines(Screen::SongList)[0], "[ESC]:終了 [TAB]:モード切替 [←]:JukeBox選択");
-  EXPECT_EQ(HelpLines(Screen::JukeboxList)[1], "[↑/↓/PageUP/PageDN]:選択 [→/Enter]:開く");
-  EXPECT_EQ(HelpLines(Screen::CourseList)[0], "[ESC]:終了 [TAB]:モード切替 [スペース]:コース編集");
-  EXPECT_EQ(HelpLines(Screen::NetWaitChoice)[1], "");
-  EXPECT_EQ(HelpLines(Screen::Result)[0], "");
+  EXPECT_EQ(HelpLines(kTextsJa, Screen::SongList)[0], "[ESC]:終了 [TAB]:モード切替 [←]:JukeBox選択");
+  EXPECT_EQ(HelpLines(kTextsJa, Screen::JukeboxList)[1], "[↑/↓/PageUP/PageDN]:選択 [→/Enter]:開く");
+  EXPECT_EQ(HelpLines(kTextsJa, Screen::CourseList)[0], "[ESC]:終了 [TAB]:モード切替 [スペース]:コース編集");
+  EXPECT_EQ(HelpLines(kTextsJa, Screen::NetWaitChoice)[1], "");
+  EXPECT_EQ(HelpLines(kTextsJa, Screen::Result)[0], "");
+  EXPECT_EQ(HelpLines(kTextsEn, Screen::SongList)[0], "[ESC]:Quit [TAB]:Switch mode [←]:Jukeboxes");
+  EXPECT_EQ(ExtraHelpKeys(kTextsEn, Screen::CourseList), "[Del]:Delete");
+  EXPECT_EQ(ExtraHelpKeys(kTextsEn, Screen::Result), "");
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ using test::Tap;
 
 bool AnyChartSoundPlaying(Game& g) {
   for (int id = 1; id < 256; ++id)
-    if (IsWavPlaying(g, id)) return true;
+    if (IsWavPlaying(g.sound, id)) return true;
   return false;
 }
 
