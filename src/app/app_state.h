@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "media/key_table_format.h"
 #include "platform/rect.h"
 
 namespace kvx {
-
-constexpr int kKeyTableSize = 401;
-using KeyTableArray = std::array<int16_t, kKeyTableSize>;
 
 // Our own options, taken out of the command line before the rest is parsed.
 struct OwnOptions {

@@ -1,25 +1,13 @@
 #pragma once
-// The key table: button code (0..400) to function number, and its file
-// "_kvxfiles/kvx_keycnf.dat" (401 little-endian 16-bit values, 802 bytes).
-#include <optional>
+// The game's key table file: where it is, loading it at start-up and saving
+// it (its byte layout and the default table are in media/key_table_format.h).
 #include <string>
 
-#include "app/app_state.h"
+#include "media/key_table_format.h"
 
 namespace kvx {
 
 struct Game;
-
-constexpr size_t kKeyTableFileSize = kKeyTableSize * 2;
-
-// Sets only the entries of the default table; the others keep their values.
-void ApplyDefaultKeyTable(KeyTableArray& table);
-std::string EncodeKeyTable(const KeyTableArray& table);
-// Nothing when the data is shorter than 802 bytes (the read fails).
-std::optional<KeyTableArray> DecodeKeyTable(const std::string& bytes);
-// Whether a table entry is a function a button can have: 0 (none), 1..8 (the
-// system functions) or a lane, 11..19 and 21..29.
-bool KeyFunctionValid(int16_t function);
 
 std::string KeyTablePath(const Game& game);
 // Loads the key table at start-up, with the default table when the file is

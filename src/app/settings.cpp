@@ -127,6 +127,7 @@ std::vector<SettingKey> ReadOrder(Settings& s, const std::string& default_skin) 
       {"Setting", "ShowClearedOnList", &s.ShowClearedOnList, "True"},
       {"Setting", "PreviewDelay", &s.PreviewDelay, std::to_string(s.PreviewDelay)},
       {"Setting", "ModernCharts", &s.ModernCharts, "True"},
+      {"Setting", "ModernKeyConfig", &s.ModernKeyConfig, "True"},
       {"NetSetting", "LastHost", &s.LastHost, ""},
       {"Setting", "AudioLatencyMs", &s.AudioLatencyMs, std::to_string(kDefaultAudioLatencyMs)},
       {"Setting", "JudgeOffsetMs", &s.JudgeOffsetMs, "0"},
@@ -271,6 +272,7 @@ void ApplyMissingFileValues(Settings& s, const std::string& default_skin) {
   s.CourseEffect = s.ShowClearedOnList = true;
   s.PreviewDelay = 500;
   s.ModernCharts = true;
+  s.ModernKeyConfig = true;
   s.LastHost.clear();
   s.AudioLatencyMs = kDefaultAudioLatencyMs;
   s.JudgeOffsetMs = s.VisualOffsetMs = 0;
@@ -449,7 +451,8 @@ bool EncodeOnce(Game& g, const std::optional<std::string>& old, std::string& out
       "MyName", "ShowGauge", "Hidden", "Sudden", "Stealth", "Reverse", "Accel", "Vexo", "DontStretch",
       "ScreenColors", "WAVLoadmode", "BMPLoadmode", "BMPRelease", "BMSPreview", "CourseLoadMode", "NOVSync",
       "Font", "brd", "DRAWLIMIT", "ENDLESSMODE", "NOSMOOTHSCROLL", "DirectBlt", "WaitVBlank", "JoyXYEnable",
-      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts", "AudioLatencyMs",
+      "RealtimeStretch", "CourseEffect", "ShowClearedOnList", "PreviewDelay", "ModernCharts", "ModernKeyConfig",
+      "AudioLatencyMs",
       "JudgeOffsetMs", "VisualOffsetMs", "ScaleToFit", "TimingFeedback", "TimingOffsetMs", "VolumeMaster",
       "VolumeKeys", "VolumeBackground", "VolumeSystem", "Language", "LastHost"};
   for (const char* key : kWriteOrder) {

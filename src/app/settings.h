@@ -66,6 +66,11 @@ struct Settings {
   // file; off here so that tools and tests without a settings file read charts
   // by the classic rules.
   bool ModernCharts = false;
+  // The key configuration window binds a pressed key in place of the row's
+  // keys (with Shift held: beside them) and lets every key be bound; off, a
+  // press adds the key and the keys 1 / 2 move the selection. On in a new
+  // settings file.
+  bool ModernKeyConfig = false;
   std::string LastHost;  // the address last joined in a network battle
   // The sound device's buffer in ms (update periods of about a third of it);
   // 0 leaves the device's own sizes.

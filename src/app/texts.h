@@ -36,6 +36,47 @@ struct Texts {
   const char* menu_empty_folder;
   const char* menu_search_hint;
 
+  // The key configuration window.
+  const char* key_config_caption;
+  const char* key_config_ok;
+  const char* key_config_cancel;
+  const char* key_config_defaults;
+  const char* key_config_clear;
+  const char* key_config_xy;
+  const char* key_config_xy_note;
+  const char* key_config_special_group;
+  const char* key_config_special_note1;
+  const char* key_config_special_note2;
+  const char* key_config_instruction;
+  const char* key_config_instruction_modern;
+  const char* key_config_controller_label;
+  const char* key_config_modern_box;
+  const char* key_config_picture_heading;
+  const char* key_config_test_heading;
+  const char* key_config_turn_direction;
+  const char* key_config_save_failed;
+  const char* key_config_column_function;
+  const char* key_config_column_name;
+  const char* key_config_column_keys;
+  const char* key_config_none;
+  const char* key_config_lane_key;
+  const char* key_config_scratch_left;
+  const char* key_config_scratch_right;
+  const char* key_config_system_functions[8];
+  const char* key_config_joystick;
+  const char* key_config_joystick_button;
+  const char* key_config_stick[4];
+  const char* key_config_code;
+  const char* key_config_tip_row;
+  const char* key_config_tip_remove;
+  const char* key_config_tip_modern;
+  const char* key_config_tip_test;
+  const char* key_config_tip_xy;
+  const char* key_config_tip_default;
+  const char* key_config_tip_clear;
+  const char* key_config_tip_ok;
+  const char* key_config_tip_cancel;
+
   // The startup menu's check boxes.
   const char* chk_clear_list;
   const char* chk_course_effect;

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "app/game.h"
-#include "app/key_table.h"
-#include "media/input.h"
 #include "platform/files.h"
 
 namespace kvx {
@@ -44,9 +41,15 @@ std::string KeyFunctionLabel(int16_t f) {
 
 std::string KeyListRow(const KeyTableArray& table, int16_t f) {
   std::string row = KeyFunctionLabel(f) + "\t";
-  for (int c = 0; c < kKeyTableSize; ++c)
-    if (table[c] == f) row += "[" + std::to_string(c) + "]";
+  for (int c : KeyBindings(table, f)) row += "[" + std::to_string(c) + "]";
   return row;
+}
+
+std::vector<int> KeyBindings(const KeyTableArray& table, int16_t f) {
+  std::vector<int> codes;
+  for (int c = 0; c < kKeyTableSize; ++c)
+    if (table[c] == f) codes.push_back(c);
+  return codes;
 }
 
 void RefreshKeyList(KeyConfigModel& m) {
@@ -58,21 +61,25 @@ void RefreshKeyList(KeyConfigModel& m) {
   for (int16_t f : m.row_functions) m.rows.push_back(KeyListRow(m.work, f));
 }
 
-void LoadKeyConfig(Game& g, KeyConfigModel& m) {
-  m.joystick_count = JoystickCount(g);
-  m.xy = g.settings.JoyXYEnable;
-  g.app.KeyTable.fill(0);
-  auto bytes = ReadFileBytes(KeyTablePath(g));
+void LoadKeyConfig(const KeyConfigTarget& t, bool joy_xy, bool modern, const Services& s, KeyConfigModel& m) {
+  m.joystick_count = AttachedJoysticks(t.input);
+  m.xy = joy_xy;
+  m.modern = modern;
+  m.current = modern ? 0 : 11;  // modern: nothing selected until a row is clicked
+  t.key_table.fill(0);
+  auto bytes = ReadFileBytes(t.path);
   auto table = bytes ? DecodeKeyTable(*bytes) : std::nullopt;
   if (table) {
-    g.app.KeyTable = *table;
+    t.key_table = *table;
   } else {
-    if (bytes) DebugLog(g, "# Key-config file is broken. Load default setting.");
-    ApplyDefaultKeyTable(g.app.KeyTable);
+    if (bytes) s.Log("# Key-config file is broken. Load default setting.");
+    ApplyDefaultKeyTable(t.key_table);
   }
-  m.work = g.app.KeyTable;
+  m.work = t.key_table;
   // Buttons already held when the window opens are not captures.
-  m.held = HeldButtons(g);
+  m.held = HeldButtons(t.input, m.xy);
+  m.shift_used = false;
+  m.shift_pressed = 0;
   RefreshKeyList(m);
 }
 
@@ -94,6 +101,21 @@ void btnDown(KeyConfigModel& m, int code) {
   }
 }
 
+void BindButton(KeyConfigModel& m, int code, bool add) {
+  if (code < 0 || code >= kKeyTableSize) return;
+  if (!add)
+    for (int16_t& f : m.work)
+      if (f == m.current) f = 0;
+  m.work[code] = m.current;
+  RefreshKeyList(m);
+}
+
+void RemoveBinding(KeyConfigModel& m, int code) {
+  if (code < 0 || code >= kKeyTableSize) return;
+  m.work[code] = 0;
+  RefreshKeyList(m);
+}
+
 void SetDefault(KeyConfigModel& m) {
   ApplyDefaultKeyTable(m.work);
   RefreshKeyList(m);
@@ -104,32 +126,29 @@ void ClearKeyConfig(KeyConfigModel& m) {
   RefreshKeyList(m);
 }
 
-void SetJoyXY(Game& g, KeyConfigModel& m, bool enabled) {
-  m.xy = enabled;
-  g.settings.JoyXYEnable = enabled;
-}
-
-bool KeyConfigOK(Game& g, KeyConfigModel& m) {
-  g.app.KeyTable = m.work;
-  if (SaveKeyTable(g)) {
-    DebugLog(g, "Key-config saved.");
+bool KeyConfigOK(const KeyConfigTarget& t, const Services& s, KeyConfigModel& m) {
+  t.key_table = m.work;
+  std::string error;
+  if (WriteKeyTableFile(t.path, t.key_table, &error)) {
+    s.Log("Key-config saved.");
     return true;
   }
-  DebugLog(g, "Error: Can't write the key-config file: " + KeyTablePath(g));
+  s.Log("Error: Can't write the key-config file: " + t.path + " (" + error + ")");
   return false;
 }
 
-void KeyConfigCancel(Game& g, KeyConfigModel& m) { m.work = g.app.KeyTable; }
+void KeyConfigCancel(const KeyConfigTarget& t, KeyConfigModel& m) { m.work = t.key_table; }
 
-std::array<bool, kKeyTableSize> HeldButtons(Game& g) {
+int AttachedJoysticks(const InputState& in) { return std::max(static_cast<int>(in.attached.size()), in.slots_used); }
+
+std::array<bool, kKeyTableSize> HeldButtons(const InputState& in, bool joy_xy) {
   std::array<bool, kKeyTableSize> held{};
-  uint8_t keys[256];
-  ReadKeyboardState(g, keys);
-  for (int c = 0; c < 256; ++c) held[c] = keys[c] != 0;
-  for (int j = 0; j < JoystickCount(g) && j < 2; ++j) {
-    JoystickSnapshot s = ReadJoystick(g, j);
-    int base = 256 + 40 * j;
-    if (g.settings.JoyXYEnable) {
+  for (int c = 0; c < 256; ++c) held[c] = in.keys[c] != 0;
+  for (int j = 0; j < 2; ++j) {
+    if (!in.joy[j].used) continue;
+    const JoystickSnapshot& s = in.joy[j].state;
+    const int base = 256 + 40 * j;
+    if (joy_xy) {
       held[base + 0] = s.x < -100;
       held[base + 1] = s.x > 100;
       held[base + 2] = s.y < -100;
@@ -140,22 +159,52 @@ std::array<bool, kKeyTableSize> HeldButtons(Game& g) {
   return held;
 }
 
-bool KeyConfigTick(Game& g, KeyConfigModel& m) {
-  PollJoysticks(g);
-  return KeyConfigCapture(g, m);
+namespace {
+
+bool IsShift(int code) { return code == kLeftShiftCode || code == kRightShiftCode; }
+
+// The modern capture of one change of a button. Without a selected function
+// a press only lights its lane; a binding in place of the row's keys ends the
+// selection, adding with Shift held keeps it until Shift is let go.
+void ModernCapture(KeyConfigModel& m, const std::array<bool, kKeyTableSize>& now, int code, bool down) {
+  const bool shift_held = now[kLeftShiftCode] || now[kRightShiftCode];
+  const int shift_bit = code == kLeftShiftCode ? 1 : 2;
+  if (down && !IsShift(code)) {
+    if (m.current == 0) return;
+    BindButton(m, code, shift_held);
+    if (shift_held) m.shift_used = true;
+    else m.current = 0;
+  } else if (down) {
+    m.shift_pressed |= shift_bit;
+  } else if (IsShift(code) && (m.shift_pressed & shift_bit)) {
+    m.shift_pressed &= ~shift_bit;
+    if (m.current == 0) return;
+    if (!m.shift_used) BindButton(m, code, shift_held);  // the other Shift still held adds it
+    if (!m.shift_used || !shift_held) m.current = 0;
+  }
 }
 
-bool KeyConfigCapture(Game& g, KeyConfigModel& m) {
-  std::array<bool, kKeyTableSize> now = HeldButtons(g);
+}  // namespace
+
+bool KeyConfigCapture(const InputState& in, KeyConfigModel& m) {
+  const std::array<bool, kKeyTableSize> now = HeldButtons(in, m.xy);
   bool pressed = false;
   for (int c = 0; c < kKeyTableSize; ++c) {
-    if (now[c] && !m.held[c]) {
-      btnDown(m, c);
-      pressed = true;
-    }
+    if (now[c] == m.held[c]) continue;
+    if (now[c]) pressed = true;
+    if (m.modern) ModernCapture(m, now, c, now[c]);
+    else if (now[c]) btnDown(m, c);
   }
+  if (!now[kLeftShiftCode] && !now[kRightShiftCode]) m.shift_used = false;
   m.held = now;
   return pressed;
+}
+
+std::array<bool, 30> LitFunctions(const KeyConfigModel& m) {
+  std::array<bool, 30> lit{};
+  for (int c = 0; c < kKeyTableSize; ++c)
+    if (m.held[c] && m.work[c] > 0 && m.work[c] < 30) lit[m.work[c]] = true;
+  return lit;
 }
 
 }  // namespace kvx

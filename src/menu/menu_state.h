@@ -28,6 +28,22 @@ struct MenuControlRect {
   float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
 
+struct KeyConfigModel;
+
+// The key configuration window: scripted input and what the last frame drew,
+// for tests; `open` while the window runs.
+struct KeyConfigWindowState {
+  bool open = false;
+  uint32_t window_id = 0;
+  KeyConfigModel* model = nullptr;  // the open window's model
+  // Called once per frame before its events are read. A non-empty
+  // screenshot_path saves the next frame there (PNG).
+  std::function<void(Game&)> frame_script;
+  std::string screenshot_path;
+  std::map<std::string, MenuControlRect> control_rects;  // where each control was drawn
+  float width = 0, height = 0;                          // the window's size in the last frame
+};
+
 struct MenuState {
   std::string txtUserName = "Default";
   std::string txtWait = "0.5";            // preview wait, seconds
@@ -57,6 +73,7 @@ struct MenuState {
   std::function<void(Game&)> frame_script;
   std::string screenshot_path;
   std::map<std::string, MenuControlRect> control_rects;
+  KeyConfigWindowState key_config;
 };
 
 }  // namespace kvx

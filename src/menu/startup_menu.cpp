@@ -7,7 +7,7 @@
 #include "library/jukebox.h"
 #include "media/display_internal.h"
 #include "media/input.h"
-#include "media/key_config.h"
+#include "menu/key_config_window.h"
 #include "menu/calibration.h"
 #include "menu/menu_controls.h"
 #include "menu/menu_layout.h"

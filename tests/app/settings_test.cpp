@@ -319,6 +319,7 @@ TEST_F(SettingsFixture, UnclosedSectionLineIsDroppedAndWritingIsStable) {
       "ShowClearedOnList=True\n"
       "PreviewDelay=500\n"
       "ModernCharts=True\n"
+      "ModernKeyConfig=True\n"
       "AudioLatencyMs=12\n"
       "JudgeOffsetMs=0\n"
       "VisualOffsetMs=0\n"
