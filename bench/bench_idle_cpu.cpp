@@ -3,7 +3,8 @@
 // startup menu is measured first; then a one-note chart from the command line
 // is played automatically and paused, and the pause, the result screen after
 // its count-up, the jukebox list it returns to, the song list and the course
-// list are measured in turn. Each screen settles for a moment, then the
+// list are measured in turn; the chart played by hand gives the ranking name
+// entry. Each screen settles for a moment, then the
 // process CPU time over KVX_IDLE_SECONDS (default 20) of waiting is taken.
 // The whole walk runs twice in one process: "before" draws every frame and
 // reads input once per frame, "after" lets static screens rest.
@@ -174,6 +175,54 @@ std::map<std::string, double> GameShares(const Folder& folder, bool before) {
   return shares;
 }
 
+// The ranking name entry (its tiles and its blinking new row move): the
+// one-note chart played by hand, its note hit on time, the result left, and
+// the entry measured before Enter ends it.
+double RankingShare(const Folder& folder, bool before) {
+  kvx::Game g;
+  g.SetProgramFolder(folder.root.string());
+  g.options.no_menu = true;
+  g.options.redraw_always = g.options.input_per_frame = before;
+  g.app.command_line = "\"" + folder.chart.string() + "\"";
+  constexpr int32_t kNoteMs = 2000;  // measure 2 at 240 BPM
+  double share = -1;
+  bool hit = false, left_result = false;
+  uint32_t result_seen = 0;
+  int release = 0;
+  IdleWindow window;
+  g.pump.AddSource([&](std::vector<kvx::PlatformEvent>& events) {
+    const uint32_t now = g.NowMs();
+    if (release) {
+      events.push_back(Key(false, release, now));
+      release = 0;
+      return;
+    }
+    const kvx::Screen screen = g.app.GameState;
+    if (screen == kvx::Screen::Play && g.play.Playing && !hit && g.play.ElapsedMs >= kNoteMs) {
+      hit = true;
+      events.push_back(Key(true, SDL_SCANCODE_Z, now - static_cast<uint32_t>(g.play.ElapsedMs - kNoteMs)));
+      release = SDL_SCANCODE_Z;
+    } else if (screen == kvx::Screen::Result && g.play.QuitPlay && !left_result) {
+      if (!result_seen) result_seen = now;
+      if (now - result_seen < kSettleMs) return;
+      left_result = true;
+      events.push_back(Key(true, SDL_SCANCODE_Z, now));
+      release = SDL_SCANCODE_Z;
+    } else if (screen == kvx::Screen::RankingNameEntry && window.Step(now)) {
+      share = window.share;
+      kvx::PlatformEvent enter;
+      enter.kind = kvx::PlatformEvent::Kind::TextInput;
+      enter.text = "\r";
+      enter.timestamp_ms = now;
+      events.push_back(enter);
+    } else if (screen == kvx::Screen::JukeboxList || screen == kvx::Screen::SongList) {
+      events.push_back(kvx::PlatformEvent{});  // close the window (not ranked: no figure)
+    }
+  });
+  kvx::RunGame(g);
+  return share;
+}
+
 void BM_IdleScreens(benchmark::State& state) {
   std::string reason;
   std::map<std::string, double> before, after;
@@ -184,8 +233,10 @@ void BM_IdleScreens(benchmark::State& state) {
         for (auto _ : state) {
           before = GameShares(folder, true);
           before["startup_menu"] = MenuShare(folder, true);
+          before["ranking"] = RankingShare(folder, true);
           after = GameShares(folder, false);
           after["startup_menu"] = MenuShare(folder, false);
+          after["ranking"] = RankingShare(folder, false);
         }
       },
       &reason);
@@ -194,7 +245,7 @@ void BM_IdleScreens(benchmark::State& state) {
     return;
   }
   std::printf("\n| screen | before (%% of a core) | after (%% of a core) |\n|---|---|---|\n");
-  for (const char* name : {"startup_menu", "song_list", "jukebox_list", "course_list", "pause", "result"}) {
+  for (const char* name : {"startup_menu", "song_list", "jukebox_list", "course_list", "pause", "result", "ranking"}) {
     const double b = before.count(name) ? 100 * before[name] : -1;
     const double a = after.count(name) ? 100 * after[name] : -1;
     std::printf("| %s | %.1f | %.1f |\n", name, b, a);

@@ -21,6 +21,7 @@ struct OwnOptions {
   bool headless = false;    // no window and no sound device
   bool no_menu = false;     // start the game at once instead of showing the startup menu
   bool autoplay = false;
+  bool calibrate = false;  // --calibrate: the calibration screen before the menu or game
   bool help = false;
   bool version = false;     // --version: print it and exit
   std::vector<std::string> chart_info;  // --chart-info FILE...: print and exit

@@ -104,6 +104,8 @@ OwnOptions ParseOwnOptions(const std::vector<std::string>& args, std::string* er
       options.no_menu = true;
     } else if (a == "--autoplay") {
       options.autoplay = true;
+    } else if (a == "--calibrate") {
+      options.calibrate = true;
     } else if (a == "--help" || a == "-h") {
       options.help = true;
     } else if (a == "--version") {
@@ -180,6 +182,7 @@ std::string PortUsage() {
          "  --headless         no window and no sound device (tests, tools)\n"
          "  --no-menu          skip the startup menu and start at once\n"
          "  --autoplay         play charts automatically (demo mode)\n"
+         "  --calibrate        open the calibration (judge offset) before the menu or game\n"
          "  --seed N           choose the #RANDOM branches of charts from N (same N, same chart)\n"
          "  --audio-latency MS sound buffer in ms (the AudioLatencyMs setting; 0: the device's own)\n"
          "  --max-fps N        draw at most N frames per second\n"

@@ -124,9 +124,9 @@ void Loading(Game& g) {
   PresentFrame(g, true);
 }
 
-void DrawScrollingTiles(Game& g) {
-  if (g.settings.DRAWLIMIT >= 3) return;
-  DrawScrollingTiles(g.display, g.screens.ResultObjSurface, g.NowMs());
+void DrawScrollingTiles(Game& g, const Rect& covered) {
+  if (g.settings.DRAWLIMIT >= 3) return ClearAround(g.display, covered);
+  DrawScrollingTiles(g.display, g.screens.ResultObjSurface, g.NowMs(), covered);
 }
 
 void ReleaseDirectX(Game& g) {

@@ -34,7 +34,7 @@ bool CheckDisplay(Game& game);
 // Draws one frame of the loading screen.
 void Loading(Game& game);
 // The result screens' moving tiles (not under DRAWLIMIT 3 or more).
-void DrawScrollingTiles(Game& game);
+void DrawScrollingTiles(Game& game, const Rect& covered = {});
 void ReleaseDirectX(Game& game);
 
 }  // namespace kvx

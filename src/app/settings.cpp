@@ -408,6 +408,9 @@ void LoadSettingsBytes(Game& g, const std::optional<std::string>& bytes) {
 }
 
 void SaveSettings(Game& g) {
+  // --autoplay lasts for this run only: the file keeps the player's demo mode.
+  const bool demo = g.settings.DEMOMode;
+  if (g.app.DemoForced) g.settings.DEMOMode = g.app.DEMOModeSaved;
   const std::string file = SettingsPath(g);
   std::optional<std::string> old;
   if (FileExists(file)) old = ReadTextFile(file);
@@ -415,6 +418,7 @@ void SaveSettings(Game& g) {
   std::string error;
   if (!EncodeSettings(g, old, out) || !WriteFileSafely(file, out, false, &error))
     DebugLog(g, "Error: Can't write the settings file: " + file + " (" + error + ")");
+  g.settings.DEMOMode = demo;
 }
 
 namespace {

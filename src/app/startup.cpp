@@ -180,8 +180,6 @@ void ExitApp(Game& g, int code) {
   WritePendingRecord(g);
   DebugLog(g, "saving settings...");
   SaveKeyTable(g);
-  // --autoplay lasts for this run only.
-  if (g.app.DemoForced) g.settings.DEMOMode = g.app.DEMOModeSaved;
   SaveSettings(g);
   DebugLog(g, "Kill timers...");
   for (int id : {kEffectTickTimerId, kNetPollTimerId, kUnsetTimerId, kPreviewPlayTimerId}) g.pump.KillTimer(id);

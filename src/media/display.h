@@ -266,8 +266,11 @@ void DrawNumber(DisplayState& display, Surface& source, const NumberFont& font, 
                 int digits = 3);
 // The number text DrawNumber draws ("007", "-005", "12345").
 std::string FormatNumber(int32_t value, int digits);
-// The moving tiled background of the result screens (tiles from `tiles`).
-void DrawScrollingTiles(DisplayState& display, Surface& tiles, uint32_t now);
+// The moving tiled background of the result screens (tiles from `tiles`);
+// the `covered` part (drawn over opaquely afterwards) is left out.
+void DrawScrollingTiles(DisplayState& display, Surface& tiles, uint32_t now, const Rect& covered = {});
+// Black over the screen around `covered` (the tiles' place under draw limit 3).
+void ClearAround(DisplayState& display, const Rect& covered);
 // Lays out the 300 falling tiles with new random fall distances.
 void InitTileTransition(DisplayState& display, uint32_t seed);
 // One frame of the falling tiles, elapsed_ms into the transition; true when

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/settings.h"
 #include "app/sound_links.h"
 #include "imgui.h"
 #include "media/display_internal.h"
@@ -23,12 +24,11 @@ namespace kvx {
 namespace {
 
 constexpr const char* kCaption = "korvex calibration";
-constexpr uint32_t kFirstBeatMs = 1000;
 constexpr uint32_t kFlashMs = 100;
 constexpr uint32_t kFrameMs = 16;
 
 struct Calibration {
-  std::vector<uint32_t> beats;  // SDL ms each click was started
+  std::vector<uint32_t> beats;  // game clock ms each click was started
   std::vector<int32_t> offsets;
   uint32_t next_beat = 0;
   ServerTimeMap server_times;
@@ -37,39 +37,71 @@ struct Calibration {
   bool sound = false;
 };
 
-void Tap(Calibration& c, uint32_t when) {
-  if (auto offset = TapOffset(c.beats, when)) c.offsets.push_back(*offset);
+enum class Outcome { Open, Save, Close };
+
+// The line the screen shows under the box.
+std::string SummaryLine(const Game& g, const CalibrationSummary& s) {
+  char line[160];
+  std::snprintf(line, sizeof line, "Taps: %d   mean offset: %+d ms   spread: %d ms   (judge offset now %+d ms)", s.taps,
+                s.mean_ms, s.spread_ms, g.settings.JudgeOffsetMs);
+  return line;
 }
 
-// Taps are any key but Escape, stamped with the X server's time of the press
-// where there is one. Returns false when the window is to close.
-bool ReadEvents(Calibration& c, ImGuiWindow& window) {
-  bool open = true;
+void Tap(Game& g, Calibration& c, uint32_t when) {
+  const auto offset = TapOffset(c.beats, when);
+  if (!offset) return;
+  c.offsets.push_back(*offset);
+  const CalibrationSummary s = SummarizeTaps(c.offsets);
+  if (s.taps > 0) DebugLog(g, "[Calibration] tap " + std::to_string(*offset) + " ms; " + SummaryLine(g, s));
+}
+
+// When a key event happened on the game clock: the X server's time of the
+// press where there is one, else SDL's.
+uint32_t KeyTime(Game& g, Calibration& c, const SDL_Event& e, bool server_time) {
+  uint32_t monotonic = 0;
+  const uint32_t now = GameAndMonotonicNow(g.clock.get(), &monotonic);
+  // Both ages are wall-clock time: on a clock that does not follow it (a
+  // test's) a key happened when it is read.
+  if (!g.clock->FollowsWallClock()) return now;
+  const uint32_t sdl_now = SDL_GetTicks();
+  return server_time ? now - c.server_times.AgeOf(c.server_ms, sdl_now, monotonic)
+                     : SdlEventTime(e.key.timestamp, sdl_now, now);
+}
+
+// Taps are any key but Escape (closes) and Enter (saves once enough taps
+// were counted). Without a window (a scripted run) key events of any window count.
+Outcome ReadEvents(Game& g, Calibration& c, ImGuiWindow* window) {
+  Outcome outcome = Outcome::Open;
+  // Without a window there is nothing to fetch from the system: only the
+  // events already queued are read.
+  if (window) SDL_PumpEvents();
   SDL_Event e;
-  while (SDL_PollEvent(&e)) {
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     if (ServerKeyTime(e, &c.server_ms)) {
       c.pending_server_time = true;
       continue;
     }
     const bool server_time = c.pending_server_time && (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP);
     c.pending_server_time = false;
-    if (window.HandleEvent(e) != ImGuiWindow::Event::None) {
+    if (window && window->HandleEvent(e) != ImGuiWindow::Event::None) {
       if (e.type == SDL_QUIT) SDL_PushEvent(&e);  // the menu closes too
-      open = false;
+      outcome = Outcome::Close;
     }
-    if (e.type != SDL_KEYDOWN || e.key.repeat || e.key.windowID != window.id()) continue;
-    if (e.key.keysym.scancode == SDL_SCANCODE_ESCAPE) {
-      open = false;
-      continue;
+    if (e.type != SDL_KEYDOWN || e.key.repeat || (window && e.key.windowID != window->id())) continue;
+    const SDL_Scancode key = e.key.keysym.scancode;
+    if (key == SDL_SCANCODE_ESCAPE) {
+      outcome = Outcome::Close;
+    } else if (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER) {
+      if (SummarizeTaps(c.offsets).taps >= kCalibrationMinTaps && outcome == Outcome::Open) outcome = Outcome::Save;
+    } else {
+      Tap(g, c, KeyTime(g, c, e, server_time));
     }
-    const uint32_t now = SDL_GetTicks();
-    Tap(c, server_time ? now - c.server_times.AgeOf(c.server_ms, now, ServerTimeMap::MonotonicMs()) : e.key.timestamp);
   }
-  return open;
+  return outcome;
 }
 
 void PlayBeats(Game& g, Calibration& c) {
-  const uint32_t now = SDL_GetTicks();
+  const uint32_t now = g.NowMs();
   if (static_cast<int32_t>(now - c.next_beat) < 0) return;
   if (c.sound) PlaySE(g.sound, kSePtsCount);
   c.beats.push_back(now);
@@ -77,26 +109,32 @@ void PlayBeats(Game& g, Calibration& c) {
   if (static_cast<int32_t>(now - c.next_beat) >= 0) c.next_beat = now + kCalibrationBeatMs;
 }
 
-enum class Outcome { Open, Save, Close };
+// Sleeps until `until` (game clock), waking for input at once; a scripted
+// clock is moved there.
+void WaitUntil(Game& g, uint32_t until) {
+  const int32_t wait = static_cast<int32_t>(until - g.NowMs());
+  if (wait <= 0) return;
+  if (g.clock->FollowsWallClock())
+    SDL_WaitEventTimeout(nullptr, wait);
+  else
+    g.clock->SleepMs(static_cast<uint32_t>(wait));
+}
 
 Outcome DrawCalibration(Game& g, Calibration& c) {
   const ImGuiViewport* vp = ImGui::GetMainViewport();
   ImGui::SetNextWindowPos(vp->Pos);
   ImGui::SetNextWindowSize(vp->Size);
   ImGui::Begin("calibration", nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoSavedSettings);
-  ImGui::TextWrapped("Tap any key with the beat you hear (Escape closes). The mean offset of your taps is the "
-                     "delay of your sound and keyboard: save it as the judge offset.");
+  ImGui::TextWrapped("Tap any key with the beat you hear (Enter saves, Escape closes). The mean offset of your taps "
+                     "is the delay of your sound and keyboard: save it as the judge offset.");
   if (!c.sound) ImGui::TextWrapped("No sound device: tap with the flashing box.");
-  const bool flash = !c.beats.empty() && SDL_GetTicks() - c.beats.back() < kFlashMs;
+  const bool flash = !c.beats.empty() && g.NowMs() - c.beats.back() < kFlashMs;
   const ImVec2 at = ImGui::GetCursorScreenPos();
   ImGui::GetWindowDrawList()->AddRectFilled(at, ImVec2(at.x + 40, at.y + 40),
                                             flash ? IM_COL32(255, 255, 0, 255) : IM_COL32(60, 60, 60, 255));
   ImGui::Dummy(ImVec2(40, 40));
   const CalibrationSummary s = SummarizeTaps(c.offsets);
-  char line[160];
-  std::snprintf(line, sizeof line, "Taps: %d   mean offset: %+d ms   spread: %d ms   (judge offset now %+d ms)", s.taps,
-                s.mean_ms, s.spread_ms, g.settings.JudgeOffsetMs);
-  ImGui::TextUnformatted(line);
+  ImGui::TextUnformatted(SummaryLine(g, s).c_str());
   Outcome outcome = Outcome::Open;
   ImGui::BeginDisabled(s.taps < kCalibrationMinTaps);
   if (ImGui::Button("Save as judge offset")) outcome = Outcome::Save;
@@ -107,6 +145,27 @@ Outcome DrawCalibration(Game& g, Calibration& c) {
   if (ImGui::Button("Close")) outcome = Outcome::Close;
   ImGui::End();
   return outcome;
+}
+
+// The window, or false when it cannot open.
+bool OpenWindow(Game& g, ImGuiWindow& window) {
+  if (g.options.headless || !DisplayAvailable()) return false;
+  ImGuiWindowSetup setup;
+  setup.caption = kCaption;
+  setup.width = 560;
+  setup.height = 170;
+  setup.font_file = FindFontFile("ＭＳ Ｐゴシック", &setup.font_index);
+  if (window.Open(setup)) return true;
+  DebugLog(g, "Calibration: " + window.error());
+  return false;
+}
+
+// The saved offset goes into the settings file at once.
+void SaveOffset(Game& g, const CalibrationSummary& s) {
+  g.settings.JudgeOffsetMs = std::clamp(s.mean_ms, -kMaxOffsetMs, kMaxOffsetMs);
+  DebugLog(g, "[Calibration] judge offset " + std::to_string(g.settings.JudgeOffsetMs) + " ms from " +
+                  std::to_string(s.taps) + " taps (spread " + std::to_string(s.spread_ms) + " ms)");
+  SaveSettings(g);
 }
 
 }  // namespace
@@ -136,48 +195,40 @@ CalibrationSummary SummarizeTaps(const std::vector<int32_t>& offsets) {
 }
 
 void OpenCalibrationWindow(Game& g) {
-  if (g.options.headless || !DisplayAvailable()) return;
-  ImGuiWindowSetup setup;
-  setup.caption = kCaption;
-  setup.width = 560;
-  setup.height = 170;
-  setup.font_file = FindFontFile("ＭＳ Ｐゴシック", &setup.font_index);
   ImGuiWindow window;
-  if (!window.Open(setup)) {
-    DebugLog(g, "Calibration: " + window.error());
-    return;
-  }
-  window.SetFramePacing(false);
+  const bool shown = OpenWindow(g, window);
+  // Without a window only a test's script can tap.
+  const auto& script = g.menu.frame_script;
+  if (!shown && !script) return;
+  if (shown) window.SetFramePacing(false);
+  const bool events = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
   InitDS(g);
   Calibration c;
   c.sound = HasSystemSound(g.sound, kSePtsCount);
-  c.next_beat = SDL_GetTicks() + kFirstBeatMs;
+  c.next_beat = g.NowMs() + kCalibrationFirstBeatMs;
   DebugLog(g, "[Calibration] opened");
   Outcome outcome = Outcome::Open;
-  uint32_t next_frame = SDL_GetTicks();
+  uint32_t next_frame = g.NowMs();
   while (outcome == Outcome::Open) {
     // Sleep until the next beat or frame, waking for input at once.
-    const uint32_t now = SDL_GetTicks();
-    const int32_t until = std::min(static_cast<int32_t>(c.next_beat - now), static_cast<int32_t>(next_frame - now));
-    if (until > 0) SDL_WaitEventTimeout(nullptr, until);
+    WaitUntil(g, static_cast<int32_t>(c.next_beat - next_frame) < 0 ? c.next_beat : next_frame);
     PlayBeats(g, c);
-    if (!ReadEvents(c, window)) break;
-    if (static_cast<int32_t>(SDL_GetTicks() - next_frame) < 0) continue;
-    next_frame = SDL_GetTicks() + kFrameMs;
+    if (script) script(g);
+    outcome = ReadEvents(g, c, shown ? &window : nullptr);
+    if (outcome != Outcome::Open || static_cast<int32_t>(g.NowMs() - next_frame) < 0) continue;
+    next_frame = g.NowMs() + kFrameMs;
+    if (!shown) continue;
     window.BeginFrame();
     outcome = DrawCalibration(g, c);
     window.EndFrame();
   }
-  const CalibrationSummary s = SummarizeTaps(c.offsets);
-  if (outcome == Outcome::Save) {
-    g.settings.JudgeOffsetMs = std::clamp(s.mean_ms, -kMaxOffsetMs, kMaxOffsetMs);
-    DebugLog(g, "[Calibration] judge offset " + std::to_string(g.settings.JudgeOffsetMs) + " ms from " +
-                    std::to_string(s.taps) + " taps (spread " + std::to_string(s.spread_ms) + " ms)");
-  } else {
+  if (outcome == Outcome::Save)
+    SaveOffset(g, SummarizeTaps(c.offsets));
+  else
     DebugLog(g, "[Calibration] closed");
-  }
   ReleaseSound(g.sound);
-  window.Close();
+  if (shown) window.Close();
+  if (events) SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 }  // namespace kvx

@@ -9,7 +9,8 @@ namespace kvx {
 
 struct Game;
 
-constexpr uint32_t kCalibrationBeatMs = 500;  // 120 beats per minute
+constexpr uint32_t kCalibrationBeatMs = 500;        // 120 beats per minute
+constexpr uint32_t kCalibrationFirstBeatMs = 1000;  // from the opening to the first beat
 constexpr int kCalibrationPracticeTaps = 2;   // the first taps are not counted
 constexpr int kCalibrationMinTaps = 8;        // taps counted before the offset can be saved
 
@@ -26,7 +27,9 @@ std::optional<int32_t> TapOffset(const std::vector<uint32_t>& beats, uint32_t ta
 CalibrationSummary SummarizeTaps(const std::vector<int32_t>& offsets);
 
 // Opens the calibration window over the startup menu and runs it until it is
-// closed; a saved offset goes into the settings.
+// closed, on the game clock; a saved offset goes into the settings and their
+// file. Without a window it runs only for a test's menu script (taps pushed as
+// SDL key events).
 void OpenCalibrationWindow(Game& game);
 
 }  // namespace kvx

@@ -68,8 +68,8 @@ struct MenuState {
   bool visible = false;
   ImGuiWindow* window = nullptr;  // the open menu window, if any
 
-  // Scripted input for tests: called once per menu frame before its events
-  // are read. A non-empty screenshot_path saves the next frame there (PNG).
+  // Scripted input for tests: called once per menu (and calibration) frame
+  // before its events are read. A non-empty screenshot_path saves the next frame there (PNG).
   std::function<void(Game&)> frame_script;
   std::string screenshot_path;
   std::map<std::string, MenuControlRect> control_rects;

@@ -130,6 +130,7 @@ void LoadStartupMenu(Game& g) {
 
 void ShowStartupMenu(Game& g) {
   MenuState& m = g.menu;
+  if (g.options.calibrate) OpenCalibrationWindow(g);
   if (StartBattleFromCommandLine(g)) return;
   if (g.options.no_menu || g.options.headless || g.display.headless || !DisplayAvailable()) {
     StartWithoutMenu(g);

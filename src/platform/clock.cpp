@@ -11,7 +11,10 @@ static int64_t SteadyNs() {
       .count();
 }
 
-SteadyClock::SteadyClock() : origin_ns_(SteadyNs()) {}
+// The origin is a whole millisecond of the monotonic clock, so a time the
+// system stamps in monotonic milliseconds (an X server's event time) is a
+// whole number of game milliseconds, with no rounding between the two.
+SteadyClock::SteadyClock() : origin_ns_(SteadyNs() / 1000000 * 1000000) {}
 
 uint32_t SteadyClock::NowMs() {
   return static_cast<uint32_t>((SteadyNs() - origin_ns_) / 1000000);

@@ -38,6 +38,16 @@ uint32_t ServerTimeMap::AgeOf(uint32_t server_ms, uint32_t sdl_now_ms, uint32_t 
   return age;
 }
 
+uint32_t GameAndMonotonicNow(Clock* clock, uint32_t* monotonic_ms) {
+  uint32_t game = 0;
+  for (int tries = 0; tries < 3; ++tries) {
+    *monotonic_ms = ServerTimeMap::MonotonicMs();
+    game = clock ? clock->NowMs() : 0;
+    if (ServerTimeMap::MonotonicMs() == *monotonic_ms) break;
+  }
+  return game;
+}
+
 bool ServerKeyTime(const SDL_Event& e, uint32_t* server_ms) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (e.type != SDL_SYSWMEVENT || !e.syswm.msg || e.syswm.msg->subsystem != SDL_SYSWM_X11) return false;
@@ -179,9 +189,10 @@ int InstallSdlEventSource(EventPump& pump, SdlEventSourceOptions options) {
       PlatformEvent p;
       bool translated = TranslateSdlEvent(e, window, &p);
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
-      uint32_t game_now = opts->clock ? opts->clock->NowMs() : 0;
+      uint32_t monotonic_now = 0;
+      const uint32_t game_now = GameAndMonotonicNow(opts->clock, &monotonic_now);
       const uint32_t sdl_now = SDL_GetTicks();
-      uint32_t stamp = server_time ? game_now - keys.map.AgeOf(keys.server_ms, sdl_now, ServerTimeMap::MonotonicMs())
+      uint32_t stamp = server_time ? game_now - keys.map.AgeOf(keys.server_ms, sdl_now, monotonic_now)
                                    : SdlEventTime(e.common.timestamp, sdl_now, game_now);
       if (translated && p.kind == PlatformEvent::Kind::DropFile) {
         if (drop.dropping && drop.first_taken) translated = false;

@@ -43,6 +43,11 @@ class ServerTimeMap {
   uint32_t offset_ = 0;  // sdl time - server time of the quickest event
 };
 
+// The game clock and the monotonic clock read within one millisecond of the
+// latter: the real game clock then differs from it by a whole number of
+// milliseconds, so an event's age in monotonic ms is its age on the game clock.
+uint32_t GameAndMonotonicNow(Clock* clock, uint32_t* monotonic_ms);
+
 // The X server's time of a key press or release carried by a window-system
 // event (SDL_SYSWMEVENT); false for any other event.
 bool ServerKeyTime(const SDL_Event& event, uint32_t* server_ms);

@@ -66,6 +66,10 @@ void DrawNewRow(Game& g, const RankingColumns& c, int y, const RankEntry& entry,
   if (now % 1000 > 500) name += "_";
   DrawFontText(g.display, c.name, y, name);
   if (now % 500 < 450) DrawFigures(g, c, y, entry);
+  // A resting screen is drawn again when the blink turns (at 450 ms and, on
+  // the background's steps, 50 ms past the half second).
+  const uint32_t phase = now % 500;
+  RedrawAt(g.display, now - phase + (phase < 50 ? 50 : phase < 450 ? 450 : 550));
   const int prompt_y = y + g.display.CharHeight + 2;
   const float arrows_spacing = static_cast<float>(std::abs(100 - static_cast<int>(now % 200))) / 10.0f;
   DrawFontText(g.display, c.name, prompt_y, "<<<", arrows_spacing);
@@ -130,9 +134,8 @@ void DrawRankingScreen(Game& g, int place, const RankEntry& entry) {
   DisplayState& d = g.display;
   const uint32_t now = g.NowMs();
   const RankingColumns c = RankingColumnsFor(g);
-  FillSurface(g.display, d.BackSurface, nullptr, 0x000000);
-  DrawScrollingTiles(g);
   const Rect panel{0, 20, 640, RankingRowTop(kRankingPlaces) + 6};
+  DrawScrollingTiles(g, panel);
   FillSurface(g.display, d.BackSurface, &panel, 0x0A0C1A);
   DrawFontText(g.display, 10, 30, "YOU RANKED IN " + std::to_string(place + 1) + OrdinalSuffix(place + 1) + " !");
   DrawFontText(g.display, c.no, kHeaderY, "NO");

@@ -211,9 +211,8 @@ void ProcessKey_Result(Game& g, int16_t code) {
 void DrawResultScreen(Game& g, uint32_t t) {
   DisplayState& d = g.display;
   t = std::min(t, kCountUpMs);
-  FillSurface(g.display, d.BackSurface, nullptr, 0x000000);
-  DrawScrollingTiles(g);
   const Rect panel = PanelAt(t);
+  DrawScrollingTiles(g, panel);
   FillSurface(g.display, d.BackSurface, &panel, 0x0C1030);
   DrawBanner(g, panel);
   DrawChartAndGauge(g, panel);

@@ -38,6 +38,22 @@ TEST(WholePlay, DemoModePlaysEveryNoteFGreat) {
   EXPECT_NE(run.folder.Read("_kvxfiles/kvx_conf.ini").find("DEMOMode=False"), std::string::npos);
 }
 
+// Demo play does not depend on the frame rate: at 20 frames a second (50 ms
+// frames, as under --max-fps 20) every automatic hit is still judged at its
+// note's own time.
+TEST(WholePlay, DemoModeAtTwentyFramesASecondIsStillAllFGreat) {
+  WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 50);
+  run.g.options.autoplay = true;
+  run.g.options.max_fps = 20;
+  EXPECT_EQ(run.Run(nullptr), 0);
+  ASSERT_TRUE(run.result_seen);
+  const ResultFigures& r = run.g.judge.Result[0];
+  EXPECT_EQ(run.g.chart.NoteCount[0], 142);
+  EXPECT_EQ(r.CountFGreat, 142);
+  EXPECT_EQ(r.MaxCombo, 142);
+  EXPECT_NEAR(r.Score, 200000.0, 1e-6);
+}
+
 // Nothing pressed: every one of the 142 notes is missed, none is lost.
 TEST(WholePlay, UnpressedNotesAreAllMissed) {
   WholeProgram run("sunrise_parade", "sunrise_beginner.bms", 16);

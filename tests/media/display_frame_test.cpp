@@ -262,10 +262,24 @@ TEST_F(DisplayFrame, StartUpLogLinesAndFixedImages) {
   DrawScrollingTiles(g);
   EXPECT_EQ(BackPixel(0, 0), 0xFF0000u);
   EXPECT_EQ(BackPixel(639, 479), 0xFF0000u);
-  g.settings.DRAWLIMIT = 3;
+  // Around a panel drawn over them afterwards, only the edges get tiles.
   FillSurface(g.display, d.BackSurface, nullptr, 0);
-  DrawScrollingTiles(g);
+  DrawScrollingTiles(g, Rect{16, 0, 624, 480});
+  EXPECT_EQ(BackPixel(15, 0), 0xFF0000u);
+  EXPECT_EQ(BackPixel(624, 479), 0xFF0000u);
+  EXPECT_EQ(BackPixel(16, 240), 0u);
+  EXPECT_EQ(BackPixel(623, 0), 0u);
+  FillSurface(g.display, d.BackSurface, nullptr, 0);
+  DrawScrollingTiles(g, Rect{0, 20, 700, 400});  // past the right edge: clipped to the screen
+  EXPECT_EQ(BackPixel(639, 19), 0xFF0000u);
+  EXPECT_EQ(BackPixel(639, 20), 0u);
+  EXPECT_EQ(BackPixel(0, 400), 0xFF0000u);
+  g.settings.DRAWLIMIT = 3;  // no tiles: black around the panel
+  FillSurface(g.display, d.BackSurface, nullptr, 0x123456);
+  DrawScrollingTiles(g, Rect{16, 0, 624, 480});
   EXPECT_EQ(BackPixel(0, 0), 0u);
+  EXPECT_EQ(BackPixel(639, 100), 0u);
+  EXPECT_EQ(BackPixel(320, 240), 0x123456u);
 
   // A skin with another BGA size gets a BGA surface of that size.
   g.app.BgaWidth = 320;

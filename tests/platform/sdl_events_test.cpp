@@ -4,6 +4,10 @@
 #include "platform/sdl_events.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <thread>
 // After the test framework: the X11 headers define macros (None, Bool) it uses as names.
 #include <SDL_syswm.h>
 
@@ -54,6 +58,21 @@ TEST(SdlEvents, ServerTimesGiveEachPressItsAge) {
   // An offset that would make an event more than a second old starts again.
   EXPECT_EQ(wrap.AgeOf(0x00001000u, 10000, kFar), 0u);
   EXPECT_EQ(wrap.AgeOf(0x00001010u, 10000 + 16 + 3, kFar), 3u);
+}
+
+// The real game clock counts from a whole monotonic millisecond: an X server's
+// press time (monotonic ms) converts to game time with no rounding, however
+// the two are read against each other.
+TEST(SdlEvents, RealClockAndMonotonicClockShareTheirMilliseconds) {
+  SteadyClock clock;
+  std::set<uint32_t> differences;
+  for (int i = 0; i < 400; ++i) {
+    std::this_thread::sleep_for(std::chrono::microseconds(37 + (i * 53) % 211));
+    uint32_t monotonic = 0;
+    const uint32_t game = GameAndMonotonicNow(&clock, &monotonic);
+    differences.insert(monotonic - game);
+  }
+  EXPECT_EQ(differences.size(), 1u) << "the game clock's millisecond starts within the monotonic one";
 }
 
 #if defined(SDL_VIDEO_DRIVER_X11)
