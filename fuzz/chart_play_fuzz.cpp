@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "chart/bms_commands.h"
+#include "app/display_game.h"
+#include "app/skin_loading.h"
 #include "fuzz_game.h"
 #include "media/display.h"
 #include "media/skin.h"

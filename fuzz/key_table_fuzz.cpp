@@ -4,6 +4,7 @@
 #include "fuzz_game.h"
 #include "media/input.h"
 #include "media/key_config.h"
+#include "screens/song_select_internal.h"
 
 using namespace kvx;
 

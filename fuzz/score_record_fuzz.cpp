@@ -3,6 +3,8 @@
 // place, and the ranking screen draws every row with the default skin.
 #include <cstdlib>
 
+#include "app/display_game.h"
+#include "app/skin_loading.h"
 #include "fuzz_game.h"
 #include "media/display.h"
 #include "media/skin.h"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/display_game.h"
 #include "fuzz_game.h"
 #include "media/display.h"
 #include "media/skin.h"
@@ -72,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Game& g = *game;
   const uint32_t choice = fuzz::Choice(fuzz::Bytes(data, size));
   g.skin = SkinLayout{};
-  ReadSkinText(g, std::string(KVX_BUILD_DIR) + "/_kvxfiles/fuzz.brd", fuzz::Bytes(data, size));
+  ReadSkinText(g.Services(), g.skin, g.display, std::string(KVX_BUILD_DIR) + "/_kvxfiles/fuzz.brd", fuzz::Bytes(data, size));
   CreateSurfaces(g);
 
   // A play in progress: both sides with a combo, judgements and bombs shown.

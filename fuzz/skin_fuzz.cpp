@@ -8,7 +8,7 @@ using namespace kvx;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto game = fuzz::MakeGame();
   Game& g = *game;
-  ReadSkinText(g, "/nonexistent-kvx-fuzz/_kvxfiles/fuzz.brd", fuzz::Bytes(data, size));
+  ReadSkinText(g.Services(), g.skin, g.display, "/nonexistent-kvx-fuzz/_kvxfiles/fuzz.brd", fuzz::Bytes(data, size));
   const SkinLayout& s = g.skin;
   if (s.Loading) fuzz::Fail();
   if (s.FGreatFrameCount != static_cast<int32_t>(s.FGreatFrames.size()) || s.FGreatFrameCount > kSkinMaxFrames)
