@@ -1,10 +1,11 @@
 #include "app/input_links.h"
 
 #include "app/game.h"
+#include "app/texts.h"
 
 namespace kvx {
 
-InputLinks InputLinksOf(Game& g) { return {g.Services(), g.options.headless}; }
+InputLinks InputLinksOf(Game& g) { return {g.Services(), g.options.headless, TextsOf(g).message_joystick_failed}; }
 
 void HandleInputEvent(Game& g, const PlatformEvent& event) { HandleInputEvent(g.input, InputLinksOf(g), event); }
 

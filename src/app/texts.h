@@ -168,6 +168,7 @@ struct Texts {
   const char* message_key_table_reset;
   const char* message_no_charts;
   const char* message_no_network;
+  const char* message_joystick_failed;
 
   // The startup menu's tooltips, the folder chooser's texts and the network lines.
   const char* tip_clear_list;

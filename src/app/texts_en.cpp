@@ -146,6 +146,7 @@ const Texts kTextsEn = {
     .message_key_table_reset = "The key configuration was reset.",
     .message_no_charts = "No BMS files were found. Add search folders with \"Search for charts\" in the startup menu and search them.",
     .message_no_network = "TCP/IP is not available, so the network battle cannot be used.",
+    .message_joystick_failed = "The game controllers could not be started; the keyboard still works.",
 
     .tip_clear_list = "Show the songs you have cleared in another text colour on the song list.",
     .tip_course_effect = "Show the stage picture when a course moves on to its next song.",

@@ -145,6 +145,7 @@ const Texts kTextsJa = {
     .message_key_table_reset = "キーコンフィグをリセットしました。",
     .message_no_charts = "BMSファイルが見つかりません。「BMS再検索」で検索フォルダを追加してBMS検索をしてください。",
     .message_no_network = "TCP/IP 接続が利用できないため、ネットワーク接続は利用できません。",
+    .message_joystick_failed = "ジョイスティック初期化失敗…あらら?",
 
     .tip_clear_list = "クリアした曲を曲リストで別の文字色で表示します。",
     .tip_course_effect = "コースで次の曲に移るときにステージ画像を表示します。",

@@ -75,7 +75,7 @@ void ShowJoystickFailure(InputState& in, const InputLinks& links) {
   if (!in.joy_failure || in.joy_failure_shown) return;
   in.joy_failure_shown = true;
   links.services.Log("Error: Joystick initialization failed.");
-  ShowMessageBox("korvex", "ジョイスティック初期化失敗…あらら?", MessageBoxKind::Warning,
+  ShowMessageBox("korvex", links.joystick_failure_text, MessageBoxKind::Warning,
                  !links.headless && DisplayAvailable());
 }
 
