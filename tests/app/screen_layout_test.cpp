@@ -184,8 +184,9 @@ void CheckSongSelectLayout(const char* code) {
     SCOPED_TRACE("screen " + std::to_string(ScreenNumber(mode)));
     for (const std::string& fault : LayoutFaults(texts, mode, language)) ADD_FAILURE() << fault;
     // The extra keys are drawn only when they fit beside the second help line.
+    const std::string extra_keys = ExtraHelpKeys(language, mode);
     const auto extras = std::count_if(texts.begin(), texts.end(), [&](const DrawnText& t) {
-      return !ExtraHelpKeys(language, mode).empty() && t.text == ExtraHelpKeys(language, mode);
+      return !extra_keys.empty() && t.text == extra_keys;
     });
     EXPECT_EQ(extras, 1);
     EXPECT_EQ(CountPlace(texts, mode, Place::Help, language), 2 + extras);
