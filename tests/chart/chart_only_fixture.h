@@ -3,7 +3,6 @@
 // a folder of its own, a scripted clock and the chart settings, and no game.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "chart_test_base.h"
 #include "test_support.h"
 
 namespace kvx::test {
@@ -32,24 +32,13 @@ struct ChartParts {
   }
 };
 
-struct ChartOnlyFixture : ::testing::Test {
-  TempFolder dir;
-  ChartParts g;
-
+struct ChartOnlyFixture : ChartTestBase<ChartParts> {
   ChartOnlyFixture() {
     MakeFolder(dir.path() + "/_kvxfiles");
     g.log.SetPath(dir.path() + "/_kvxfiles/debug.txt");
     g.chart.NoMediaLoads = true;
   }
 
-  // Lines joined with CR LF, after an empty first line so that every line is
-  // a command.
-  static std::string Body(std::initializer_list<std::string> lines) {
-    std::string text = "\r\n";
-    for (const auto& l : lines) text += l + "\r\n";
-    return text;
-  }
-  std::string Write(const std::string& name, const std::string& bytes) { return dir.Write("songs/" + name, bytes); }
   void Init() { BMSInit(g.chart, g.Imports()); }
   void ReadFile(const std::string& path) { BMSRead(g.chart, g.Imports(), path); }
   // Init + read, without preparation.
@@ -60,15 +49,6 @@ struct ChartOnlyFixture : ::testing::Test {
   }
   int Load(const std::string& bytes, const std::string& name = "a.bms") {
     return BMSLoad(g.chart, g.Imports(), Write(name, bytes));
-  }
-  std::string Log() { return dir.Read("_kvxfiles/debug.txt"); }
-  bool LogHas(const std::string& text) { return Log().find(text) != std::string::npos; }
-  // The objects of one channel, in table order.
-  std::vector<ChartObject> OnChannel(int channel) {
-    std::vector<ChartObject> out;
-    for (int i = 0; i < g.chart.ObjectCount; ++i)
-      if (g.chart.Objects[i].Channel == channel) out.push_back(g.chart.Objects[i]);
-    return out;
   }
 };
 
