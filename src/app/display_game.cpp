@@ -83,7 +83,9 @@ void PresentFrame(Game& g, bool noVSync) {
 }
 
 bool RestFrame(Game& g) {
-  return RestFrame(g.Services(), g.display, g.pump, DisplayOptionsOf(g), ScreenNumber(g.app.GameState));
+  if (!RestFrame(g.Services(), g.display, g.pump, DisplayOptionsOf(g), ScreenNumber(g.app.GameState))) return false;
+  RestSound(g.sound, g.NowMs());
+  return true;
 }
 
 bool CheckDisplay(Game& g) {

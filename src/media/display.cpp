@@ -601,8 +601,17 @@ bool RestFrame(const Services& services, DisplayState& d, EventPump& pump, const
   }
   ++r.frames_rested;
   pump.Pump();
-  uint32_t deadline = now + static_cast<uint32_t>(1000.0 / FrameRate(d, options));
-  if (r.wake_set && static_cast<int32_t>(r.wake_at - deadline) < 0) deadline = r.wake_at;
+  // The program sleeps until something is due: the screen's next change, a
+  // timer, the longest rest, and at the latest kRestWaitMs from now, since the
+  // screens' loops look at a few things between frames. Input ends it at once.
+  constexpr uint32_t kRestWaitMs = 100;
+  uint32_t deadline = now + kRestWaitMs;
+  const auto sooner = [&deadline](uint32_t when) {
+    if (static_cast<int32_t>(when - deadline) < 0) deadline = when;
+  };
+  if (r.wake_set) sooner(r.wake_at);
+  if (uint32_t due = 0; pump.NextTimerDue(&due)) sooner(due);
+  sooner(r.last_drawn + kLongestRestMs);
   WaitForInput(services, pump, options, deadline);
   // The frame rate is measured over frames drawn one after another.
   d.pacing = false;

@@ -30,6 +30,12 @@ constexpr int32_t kSilent = -10000;
 
 bool Use(const SoundState& s) { return s.device && s.device->MakeCurrent(); }
 
+// Starting a sound wakes the mixer first (RestSound may have stopped it).
+bool UseToPlay(const SoundState& s) {
+  if (s.device) s.device->Resume();
+  return Use(s);
+}
+
 bool ValidNumber(int number) { return number > 0 && number < kWavIds; }
 
 float GainOf(int32_t hundredthsDb) {
@@ -325,8 +331,30 @@ bool HasSystemSound(const SoundState& s, int index) {
   return index >= 0 && index < kSystemSoundCount && s.SystemSounds[index] && s.device;
 }
 
+bool AnySourcePlaying(const SoundState& s) {
+  auto playing = [](uint32_t source) { return source && SourceState(source) == AL_PLAYING; };
+  return std::any_of(s.SystemSources.begin(), s.SystemSources.end(), playing) ||
+         std::any_of(s.WavSources.begin(), s.WavSources.end(), playing) ||
+         std::any_of(s.EchoSources.begin(), s.EchoSources.end(), playing);
+}
+
+void RestSound(SoundState& s, uint32_t now) {
+  constexpr uint32_t kQuietCheckMs = 1000;
+  if (!s.device || s.device->Paused() || now - s.quiet_checked_ms < kQuietCheckMs) return;
+  s.quiet_checked_ms = now;
+  if (!s.device->MakeCurrent() || AnySourcePlaying(s)) {
+    s.quiet_checks = 0;
+    return;
+  }
+  // Quiet at two checks a second apart: a sound between them would have been seen.
+  if (++s.quiet_checks >= 2) {
+    s.quiet_checks = 0;
+    s.device->Pause();
+  }
+}
+
 void PlaySE(SoundState& s, int index, bool looping) {
-  if (!HasSystemSound(s, index) || !Use(s)) return;
+  if (!HasSystemSound(s, index) || !UseToPlay(s)) return;
   ALuint source = s.SystemSources[index];
   alSourceStop(source);
   alSourceRewind(source);
@@ -588,7 +616,7 @@ int32_t KeySoundFadeVolume(uint32_t nowMs, int fadeState, uint32_t fadeStartMs) 
 }
 
 void PlayWav(SoundState& s, ChartState& c, const SoundLinks& links, int number, int echoTap, SoundKind kind) {
-  if (!ValidNumber(number) || echoTap < 0 || echoTap >= kEchoTaps || !Use(s)) return;
+  if (!ValidNumber(number) || echoTap < 0 || echoTap >= kEchoTaps || !UseToPlay(s)) return;
 
   // Load on first use.
   bool course = c.CourseMode && CourseTablesReady(c);
@@ -659,13 +687,13 @@ void StopWavBuffer(SoundState& s, int number) {
 }
 
 void ContinueWav(SoundState& s, int number) {
-  if (!HasWavBuffer(s, number) || !Use(s)) return;
+  if (!HasWavBuffer(s, number) || !UseToPlay(s)) return;
   ALuint source = s.WavSources[number];
   if (SourceState(source) == AL_PAUSED) alSourcePlay(source);
 }
 
 void RestartWav(SoundState& s, int number) {
-  if (!HasWavBuffer(s, number) || !Use(s)) return;
+  if (!HasWavBuffer(s, number) || !UseToPlay(s)) return;
   ALuint source = EnsureSource(s.WavSources[number]);
   if (!source) return;
   if (!AttachedBuffer(source)) {
@@ -739,7 +767,7 @@ void PauseChartSounds(SoundState& s, std::array<bool, kWavIds>& wasPlaying) {
 }
 
 void ResumeChartSounds(SoundState& s, std::array<bool, kWavIds>& wasPlaying) {
-  if (!Use(s)) return;
+  if (!UseToPlay(s)) return;
   for (int n = 1; n < kWavIds; ++n)
     if (wasPlaying[n]) ContinueWav(s, n);
   for (ALuint source : s.PausedExtraSources)

@@ -85,6 +85,11 @@ struct SoundState {
   std::array<int32_t, kSystemSoundCount> SystemVolume{};
   std::array<SoundKind, kWavIds> WavKind{};
 
+  // Resting: when the sources were last looked at, and how many looks in a
+  // row found all of them quiet.
+  uint32_t quiet_checked_ms = 0;
+  int quiet_checks = 0;
+
   // Parallel decoding of a chart's sounds before it is read.
   std::unique_ptr<SoundPrefetcher> prefetch;
 
@@ -127,6 +132,9 @@ void InitDS(SoundState& sound, const SoundDeviceSettings& device, const Services
 // Releases every buffer and source and closes the device (part of ReleaseDirectX).
 void ReleaseSound(SoundState& sound);
 bool SoundAvailable(const SoundState& sound);
+// Called while a screen rests: once no sound has played at two looks a
+// second apart, the device's mixer stops until the next use of the device.
+void RestSound(SoundState& sound, uint32_t now);
 
 // System sounds by index.
 void PlaySE(SoundState& sound, int index, bool looping = false);

@@ -51,6 +51,17 @@ uint32_t EventPump::TimerInterval(int id) const {
   return 0;
 }
 
+bool EventPump::NextTimerDue(uint32_t* due) const {
+  bool found = false;
+  const uint32_t now = Now();
+  for (const auto& t : timers_) {
+    if (t.quiet || t.running) continue;
+    if (!found || static_cast<int32_t>(t.next_due - now) < static_cast<int32_t>(*due - now)) *due = t.next_due;
+    found = true;
+  }
+  return found;
+}
+
 void EventPump::Pump() {
   std::vector<PlatformEvent> events;
   events.swap(injected_);

@@ -62,6 +62,8 @@ class EventPump {
   void KillTimer(int id);
   bool HasTimer(int id) const;
   uint32_t TimerInterval(int id) const;  // 0 when not set
+  // When the next timer that counts in TimersRun is due; false when none is set.
+  bool NextTimerDue(uint32_t* due) const;
 
   // Dispatches pending events, then runs due timers. A timer is not re-entered
   // while its own callback runs (a nested loop inside it pumps again).

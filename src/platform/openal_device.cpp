@@ -2,6 +2,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -85,6 +86,26 @@ AudioDevice::~AudioDevice() {
     alcDestroyContext(context);
   }
   if (device_) alcCloseDevice(static_cast<ALCdevice*>(device_));
+}
+
+bool AudioDevice::Pause() {
+  auto* device = static_cast<ALCdevice*>(device_);
+  if (paused_) return true;
+  if (!device || !alcIsExtensionPresent(device, "ALC_SOFT_pause_device")) return false;
+  auto pause = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device, "alcDevicePauseSOFT"));
+  if (!pause) return false;
+  alcGetError(device);  // an earlier error is not this call's
+  pause(device);
+  paused_ = alcGetError(device) == ALC_NO_ERROR;
+  return paused_;
+}
+
+void AudioDevice::Resume() {
+  if (!paused_) return;
+  auto* device = static_cast<ALCdevice*>(device_);
+  auto resume = reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(device, "alcDeviceResumeSOFT"));
+  if (resume) resume(device);
+  paused_ = false;
 }
 
 bool AudioDevice::MakeCurrent() {

@@ -27,6 +27,12 @@ class AudioDevice {
 
   // Makes this device's context current; false when that fails.
   bool MakeCurrent();
+  // Stops the mixer while nothing plays, so a resting program does not wake
+  // hundreds of times a second; false where the device cannot pause.
+  bool Pause();
+  // Starts the mixer again (nothing when it runs).
+  void Resume();
+  bool Paused() const { return paused_; }
   const std::string& Name() const { return name_; }
   // What the device runs at: samples per second and samples per update period.
   int Frequency() const { return frequency_; }
@@ -44,6 +50,7 @@ class AudioDevice {
   void* context_ = nullptr;  // ALCcontext*
   std::string name_;
   int frequency_ = 0, update_size_ = 0;
+  bool paused_ = false;
 };
 
 }  // namespace kvx

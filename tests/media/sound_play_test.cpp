@@ -189,6 +189,37 @@ TEST_F(SoundPartsFixture, PauseResumeAndUnload) {
   EXPECT_TRUE(IsWavPlaying(sound, 2));
 }
 
+// A resting screen stops the mixer once no sound has played at two looks a
+// second apart; the next use of the device starts it again.
+TEST_F(SoundPartsFixture, AQuietDeviceRestsAndTheNextSoundWakesIt) {
+  chart.WavFile[1] = Tone("s/long.wav", 44100, 3.0);
+  loadwav(sound, chart, links, 1);
+  PlayWav(sound, chart, links, 1);
+  for (uint32_t t = 1000; t <= 4000; t += 1000) RestSound(sound, t);
+  EXPECT_FALSE(sound.device->Paused()) << "a sound plays";
+
+  StopChartSounds(sound);
+  RestSound(sound, 5000);
+  RestSound(sound, 5500);  // too soon for a second look
+  EXPECT_FALSE(sound.device->Paused());
+  RestSound(sound, 6000);
+  EXPECT_TRUE(sound.device->Paused()) << "quiet at 5 s and 6 s";
+
+  PlayWav(sound, chart, links, 1);
+  EXPECT_FALSE(sound.device->Paused());
+  EXPECT_TRUE(IsWavPlaying(sound, 1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  const float mixed = SourceFloat(sound.WavSources[1], AL_SEC_OFFSET);
+  EXPECT_GT(mixed, 0.05f) << "the woken mixer plays the sound";
+
+  // A paused device really stops mixing: the playing sound does not advance.
+  ASSERT_TRUE(sound.device->Pause());
+  const float held = SourceFloat(sound.WavSources[1], AL_SEC_OFFSET);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_FLOAT_EQ(SourceFloat(sound.WavSources[1], AL_SEC_OFFSET), held);
+  sound.device->Resume();
+}
+
 TEST_F(SoundFixture, SystemSoundsFromTheDefaultData) {
   // The generated data folder of the build holds the 16 system sounds.
   std::filesystem::copy(std::string(KVX_BUILD_DIR) + "/_kvxfiles/wav", g.paths.data + "/wav",
