@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace kvx {
 
@@ -23,6 +24,21 @@ std::string AudioDevice::TuningText(const std::string& playerConfig, int latency
   constexpr int kRate = 44100;  // OpenAL Soft scales the size to the device's own rate
   const int frames = std::clamp((kRate * latencyMs / (kPeriods * 1000) + 3) / 4 * 4, 64, 8192);
   return text + "[general]\nperiod_size = " + std::to_string(frames) + "\nperiods = " + std::to_string(kPeriods) + "\n";
+}
+
+bool AudioDevice::WritesWaveFile(const char* driversVariable, const std::string& config) {
+  std::string drivers = driversVariable ? driversVariable : "";
+  if (drivers.empty()) {
+    for (const std::string& line : SplitLines(config)) {
+      const std::string text = Trim(line);
+      if (text.rfind("drivers", 0) != 0) continue;
+      const size_t equals = text.find('=');
+      if (equals != std::string::npos) drivers = Trim(text.substr(equals + 1));
+    }
+  }
+  // The first driver named is the one that opens (a leading "-" removes one).
+  const std::string first = Trim(drivers.substr(0, drivers.find(',')));
+  return first == "wave";
 }
 
 namespace {
@@ -72,6 +88,8 @@ std::unique_ptr<AudioDevice> AudioDevice::Open(bool preferNull, int* errorCode, 
   alcGetIntegerv(device, ALC_REFRESH, 1, &updates);
   result->frequency_ = frequency;
   result->update_size_ = updates > 0 ? frequency / updates : 0;
+  const char* conf = std::getenv("ALSOFT_CONF");
+  result->may_pause_ = !WritesWaveFile(std::getenv("ALSOFT_DRIVERS"), conf ? ReadTextFile(conf).value_or("") : "");
   if (!result->MakeCurrent()) {
     if (errorCode) *errorCode = ALC_INVALID_CONTEXT;
     return nullptr;
@@ -91,7 +109,7 @@ AudioDevice::~AudioDevice() {
 bool AudioDevice::Pause() {
   auto* device = static_cast<ALCdevice*>(device_);
   if (paused_) return true;
-  if (!device || !alcIsExtensionPresent(device, "ALC_SOFT_pause_device")) return false;
+  if (!device || !may_pause_ || !alcIsExtensionPresent(device, "ALC_SOFT_pause_device")) return false;
   auto pause = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device, "alcDevicePauseSOFT"));
   if (!pause) return false;
   alcGetError(device);  // an earlier error is not this call's

@@ -28,7 +28,8 @@ class AudioDevice {
   // Makes this device's context current; false when that fails.
   bool MakeCurrent();
   // Stops the mixer while nothing plays, so a resting program does not wake
-  // hundreds of times a second; false where the device cannot pause.
+  // hundreds of times a second; false where the device cannot pause. The
+  // wave file writer never pauses: it starts again over its file's header.
   bool Pause();
   // Starts the mixer again (nothing when it runs).
   void Resume();
@@ -43,6 +44,9 @@ class AudioDevice {
   // The text of the tuning file: the player's configuration, then our periods
   // unless it sets its own.
   static std::string TuningText(const std::string& playerConfig, int latencyMs);
+  // Whether the drivers chosen (ALSOFT_DRIVERS, else a "drivers" line of the
+  // configuration) start with the wave file writer.
+  static bool WritesWaveFile(const char* driversVariable, const std::string& config);
 
  private:
   AudioDevice() = default;
@@ -51,6 +55,7 @@ class AudioDevice {
   std::string name_;
   int frequency_ = 0, update_size_ = 0;
   bool paused_ = false;
+  bool may_pause_ = false;
 };
 
 }  // namespace kvx

@@ -20,5 +20,18 @@ TEST(AudioDevice, PeriodsAskedForALatency) {
   EXPECT_EQ(AudioDevice::RefreshFor(1000), 10);
 }
 
+// The wave file writer starts again over its header after a pause, so a
+// device that writes one never pauses.
+TEST(AudioDevice, TheWaveWriterIsFoundInTheVariableOrTheConfiguration) {
+  EXPECT_TRUE(AudioDevice::WritesWaveFile("wave", ""));
+  EXPECT_TRUE(AudioDevice::WritesWaveFile(" wave , null", ""));
+  EXPECT_FALSE(AudioDevice::WritesWaveFile("null", "[general]\ndrivers = wave\n")) << "the variable wins";
+  EXPECT_FALSE(AudioDevice::WritesWaveFile("pulse,wave", ""));
+  EXPECT_TRUE(AudioDevice::WritesWaveFile(nullptr, "[general]\r\ndrivers = wave\r\n[wave]\nfile = /tmp/out.wav\n"));
+  EXPECT_TRUE(AudioDevice::WritesWaveFile("", "drivers=alsa\ndrivers=wave\n")) << "the last line counts";
+  EXPECT_FALSE(AudioDevice::WritesWaveFile(nullptr, "[wave]\nfile = /tmp/out.wav\n"));
+  EXPECT_FALSE(AudioDevice::WritesWaveFile(nullptr, ""));
+}
+
 }  // namespace
 }  // namespace kvx
