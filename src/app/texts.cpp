@@ -35,6 +35,22 @@ std::string TextWith(const char* text, const std::string& value) {
   return out;
 }
 
+std::string TextWith(const char* text, std::initializer_list<std::string> values) {
+  std::string out;
+  const std::string_view in = text;
+  auto value = values.begin();
+  size_t from = 0;
+  for (size_t at = in.find("{}"); at != std::string_view::npos && value != values.end(); at = in.find("{}", from)) {
+    out.append(in.substr(from, at - from)).append(*value++);
+    from = at + 2;
+  }
+  return out.append(in.substr(from));
+}
+
+std::string CountText(const char* const (&forms)[2], int count) {
+  return TextWith(forms[count == 1 ? 0 : 1], std::to_string(count));
+}
+
 std::vector<const char*> TextEntries(const Texts& texts) {
   const auto entries = std::bit_cast<std::array<const char*, kEntryCount>>(texts);
   return {entries.begin(), entries.end()};

@@ -4,6 +4,7 @@
 // language is one more file and one more line in Languages(). Log lines, file
 // formats and network messages are not here: they never change with the
 // language.
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -224,6 +225,46 @@ struct Texts {
   const char* menu_join_at;
   const char* menu_players;
   const char* menu_host_mark;
+
+  // The search panel's progress and status lines. "{}" stands for a value,
+  // filled in order; the counts have a form for one and for more.
+  const char* search_progress_folders;  // folder {} of {}
+  const char* search_progress_charts;   // {} of {} charts
+  const char* search_charts[2];
+  const char* search_folders[2];
+  const char* search_totals;          // {charts} in {folders}
+  const char* search_missing;         // ; {folders} not found
+  const char* search_without_charts;  // ; {folders} without charts
+  const char* search_done;
+  const char* search_done_no_charts;
+  const char* search_done_unsaved;
+  const char* search_lists_unsaved;   // {list file names}
+  const char* search_mark_missing;
+  const char* search_mark_empty;
+  const char* search_already_listed;  // {folder}
+  const char* search_unstorable;      // {folder}
+  const char* search_list_unsaved;    // {file}
+
+  // The network battle's lines in the startup menu and its message box.
+  const char* net_hosting;         // {port}
+  const char* net_host_failed;     // {reason}
+  const char* net_not_an_address;  // {typed text}
+  const char* net_connecting;      // {host:port}
+  const char* net_join_failed;     // {reason}
+  const char* net_no_answer;
+  const char* net_joined;          // {player number}
+  const char* net_session_ended;
+  const char* net_no_player_list;
+  const char* message_standalone;
+
+  // The calibration window.
+  const char* calibration_caption;
+  const char* calibration_instructions;
+  const char* calibration_no_sound;
+  const char* calibration_summary;  // taps, mean, spread, judge offset
+  const char* calibration_save;
+  const char* calibration_again;
+  const char* calibration_close;
 };
 
 struct Language {
@@ -242,6 +283,11 @@ const Texts& TextsFor(std::string_view code);
 const Texts& TextsOf(const Game& game);
 // `text` with its "{}" replaced by `value`.
 std::string TextWith(const char* text, const std::string& value);
+// `text` with each "{}" replaced by the next of `values` in one pass (a value
+// holding "{}" stays as it is); a "{}" without a value is left.
+std::string TextWith(const char* text, std::initializer_list<std::string> values);
+// A count in the form for one or for more ("{}" is the count).
+std::string CountText(const char* const (&forms)[2], int count);
 // The entries of a table in declaration order (for checks and font glyphs).
 std::vector<const char*> TextEntries(const Texts& texts);
 

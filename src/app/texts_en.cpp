@@ -201,6 +201,43 @@ const Texts kTextsEn = {
     .menu_join_at = "Others join this copy at:",
     .menu_players = "Players:",
     .menu_host_mark = " (host)",
+
+    .search_progress_folders = "folder {} of {}",
+    .search_progress_charts = "{} of {} charts",
+    .search_charts = {"{} chart", "{} charts"},
+    .search_folders = {"{} folder", "{} folders"},
+    .search_totals = "{} in {}",
+    .search_missing = "; {} not found",
+    .search_without_charts = "; {} without charts",
+    .search_done = "Scan complete: {}.",
+    .search_done_no_charts = "No charts found: {}.",
+    .search_done_unsaved = "Scan done, but not every list was saved: {}.",
+    .search_lists_unsaved = "Scan done, but the list could not be saved (disk full or not writable): {}",
+    .search_mark_missing = "not found",
+    .search_mark_empty = "no charts",
+    .search_already_listed = "Already in the list: {}",
+    .search_unstorable = "This folder name cannot be stored: {}",
+    .search_list_unsaved = "The folder list could not be saved to {}.",
+
+    .net_hosting = "Hosting on port {}",
+    .net_host_failed = "Could not host: {}",
+    .net_not_an_address = "Not an address: \"{}\" (host name or IP, optional :port)",
+    .net_connecting = "Connecting to {}...",
+    .net_join_failed = "Could not join: {}",
+    .net_no_answer = "no answer",
+    .net_joined = "Joined as player {}; waiting for the host",
+    .net_session_ended = "The session ended",
+    .net_no_player_list = "The host's player list did not come",
+    .message_standalone = "No other player is connected: the game starts alone.",
+
+    .calibration_caption = "korvex calibration",
+    .calibration_instructions = "Tap any key with the beat you hear (Enter saves, Escape closes). The mean offset of "
+                                "your taps is the delay of your sound and keyboard: save it as the judge offset.",
+    .calibration_no_sound = "No sound device: tap with the flashing box.",
+    .calibration_summary = "Taps: {}   mean offset: {} ms   spread: {} ms   (judge offset now {} ms)",
+    .calibration_save = "Save as judge offset",
+    .calibration_again = "Start again",
+    .calibration_close = "Close",
 };
 
 }  // namespace kvx

@@ -1,4 +1,5 @@
-// The Japanese texts: the program's classic texts as written.
+// The Japanese texts: the program's classic texts as written, and its own
+// later texts in Japanese.
 #include "app/texts.h"
 
 namespace kvx {
@@ -20,9 +21,9 @@ const Texts kTextsJa = {
     .menu_offsets = "Offsets (ms)",
     .menu_calibrate = "Calibrate...",
     .menu_language = "言語",
-    .menu_host_hint = "host address",
-    .menu_empty_folder = "(empty)",
-    .menu_search_hint = "Check the folders to search, then press 検索開始.",
+    .menu_host_hint = "ホストのアドレス",
+    .menu_empty_folder = "(空)",
+    .menu_search_hint = "検索するフォルダにチェックを入れて、検索開始を押してください。",
 
     .key_config_caption = "KeyConfig",
     .key_config_ok = "設定完了",
@@ -200,6 +201,44 @@ const Texts kTextsJa = {
     .menu_join_at = "他のプレイヤーの接続先:",
     .menu_players = "プレイヤー:",
     .menu_host_mark = " (ホスト)",
+
+    .search_progress_folders = "フォルダ {} / {}",
+    .search_progress_charts = "譜面 {} / {}",
+    .search_charts = {"{}譜面", "{}譜面"},
+    .search_folders = {"{}フォルダ", "{}フォルダ"},
+    .search_totals = "{}({}を検索)",
+    .search_missing = "、{}が見つかりません",
+    .search_without_charts = "、{}に譜面なし",
+    .search_done = "検索完了: {}。",
+    .search_done_no_charts = "譜面が見つかりません: {}。",
+    .search_done_unsaved = "検索は終わりましたが、保存できなかったリストがあります: {}。",
+    .search_lists_unsaved = "検索は終わりましたが、リストを保存できませんでした(ディスクがいっぱいか書き込めません): {}",
+    .search_mark_missing = "見つかりません",
+    .search_mark_empty = "譜面なし",
+    .search_already_listed = "すでにリストにあります: {}",
+    .search_unstorable = "このフォルダ名は保存できません: {}",
+    .search_list_unsaved = "フォルダリストを保存できませんでした: {}",
+
+    .net_hosting = "ポート{}でサーバーを起動しました",
+    .net_host_failed = "サーバーを起動できませんでした: {}",
+    .net_not_an_address = "アドレスではありません: \"{}\" (ホスト名かIP、必要なら :ポート)",
+    .net_connecting = "{} に接続しています...",
+    .net_join_failed = "接続できませんでした: {}",
+    .net_no_answer = "応答がありません",
+    .net_joined = "プレイヤー{}として参加しました。ホストを待っています",
+    .net_session_ended = "セッションが終了しました",
+    .net_no_player_list = "ホストからプレイヤー一覧が届きませんでした",
+    .message_standalone = "No connections aviliable. standalone mode.",
+
+    .calibration_caption = "korvex キャリブレーション",
+    .calibration_instructions = "ビートに合わせて好きなキーを叩いてください(Enterで保存、Escapeで閉じる)。\n"
+                                "叩いたタイミングの平均のずれが、音とキーボードの遅れです。\n"
+                                "これを判定オフセットとして保存してください。",
+    .calibration_no_sound = "サウンドデバイスがありません: 点滅する四角に合わせて叩いてください。",
+    .calibration_summary = "タップ: {}   平均のずれ: {} ms   ばらつき: {} ms   (現在の判定オフセット {} ms)",
+    .calibration_save = "判定オフセットとして保存",
+    .calibration_again = "やり直す",
+    .calibration_close = "閉じる",
 };
 
 }  // namespace kvx

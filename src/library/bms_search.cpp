@@ -180,23 +180,19 @@ void RecordSearchResult(Game& g, SearchFolderResult result) {
   g.library.SearchResults.push_back(std::move(result));
 }
 
-std::string Plural(int count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 }  // namespace
 
-std::string SearchSummary(const std::vector<SearchFolderResult>& results) {
+std::string SearchSummary(const std::vector<SearchFolderResult>& results, const Texts& t) {
   int charts = 0, missing = 0, empty = 0;
   for (const SearchFolderResult& r : results) {
     charts += r.charts;
     missing += !r.exists;
     empty += r.exists && r.charts == 0;
   }
-  std::string text =
-      Plural(charts, "chart", "charts") + " in " + Plural(static_cast<int>(results.size()), "folder", "folders");
-  if (missing) text += "; " + Plural(missing, "folder", "folders") + " not found";
-  if (empty) text += "; " + Plural(empty, "folder", "folders") + " without charts";
+  std::string text = TextWith(t.search_totals, {CountText(t.search_charts, charts),
+                                                CountText(t.search_folders, static_cast<int>(results.size()))});
+  if (missing) text += TextWith(t.search_missing, CountText(t.search_folders, missing));
+  if (empty) text += TextWith(t.search_without_charts, CountText(t.search_folders, empty));
   return text;
 }
 
@@ -249,11 +245,11 @@ void SearchBMSFolder(Game& g, std::string& folder) {
   AddFoundCharts(g);
 }
 
-std::string SearchOutcomeTitle(const std::vector<std::string>& unsaved) {
+std::string SearchOutcomeTitle(const std::vector<std::string>& unsaved, const Texts& t) {
   if (unsaved.empty()) return "Scan complete.";
   std::string names;
   for (const std::string& path : unsaved) names += (names.empty() ? "" : ", ") + FileNameOf(path);
-  return "Scan done, but the list could not be saved (disk full or not writable): " + names;
+  return TextWith(t.search_lists_unsaved, names);
 }
 
 bool MakeBMSListFile(Game& g, bool flag) {
@@ -280,10 +276,10 @@ bool MakeBMSListFile(Game& g, bool flag) {
     if (!SaveListFile(g, list_file, true)) g.library.UnsavedListFiles.push_back(list_file);
   }
   UpdateJukeList(g);
-  DebugLog(g, "found " + SearchSummary(g.library.SearchResults));
+  DebugLog(g, "found " + SearchSummary(g.library.SearchResults, kTextsEn));
   if (!g.library.SongList.empty()) {
     DebugLog(g, "complete.", -1);
-    g.library.ProgressTitle = SearchOutcomeTitle(g.library.UnsavedListFiles);
+    g.library.ProgressTitle = SearchOutcomeTitle(g.library.UnsavedListFiles, TextsOf(g));
     return true;
   }
   DebugLog(g, "No BMSs", -1);

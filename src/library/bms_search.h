@@ -9,6 +9,7 @@
 namespace kvx {
 
 struct Game;
+struct Texts;
 struct SearchFolderResult;
 
 // The folder lines of a search-folder file's text, in file order: "//"
@@ -27,9 +28,10 @@ void SearchFolderTree(Game& game, std::string& folder, const std::string& masks,
 // names sorted without regard to case; appends to FoundFiles.
 void FindFilesInFolder(Game& game, const std::string& folder, const std::string& masks);
 
-// One line of totals for a search's results: "12 charts in 3 folders; 1
-// folder not found; 1 folder without charts" (the last parts only when so).
-std::string SearchSummary(const std::vector<SearchFolderResult>& results);
+// One line of totals for a search's results in a language: "12 charts in 3
+// folders; 1 folder not found; 1 folder without charts" (the last parts only
+// when so).
+std::string SearchSummary(const std::vector<SearchFolderResult>& results, const Texts& texts);
 
 // A file-name mask with "*" and "?", matched without regard to case.
 bool MatchesMask(std::string_view name, std::string_view mask);

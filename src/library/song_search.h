@@ -8,13 +8,14 @@
 namespace kvx {
 
 struct Game;
+struct Texts;
 
 // The whole chart search (bms_search.cpp): one list file per search folder,
 // then the jukebox list. False when no jukebox exists afterwards.
 bool MakeBMSListFile(Game& game, bool flag);
 // The title a finished search leaves: "Scan complete.", or the names of the
-// list files it could not save.
-std::string SearchOutcomeTitle(const std::vector<std::string>& unsaved_list_files);
+// list files it could not save (in the language of `texts`).
+std::string SearchOutcomeTitle(const std::vector<std::string>& unsaved_list_files, const Texts& texts);
 // Empties SongList and its companions, then shows the progress.
 void ClearSongList(Game& game);
 // Appends one entry for the chart at path (empty when the file is missing).

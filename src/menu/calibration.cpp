@@ -4,17 +4,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/game.h"
 #include "app/settings.h"
 #include "app/sound_links.h"
+#include "app/texts.h"
 #include "imgui.h"
 #include "media/display_internal.h"
 #include "media/sound.h"
 #include "media/system_sounds.h"
+#include "menu/menu_layout.h"
 #include "platform/imgui_window.h"
 #include "platform/message_box.h"
 #include "platform/sdl_events.h"
@@ -23,7 +24,6 @@ namespace kvx {
 
 namespace {
 
-constexpr const char* kCaption = "korvex calibration";
 constexpr uint32_t kFlashMs = 100;
 constexpr uint32_t kFrameMs = 16;
 
@@ -39,12 +39,12 @@ struct Calibration {
 
 enum class Outcome { Open, Save, Close };
 
-// The line the screen shows under the box.
-std::string SummaryLine(const Game& g, const CalibrationSummary& s) {
-  char line[160];
-  std::snprintf(line, sizeof line, "Taps: %d   mean offset: %+d ms   spread: %d ms   (judge offset now %+d ms)", s.taps,
-                s.mean_ms, s.spread_ms, g.settings.JudgeOffsetMs);
-  return line;
+std::string Signed(int value) { return (value >= 0 ? "+" : "") + std::to_string(value); }
+
+// The line the screen shows under the box (the log has it in English).
+std::string SummaryLine(const Game& g, const CalibrationSummary& s, const Texts& t) {
+  return TextWith(t.calibration_summary, {std::to_string(s.taps), Signed(s.mean_ms), std::to_string(s.spread_ms),
+                                          Signed(g.settings.JudgeOffsetMs)});
 }
 
 void Tap(Game& g, Calibration& c, uint32_t when) {
@@ -52,7 +52,7 @@ void Tap(Game& g, Calibration& c, uint32_t when) {
   if (!offset) return;
   c.offsets.push_back(*offset);
   const CalibrationSummary s = SummarizeTaps(c.offsets);
-  if (s.taps > 0) DebugLog(g, "[Calibration] tap " + std::to_string(*offset) + " ms; " + SummaryLine(g, s));
+  if (s.taps > 0) DebugLog(g, "[Calibration] tap " + std::to_string(*offset) + " ms; " + SummaryLine(g, s, kTextsEn));
 }
 
 // When a key event happened on the game clock: the X server's time of the
@@ -121,40 +121,25 @@ void WaitUntil(Game& g, uint32_t until) {
 }
 
 Outcome DrawCalibration(Game& g, Calibration& c) {
-  const ImGuiViewport* vp = ImGui::GetMainViewport();
-  ImGui::SetNextWindowPos(vp->Pos);
-  ImGui::SetNextWindowSize(vp->Size);
-  ImGui::Begin("calibration", nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoSavedSettings);
-  ImGui::TextWrapped("Tap any key with the beat you hear (Enter saves, Escape closes). The mean offset of your taps "
-                     "is the delay of your sound and keyboard: save it as the judge offset.");
-  if (!c.sound) ImGui::TextWrapped("No sound device: tap with the flashing box.");
   const bool flash = !c.beats.empty() && g.NowMs() - c.beats.back() < kFlashMs;
-  const ImVec2 at = ImGui::GetCursorScreenPos();
-  ImGui::GetWindowDrawList()->AddRectFilled(at, ImVec2(at.x + 40, at.y + 40),
-                                            flash ? IM_COL32(255, 255, 0, 255) : IM_COL32(60, 60, 60, 255));
-  ImGui::Dummy(ImVec2(40, 40));
-  const CalibrationSummary s = SummarizeTaps(c.offsets);
-  ImGui::TextUnformatted(SummaryLine(g, s).c_str());
-  Outcome outcome = Outcome::Open;
-  ImGui::BeginDisabled(s.taps < kCalibrationMinTaps);
-  if (ImGui::Button("Save as judge offset")) outcome = Outcome::Save;
-  ImGui::EndDisabled();
-  ImGui::SameLine();
-  if (ImGui::Button("Start again")) c.offsets.clear();
-  ImGui::SameLine();
-  if (ImGui::Button("Close")) outcome = Outcome::Close;
-  ImGui::End();
-  return outcome;
+  switch (DrawCalibrationFrame(g, SummarizeTaps(c.offsets), c.sound, flash)) {
+    case CalibrationClick::Save: return Outcome::Save;
+    case CalibrationClick::Close: return Outcome::Close;
+    case CalibrationClick::StartAgain: c.offsets.clear(); break;
+    case CalibrationClick::None: break;
+  }
+  return Outcome::Open;
 }
 
 // The window, or false when it cannot open.
 bool OpenWindow(Game& g, ImGuiWindow& window) {
   if (g.options.headless || !DisplayAvailable()) return false;
   ImGuiWindowSetup setup;
-  setup.caption = kCaption;
-  setup.width = 560;
-  setup.height = 170;
+  setup.caption = TextsOf(g).calibration_caption;
+  setup.width = kCalibrationWindowWidth;
+  setup.height = kCalibrationWindowHeight;
   setup.font_file = FindFontFile("ＭＳ Ｐゴシック", &setup.font_index);
+  setup.glyph_texts = MenuWindowTexts();
   if (window.Open(setup)) return true;
   DebugLog(g, "Calibration: " + window.error());
   return false;
@@ -169,6 +154,31 @@ void SaveOffset(Game& g, const CalibrationSummary& s) {
 }
 
 }  // namespace
+
+CalibrationClick DrawCalibrationFrame(const Game& g, const CalibrationSummary& s, bool sound, bool flash) {
+  const ImGuiViewport* vp = ImGui::GetMainViewport();
+  ImGui::SetNextWindowPos(vp->Pos);
+  ImGui::SetNextWindowSize(vp->Size);
+  ImGui::Begin("calibration", nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoSavedSettings);
+  const Texts& t = TextsOf(g);
+  ImGui::TextWrapped("%s", t.calibration_instructions);
+  if (!sound) ImGui::TextWrapped("%s", t.calibration_no_sound);
+  const ImVec2 at = ImGui::GetCursorScreenPos();
+  ImGui::GetWindowDrawList()->AddRectFilled(at, ImVec2(at.x + 40, at.y + 40),
+                                            flash ? IM_COL32(255, 255, 0, 255) : IM_COL32(60, 60, 60, 255));
+  ImGui::Dummy(ImVec2(40, 40));
+  ImGui::TextUnformatted(SummaryLine(g, s, t).c_str());
+  CalibrationClick click = CalibrationClick::None;
+  ImGui::BeginDisabled(s.taps < kCalibrationMinTaps);
+  if (ImGui::Button(t.calibration_save)) click = CalibrationClick::Save;
+  ImGui::EndDisabled();
+  ImGui::SameLine();
+  if (ImGui::Button(t.calibration_again)) click = CalibrationClick::StartAgain;
+  ImGui::SameLine();
+  if (ImGui::Button(t.calibration_close)) click = CalibrationClick::Close;
+  ImGui::End();
+  return click;
+}
 
 std::optional<int32_t> TapOffset(const std::vector<uint32_t>& beats, uint32_t tap_ms) {
   std::optional<int32_t> best;
@@ -220,7 +230,8 @@ void OpenCalibrationWindow(Game& g) {
     if (!shown) continue;
     window.BeginFrame();
     outcome = DrawCalibration(g, c);
-    window.EndFrame();
+    window.EndFrame(g.menu.screenshot_path);
+    g.menu.screenshot_path.clear();
   }
   if (outcome == Outcome::Save)
     SaveOffset(g, SummarizeTaps(c.offsets));

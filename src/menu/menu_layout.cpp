@@ -158,7 +158,7 @@ void DrawFolderList(Game& g) {
     // After a search each searched folder says what it gave; a folder that
     // does not exist or holds no chart stands out.
     const SearchFolderResult* result = SearchResultOf(g, e);
-    if (result) text += "   [" + SearchResultMark(*result) + "]";
+    if (result) text += "   [" + SearchResultMark(*result, TextsOf(g)) + "]";
     const bool warn = result && result->charts == 0;
     if (warn) ImGui::PushStyleColor(ImGuiCol_Text, kWarningColour);
     if (ImGui::Selectable(text.c_str(), m.folders.selected == i)) m.folders.selected = i;
@@ -174,14 +174,16 @@ void DrawProgress(Game& g) {
   const float chart_part = p.charts_found > 0 ? static_cast<float>(p.charts_read) / p.charts_found : 0.0f;
   const float folder_part =
       p.folders > 0 ? std::clamp((std::max(p.folder, 1) - 1 + chart_part) / p.folders, 0.0f, 1.0f) : 0.0f;
-  const std::string folders = "folder " + std::to_string(p.folder) + " of " + std::to_string(p.folders);
-  const std::string charts = std::to_string(p.charts_read) + " of " + std::to_string(p.charts_found) + " charts";
+  const Texts& t = TextsOf(g);
+  const std::string folders = TextWith(t.search_progress_folders, {std::to_string(p.folder), std::to_string(p.folders)});
+  const std::string charts =
+      TextWith(t.search_progress_charts, {std::to_string(p.charts_read), std::to_string(p.charts_found)});
   ImGui::ProgressBar(p.folder >= p.folders && p.folders > 0 && !g.menu.busy ? 1.0f : folder_part,
                      ImVec2(ImGui::GetContentRegionAvail().x * 0.5f - 4, 0), folders.c_str());
-  Describe(g, "prgFolders", TextsOf(g).tip_progress_folders);
+  Describe(g, "prgFolders", t.tip_progress_folders);
   ImGui::SameLine();
   ImGui::ProgressBar(chart_part, ImVec2(-1, 0), charts.c_str());
-  Describe(g, "prgCharts", TextsOf(g).tip_progress_charts);
+  Describe(g, "prgCharts", t.tip_progress_charts);
 }
 
 // Returns true when the search start button was pressed.
@@ -207,9 +209,9 @@ bool DrawSearchPanel(Game& g) {
   else
     ImGui::TextUnformatted(t.menu_search_hint);
   if (!m.status.empty())
-    ImGui::TextUnformatted(m.status.c_str());
+    ImGui::TextWrapped("%s", m.status.c_str());
   else if (m.progress.ran)
-    ImGui::TextUnformatted(m.busy ? m.title.c_str() : m.search_summary.c_str());
+    ImGui::TextWrapped("%s", (m.busy ? m.title : SearchSummaryLine(g, t)).c_str());
   return search;
 }
 
@@ -221,12 +223,35 @@ void DrawNetworkLines(Game& g) {
     for (const std::string& a : JoinAddresses(g)) reach += " " + a;
     ImGui::TextDisabled("%s", reach.c_str());
   }
-  if (!n.status.empty()) ImGui::TextUnformatted(n.status.c_str());
+  if (!n.status.empty()) ImGui::TextWrapped("%s", n.status.c_str());
   if (!n.NetPlay || !n.session || !n.session->open()) return;
   std::string players = TextsOf(g).menu_players;
   for (const SessionMember& p : n.session->players())
     players += " " + std::to_string(p.id) + "." + p.name + (p.id == n.session->host_id() ? TextsOf(g).menu_host_mark : "");
   ImGui::TextUnformatted(players.c_str());
+}
+
+// The network battle's row: host, the address to join, join. The address
+// field takes the width the buttons leave (a whole IPv6 address with its port).
+MenuAction DrawNetworkRow(Game& g) {
+  MenuState& m = g.menu;
+  const Texts& t = TextsOf(g);
+  MenuAction action = MenuAction::None;
+  // Once hosting or joined, both network buttons stay disabled.
+  ImGui::BeginDisabled(g.net.NetPlay);
+  if (ImGui::Button(Id(t.menu_server, "cmdServer").c_str())) action = MenuAction::HostBattle;
+  Describe(g, "cmdServer", t.tip_server);
+  ImGui::SameLine();
+  const ImGuiStyle& style = ImGui::GetStyle();
+  const float connect_width = ImGui::CalcTextSize(t.menu_connect).x + 2 * style.FramePadding.x;
+  ImGui::SetNextItemWidth(-(connect_width + style.ItemSpacing.x));
+  ImGui::InputTextWithHint("##txtHost", t.menu_host_hint, &m.txtHost);
+  Describe(g, "txtHost", t.tip_host);
+  ImGui::SameLine();
+  if (ImGui::Button(Id(t.menu_connect, "cmdConnect").c_str())) action = MenuAction::JoinBattle;
+  Describe(g, "cmdConnect", t.tip_connect);
+  ImGui::EndDisabled();
+  return action;
 }
 
 MenuAction DrawButtonRow(Game& g) {
@@ -236,28 +261,16 @@ MenuAction DrawButtonRow(Game& g) {
   ImGui::BeginDisabled(m.search_panel_open);
   if (ImGui::Button(Id(t.menu_search, "cmbSearch").c_str())) OpenSearchPanel(g);
   ImGui::EndDisabled();
-  Describe(g, "cmbSearch", TextsOf(g).tip_search);
+  Describe(g, "cmbSearch", t.tip_search);
   ImGui::SameLine();
   if (ImGui::Button(Id(t.menu_key_config, "cmdKeyCfg").c_str())) action = MenuAction::KeyConfig;
-  Describe(g, "cmdKeyCfg", TextsOf(g).tip_key_config);
-  ImGui::SameLine();
-  // Once hosting or joined, both network buttons stay disabled.
-  ImGui::BeginDisabled(g.net.NetPlay);
-  if (ImGui::Button(Id(t.menu_server, "cmdServer").c_str())) action = MenuAction::HostBattle;
-  Describe(g, "cmdServer", TextsOf(g).tip_server);
-  ImGui::SameLine();
-  ImGui::SetNextItemWidth(120);
-  ImGui::InputTextWithHint("##txtHost", t.menu_host_hint, &m.txtHost);
-  Describe(g, "txtHost", TextsOf(g).tip_host);
-  ImGui::SameLine();
-  if (ImGui::Button(Id(t.menu_connect, "cmdConnect").c_str())) action = MenuAction::JoinBattle;
-  Describe(g, "cmdConnect", TextsOf(g).tip_connect);
-  ImGui::EndDisabled();
+  Describe(g, "cmdKeyCfg", t.tip_key_config);
   ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - 100);
   if (ImGui::Button(Id(t.menu_start, "cmdNorm").c_str(), ImVec2(100, 0))) action = MenuAction::StartGame;
   ImGui::SetItemDefaultFocus();  // keyboard navigation starts on the start button
-  Describe(g, "cmdNorm", TextsOf(g).tip_start);
-  return action;
+  Describe(g, "cmdNorm", t.tip_start);
+  const MenuAction network = DrawNetworkRow(g);
+  return action != MenuAction::None ? action : network;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "library/bms_search.h"
 #include "library/song_search.h"
 #include "menu/startup_menu.h"
@@ -22,9 +23,11 @@ void AddChosenFolder(Game& g, const std::string& folder) {
   MenuState& m = g.menu;
   switch (AddSearchFolder(m.folders, folder, g.paths.program)) {
     case AddFolderResult::Added: m.status.clear(); break;
-    case AddFolderResult::Duplicate: m.status = "Already in the list: " + ReplaceInvalidUtf8(folder); break;
+    case AddFolderResult::Duplicate:
+      m.status = TextWith(TextsOf(g).search_already_listed, ReplaceInvalidUtf8(folder));
+      break;
     case AddFolderResult::Unusable:
-      m.status = "This folder name cannot be stored: " + ReplaceInvalidUtf8(folder);
+      m.status = TextWith(TextsOf(g).search_unstorable, ReplaceInvalidUtf8(folder));
       break;
   }
 }
@@ -45,10 +48,19 @@ const SearchFolderResult* SearchResultOf(const Game& g, const SearchFolderEntry&
   return nullptr;
 }
 
-std::string SearchResultMark(const SearchFolderResult& result) {
-  if (!result.exists) return "not found";
-  if (result.charts == 0) return "no charts";
-  return std::to_string(result.charts) + (result.charts == 1 ? " chart" : " charts");
+std::string SearchResultMark(const SearchFolderResult& result, const Texts& t) {
+  if (!result.exists) return t.search_mark_missing;
+  if (result.charts == 0) return t.search_mark_empty;
+  return CountText(t.search_charts, result.charts);
+}
+
+std::string SearchSummaryLine(const Game& g, const Texts& t) {
+  using Outcome = MenuState::SearchOutcome;
+  const Outcome outcome = g.menu.search_outcome;
+  const char* line = outcome == Outcome::NoCharts  ? t.search_done_no_charts
+                     : outcome == Outcome::Unsaved ? t.search_done_unsaved
+                                                   : t.search_done;
+  return TextWith(line, SearchSummary(g.library.SearchResults, t));
 }
 
 bool StartMenuSearch(Game& g) {
@@ -56,7 +68,7 @@ bool StartMenuSearch(Game& g) {
   if (m.busy) return false;
   if (!SaveSearchFolderList(g, m.folders)) {
     DebugLog(g, "# the search folder file could not be written: " + SearchFolderFilePath(g));
-    m.status = "The folder list could not be saved to " + SearchFolderFilePath(g) + ".";
+    m.status = TextWith(TextsOf(g).search_list_unsaved, ReplaceInvalidUtf8(SearchFolderFilePath(g)));
   }
   return RunChartSearch(g, m.chkNoLimit);
 }
@@ -86,10 +98,9 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
   const bool found = MakeBMSListFile(g, false);
   const bool charts = std::any_of(l.SearchResults.begin(), l.SearchResults.end(),
                                   [](const SearchFolderResult& r) { return r.charts > 0; });
-  const char* outcome = !charts                         ? "No charts found: "
-                        : l.UnsavedListFiles.empty() ? "Scan complete: "
-                                                      : "Scan done, but not every list was saved: ";
-  m.search_summary = outcome + SearchSummary(l.SearchResults) + ".";
+  using Outcome = MenuState::SearchOutcome;
+  m.search_outcome = !charts ? Outcome::NoCharts : l.UnsavedListFiles.empty() ? Outcome::Complete : Outcome::Unsaved;
+  m.search_summary = SearchSummaryLine(g, kTextsEn);
   if (!l.UnsavedListFiles.empty()) m.status = l.ProgressTitle;
   if (found) m.progress.folder = m.progress.folders;
   // The chart count of the whole search, not of the jukebox list read after it.

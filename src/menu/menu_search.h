@@ -6,6 +6,7 @@
 namespace kvx {
 
 struct Game;
+struct Texts;
 struct SearchFolderEntry;
 struct SearchFolderResult;
 
@@ -29,7 +30,9 @@ bool RunChartSearch(Game& game, bool no_depth_limit);
 // before a search, while one runs, and for unchecked or unsearched entries.
 const SearchFolderResult* SearchResultOf(const Game& game, const SearchFolderEntry& entry);
 // The entry's mark in the list: "not found", "no charts" or "12 charts".
-std::string SearchResultMark(const SearchFolderResult& result);
+std::string SearchResultMark(const SearchFolderResult& result, const Texts& texts);
+// The line under the list after a search: how it ended and its totals.
+std::string SearchSummaryLine(const Game& game, const Texts& texts);
 // One step of a running search: takes the library's progress and redraws.
 void UpdateMenuSearchProgress(Game& game);
 

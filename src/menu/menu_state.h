@@ -60,7 +60,10 @@ struct MenuState {
   MenuSearchProgress progress;
   uint32_t last_busy_frame_ms = 0;
   std::string title = "korvex startup menu";
-  std::string search_summary;  // the totals of the last search, shown under the list
+  // How the last search ended; the panel shows it with the totals in the
+  // current language, search_summary holds the same line in English.
+  enum class SearchOutcome { Complete, NoCharts, Unsaved } search_outcome = SearchOutcome::Complete;
+  std::string search_summary;
   float content_height = 0;  // the height the controls took in the last frame
   int quiet_frames = 0;      // frames drawn since the last event
 
@@ -69,7 +72,8 @@ struct MenuState {
   ImGuiWindow* window = nullptr;  // the open menu window, if any
 
   // Scripted input for tests: called once per menu (and calibration) frame
-  // before its events are read. A non-empty screenshot_path saves the next frame there (PNG).
+  // before its events are read. A non-empty screenshot_path saves the next frame of the
+  // menu or the calibration window there (PNG).
   std::function<void(Game&)> frame_script;
   std::string screenshot_path;
   std::map<std::string, MenuControlRect> control_rects;

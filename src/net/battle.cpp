@@ -6,11 +6,13 @@
 #include <random>
 
 #include "app/game.h"
+#include "app/texts.h"
 #include "app/timers.h"
 #include "play/ready_bms.h"
 #include "media/display.h"
 #include "net/net_message.h"
 #include "net/net_session.h"
+#include "net/net_setup.h"
 #include "play/options.h"
 #include "play/play_loop.h"
 #include "play/play_loop_links.h"
@@ -108,12 +110,10 @@ void OnSystemEvent(Game& g, const SessionEvent& e) {
       // In the session: the copy waits for the host's INIT.
       n.LocalPlayerId = e.id;
       n.NetPlay = n.joining = true;
-      n.status = "Joined as player " + std::to_string(e.id) + "; waiting for the host";
-      DebugLog(g, "[Net] " + n.status);
+      NetNews(g, &Texts::net_joined, {std::to_string(e.id)});
       break;
     case SessionEvent::Kind::JoinFailed:
-      n.status = "Could not join: " + e.text;
-      DebugLog(g, "[Net] " + n.status);
+      NetNews(g, &Texts::net_join_failed, {e.text});
       break;
     case SessionEvent::Kind::Message: break;
   }

@@ -15,12 +15,6 @@ namespace kvx {
 namespace {
 
 constexpr uint32_t kJoinLimitMs = 2 * kSessionTimeoutMs + 1000;
-constexpr const char* kStandalone = "No connections aviliable. standalone mode.";
-
-void Fail(Game& g, const std::string& text) {
-  g.net.status = text;
-  DebugLog(g, "[Net] " + text);
-}
 
 // Polls the session until the join has its outcome.
 bool AwaitJoin(Game& g) {
@@ -36,13 +30,23 @@ bool AwaitJoin(Game& g) {
   NetReceive(g);
   if (n.session && n.session->joined()) return true;
   if (n.session && n.session->open()) {
-    Fail(g, "Could not join: no answer");
+    n.status = TextWith(TextsOf(g).net_join_failed, TextsOf(g).net_no_answer);
+    DebugLog(g, "[Net] " + TextWith(kTextsEn.net_join_failed, kTextsEn.net_no_answer));
     n.session->Close();
   }
   return false;
 }
 
 }  // namespace
+
+void ShowNetStatus(Game& g, const char* Texts::*line, std::initializer_list<std::string> values) {
+  g.net.status = TextWith(TextsOf(g).*line, values);
+}
+
+void NetNews(Game& g, const char* Texts::*line, std::initializer_list<std::string> values) {
+  ShowNetStatus(g, line, values);
+  DebugLog(g, "[Net] " + TextWith(kTextsEn.*line, values));
+}
 
 void InitDPlay(Game& g) {
   NetState& n = g.net;
@@ -64,11 +68,11 @@ bool HostSession(Game& g) {
   NetState& n = g.net;
   std::string error;
   if (!n.session->Host(n.bind_address, n.host_port, g.settings.MyName, &error)) {
-    Fail(g, "Could not host: " + error);
+    NetNews(g, &Texts::net_host_failed, {error});
     return false;
   }
   n.LocalPlayerId = n.session->local_id();
-  n.status = "Hosting on port " + std::to_string(n.session->port());
+  ShowNetStatus(g, &Texts::net_hosting, {std::to_string(n.session->port())});
   return true;
 }
 
@@ -76,7 +80,7 @@ bool FindSessions(Game& g) {
   std::string host;
   uint16_t port = kDefaultBattlePort;
   if (!SplitHostPort(g.menu.txtHost, &host, &port)) {
-    Fail(g, "Not an address: \"" + g.menu.txtHost + "\" (host name or IP, optional :port)");
+    NetNews(g, &Texts::net_not_an_address, {g.menu.txtHost});
     return false;
   }
   return true;
@@ -87,9 +91,9 @@ bool BeginJoin(Game& g) {
   std::string host, error;
   uint16_t port = kDefaultBattlePort;
   SplitHostPort(g.menu.txtHost, &host, &port);
-  n.status = "Connecting to " + host + ":" + std::to_string(port) + "...";
+  ShowNetStatus(g, &Texts::net_connecting, {host + ":" + std::to_string(port)});
   if (!n.session->Join(n.bind_address, host, port, g.settings.MyName, &error)) {
-    Fail(g, "Could not join: " + error);
+    NetNews(g, &Texts::net_join_failed, {error});
     return false;
   }
   return true;
@@ -123,8 +127,9 @@ void PrepareNetworkStart(Game& g) {
   if (players >= 1 && n.session->is_host()) {
     SendInit(g, true, 0);
   } else if (players < 2) {
-    DebugLog(g, kStandalone);
-    ShowMessageBox("", kStandalone, MessageBoxKind::Information, !g.options.headless);
+    // The log keeps the classic line whatever the language.
+    DebugLog(g, kTextsJa.message_standalone);
+    ShowMessageBox("", TextsOf(g).message_standalone, MessageBoxKind::Information, !g.options.headless);
     n.NetPlay = n.IsHost = false;
     g.pump.KillTimer(kNetPollTimerId);
   }
@@ -138,7 +143,7 @@ bool NetMenuTick(Game& g) {
   NetPoll(g);
   if (!n.session->open() && !n.init_received) {
     n.NetPlay = n.joining = false;
-    if (n.status.empty()) n.status = "The session ended";
+    if (n.status.empty()) ShowNetStatus(g, &Texts::net_session_ended, {});
   }
   return n.init_received;
 }
@@ -152,7 +157,7 @@ bool WaitForInit(Game& g, uint32_t timeout_ms) {
     for (auto& e : events) n.inbox.push_back(std::move(e));
     NetReceive(g);
   }
-  if (!n.init_received) Fail(g, "The host's player list did not come");
+  if (!n.init_received) NetNews(g, &Texts::net_no_player_list, {});
   return n.init_received;
 }
 

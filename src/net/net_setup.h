@@ -3,13 +3,20 @@
 // network step, the poll timer, and the wait of a joining copy for the
 // host's INIT.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace kvx {
 
 struct Game;
+struct Texts;
 
+// The menu's network line: the table's `line` with its "{}" filled by
+// `values`, in the current language.
+void ShowNetStatus(Game& game, const char* Texts::*line, std::initializer_list<std::string> values);
+// The same, also logged (in English).
+void NetNews(Game& game, const char* Texts::*line, std::initializer_list<std::string> values);
 // Creates the session object (a closed session).
 void InitDPlay(Game& game);
 // Binds the battle port and becomes the host, player 1.

@@ -9,6 +9,7 @@
 #include "app/game.h"
 #include "app/program.h"
 #include "app/settings.h"
+#include "app/texts.h"
 #include "library/library_state.h"
 #include "menu/menu_controls.h"
 #include "menu/menu_search.h"
@@ -122,8 +123,9 @@ TEST_F(MenuStart, AListFileThatCannotBeSavedIsReported) {
   dir.Write("_kvxfiles/jukelist/b.kbl/in_the_way", "x");
   OpenSearchPanel(g);
   EXPECT_TRUE(StartMenuSearch(g));  // a.kbl was saved
-  EXPECT_EQ(g.menu.status, "Scan done, but the list could not be saved (disk full or not writable): b.kbl");
+  EXPECT_EQ(g.menu.status, "検索は終わりましたが、リストを保存できませんでした(ディスクがいっぱいか書き込めません): b.kbl");
   EXPECT_EQ(g.menu.search_summary.rfind("Scan done, but not every list was saved: ", 0), 0u) << g.menu.search_summary;
+  EXPECT_EQ(SearchSummaryLine(g, kTextsJa).rfind("検索は終わりましたが、保存できなかったリストがあります: ", 0), 0u);
   EXPECT_EQ(g.library.UnsavedListFiles, std::vector<std::string>{g.paths.data + "/jukelist/b.kbl"});
   EXPECT_NE(Log().find("Error: the list file could not be saved: " + g.paths.data + "/jukelist/b.kbl ("),
             std::string::npos)
@@ -150,12 +152,15 @@ TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {
   std::vector<std::string> marks;
   for (const SearchFolderEntry& e : g.menu.folders.entries) {
     const SearchFolderResult* r = SearchResultOf(g, e);
-    marks.push_back(r ? SearchResultMark(*r) : "-");
+    marks.push_back(r ? SearchResultMark(*r, kTextsEn) + "/" + SearchResultMark(*r, kTextsJa) : "-");
   }
-  EXPECT_EQ(marks, (std::vector<std::string>{std::to_string(charts) + " charts", "not found", "no charts", "-"}));
+  const std::string n = std::to_string(charts);
+  EXPECT_EQ(marks, (std::vector<std::string>{n + " charts/" + n + "譜面", "not found/見つかりません", "no charts/譜面なし",
+                                             "-"}));
   const std::string totals =
       std::to_string(charts) + " charts in 3 folders; 1 folder not found; 1 folder without charts";
   EXPECT_EQ(g.menu.search_summary, "Scan complete: " + totals + ".");
+  EXPECT_EQ(SearchSummaryLine(g, kTextsJa), "検索完了: " + n + "譜面(3フォルダを検索)、1フォルダが見つかりません、1フォルダに譜面なし。");
   EXPECT_EQ(g.menu.title, "korvex startup menu");
   const std::string log = Log();
   EXPECT_NE(log.find("  folder not found: " + dir.path() + "/gone"), std::string::npos) << log;
@@ -168,6 +173,7 @@ TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {
   StartMenuSearch(g);
   EXPECT_EQ(g.menu.search_summary,
             "No charts found: 0 charts in 2 folders; 1 folder not found; 1 folder without charts.");
+  EXPECT_EQ(SearchSummaryLine(g, kTextsJa), "譜面が見つかりません: 0譜面(2フォルダを検索)、1フォルダが見つかりません、1フォルダに譜面なし。");
   EXPECT_EQ(SearchResultOf(g, g.menu.folders.entries[0]), nullptr);
   EXPECT_EQ(g.menu.title, "korvex startup menu");
 }

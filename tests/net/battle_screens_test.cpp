@@ -157,7 +157,8 @@ void MenuWaitingForTheHost() {
   stop = true;
   host_thread.join();
   EXPECT_TRUE(joined);
-  EXPECT_EQ(g.net.status, "Joined as player 2; waiting for the host");
+  EXPECT_EQ(g.net.status, "プレイヤー2として参加しました。ホストを待っています");
+  EXPECT_NE(dir.Read("_kvxfiles/debug.txt").find("[Net] Joined as player 2; waiting for the host"), std::string::npos);
   EXPECT_TRUE(fs::exists(shot));
   EXPECT_NE(dir.Read("_kvxfiles/kvx_conf.ini").find("LastHost=127.0.0.1:"), std::string::npos);
 }

@@ -213,11 +213,17 @@ TEST(Battle, AnotherVersionIsToldWhyOnScreenAndInTheLog) {
   old.g.menu.txtHost = "127.0.0.1:" + std::to_string(host->g.net.session->port());
   ASSERT_TRUE(BeginJoin(old.g));
   ASSERT_TRUE(PollUntil({host.get(), &old}, [&] { return !old.g.net.session->open(); }));
-  const std::string why = "Could not join: the host refused: protocol version 2 cannot join a battle of version 1";
-  EXPECT_EQ(old.g.net.status, why);
-  EXPECT_TRUE(old.Logged(why));
+  // The reason comes from the host as it sent it; the line around it is in
+  // the player's language, the log's in English.
+  const std::string why = "the host refused: protocol version 2 cannot join a battle of version 1";
+  EXPECT_EQ(old.g.net.status, "接続できませんでした: " + why);
+  EXPECT_TRUE(old.Logged("[Net] Could not join: " + why));
   EXPECT_FALSE(old.g.net.NetPlay);
+  old.g.settings.Language = "en";
+  testing::internal::CaptureStderr();
   PrepareNetworkStart(old.g);  // pressing start now plays alone
+  const std::string shown = testing::internal::GetCapturedStderr();
+  EXPECT_NE(shown.find("No other player is connected: the game starts alone."), std::string::npos) << shown;
   EXPECT_TRUE(old.Logged("No connections aviliable. standalone mode."));
   EXPECT_EQ(host->g.net.PlayerCount, 1);
 }
