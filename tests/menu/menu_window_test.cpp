@@ -77,36 +77,20 @@ void ClickBelow(test::StepScript& script, const MenuControlRect& r, float rows) 
 class StartupMenuWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* d = std::getenv("DISPLAY");
-    had_display = d != nullptr;
-    if (d) old_display = d;
-    xserver = std::make_unique<test::XServer>();
-    if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
+    x = std::make_unique<test::XDisplay>();
+    if (x->display().empty()) GTEST_SKIP() << "No X server: " << x->reason();
     if (!fs::exists(build / "_kvxfiles" / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing";
     fs::copy(build / "_kvxfiles", fs::path(dir.path()) / "_kvxfiles", fs::copy_options::recursive);
     for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt", "jukelist"})
       fs::remove_all(fs::path(dir.path()) / "_kvxfiles" / leftover);
   }
-  void UseXServer() {
-    setenv("DISPLAY", xserver->display().c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-  }
   void TearDown() override {
-    // The windows go before their X server does (Xlib ends the process when
-    // its server disappears).
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    xserver.reset();
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (had_display)
-      setenv("DISPLAY", old_display.c_str(), 1);
-    else
-      unsetenv("DISPLAY");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);  // the windows go before their X server does
+    x.reset();
   }
   const fs::path build{KVX_BUILD_DIR};
   test::TempFolder dir;
-  std::unique_ptr<test::XServer> xserver;
-  bool had_display = false;
-  std::string old_display;
+  std::unique_ptr<test::XDisplay> x;
 };
 
 TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
@@ -118,7 +102,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   fs::copy(build / "songs" / "clockwork_tide", tide, fs::copy_options::recursive);
   dir.Write("_kvxfiles/kvx_searchdir.txt", "//my search folders\r\n");
 
-  UseXServer();
+  x->Use();
   Game g;
   g.SetProgramFolder(dir.path());
   MenuInput input(g);
@@ -259,7 +243,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
 TEST_F(StartupMenuWindow, LanguageSwitchesTheTextsAtOnceAndTheLayoutHolds) {
   dir.Write("_kvxfiles/kvx_searchdir.txt", dir.path() + "/songs\r\n");
 
-  UseXServer();
+  x->Use();
   Game g;
   g.SetProgramFolder(dir.path());
   MenuInput input(g);
