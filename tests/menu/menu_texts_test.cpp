@@ -7,6 +7,8 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/game.h"
 #include "app/japanese_text.h"
@@ -18,6 +20,7 @@
 #include "menu/calibration.h"
 #include "menu/menu_layout.h"
 #include "menu/menu_search.h"
+#include "menu/menu_window_support.h"
 #include "net/net_setup.h"
 #include "test_support.h"
 
@@ -104,8 +107,8 @@ struct SearchedMenu {
   }
 };
 
-// The texts drawn for a menu of the language `code`: with the status line,
-// then (once it is cleared) with the search's totals.
+// The texts drawn for a menu: with the status line, then (once it is
+// cleared) with the search's totals.
 std::string DrawnMenu(WindowContext& window, SearchedMenu& menu) {
   std::string drawn = window.Frame([&] { DrawStartupMenu(menu.g); });
   menu.g.menu.status.clear();
@@ -114,30 +117,32 @@ std::string DrawnMenu(WindowContext& window, SearchedMenu& menu) {
 
 TEST(MenuTexts, SearchPanelAndNetworkLinesAreInTheChosenLanguage) {
   WindowContext window(kMenuWidth, 1000, 16.0f);
-  SearchedMenu ja("ja");
-  const std::string drawn_ja = DrawnMenu(window, ja);
-  for (const char* text : {"フォルダ 2 / 2", "譜面 4 / 4", "/songs/pack   [4譜面]", "/songs/gone   [見つかりません]",
-                           "すでにリストにあります: /songs/pack",
-                           "検索完了: 4譜面(2フォルダを検索)、1フォルダが見つかりません。",
-                           "アドレスではありません: \"host:port\" (ホスト名かIP、必要なら :ポート)"})
-    EXPECT_TRUE(Has(drawn_ja, text)) << text << "\n" << drawn_ja;
-  // The log keeps English.
-  EXPECT_NE(ja.dir.Read("_kvxfiles/debug.txt")
-                .find("[Net] Not an address: \"host:port\" (host name or IP, optional :port)"),
-            std::string::npos);
-
-  SearchedMenu en("en");
-  const std::string drawn_en = DrawnMenu(window, en);
-  for (const char* text : {"folder 2 of 2", "4 of 4 charts", "/songs/pack   [4 charts]", "/songs/gone   [not found]",
-                           "Already in the list: /songs/pack",
-                           "Scan complete: 4 charts in 2 folders; 1 folder not found.",
-                           "Not an address: \"host:port\" (host name or IP, optional :port)"})
-    EXPECT_TRUE(Has(drawn_en, text)) << text << "\n" << drawn_en;
-  EXPECT_FALSE(HoldsJapanese(drawn_en)) << drawn_en;
-
+  const std::pair<const char*, std::vector<std::string>> expected[] = {
+      {"ja",
+       {"フォルダ 2 / 2", "譜面 4 / 4", "/songs/pack   [4譜面]", "/songs/gone   [見つかりません]",
+        "すでにリストにあります: /songs/pack", "検索完了: 4譜面(2フォルダを検索)、1フォルダが見つかりません。",
+        "アドレスではありません: \"host:port\" (ホスト名かIP、必要なら :ポート)"}},
+      {"en",
+       {"folder 2 of 2", "4 of 4 charts", "/songs/pack   [4 charts]", "/songs/gone   [not found]",
+        "Already in the list: /songs/pack", "Scan complete: 4 charts in 2 folders; 1 folder not found.",
+        "Not an address: \"host:port\" (host name or IP, optional :port)"}},
+  };
+  for (const auto& [code, texts] : expected) {
+    SCOPED_TRACE(code);
+    SearchedMenu menu(code);
+    const std::string drawn = DrawnMenu(window, menu);
+    for (const std::string& text : texts) EXPECT_TRUE(Has(drawn, text)) << text << "\n" << drawn;
+    EXPECT_EQ(HoldsJapanese(drawn), code == std::string("ja")) << drawn;
+    // The log keeps English.
+    EXPECT_NE(menu.dir.Read("_kvxfiles/debug.txt")
+                  .find("[Net] Not an address: \"host:port\" (host name or IP, optional :port)"),
+              std::string::npos);
+  }
   // The line under the list follows a change of language at once.
-  en.g.settings.Language = "ja";
-  EXPECT_TRUE(Has(window.Frame([&] { DrawStartupMenu(en.g); }), "検索完了: 4譜面(2フォルダを検索)"));
+  SearchedMenu menu("en");
+  DrawnMenu(window, menu);
+  menu.g.settings.Language = "ja";
+  EXPECT_TRUE(Has(window.Frame([&] { DrawStartupMenu(menu.g); }), "検索完了: 4譜面(2フォルダを検索)"));
 }
 
 // A whole IPv6 address fits the address field, in both languages, and the
@@ -158,11 +163,8 @@ TEST(MenuTexts, TheAddressFieldHoldsAnIPv6Address) {
     for (const auto& [name, a] : rects) {
       EXPECT_GE(a.x0, 0) << name;
       EXPECT_LE(a.x1, kMenuWidth) << name;
-      for (const auto& [other, b] : rects) {
-        if (other <= name) continue;
-        const bool apart = a.x1 <= b.x0 || b.x1 <= a.x0 || a.y1 <= b.y0 || b.y1 <= a.y0;
-        EXPECT_TRUE(apart) << name << " overlaps " << other;
-      }
+      for (const auto& [other, b] : rects)
+        if (other > name) EXPECT_TRUE(test::Apart(a, b)) << name << " overlaps " << other;
     }
   }
 }
