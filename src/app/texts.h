@@ -249,6 +249,7 @@ struct Texts {
   const char* net_hosting;         // {port}
   const char* net_host_failed;     // {reason}
   const char* net_not_an_address;  // {typed text}
+  const char* net_no_ipv6;         // {typed text}
   const char* net_connecting;      // {host:port}
   const char* net_join_failed;     // {reason}
   const char* net_no_answer;

@@ -222,6 +222,7 @@ const Texts kTextsEn = {
     .net_hosting = "Hosting on port {}",
     .net_host_failed = "Could not host: {}",
     .net_not_an_address = "Not an address: \"{}\" (host name or IP, optional :port)",
+    .net_no_ipv6 = "IPv6 addresses cannot be joined: \"{}\" (type the host's IPv4 address or name)",
     .net_connecting = "Connecting to {}...",
     .net_join_failed = "Could not join: {}",
     .net_no_answer = "no answer",

@@ -222,6 +222,7 @@ const Texts kTextsJa = {
     .net_hosting = "ポート{}でサーバーを起動しました",
     .net_host_failed = "サーバーを起動できませんでした: {}",
     .net_not_an_address = "アドレスではありません: \"{}\" (ホスト名かIP、必要なら :ポート)",
+    .net_no_ipv6 = "IPv6アドレスには接続できません: \"{}\" (ホストのIPv4アドレスか名前を入力してください)",
     .net_connecting = "{} に接続しています...",
     .net_join_failed = "接続できませんでした: {}",
     .net_no_answer = "応答がありません",

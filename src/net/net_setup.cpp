@@ -80,7 +80,7 @@ bool FindSessions(Game& g) {
   std::string host;
   uint16_t port = kDefaultBattlePort;
   if (!SplitHostPort(g.menu.txtHost, &host, &port)) {
-    NetNews(g, &Texts::net_not_an_address, {g.menu.txtHost});
+    NetNews(g, IsIpv6Address(g.menu.txtHost) ? &Texts::net_no_ipv6 : &Texts::net_not_an_address, {g.menu.txtHost});
     return false;
   }
   return true;

@@ -51,7 +51,12 @@ std::vector<std::string> LocalAddresses() {
   return found;
 }
 
+bool IsIpv6Address(const std::string& text) {
+  return text.find('[') != std::string::npos || text.find(':') != text.rfind(':');
+}
+
 bool SplitHostPort(const std::string& text, std::string* host, uint16_t* port) {
+  if (IsIpv6Address(text)) return false;
   const size_t colon = text.rfind(':');
   *host = text.substr(0, colon);
   if (colon == std::string::npos) return !host->empty();

@@ -53,7 +53,10 @@ uint64_t SteadyMs();
 std::string Ipv4Text(uint32_t address);
 // The IPv4 addresses of this machine's interfaces, loopback last.
 std::vector<std::string> LocalAddresses();
-// "host", "host:port" or "[v6]:port" is not taken; false for a bad port.
+// Whether a typed address is an IPv6 one ("fe80::1", "[fe80::1]:4000"); the
+// network library speaks IPv4 only.
+bool IsIpv6Address(const std::string& text);
+// "host" or "host:port"; false for a bad port and for an IPv6 address.
 bool SplitHostPort(const std::string& text, std::string* host, uint16_t* port);
 
 class Session {

@@ -43,7 +43,7 @@ TEST(Texts, EveryTableFillsEveryEntryAndEnglishHoldsNoJapanese) {
         &Texts::search_missing, &Texts::search_without_charts, &Texts::search_done, &Texts::search_done_no_charts,
         &Texts::search_done_unsaved, &Texts::search_lists_unsaved, &Texts::search_mark_missing,
         &Texts::search_mark_empty, &Texts::search_already_listed, &Texts::search_unstorable,
-        &Texts::search_list_unsaved, &Texts::net_hosting, &Texts::net_host_failed, &Texts::net_not_an_address,
+        &Texts::search_list_unsaved, &Texts::net_hosting, &Texts::net_host_failed, &Texts::net_not_an_address, &Texts::net_no_ipv6,
         &Texts::net_connecting, &Texts::net_join_failed, &Texts::net_no_answer, &Texts::net_joined,
         &Texts::net_session_ended, &Texts::net_no_player_list, &Texts::calibration_caption,
         &Texts::calibration_instructions, &Texts::calibration_no_sound, &Texts::calibration_summary,

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "app/game.h"
 #include "net/battle.h"
@@ -203,6 +204,26 @@ TEST(Battle, ANewHostEndsTheSongWhenTheHostVanishesMidSong) {
   ASSERT_TRUE(PollUntil(left, [&] { return c->Logged("Receive [ALL-END] Command"); }));
   EXPECT_TRUE(b->Logged("NetEndSong: 2/2"));
   EXPECT_TRUE(b->Logged("Send [ALL-END] Command"));
+}
+
+// An address that is not one, or an IPv6 one, is told on screen in the
+// player's language and in the log in English; nothing is joined.
+TEST(Battle, AnAddressThatCannotBeJoinedIsToldWhy) {
+  Player p("P");
+  const std::pair<const char*, const char*> cases[] = {
+      {"host:port", "アドレスではありません: \"host:port\" (ホスト名かIP、必要なら :ポート)"},
+      {"fe80::1", "IPv6アドレスには接続できません: \"fe80::1\" (ホストのIPv4アドレスか名前を入力してください)"},
+  };
+  for (const auto& [typed, shown] : cases) {
+    p.g.menu.txtHost = typed;
+    EXPECT_FALSE(FindSessions(p.g)) << typed;
+    EXPECT_EQ(p.g.net.status, shown);
+  }
+  EXPECT_TRUE(p.Logged("[Net] Not an address: \"host:port\" (host name or IP, optional :port)"));
+  EXPECT_TRUE(p.Logged("[Net] IPv6 addresses cannot be joined: \"fe80::1\" (type the host's IPv4 address or name)"));
+  p.g.settings.Language = "en";
+  EXPECT_FALSE(FindSessions(p.g));
+  EXPECT_EQ(p.g.net.status, "IPv6 addresses cannot be joined: \"fe80::1\" (type the host's IPv4 address or name)");
 }
 
 TEST(Battle, AnotherVersionIsToldWhyOnScreenAndInTheLog) {

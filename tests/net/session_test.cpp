@@ -199,6 +199,14 @@ TEST(Session, AddressesSplitIntoHostAndPort) {
   EXPECT_EQ(port, 4000);
   for (const char* bad : {"", ":4000", "a:", "a:0", "a:65536", "a:12x", "a:1234567"})
     EXPECT_FALSE(SplitHostPort(bad, &host, &port)) << bad;
+  // IPv6 addresses are not split at their last colon ("fe80::1" is no host
+  // "fe80:" on port 1): the network library cannot reach them.
+  for (const char* v6 : {"fe80::1", "::1", "[::1]:4000", "fd12:3456:789a:bcde:f012:3456:789a:bcde"}) {
+    EXPECT_TRUE(IsIpv6Address(v6)) << v6;
+    EXPECT_FALSE(SplitHostPort(v6, &host, &port)) << v6;
+  }
+  EXPECT_FALSE(IsIpv6Address("10.0.0.2:4000"));
+  EXPECT_FALSE(IsIpv6Address("example.org"));
 }
 
 }  // namespace
