@@ -17,6 +17,7 @@
 #include "app/game.h"
 #include "app/program.h"
 #include "platform/files.h"
+#include "platform_events.h"
 #include "test_support.h"
 
 namespace kvx::test {
@@ -75,13 +76,7 @@ class WholeProgram {
     return RunGame(g);
   }
 
-  PlatformEvent Key(int scancode, bool down, uint32_t at) const {
-    PlatformEvent e;
-    e.kind = down ? PlatformEvent::Kind::KeyDown : PlatformEvent::Kind::KeyUp;
-    e.code = scancode;
-    e.timestamp_ms = at;
-    return e;
-  }
+  PlatformEvent Key(int scancode, bool down, uint32_t at) const { return test::KeyEvent(scancode, down, at); }
 
   PlatformEvent Typed(const std::string& text) const {
     PlatformEvent e;
