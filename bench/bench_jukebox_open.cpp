@@ -12,39 +12,29 @@
 #include <string>
 #include <vector>
 
-#include "app/display_game.h"
-#include "app/game.h"
-#include "app/settings.h"
-#include "app/skin_loading.h"
-#include "app/startup.h"
 #include "library/jukebox.h"
 #include "library/list_file.h"
-#include "media/display.h"
-#include "media/skin.h"
 #include "platform/files.h"
 #include "screens/jukebox_list.h"
 #include "screens/score_record.h"
-#include "screens/song_preview.h"
 #include "screens/song_select.h"
+#include "song_select_setup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using kvx::bench::Clock;
+using kvx::bench::MsSince;
 
 constexpr int kCharts = 20000;
-
-double MsSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
 // The charts and their records, made once: every third chart cleared.
 struct Library {
   std::string root;
   std::string list;
   Library() {
-    char pattern[] = "/tmp/kvxjuke-XXXXXX";
-    root = mkdtemp(pattern);
-    fs::copy(fs::path(KVX_BUILD_DIR) / "_kvxfiles", fs::path(root) / "_kvxfiles", fs::copy_options::recursive);
-    fs::remove(fs::path(root) / "_kvxfiles" / "kvx_conf.ini");
+    root = kvx::bench::MakeTempFolder("kvxjuke");
+    kvx::bench::CopyGeneratedData(root);
     std::vector<kvx::SongEntry> entries;
     for (int i = 0; i < kCharts; ++i) {
       const std::string folder = root + "/songs/pack" + std::to_string(i / 200);
@@ -82,20 +72,8 @@ struct JukeboxScreen {
   kvx::Game g;
   JukeboxScreen() {
     Library& lib = TheLibrary();
-    g.SetProgramFolder(lib.root);
-    g.options.headless = true;
-    g.settings.BMSPreview = false;
-    g.settings.Sleep = 0;
-    kvx::SetStartupValues(g);
-    g.settings.ShowClearedOnList = true;
-    kvx::SetBuiltInRects(g);
-    kvx::InitDX(g);
-    kvx::ShowGameWindow(g);
-    kvx::InitDD(g);
-    kvx::CreateSurfaces(g);
-    kvx::LoadSS(g);
-    kvx::PreparePreviewSurface(g);
-    kvx::LoadRectData(g, kvx::DefaultSkinPath(g));
+    kvx::bench::StartSongSelectDisplay(g, lib.root);
+    g.settings.ShowClearedOnList = true;  // read only when the list is drawn
     kvx::SongEntry juke;
     juke.Title = "big";
     juke.FilePath = lib.list;

@@ -21,26 +21,18 @@
 #include <thread>
 #include <vector>
 
-#include "app/skin_loading.h"
-#include "app/display_game.h"
-#include "app/game.h"
 #include "app/sound_links.h"
-#include "app/settings.h"
-#include "app/startup.h"
-#include "play/ready_bms.h"
-#include "media/display.h"
-#include "media/skin.h"
 #include "media/sound.h"
 #include "platform/files.h"
-#include "screens/song_preview.h"
+#include "play/ready_bms.h"
 #include "screens/song_select.h"
+#include "song_select_setup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+using kvx::bench::Clock;
+using kvx::bench::MsSince;
 
 // CPU time of this thread in ms (the machine may be shared: wall time then
 // includes waiting for a core).
@@ -50,10 +42,7 @@ double ThreadCpuMs() {
   return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
 }
 
-std::string TempFolder() {
-  char pattern[] = "/tmp/kvxbench-XXXXXX";
-  return mkdtemp(pattern);
-}
+std::string TempFolder() { return kvx::bench::MakeTempFolder("kvxbench"); }
 
 // Titles, artists and genres of mixed scripts and letter case.
 std::vector<kvx::SongEntry> MakeList(int count) {
@@ -84,21 +73,8 @@ struct SelectScreen {
   std::string folder = TempFolder();
   kvx::Game g;
   explicit SelectScreen(int entries) {
-    fs::copy(fs::path(KVX_BUILD_DIR) / "_kvxfiles", fs::path(folder) / "_kvxfiles", fs::copy_options::recursive);
-    fs::remove(fs::path(folder) / "_kvxfiles" / "kvx_conf.ini");
-    g.SetProgramFolder(folder);
-    g.options.headless = true;
-    g.settings.BMSPreview = false;
-    g.settings.Sleep = 0;
-    kvx::SetStartupValues(g);
-    kvx::SetBuiltInRects(g);
-    kvx::InitDX(g);
-    kvx::ShowGameWindow(g);
-    kvx::InitDD(g);
-    kvx::CreateSurfaces(g);
-    kvx::LoadSS(g);
-    kvx::PreparePreviewSurface(g);
-    kvx::LoadRectData(g, kvx::DefaultSkinPath(g));
+    kvx::bench::CopyGeneratedData(folder);
+    kvx::bench::StartSongSelectDisplay(g, folder);
     g.library.SongList = MakeList(entries);
     g.library.SongListLast = entries - 1;
     g.library.SongMarks.assign(entries, false);

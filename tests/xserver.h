@@ -64,24 +64,50 @@ class XServer {
   std::string display_, reason_;
 };
 
-// Runs body with SDL on the X server's display, then puts the dummy video
-// driver and the old DISPLAY back. False (body not run) without an X server;
-// `reason` then says why.
+// An X server (as XServer finds or starts one) that SDL is pointed at from
+// Use() on. Going away, it puts the dummy video driver and the DISPLAY from
+// before back and stops the server it started; the windows must be closed
+// first (Xlib ends the process when its server disappears).
+class XDisplay {
+ public:
+  XDisplay() = default;
+  ~XDisplay() {
+    if (!used_) return;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (had_display_) setenv("DISPLAY", old_display_.c_str(), 1);
+    else unsetenv("DISPLAY");
+  }
+  XDisplay(const XDisplay&) = delete;
+  XDisplay& operator=(const XDisplay&) = delete;
+  const std::string& display() const { return server_.display(); }
+  const std::string& reason() const { return server_.reason(); }
+  // SDL's next video start opens windows on this server; false without one.
+  bool Use() {
+    if (display().empty()) return false;
+    setenv("DISPLAY", display().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    used_ = true;
+    return true;
+  }
+
+ private:
+  bool had_display_ = std::getenv("DISPLAY") != nullptr;
+  std::string old_display_ = had_display_ ? std::getenv("DISPLAY") : "";
+  XServer server_;  // made after the old DISPLAY is kept
+  bool used_ = false;
+};
+
+// Runs body with SDL on an X server, then puts the dummy video driver and the
+// old DISPLAY back. False (body not run) without an X server; `reason` then
+// says why.
 template <typename Body>
 bool RunOnXServer(Body&& body, std::string* reason = nullptr) {
-  const char* d = std::getenv("DISPLAY");
-  const std::string old_display = d ? d : "";
-  XServer x;
-  if (x.display().empty()) {
+  XDisplay x;
+  if (!x.Use()) {
     if (reason) *reason = x.reason();
     return false;
   }
-  setenv("DISPLAY", x.display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
   body();
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (d) setenv("DISPLAY", old_display.c_str(), 1);
-  else unsetenv("DISPLAY");
   return true;
 }
 

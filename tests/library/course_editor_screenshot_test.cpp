@@ -40,31 +40,23 @@ int LeftmostLit(const Picture& p, int x0, int y0, int y1) {
 
 class CourseEditorScreenshot : public ::testing::Test {
  protected:
+  void SetUp() override {
+    x = std::make_unique<XDisplay>();
+    if (!x->Use()) GTEST_SKIP() << "No X server: " << x->reason();
+  }
   void TearDown() override {
     ReleaseDirectX(g);  // the window goes before its X server
-    xserver.reset();
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (had_display) setenv("DISPLAY", old_display.c_str(), 1);
-    else unsetenv("DISPLAY");
+    x.reset();
   }
   TempFolder folder;
   Game g;
-  std::unique_ptr<XServer> xserver;
-  bool had_display = false;
-  std::string old_display;
+  std::unique_ptr<XDisplay> x;
 };
 
 TEST_F(CourseEditorScreenshot, TwoSongsWithCursorMarkerHelpAndBlink) {
-  const char* d = std::getenv("DISPLAY");
-  had_display = d != nullptr;
-  if (d) old_display = d;
-  xserver = std::make_unique<XServer>();
-  if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
   const fs::path build(KVX_BUILD_DIR);
   if (!fs::exists(build / "_kvxfiles" / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing";
   fs::copy(build / "_kvxfiles", fs::path(folder.path()) / "_kvxfiles", fs::copy_options::recursive);
-  setenv("DISPLAY", xserver->display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
   g.SetProgramFolder(folder.path());
   auto clock = std::make_unique<ScriptedClock>(0, 1);
   ScriptedClock* time = clock.get();

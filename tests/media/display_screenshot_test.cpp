@@ -22,14 +22,13 @@ namespace fs = std::filesystem;
 
 class DisplayScreenshot : public ::testing::Test {
  protected:
+  void SetUp() override {
+    x = std::make_unique<XDisplay>();
+    if (!x->Use()) GTEST_SKIP() << "No X server: " << x->reason();
+  }
   void TearDown() override {
-    // The window goes before its X server does (Xlib ends the process when
-    // its server disappears).
-    ReleaseDirectX(g);
-    xserver.reset();
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (had_display) setenv("DISPLAY", old_display.c_str(), 1);
-    else unsetenv("DISPLAY");
+    ReleaseDirectX(g);  // the window goes before its X server does
+    x.reset();
   }
 
   Picture Read(Surface& s) { return ReadPicture(g, s); }
@@ -53,24 +52,14 @@ class DisplayScreenshot : public ::testing::Test {
 
   TempFolder folder;
   Game g;
-  std::unique_ptr<XServer> xserver;
-  bool had_display = false;
-  std::string old_display;
+  std::unique_ptr<XDisplay> x;
 };
 
 TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
-  const char* d = std::getenv("DISPLAY");
-  had_display = d != nullptr;
-  if (d) old_display = d;
-  xserver = std::make_unique<XServer>();
-  const XServer& x = *xserver;
-  if (x.display().empty()) GTEST_SKIP() << "No X server: " << x.reason();
   const fs::path data = fs::path(KVX_BUILD_DIR) / "_kvxfiles";
   if (!fs::exists(data / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing in " << data;
   fs::copy(data, fs::path(folder.path()) / "_kvxfiles", fs::copy_options::recursive);
 
-  setenv("DISPLAY", x.display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
   g.SetProgramFolder(folder.path());
   g.UseClock(std::make_unique<ScriptedClock>(0, 1));
   InitDX(g);
@@ -151,13 +140,6 @@ TEST_F(DisplayScreenshot, GameWindowDrawsTextNumbersAndCopies) {
 // the largest a 32-bit pixel count can hold, in twips) opens a normal window
 // on the desktop.
 TEST_F(DisplayScreenshot, StoredWindowPlaceFarOffTheDesktop) {
-  const char* d = std::getenv("DISPLAY");
-  had_display = d != nullptr;
-  if (d) old_display = d;
-  xserver = std::make_unique<XServer>();
-  if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
-  setenv("DISPLAY", xserver->display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
   g.SetProgramFolder(folder.path());
   g.UseClock(std::make_unique<ScriptedClock>(0, 1));
   g.window.Left = 2147483647.0f * 15;

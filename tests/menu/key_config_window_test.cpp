@@ -15,6 +15,7 @@
 #include "app/game.h"
 #include "app/key_table.h"
 #include "media/input.h"
+#include "menu/menu_window_support.h"
 #include "platform/files.h"
 #include "test_support.h"
 #include "xserver.h"
@@ -83,46 +84,6 @@ TEST_F(KeyConfigGame, HeadlessWindowDoesNothing) {
   EXPECT_NE(dir.Read("_kvxfiles/debug.txt").find("KeyConfig: no display"), std::string::npos);
 }
 
-// Pushes events into the window as the X server would deliver them.
-struct WindowInput {
-  Game& g;
-  uint32_t Window() const { return g.menu.key_config.window_id; }
-  void Move(float x, float y) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.windowID = Window();
-    e.motion.x = static_cast<int>(x), e.motion.y = static_cast<int>(y);
-    SDL_PushEvent(&e);
-  }
-  void Button(float x, float y, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.windowID = Window();
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.button.clicks = 1;
-    e.button.x = static_cast<int>(x), e.button.y = static_cast<int>(y);
-    SDL_PushEvent(&e);
-  }
-  void Key(SDL_Scancode code, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.windowID = Window();
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = code;
-    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
-    SDL_PushEvent(&e);
-  }
-};
-
-bool Apart(const MenuControlRect& a, const MenuControlRect& b) {
-  return a.x1 <= b.x0 || b.x1 <= a.x0 || a.y1 <= b.y0 || b.y1 <= a.y0;
-}
-
-bool Within(const MenuControlRect& r, const MenuControlRect& area) {
-  return r.x0 >= area.x0 && r.y0 >= area.y0 && r.x1 <= area.x1 && r.y1 <= area.y1;
-}
-
 // The window in a language: a row is clicked, 1 binds it, S held lights lane 12,
 // the new key is removed by its button, and OK saves. Each step waits for the
 // frame after the last one's events.
@@ -133,11 +94,9 @@ void RunWindow(const std::string& folder, const std::string& language) {
   g.settings.ModernKeyConfig = true;
   g.settings.Language = language;
   const std::string shot = "key_config_" + language + ".png";
-  WindowInput input{g};
+  test::WindowEvents input([&g] { return g.menu.key_config.window_id; });
   KeyConfigWindowState& s = g.menu.key_config;
-  const fs::path shots = fs::path(KVX_BUILD_DIR) / "screenshots";
-  fs::create_directories(shots);
-  fs::remove(shots / shot);
+  const fs::path shots = test::FreshScreenshots({shot.c_str()});
 
   std::map<std::string, MenuControlRect> layout;
   float width = 0, height = 0;
@@ -177,11 +136,7 @@ void RunWindow(const std::string& folder, const std::string& language) {
   s.frame_script = [&](Game&) {
     ++frame;
     if (frame > 2000) {  // stuck: cancel through the window's close event
-      SDL_Event e{};
-      e.type = SDL_WINDOWEVENT;
-      e.window.event = SDL_WINDOWEVENT_CLOSE;
-      e.window.windowID = input.Window();
-      SDL_PushEvent(&e);
+      input.Close();
       return;
     }
     if (px >= 0) {
@@ -215,21 +170,21 @@ void RunWindow(const std::string& folder, const std::string& language) {
   const MenuControlRect list = layout["lstKeyList"];
   std::vector<std::string> panel;
   for (const auto& [name, r] : layout) {
-    EXPECT_TRUE(Within(r, window)) << name << " " << r.x0 << "," << r.y0 << "-" << r.x1 << "," << r.y1;
+    EXPECT_TRUE(test::Within(r, window)) << name << " " << r.x0 << "," << r.y0 << "-" << r.x1 << "," << r.y1;
     if (name.starts_with("row") || name.starts_with("bind") || name.starts_with("name") ||
         name.starts_with("none"))
-      EXPECT_TRUE(Within(r, list)) << name << " " << r.y1 << " > " << list.y1;
+      EXPECT_TRUE(test::Within(r, list)) << name << " " << r.y1 << " > " << list.y1;
     else
       panel.push_back(name);
     // A function's name ends before its row's keys begin.
     if (name.starts_with("bind") || name.starts_with("none"))
       for (const auto& [other, n] : layout)
-        if (other.starts_with("name")) EXPECT_TRUE(Apart(r, n)) << other << " runs into " << name;
+        if (other.starts_with("name")) EXPECT_TRUE(test::Apart(r, n)) << other << " runs into " << name;
   }
   EXPECT_GE(panel.size(), 14u);
   for (size_t i = 0; i < panel.size(); ++i)
     for (size_t j = i + 1; j < panel.size(); ++j)
-      EXPECT_TRUE(Apart(layout[panel[i]], layout[panel[j]])) << panel[i] << " overlaps " << panel[j];
+      EXPECT_TRUE(test::Apart(layout[panel[i]], layout[panel[j]])) << panel[i] << " overlaps " << panel[j];
   for (int16_t f : {11, 12, 19, 29, 1, 8}) EXPECT_TRUE(layout.count("row" + std::to_string(f))) << f;
 }
 

@@ -6,14 +6,11 @@
 // exit holds the change. Screenshots of the menu and of the search panel are
 // saved as PNG files in build/screenshots.
 #include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -21,6 +18,7 @@
 #include "app/game.h"
 #include "app/program.h"
 #include "menu/menu_layout.h"
+#include "menu/menu_window_support.h"
 #include "platform/files.h"
 #include "platform/imgui_window.h"
 #include "platform/text.h"
@@ -32,11 +30,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Pushes events into the menu window as the X server would deliver them.
-class MenuInput {
+// The startup menu's window: where its controls were drawn, and the pointer
+// moved off them.
+class MenuInput : public test::WindowEvents {
  public:
-  explicit MenuInput(Game& g) : g_(g) {}
-  uint32_t Window() const { return g_.menu.window ? g_.menu.window->id() : 0; }
+  explicit MenuInput(Game& g) : WindowEvents([&g] { return g.menu.window ? g.menu.window->id() : 0; }), g_(g) {}
   // True when the control was drawn inside the window as large as it is now.
   bool Visible(const std::string& control) const {
     auto it = g_.menu.control_rects.find(control);
@@ -54,105 +52,48 @@ class MenuInput {
     *y = static_cast<int>((it->second.y0 + it->second.y1) / 2);
     return true;
   }
-  void Close() {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.event = SDL_WINDOWEVENT_CLOSE;
-    e.window.windowID = Window();
-    SDL_PushEvent(&e);
-  }
-  // A file dropped from the file manager onto the window.
-  void Drop(const std::string& path) {
-    SDL_Event e{};
-    e.type = SDL_DROPFILE;
-    e.drop.windowID = Window();
-    e.drop.file = SDL_strdup(path.c_str());
-    SDL_PushEvent(&e);
-  }
   // The pointer leaves the controls (so no tooltip covers a screenshot).
   void MoveAway() { Move(kMenuWidth - 4, static_cast<int>(g_.menu.content_height) - 4); }
-  void Move(int x, int y) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.windowID = Window();
-    e.motion.x = x, e.motion.y = y;
-    SDL_PushEvent(&e);
-  }
-  void Button(int x, int y, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.windowID = Window();
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.button.clicks = 1;
-    e.button.x = x, e.button.y = y;
-    SDL_PushEvent(&e);
-  }
-  void Key(SDL_Scancode code, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.windowID = Window();
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = code;
-    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
-    SDL_PushEvent(&e);
-  }
-  void Type(const std::string& text) {
-    for (size_t at = 0; at < text.size();) {
-      size_t n = std::min<size_t>(text.size() - at, 24);
-      while (at + n < text.size() && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) --n;
-      SDL_Event e{};
-      e.type = SDL_TEXTINPUT;
-      e.text.windowID = Window();
-      std::memcpy(e.text.text, text.data() + at, n);
-      SDL_PushEvent(&e);
-      at += n;
-    }
-  }
 
  private:
   Game& g_;
 };
 
-// A step of the script: waits until `ready`, then acts; a click is a press in
-// one frame and a release in the next.
-struct Step {
-  std::string name;
-  std::function<bool()> ready;
-  std::function<void()> act;
-};
+// A click at the middle of a control drawn in the last frame.
+void Click(MenuInput& input, test::StepScript& script, const std::string& control) {
+  int x = -1, y = -1;
+  ASSERT_TRUE(input.Centre(control, &x, &y)) << control;
+  script.Press(x, y);
+}
 
+// A click on the entry `rows` rows below the bottom edge of an open drop-down
+// (1.5 the first entry, 2.5 the second...).
+void ClickBelow(test::StepScript& script, const MenuControlRect& r, float rows) {
+  script.Press(static_cast<int>((r.x0 + r.x1) / 2), static_cast<int>(r.y1 + rows * (r.y1 - r.y0)));
+}
+
+// A program folder with the generated data (no settings, key table, log or
+// lists) and SDL on an X server. Each test skips without either.
 class StartupMenuWindow : public ::testing::Test {
  protected:
-  void TearDown() override {
-    // The windows go before their X server does (Xlib ends the process when
-    // its server disappears).
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    xserver.reset();
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (had_display)
-      setenv("DISPLAY", old_display.c_str(), 1);
-    else
-      unsetenv("DISPLAY");
+  void SetUp() override {
+    x = std::make_unique<test::XDisplay>();
+    if (x->display().empty()) GTEST_SKIP() << "No X server: " << x->reason();
+    if (!fs::exists(build / "_kvxfiles" / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing";
+    fs::copy(build / "_kvxfiles", fs::path(dir.path()) / "_kvxfiles", fs::copy_options::recursive);
+    for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt", "jukelist"})
+      fs::remove_all(fs::path(dir.path()) / "_kvxfiles" / leftover);
   }
-  std::unique_ptr<test::XServer> xserver;
-  bool had_display = false;
-  std::string old_display;
+  void TearDown() override {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);  // the windows go before their X server does
+    x.reset();
+  }
+  const fs::path build{KVX_BUILD_DIR};
+  test::TempFolder dir;
+  std::unique_ptr<test::XDisplay> x;
 };
 
 TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
-  const char* d = std::getenv("DISPLAY");
-  had_display = d != nullptr;
-  if (d) old_display = d;
-  xserver = std::make_unique<test::XServer>();
-  if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
-  const fs::path build(KVX_BUILD_DIR);
-  if (!fs::exists(build / "_kvxfiles" / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing";
-
-  test::TempFolder dir;
-  fs::copy(build / "_kvxfiles", fs::path(dir.path()) / "_kvxfiles", fs::copy_options::recursive);
-  for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt", "jukelist"})
-    fs::remove_all(fs::path(dir.path()) / "_kvxfiles" / leftover);
   const std::string packs = dir.path() + "/packs";
   fs::create_directories(packs);
   fs::copy(build / "songs" / "sunrise_parade", packs + "/sunrise_parade", fs::copy_options::recursive);
@@ -161,35 +102,24 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   fs::copy(build / "songs" / "clockwork_tide", tide, fs::copy_options::recursive);
   dir.Write("_kvxfiles/kvx_searchdir.txt", "//my search folders\r\n");
 
-  setenv("DISPLAY", xserver->display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
+  x->Use();
   Game g;
   g.SetProgramFolder(dir.path());
   MenuInput input(g);
-  const fs::path shots = build / "screenshots";
-  fs::create_directories(shots);
-  fs::remove(shots / "menu.png");
-  fs::remove(shots / "menu_search_panel.png");
-  fs::remove(shots / "menu_searching.png");
-  fs::remove(shots / "menu_search_done.png");
+  const fs::path shots =
+      test::FreshScreenshots({"menu.png", "menu_search_panel.png", "menu_searching.png", "menu_search_done.png"});
 
   std::map<std::string, MenuControlRect> layout;  // the controls of the first frames
   std::set<std::string> busy_titles;
   int chooser_frames = 0;  // frames the chooser has been open
   bool searching_shot = false;
   bool smooth_before = false;
-  int pressed_x = -1, pressed_y = -1;
   int frames_since_open = 0;
   int course_mode_before = -1;
-  auto click = [&](const std::string& control) {
-    return [&, control] {
-      ASSERT_TRUE(input.Centre(control, &pressed_x, &pressed_y)) << control;
-      input.Move(pressed_x, pressed_y);
-      input.Button(pressed_x, pressed_y, true);
-    };
-  };
+  test::StepScript script(input);
+  auto click = [&](const std::string& control) { return [&, control] { Click(input, script, control); }; };
   auto drawn = [&](const std::string& control) { return [&, control] { return input.Visible(control); }; };
-  std::vector<Step> steps = {
+  script.steps = {
       {"first frames", drawn("cmdNorm"),
        [&] {
          g.menu.screenshot_path = (shots / "menu.png").string();
@@ -203,33 +133,19 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
       // A drop-down closed with a quick Escape, then a click on another one
       // in the very next frame: it opens, and its third entry is chosen.
       {"open a drop-down", [&] { return g.settings.NOSMOOTHSCROLL != smooth_before; }, click("cmbDrawLimit")},
-      {"escape", [&] { return ++frames_since_open >= 3; },
-       [&] {
-         input.Key(SDL_SCANCODE_ESCAPE, true);
-         input.Key(SDL_SCANCODE_ESCAPE, false);
-       }},
+      {"escape", [&] { return ++frames_since_open >= 3; }, [&] { input.Tap(SDL_SCANCODE_ESCAPE); }},
       {"open another", [] { return true; },
        [&] {
          course_mode_before = g.settings.CourseLoadMode;
          click("cmbCourse")();
        }},
       {"choose its third entry", [&] { return ++frames_since_open >= 8; },
-       [&] {
-         const MenuControlRect r = g.menu.control_rects["cmbCourse"];
-         pressed_x = static_cast<int>((r.x0 + r.x1) / 2);
-         pressed_y = static_cast<int>(r.y1 + 2.5f * (r.y1 - r.y0));
-         input.Move(pressed_x, pressed_y);
-         input.Button(pressed_x, pressed_y, true);
-       }},
+       [&] { ClickBelow(script, g.menu.control_rects["cmbCourse"], 2.5f); }},
       {"open the search panel", [&] { return g.settings.CourseLoadMode != course_mode_before; }, click("cmbSearch")},
       {"add", [&] { return g.menu.search_panel_open && input.Visible("cmdAdd0"); }, click("cmdAdd0")},
       {"type the folder", [&] { return chooser_frames >= 3; }, [&] { input.Type(packs); }},
       // A quick tap: the press and the release reach the window in one frame.
-      {"enter", [&] { return g.menu.chooser.path_field == packs; },
-       [&] {
-         input.Key(SDL_SCANCODE_RETURN, true);
-         input.Key(SDL_SCANCODE_RETURN, false);
-       }},
+      {"enter", [&] { return g.menu.chooser.path_field == packs; }, [&] { input.Tap(SDL_SCANCODE_RETURN); }},
       {"drop a chart", [&] { return !g.menu.chooser.open && g.menu.folders.entries.size() == 1; },
        [&] { input.Drop(tide + "/tide_normal.bms"); }},
       {"screenshot of the panel", [&] { return g.menu.folders.entries.size() == 2; },
@@ -246,9 +162,6 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
        [&] { g.menu.screenshot_path = (shots / "menu_search_done.png").string(); }},
       {"start", [&] { return fs::exists(shots / "menu_search_done.png"); }, click("cmdNorm")},
   };
-  size_t step = 0;
-  int wait_frames = 0;
-  bool release = false;
   int lowest_bottom = 0;  // the lowest the window's bottom edge reached
   g.menu.frame_script = [&](Game&) {
     if (SDL_Window* window = SDL_GetWindowFromID(input.Window())) {
@@ -267,23 +180,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
       return;  // the controls are off: nothing to click
     }
     chooser_frames = g.menu.chooser.open ? chooser_frames + 1 : 0;
-    if (release) {  // the second half of a click
-      input.Button(pressed_x, pressed_y, false);
-      release = false;
-      pressed_x = -1;
-      return;
-    }
-    if (step >= steps.size()) return;
-    if (++wait_frames > 600) {  // about ten seconds on one step: give up, close the menu
-      input.Close();
-      return;
-    }
-    if (g.menu.busy || !steps[step].ready()) return;
-    wait_frames = 0;
-    steps[step].act();
-    frames_since_open = 0;
-    release = pressed_x >= 0;
-    ++step;
+    if (script.Frame()) frames_since_open = 0;
   };
   // Once the game shows the jukebox list, its window is closed.
   bool reached_jukebox_list = false;
@@ -297,7 +194,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
   });
 
   EXPECT_EQ(RunGame(g), 0);
-  EXPECT_EQ(step, steps.size()) << "stuck before: " << (step < steps.size() ? steps[step].name : "");
+  EXPECT_TRUE(script.Done()) << "stuck before: " << script.Waiting();
   EXPECT_EQ(g.settings.CourseLoadMode, 2);
   EXPECT_TRUE(reached_jukebox_list);
   // The window stayed on the 768-pixel screen with the search panel open.
@@ -327,24 +224,16 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
     EXPECT_LE(a.x1, kMenuWidth) << name;
     for (const auto& [other, b] : layout) {
       if (other == name) continue;
-      const bool apart = a.x1 <= b.x0 || b.x1 <= a.x0 || a.y1 <= b.y0 || b.y1 <= a.y0;
-      EXPECT_TRUE(apart) << name << " overlaps " << other;
+      EXPECT_TRUE(test::Apart(a, b)) << name << " overlaps " << other;
     }
   }
   EXPECT_TRUE(searching_shot);
   for (const char* name : {"menu.png", "menu_search_panel.png", "menu_searching.png", "menu_search_done.png"}) {
-    SDL_Surface* shot = IMG_Load((shots / name).string().c_str());
-    ASSERT_NE(shot, nullptr) << name << ": " << IMG_GetError();
-    EXPECT_EQ(shot->w, 640) << name;
+    const test::ShotLook look = test::LookAt(shots / name);
+    ASSERT_GE(look.width, 0) << name << ": " << look.error;
+    EXPECT_EQ(look.width, 640) << name;
     // Not one flat colour: the controls were drawn.
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(shot, SDL_PIXELFORMAT_RGBA32, 0);
-    std::set<uint32_t> colours;
-    for (int y = 0; y < rgba->h; y += 3)
-      for (int x = 0; x < rgba->w; x += 3)
-        colours.insert(static_cast<uint32_t*>(rgba->pixels)[y * rgba->pitch / 4 + x]);
-    EXPECT_GT(colours.size(), 20u) << name;
-    SDL_FreeSurface(rgba);
-    SDL_FreeSurface(shot);
+    EXPECT_GT(look.colours, 20u) << name;
   }
 }
 
@@ -352,50 +241,27 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
 // with the search panel open, every control stays in the window and clear of
 // the others (the English labels are longer). The choice is saved at exit.
 TEST_F(StartupMenuWindow, LanguageSwitchesTheTextsAtOnceAndTheLayoutHolds) {
-  const char* d = std::getenv("DISPLAY");
-  had_display = d != nullptr;
-  if (d) old_display = d;
-  xserver = std::make_unique<test::XServer>();
-  if (xserver->display().empty()) GTEST_SKIP() << "No X server: " << xserver->reason();
-  const fs::path build(KVX_BUILD_DIR);
-  if (!fs::exists(build / "_kvxfiles" / "kvx_scr.brd")) GTEST_SKIP() << "generated default data missing";
-  test::TempFolder dir;
-  fs::copy(build / "_kvxfiles", fs::path(dir.path()) / "_kvxfiles", fs::copy_options::recursive);
-  for (const char* leftover : {"kvx_conf.ini", "kvx_keycnf.dat", "debug.txt", "jukelist"})
-    fs::remove_all(fs::path(dir.path()) / "_kvxfiles" / leftover);
   dir.Write("_kvxfiles/kvx_searchdir.txt", dir.path() + "/songs\r\n");
 
-  setenv("DISPLAY", xserver->display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
+  x->Use();
   Game g;
   g.SetProgramFolder(dir.path());
   MenuInput input(g);
-  const fs::path shots = build / "screenshots";
-  fs::create_directories(shots);
-  fs::remove(shots / "menu_en.png");
+  const fs::path shots = test::FreshScreenshots({"menu_en.png"});
   std::map<std::string, MenuControlRect> layout;
   std::string language_before;
-  int pressed_x = -1, pressed_y = -1, frames = 0;
-  auto click = [&](const std::string& control) {
-    ASSERT_TRUE(input.Centre(control, &pressed_x, &pressed_y)) << control;
-    input.Move(pressed_x, pressed_y);
-    input.Button(pressed_x, pressed_y, true);
-  };
-  std::vector<Step> steps = {
+  int frames = 0;
+  test::StepScript script(input);
+  script.steps = {
       {"open the language list", [&] { return input.Visible("cmbLanguage"); },
        [&] {
          language_before = g.settings.Language;
-         click("cmbLanguage");
+         Click(input, script, "cmbLanguage");
        }},
       {"choose English", [&] { return frames >= 8; },
-       [&] {
-         const MenuControlRect r = g.menu.control_rects["cmbLanguage"];
-         pressed_x = static_cast<int>((r.x0 + r.x1) / 2);
-         pressed_y = static_cast<int>(r.y1 + 1.5f * (r.y1 - r.y0));
-         input.Move(pressed_x, pressed_y);
-         input.Button(pressed_x, pressed_y, true);
-       }},
-      {"open the search panel", [&] { return g.settings.Language == "en"; }, [&] { click("cmbSearch"); }},
+       [&] { ClickBelow(script, g.menu.control_rects["cmbLanguage"], 1.5f); }},
+      {"open the search panel", [&] { return g.settings.Language == "en"; },
+       [&] { Click(input, script, "cmbSearch"); }},
       {"screenshot", [&] { return g.menu.search_panel_open && input.Visible("cmdSStart") && frames >= 8; },
        [&] {
          input.MoveAway();
@@ -405,31 +271,12 @@ TEST_F(StartupMenuWindow, LanguageSwitchesTheTextsAtOnceAndTheLayoutHolds) {
        [&] { layout = g.menu.control_rects; }},
       {"close", [] { return true; }, [&] { input.Close(); }},
   };
-  size_t step = 0;
-  int wait_frames = 0;
-  bool release = false;
   g.menu.frame_script = [&](Game&) {
     ++frames;
-    if (release) {
-      input.Button(pressed_x, pressed_y, false);
-      release = false;
-      pressed_x = -1;
-      return;
-    }
-    if (step >= steps.size()) return;
-    if (++wait_frames > 600) {
-      input.Close();
-      return;
-    }
-    if (!steps[step].ready()) return;
-    wait_frames = 0;
-    steps[step].act();
-    frames = 0;
-    release = pressed_x >= 0;
-    ++step;
+    if (script.Frame()) frames = 0;
   };
   EXPECT_EQ(RunGame(g), 0);
-  EXPECT_EQ(step, steps.size()) << "stuck before: " << (step < steps.size() ? steps[step].name : "");
+  EXPECT_TRUE(script.Done()) << "stuck before: " << script.Waiting();
   EXPECT_EQ(language_before, "ja");
   EXPECT_NE(dir.Read("_kvxfiles/kvx_conf.ini").find("Language=en"), std::string::npos);
 
@@ -443,14 +290,12 @@ TEST_F(StartupMenuWindow, LanguageSwitchesTheTextsAtOnceAndTheLayoutHolds) {
     EXPECT_LE(a.x1, kMenuWidth) << name;
     for (const auto& [other, b] : layout) {
       if (other <= name) continue;
-      const bool apart = a.x1 <= b.x0 || b.x1 <= a.x0 || a.y1 <= b.y0 || b.y1 <= a.y0;
-      EXPECT_TRUE(apart) << name << " overlaps " << other;
+      EXPECT_TRUE(test::Apart(a, b)) << name << " overlaps " << other;
     }
   }
-  SDL_Surface* shot = IMG_Load((shots / "menu_en.png").string().c_str());
-  ASSERT_NE(shot, nullptr) << IMG_GetError();
-  EXPECT_EQ(shot->w, kMenuWidth);
-  SDL_FreeSurface(shot);
+  const test::ShotLook look = test::LookAt(shots / "menu_en.png");
+  ASSERT_GE(look.width, 0) << look.error;
+  EXPECT_EQ(look.width, kMenuWidth);
 }
 
 }  // namespace

@@ -53,23 +53,15 @@ TEST(ImGuiWindow, WithoutOpenGLTheWindowDoesNotOpenAndLeavesNothingBehind) {
 class ImGuiWindowOnX : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* d = std::getenv("DISPLAY");
-    had_display_ = d != nullptr;
-    if (d) old_display_ = d;
-    xserver_ = std::make_unique<test::XServer>();
-    if (xserver_->display().empty()) GTEST_SKIP() << "No X server: " << xserver_->reason();
-    setenv("DISPLAY", xserver_->display().c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
+    x_ = std::make_unique<test::XDisplay>();
+    if (!x_->Use()) GTEST_SKIP() << "No X server: " << x_->reason();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "x11 video unavailable: " << SDL_GetError();
   }
   void TearDown() override {
     // The windows are gone before the X server goes (Xlib ends the process
     // when its server disappears).
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    xserver_.reset();
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (had_display_) setenv("DISPLAY", old_display_.c_str(), 1);
-    else unsetenv("DISPLAY");
+    x_.reset();
   }
 
   static ImGuiWindowSetup Setup(const char* caption) {
@@ -82,9 +74,7 @@ class ImGuiWindowOnX : public ::testing::Test {
   }
 
  private:
-  std::unique_ptr<test::XServer> xserver_;
-  bool had_display_ = false;
-  std::string old_display_;
+  std::unique_ptr<test::XDisplay> x_;
 };
 
 TEST_F(ImGuiWindowOnX, EventsFramesAndAWindowOverAnother) {

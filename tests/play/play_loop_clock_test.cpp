@@ -9,23 +9,30 @@
 namespace kvx::test {
 namespace {
 
+// A chart played without drawing, its clock started now at position 0.
+void StartUndrawn(HeadlessPlay& h, float bpm, int measures, std::vector<ChartObject> objects = {}) {
+  h.Chart(bpm, measures, std::move(objects));
+  h.g.chart.BackgroundPreview = true;
+  h.StartClock();
+}
+
+// The clock moved on by ms, then one frame.
+void PlayFor(HeadlessPlay& h, uint32_t ms) {
+  h.clock().Advance(ms);
+  UpdateFrame(h.g);
+}
+
 TEST(PlayClock, PositionFollowsTempoAndReBasesAtTempoChanges) {
   HeadlessPlay h;
-  h.Chart(150, 8, {});
-  h.g.chart.BackgroundPreview = true;  // frames without drawing
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 150, 8);
+  PlayFor(h, 1000);
   EXPECT_EQ(h.g.play.ElapsedMs, 1000);
   EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, 120.0);  // 1000 x 150 / 1250
 
   // 120 -> 240 at elapsed 2000 ms (position 192).
   HeadlessPlay k;
-  k.Chart(120, 8, {});
-  k.g.chart.BackgroundPreview = true;
-  k.StartClock();
-  k.clock().Advance(2000);
-  UpdateFrame(k.g);
+  StartUndrawn(k, 120, 8);
+  PlayFor(k, 2000);
   EXPECT_DOUBLE_EQ(k.g.play.PlayPosition, 192.0);
   BPMChange(k.g, 240);
   EXPECT_EQ(k.g.play.BasePosition, -192);
@@ -34,18 +41,14 @@ TEST(PlayClock, PositionFollowsTempoAndReBasesAtTempoChanges) {
   EXPECT_FLOAT_EQ(k.g.play.UnitsPerSecond, 192);  // 240 / 240 x 192
   UpdateFrame(k.g);
   EXPECT_DOUBLE_EQ(k.g.play.PlayPosition, 192.0);
-  k.clock().Advance(500);
-  UpdateFrame(k.g);
+  PlayFor(k, 500);
   EXPECT_DOUBLE_EQ(k.g.play.PlayPosition, 192.0 + 500 * 0.192);
 
   // The play speed factor multiplies the tempo.
   HeadlessPlay r;
   r.g.settings.RealHiSpeed = 1.5f;
-  r.Chart(100, 8, {});
-  r.g.chart.BackgroundPreview = true;
-  r.StartClock();
-  r.clock().Advance(1000);
-  UpdateFrame(r.g);
+  StartUndrawn(r, 100, 8);
+  PlayFor(r, 1000);
   EXPECT_DOUBLE_EQ(r.g.play.PlayPosition, 120.0);
   EXPECT_EQ(r.g.play.BasePosition, 0);
 }
@@ -54,38 +57,29 @@ TEST(PlayClock, ObjectsAtThePositionAreHandledInTheSameFrame) {
   HeadlessPlay h;
   // Tempo changes are observable objects: one exactly at the position the
   // frame reaches (120 at 1000 ms), one a unit further.
-  h.Chart(150, 8, {ChartObject{0, 120, 0, 3, 300, 0}, ChartObject{0, 121, 0, 3, 600, 0}});
-  h.g.chart.BackgroundPreview = true;
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 150, 8, {ChartObject{0, 120, 0, 3, 300, 0}, ChartObject{0, 121, 0, 3, 600, 0}});
+  PlayFor(h, 1000);
   EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 300);   // the object at 120 ran
   EXPECT_EQ(h.g.chart.Objects[h.g.play.NextObject].Position, 121);
   EXPECT_FLOAT_EQ(h.g.play.DisplayedBPM, 300);
   // The tempo change kept the position continuous.
   UpdateFrame(h.g);
   EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, 120.0);
-  h.clock().Advance(4);  // 4 ms at 300 BPM = 0.96 units: not yet at 121
-  UpdateFrame(h.g);
+  PlayFor(h, 4);  // 4 ms at 300 BPM = 0.96 units: not yet at 121
   EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 300);
-  h.clock().Advance(1);
-  UpdateFrame(h.g);
+  PlayFor(h, 1);
   EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 600);
 
   // The last object processed ends Playing.
-  h.clock().Advance(100000);
-  UpdateFrame(h.g);
+  PlayFor(h, 100000);
   EXPECT_EQ(h.g.play.NextObject, h.g.chart.ObjectCount);
   EXPECT_FALSE(h.g.play.Playing);
 }
 
 TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
   HeadlessPlay h;
-  h.Chart(150, 64, {});
-  h.g.chart.BackgroundPreview = true;
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 150, 64);
+  PlayFor(h, 1000);
   const double before = h.g.play.PlayPosition;
   const int64_t played = PlayedMs(h.g, h.g.NowMs());
   ProcessKey_Play(h.g, 88, h.g.NowMs());  // F12
@@ -93,8 +87,7 @@ TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
   EXPECT_FLOAT_EQ(h.g.play.PausedBPM, 150);
   EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 0);
   for (int i = 0; i < 100; ++i) {
-    h.clock().Advance(100);
-    UpdateFrame(h.g);
+    PlayFor(h, 100);
     ASSERT_DOUBLE_EQ(h.g.play.PlayPosition, before);
     ASSERT_EQ(PlayedMs(h.g, h.g.NowMs()), played);  // the paused time is not play time
   }
@@ -108,8 +101,7 @@ TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
   EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 150);
   UpdateFrame(h.g);
   EXPECT_NEAR(h.g.play.PlayPosition, before, 0.5);
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  PlayFor(h, 1000);
   EXPECT_NEAR(h.g.play.PlayPosition, before + 120, 0.5);
   EXPECT_EQ(PlayedMs(h.g, h.g.NowMs()), played + 1000);
   // A second pause is left out as well.
@@ -126,20 +118,15 @@ TEST(PlayClock, PauseFreezesThePositionAndResumeContinuesIt) {
 
 TEST(PlayClock, BreakFreezesForOneSecondAndAPauseInsideItKeepsTheTempo) {
   HeadlessPlay h;
-  h.Chart(120, 64, {});
-  h.g.chart.BackgroundPreview = true;
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 120, 64);
+  PlayFor(h, 1000);
   const double at = h.g.play.PlayPosition;
   StartBreak(h.g);
   EXPECT_TRUE(h.g.play.BreakActive);
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);  // exactly 1000 ms: still frozen
+  PlayFor(h, 1000);  // exactly 1000 ms: still frozen
   EXPECT_TRUE(h.g.play.BreakActive);
   EXPECT_DOUBLE_EQ(h.g.play.PlayPosition, at);
-  h.clock().Advance(1);
-  UpdateFrame(h.g);
+  PlayFor(h, 1);
   EXPECT_FALSE(h.g.play.BreakActive);
   EXPECT_FLOAT_EQ(h.g.play.EffectiveBPM, 120);
   // A break that is not the break course effect (pressure mode) fails the play.
@@ -148,15 +135,11 @@ TEST(PlayClock, BreakFreezesForOneSecondAndAPauseInsideItKeepsTheTempo) {
   // A pause during a break, ended after the break: the tempo comes back
   // (saving the frozen tempo would have left the chart stopped for good).
   HeadlessPlay k;
-  k.Chart(120, 64, {});
-  k.g.chart.BackgroundPreview = true;
-  k.StartClock();
-  k.clock().Advance(500);
-  UpdateFrame(k.g);
+  StartUndrawn(k, 120, 64);
+  PlayFor(k, 500);
   StartBreak(k.g);
   BMSPause(k.g);
-  k.clock().Advance(1500);
-  UpdateFrame(k.g);
+  PlayFor(k, 1500);
   EXPECT_FALSE(k.g.play.BreakActive);
   EXPECT_FLOAT_EQ(k.g.play.EffectiveBPM, 0);  // still paused
   BMSResume(k.g);
@@ -172,15 +155,12 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   ASSERT_TRUE(WriteTone(tone, 44100, 1, 5.0, 440));
   h.g.chart.WavFile[1] = tone;
   loadwav(h.g, 1);
-  h.Chart(120, 64, {});
-  h.g.chart.BackgroundPreview = true;
-  h.StartClock();
+  StartUndrawn(h, 120, 64);
 
   // A key sound with its echoes; the first echo is due after 200 ms.
   SetEchoEffect(h.g.sound, true);
   PlayWav(h.g, 1);
-  h.clock().Advance(201);
-  UpdateFrame(h.g);
+  PlayFor(h, 201);
   const uint32_t key = h.g.sound.WavSources[1], echo = h.g.sound.EchoSources[1 + kWavIds];
   ASSERT_NE(echo, 0u);
   // The state of the key sound's source and the first echo's source.
@@ -201,8 +181,7 @@ TEST(PlayClock, FreezesStopKeySoundsAndEchoesAndBringThemBack) {
   EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);
   BMSPause(h.g);
   EXPECT_TRUE(h.g.play.SoundWasPlaying[1]);  // the second freeze keeps what the first stopped
-  h.clock().Advance(1001);
-  UpdateFrame(h.g);
+  PlayFor(h, 1001);
   EXPECT_FALSE(h.g.play.BreakActive);
   EXPECT_EQ(states(), paused);
 
@@ -264,12 +243,9 @@ TEST(PlayLoop, EndOfChartFadesOrEndsAtOnceInPreviewMode) {
 
 TEST(PlayKeys, PedalKeyLightsAndJudgesTheScratchLane) {
   HeadlessPlay h;
-  h.Chart(120, 8, {Note(16, 96)});
-  h.g.chart.BackgroundPreview = true;
   h.g.app.KeyTable[40] = 17;
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 120, 8, {Note(16, 96)});
+  PlayFor(h, 1000);
   h.g.play.LaneCandidate[16 - 11] = 1;
   ProcessKey_Play(h.g, 40, h.g.NowMs());
   EXPECT_TRUE(h.g.app.LanePressed[17 - 11]);
@@ -288,11 +264,8 @@ TEST(PlayKeys, PedalKeyLightsAndJudgesTheScratchLane) {
 
 TEST(PlayKeys, PositionAtAnEventIsTheClockAtThatTime) {
   HeadlessPlay h;
-  h.Chart(150, 8, {});
-  h.g.chart.BackgroundPreview = true;
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 150, 8);
+  PlayFor(h, 1000);
   EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs()), 120.0);
   EXPECT_DOUBLE_EQ(PlayPositionAt(h.g, h.g.NowMs() - 25), 117.0);  // 25 ms x 0.12
   BPMChange(h.g, 300);
@@ -314,11 +287,8 @@ TEST(PlayKeys, PositionAtAnEventIsTheClockAtThatTime) {
 // drawn VisualOffsetMs later; both 0 leave everything as it was.
 TEST(PlayKeys, OffsetsMoveTheJudgedPressAndTheDrawnNotes) {
   HeadlessPlay h;
-  h.Chart(150, 8, {});
-  h.g.chart.BackgroundPreview = true;
-  h.StartClock();
-  h.clock().Advance(1000);
-  UpdateFrame(h.g);
+  StartUndrawn(h, 150, 8);
+  PlayFor(h, 1000);
   const uint32_t now = h.g.NowMs();
   std::vector<uint32_t> judged;
   h.g.play.PressTrace = &judged;

@@ -459,16 +459,8 @@ void TakeScreenshots(bool window, const std::string& suffix) {
 TEST(SongSelectScreenshot, DummyDisplay) { TakeScreenshots(false, "_dummy"); }
 
 TEST(SongSelectScreenshot, RealWindowUnderAnXServer) {
-  const char* d = std::getenv("DISPLAY");
-  const std::string old_display = d ? d : "";
-  test::XServer x;
-  if (x.display().empty()) GTEST_SKIP() << "No X server: " << x.reason();
-  setenv("DISPLAY", x.display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  TakeScreenshots(true, "");
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (d) setenv("DISPLAY", old_display.c_str(), 1);
-  else unsetenv("DISPLAY");
+  std::string reason;
+  if (!test::RunOnXServer([] { TakeScreenshots(true, ""); }, &reason)) GTEST_SKIP() << "No X server: " << reason;
 }
 
 }  // namespace

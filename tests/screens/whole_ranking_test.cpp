@@ -228,19 +228,7 @@ void PlayRankAndTypeName(const std::string& tag) {
 TEST(WholeRanking, ScriptedPlayRanksTheTypedNameIsStoredAndSongSelectShowsIt) {
   // Under an X server when there is one (the pictures of a real window), else
   // on the dummy display.
-  const char* d = std::getenv("DISPLAY");
-  const std::string old_display = d ? d : "";
-  test::XServer x;
-  if (x.display().empty()) {
-    PlayRankAndTypeName("dummy");
-    return;
-  }
-  setenv("DISPLAY", x.display().c_str(), 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  PlayRankAndTypeName("xvfb");
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (d) setenv("DISPLAY", old_display.c_str(), 1);
-  else unsetenv("DISPLAY");
+  if (!test::RunOnXServer([] { PlayRankAndTypeName("xvfb"); })) PlayRankAndTypeName("dummy");
 }
 
 }  // namespace
