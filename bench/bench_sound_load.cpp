@@ -134,43 +134,38 @@ void BM_Loader_OneCore(benchmark::State& state) { LoadAllThroughLoader(state, fa
 
 bool HaveSox() { return std::system("sox --version >/dev/null 2>&1") == 0; }
 
-// One SoX process per file, one after another.
-void BM_Sox_PerFile(benchmark::State& state) {
-  Corpus& corpus = TheCorpus();
+// Runs the shell script (SoX decoding the corpus) once an iteration, as the
+// iteration's time, recorded under `name`.
+void TimeSoxScript(benchmark::State& state, const std::string& script, const char* name) {
   if (!HaveSox()) {
     state.SkipWithError("sox not installed");
     return;
   }
-  std::string script = "cd '" + corpus.folder + "' && for f in key*.ogg; do sox \"$f\" -t raw /dev/null || exit 1; done";
   for (auto _ : state) {
     auto t0 = std::chrono::steady_clock::now();
     int rc = std::system(script.c_str());
     double seconds = Since(t0);
     if (rc != 0) state.SkipWithError("sox failed");
     state.SetIterationTime(seconds);
-    Record("sox_per_file", seconds);
+    Record(name, seconds);
   }
+}
+
+// One SoX process per file, one after another.
+void BM_Sox_PerFile(benchmark::State& state) {
+  Corpus& corpus = TheCorpus();
+  TimeSoxScript(state, "cd '" + corpus.folder + "' && for f in key*.ogg; do sox \"$f\" -t raw /dev/null || exit 1; done",
+                "sox_per_file");
 }
 
 // Two SoX processes in parallel (both cores), each decoding half of the files
 // as one concatenated stream.
 void BM_Sox_Batch_TwoProcesses(benchmark::State& state) {
   Corpus& corpus = TheCorpus();
-  if (!HaveSox()) {
-    state.SkipWithError("sox not installed");
-    return;
-  }
-  std::string script = "cd '" + corpus.folder +
-                       "' && ls key*.ogg | xargs -P2 -n" + std::to_string(kSoundCount / 2) +
-                       " sh -c 'sox \"$@\" -t raw /dev/null' sox";
-  for (auto _ : state) {
-    auto t0 = std::chrono::steady_clock::now();
-    int rc = std::system(script.c_str());
-    double seconds = Since(t0);
-    if (rc != 0) state.SkipWithError("sox failed");
-    state.SetIterationTime(seconds);
-    Record("sox_batch", seconds);
-  }
+  TimeSoxScript(state,
+                "cd '" + corpus.folder + "' && ls key*.ogg | xargs -P2 -n" + std::to_string(kSoundCount / 2) +
+                    " sh -c 'sox \"$@\" -t raw /dev/null' sox",
+                "sox_batch");
 }
 
 BENCHMARK(BM_Loader_AllCores)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

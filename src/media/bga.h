@@ -61,14 +61,14 @@ struct BgaState {
 struct BgaLinks {
   Services services;
   // Shows a line on the message line; may be empty (nothing is shown).
-  std::function<void(const std::string&)> show_message;
+  std::function<void(const std::string&)> show_message{};
   bool no_bga = false;            // NoBGA: no picture is composed or drawn
   int bmp_load_mode = 0;          // BMPLoadmode: 1 = a picture loads when first shown
   int bmp_release = 0;            // BMPRelease: 1 = a picture with a release mark goes once shown
   bool realtime_stretch = false;  // RealtimeStretch: stretch to a window other than 256 x 256
-  Rect window;                    // the BGA window on the back surface (BgaX, BgaY, BgaWidth, BgaHeight)
+  Rect window{};                   // the BGA window on the back surface (BgaX, BgaY, BgaWidth, BgaHeight)
   int tile_mode = 0;              // the skin's TileMode
-  Rect lane_area;                 // the skin's LaneAreaRect (the clip of tile mode 3)
+  Rect lane_area{};                // the skin's LaneAreaRect (the clip of tile mode 3)
 };
 
 // What the play shows in the BGA window this frame.

@@ -63,7 +63,7 @@ struct InputState {
 struct InputLinks {
   Services services;
   bool headless = false;
-  std::string joystick_failure_text;  // the message box shown once when the controllers fail to start
+  std::string joystick_failure_text{};  // the message box shown once when the controllers fail to start
 };
 
 // Scales an SDL axis value (-32768..32767) to -10000..10000.

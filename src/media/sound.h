@@ -105,7 +105,7 @@ struct SoundState {
 struct SoundLinks {
   Services services;
   // Shows a line on the message line; may be empty (nothing is shown).
-  std::function<void(const std::string&)> show_message;
+  std::function<void(const std::string&)> show_message{};
   double play_speed = 1.0;     // RealHiSpeed: key sound frequency factor
   int course_load_mode = 0;    // CourseLoadMode: 2 = one buffer per course song and id
   bool on_play_screen = false;  // course sounds are taken by song only while playing

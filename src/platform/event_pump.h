@@ -34,7 +34,7 @@ struct PlatformEvent {
   int x = 0;
   int y = 0;
   uint32_t timestamp_ms = 0;  // when the event happened, on the game clock
-  std::string text;
+  std::string text{};
 };
 
 class EventPump {

@@ -108,17 +108,22 @@ void PlayResultAndSearch(const std::string& code) {
   EXPECT_GE(keys->rect.left, 0);
   EXPECT_LE(keys->rect.right, 640);
   EXPECT_LE(keys->rect.bottom, 480);
-  for (const DrawnText& other : result_texts)
-    if (&other != &*keys) EXPECT_FALSE(Overlap(keys->rect, other.rect)) << other.text;
+  for (const DrawnText& other : result_texts) {
+    if (&other != &*keys) {
+      EXPECT_FALSE(Overlap(keys->rect, other.rect)) << other.text;
+    }
+  }
   ASSERT_EQ(block.size(), 4u);
   for (size_t i = 0; i < block.size(); ++i) {
     EXPECT_GE(block[i].rect.left, 16) << block[i].text;
     EXPECT_LE(block[i].rect.right, 624) << block[i].text;
     for (size_t j = i + 1; j < block.size(); ++j)
       EXPECT_FALSE(Overlap(block[i].rect, block[j].rect)) << block[i].text << " / " << block[j].text;
-    for (const DrawnText& other : result_texts)
-      if (other.text.rfind("SCORE", 0) == 0 || other.text.rfind("COMBO", 0) == 0 || IsKeysLine(other))
+    for (const DrawnText& other : result_texts) {
+      if (other.text.rfind("SCORE", 0) == 0 || other.text.rfind("COMBO", 0) == 0 || IsKeysLine(other)) {
         EXPECT_FALSE(Overlap(block[i].rect, other.rect)) << block[i].text << " / " << other.text;
+      }
+    }
   }
 }
 

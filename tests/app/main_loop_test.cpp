@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/sdl_events.h"
 #include "screens/course_editor.h"
+#include "platform_events.h"
 #include "test_support.h"
 
 namespace kvx {
@@ -37,11 +38,7 @@ class MainLoopFixture : public ::testing::Test {
   }
 
   void Key(int scancode, bool down) {
-    PlatformEvent e;
-    e.kind = down ? PlatformEvent::Kind::KeyDown : PlatformEvent::Kind::KeyUp;
-    e.code = scancode;
-    e.timestamp_ms = clock->NowMs();
-    g.pump.Inject(e);
+    g.pump.Inject(test::KeyEvent(scancode, down, clock->NowMs()));
     g.pump.Pump();
   }
 

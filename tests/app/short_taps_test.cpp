@@ -15,6 +15,7 @@
 #include "play/judge.h"
 #include "play/play_loop.h"
 #include "screens/result_screen.h"
+#include "platform_events.h"
 #include "test_support.h"
 
 namespace kvx {
@@ -41,13 +42,7 @@ class ShortTaps : public ::testing::Test {
     });
   }
 
-  PlatformEvent Key(int scancode, bool down, uint32_t at) const {
-    PlatformEvent e;
-    e.kind = down ? PlatformEvent::Kind::KeyDown : PlatformEvent::Kind::KeyUp;
-    e.code = scancode;
-    e.timestamp_ms = at;
-    return e;
-  }
+  PlatformEvent Key(int scancode, bool down, uint32_t at) const { return test::KeyEvent(scancode, down, at); }
 
   test::TempFolder dir;
   Game g;

@@ -19,12 +19,9 @@ using test::ScancodeOfLane;
 using test::WholeProgram;
 
 TEST(WholeTimingFeedback, FastSlowAndHistogramAddUpToTheJudgements) {
-  Game probe;
-  test::TempFolder probe_folder;
-  probe.SetProgramFolder(probe_folder.path());
-  probe.settings.NoWAV = probe.settings.NoBGA = true;
   const std::string chart = std::string(KVX_BUILD_DIR) + "/songs/sunrise_parade/sunrise_beginner.bms";
-  ASSERT_EQ(BMSLoad(probe, chart), 1);
+  std::vector<test::LaneNote> notes;
+  ASSERT_NO_FATAL_FAILURE(test::ReadLaneNotes(chart, &notes));
   struct Press {
     int channel;
     double position;
@@ -33,10 +30,7 @@ TEST(WholeTimingFeedback, FastSlowAndHistogramAddUpToTheJudgements) {
     bool sent = false;
   };
   std::vector<Press> plan;
-  for (int i = 0; i < probe.chart.ObjectCount; ++i) {
-    const ChartObject& o = probe.chart.Objects[i];
-    if (o.Channel >= 11 && o.Channel <= 19 && o.Channel != 17) plan.push_back({o.Channel, double(o.Position)});
-  }
+  for (const test::LaneNote& n : notes) plan.push_back({n.channel, n.position});
   ASSERT_EQ(plan.size(), 142u);
   // Notes alone on their lane get offsets of -10..+10 units; every seventh of them is left alone.
   const double offsets[] = {-10.0, -4.0, 4.0, 10.0, -7.0, 7.0};

@@ -16,7 +16,9 @@
 
 #include "app/game.h"
 #include "app/program.h"
+#include "play/chart_load.h"
 #include "platform/files.h"
+#include "platform_events.h"
 #include "test_support.h"
 
 namespace kvx::test {
@@ -75,13 +77,7 @@ class WholeProgram {
     return RunGame(g);
   }
 
-  PlatformEvent Key(int scancode, bool down, uint32_t at) const {
-    PlatformEvent e;
-    e.kind = down ? PlatformEvent::Kind::KeyDown : PlatformEvent::Kind::KeyUp;
-    e.code = scancode;
-    e.timestamp_ms = at;
-    return e;
-  }
+  PlatformEvent Key(int scancode, bool down, uint32_t at) const { return test::KeyEvent(scancode, down, at); }
 
   PlatformEvent Typed(const std::string& text) const {
     PlatformEvent e;
@@ -175,6 +171,26 @@ inline std::vector<std::string> Titles(const std::vector<SongEntry>& list) {
   std::vector<std::string> titles;
   for (const auto& e : list) titles.push_back(e.Title);
   return titles;
+}
+
+// A note of a lane key: its channel and position.
+struct LaneNote {
+  int channel;
+  double position;
+};
+
+// The notes on the lanes (channels 11 to 19 but 17) of a chart, in the
+// chart's order, read without its sounds and pictures.
+inline void ReadLaneNotes(const std::string& chart, std::vector<LaneNote>* notes) {
+  Game probe;
+  TempFolder folder;
+  probe.SetProgramFolder(folder.path());
+  probe.settings.NoWAV = probe.settings.NoBGA = true;
+  ASSERT_EQ(BMSLoad(probe, chart), 1);
+  for (int i = 0; i < probe.chart.ObjectCount; ++i) {
+    const ChartObject& o = probe.chart.Objects[i];
+    if (o.Channel >= 11 && o.Channel <= 19 && o.Channel != 17) notes->push_back({o.Channel, double(o.Position)});
+  }
 }
 
 }  // namespace kvx::test

@@ -11,6 +11,7 @@
 #include "media/scancode_table.h"
 #include "screens/song_select_internal.h"
 #include "platform/files.h"
+#include "platform_events.h"
 #include "test_support.h"
 
 namespace kvx {
@@ -25,13 +26,7 @@ class InputFixture : public ::testing::Test {
   }
 
   void Send(PlatformEvent::Kind kind, int code, uint32_t t, int x = 0, int y = 0) {
-    PlatformEvent e;
-    e.kind = kind;
-    e.code = code;
-    e.x = x;
-    e.y = y;
-    e.timestamp_ms = t;
-    g.pump.Inject(e);
+    g.pump.Inject(test::MakeEvent(kind, code, t, x, y));
     g.pump.Pump();
   }
 
@@ -52,13 +47,7 @@ class InputPartsFixture : public ::testing::Test {
   void TearDown() override { ReleaseInput(input, pump); }
 
   void Send(PlatformEvent::Kind kind, int code, uint32_t t, int x = 0, int y = 0) {
-    PlatformEvent e;
-    e.kind = kind;
-    e.code = code;
-    e.x = x;
-    e.y = y;
-    e.timestamp_ms = t;
-    pump.Inject(e);
+    pump.Inject(test::MakeEvent(kind, code, t, x, y));
     pump.Pump();
   }
   uint32_t PressTime(int code) { return KeyPressTime(input, code, clock.NowMs()); }

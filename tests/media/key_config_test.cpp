@@ -66,8 +66,11 @@ TEST(ButtonNames, KeysJoysticksAndUnknownCodes) {
   EXPECT_EQ(ButtonName(0x7D), "Yen");
   EXPECT_EQ(ButtonName(0x47), "Keypad 7");
   // Every keyboard code the scancode table produces has a name of its own.
-  for (int code = 1; code < 256; ++code)
-    if (ButtonName(code) != "Code " + std::to_string(code)) EXPECT_FALSE(ButtonName(code).empty()) << code;
+  for (int code = 1; code < 256; ++code) {
+    if (ButtonName(code) != "Code " + std::to_string(code)) {
+      EXPECT_FALSE(ButtonName(code).empty()) << code;
+    }
+  }
   EXPECT_EQ(ButtonName(0x54), "Code 84");  // no key has it
   EXPECT_EQ(ButtonName(256), "Joy1 Left");
   EXPECT_EQ(ButtonName(259), "Joy1 Down");

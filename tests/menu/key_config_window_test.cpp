@@ -16,6 +16,7 @@
 #include "app/key_table.h"
 #include "media/input.h"
 #include "menu/menu_window_support.h"
+#include "platform_events.h"
 #include "platform/files.h"
 #include "test_support.h"
 #include "xserver.h"
@@ -33,12 +34,7 @@ class KeyConfigGame : public ::testing::Test {
     InitJoysticks(g);
   }
   PlatformEvent Event(PlatformEvent::Kind kind, int code, int x = 0, int y = 0) {
-    PlatformEvent e;
-    e.kind = kind;
-    e.code = code;
-    e.x = x;
-    e.y = y;
-    return e;
+    return test::MakeEvent(kind, code, 0, x, y);
   }
   test::TempFolder dir;
   Game g;

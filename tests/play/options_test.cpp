@@ -345,7 +345,9 @@ TEST(OptionsTest, ShuffleNeverUsesTheScratchOrDoublesANote) {
         continue;
       }
       if (o.Channel != orig.Channel) moved = true;
-      if (o.Position != 300) ASSERT_TRUE(seenKeys.insert({o.Position, o.Channel}).second) << "two notes on one lane";
+      if (o.Position != 300) {
+        ASSERT_TRUE(seenKeys.insert({o.Position, o.Channel}).second) << "two notes on one lane";
+      }
     }
   }
   EXPECT_TRUE(moved);

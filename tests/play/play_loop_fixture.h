@@ -12,6 +12,7 @@
 #include "app/game.h"
 #include "play/play_loop.h"
 #include "play/play_screen.h"
+#include "platform_events.h"
 #include "test_support.h"
 
 namespace kvx::test {
@@ -38,11 +39,8 @@ class HeadlessPlay {
       last_pump_ = clock_->NowMs();
       ++pumps;
       while (next_key_ < keys_.size() && keys_[next_key_].time <= clock_->NowMs()) {
-        PlatformEvent e;
-        e.kind = keys_[next_key_].down ? PlatformEvent::Kind::KeyDown : PlatformEvent::Kind::KeyUp;
-        e.code = keys_[next_key_].code;
-        e.timestamp_ms = keys_[next_key_].time;
-        events.push_back(e);
+        const ScriptedKey& k = keys_[next_key_];
+        events.push_back(KeyEvent(k.code, k.down, k.time));
         ++next_key_;
       }
     });

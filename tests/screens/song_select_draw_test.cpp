@@ -297,8 +297,11 @@ TEST(SongSelectDraw, ModernChartsAddSubtitleDifficultyNotesAndBannerWithoutMovin
   EXPECT_EQ(TextAt(off, 16, 257)->text, "[HYPER]");
   EXPECT_EQ(TextAt(off, 16, 275)->text, "ARTIST: Someone");
   EXPECT_EQ(TextAt(off, 16, 303)->text.find("NOTES"), std::string::npos);
-  for (const DrawnText& t : off)
-    if (t.rect.left < 300) EXPECT_EQ(t.text.find("ANOTHER"), std::string::npos) << t.text;
+  for (const DrawnText& t : off) {
+    if (t.rect.left < 300) {
+      EXPECT_EQ(t.text.find("ANOTHER"), std::string::npos) << t.text;
+    }
+  }
 
   // On: nothing is read while the cursor moves; once it rests the chart's
   // header is scanned and the panel shows what it adds.
