@@ -8,14 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/display_game.h"
-#include "app/game.h"
-#include "app/settings.h"
-#include "app/skin_loading.h"
-#include "app/startup.h"
-#include "media/display.h"
-#include "media/skin.h"
-#include "screens/song_preview.h"
+#include "../tests/screen_display_setup.h"
 
 namespace kvx::bench {
 
@@ -44,17 +37,7 @@ inline void CopyGeneratedData(const std::string& folder) {
 inline void StartSongSelectDisplay(Game& g, const std::string& folder) {
   g.SetProgramFolder(folder);
   g.options.headless = true;
-  g.settings.BMSPreview = false;
-  g.settings.Sleep = 0;
-  SetStartupValues(g);
-  SetBuiltInRects(g);
-  InitDX(g);
-  ShowGameWindow(g);
-  InitDD(g);
-  CreateSurfaces(g);
-  LoadSS(g);
-  PreparePreviewSurface(g);
-  LoadRectData(g, DefaultSkinPath(g));
+  test::StartScreensDisplay(g);
 }
 
 }  // namespace kvx::bench

@@ -20,6 +20,7 @@
 #include "media/display.h"
 #include "media/skin.h"
 #include "picture.h"
+#include "screen_display_setup.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "screens/song_select.h"
@@ -41,17 +42,7 @@ class SongSelectScreen {
     auto owned = std::make_unique<ScriptedClock>(100000, 16);
     clock = owned.get();
     g.UseClock(std::move(owned));
-    g.settings.BMSPreview = false;
-    g.settings.Sleep = 0;
-    SetStartupValues(g);
-    SetBuiltInRects(g);
-    InitDX(g);
-    ShowGameWindow(g);
-    InitDD(g);
-    CreateSurfaces(g);
-    LoadSS(g);
-    PreparePreviewSurface(g);
-    LoadRectData(g, DefaultSkinPath(g));
+    StartScreensDisplay(g);
   }
   ~SongSelectScreen() { ReleaseDirectX(g); }
 
