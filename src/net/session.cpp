@@ -472,6 +472,13 @@ void Session::OnWelcome(int link_id, const SessionFrame& f, std::vector<SessionE
     FailJoin("the host's welcome has no room for this player", out);
     return;
   }
+  const bool ids_valid = ValidPlayerId(f.id) && ValidPlayerId(f.host_id) &&
+                         std::all_of(f.members.begin(), f.members.end(),
+                                     [](const SessionMember& m) { return ValidPlayerId(m.id); });
+  if (!ids_valid) {
+    FailJoin("the host's welcome names a player id out of range", out);
+    return;
+  }
   local_id_ = f.id;
   host_id_ = f.host_id;
   host.id = f.host_id;
@@ -524,7 +531,8 @@ void Session::CheckLinksDone() {
 void Session::OnMeshHello(int link_id, const SessionFrame& f) {
   Link& link = *FindLink(link_id);
   std::string refusal = Refusal(f);
-  if (refusal.empty() && (f.id <= 0 || FindPlayer(f.id))) refusal = "player id " + std::to_string(f.id) + " is taken";
+  if (refusal.empty() && !ValidPlayerId(f.id)) refusal = "player id " + std::to_string(f.id) + " is out of range";
+  if (refusal.empty() && FindPlayer(f.id)) refusal = "player id " + std::to_string(f.id) + " is taken";
   if (!refusal.empty()) {
     Drop(link_id, refusal);
     return;

@@ -16,6 +16,11 @@ constexpr std::array<uint8_t, 16> kSessionAppId = {0x6b, 0x76, 0x78, 0x2d, 0x62,
                                                    0x6c, 0x65, 0x1e, 0x94, 0x3a, 0xc7, 0x52, 0x0d};
 constexpr uint16_t kSessionProtocolVersion = 1;
 constexpr int kSessionMaxPlayers = 5;
+// Player ids are small positive numbers that the host counts up from 1; an id
+// above this, sent by a broken or hostile copy, is refused, so the counting
+// never comes near overflowing.
+constexpr int32_t kSessionMaxPlayerId = 1 << 20;
+inline bool ValidPlayerId(int32_t id) { return id > 0 && id <= kSessionMaxPlayerId; }
 
 enum class FrameKind : uint8_t {
   Hello = 1,      // joiner to host: asks to join

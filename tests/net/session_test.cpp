@@ -3,7 +3,9 @@
 // and the joiners that are refused.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
+#include <utility>
 
 #include "net/session.h"
 
@@ -186,6 +188,43 @@ TEST(Session, FramesFromOutsideTheSessionAreDroppedWithALogLine) {
   EXPECT_TRUE(host->Logged("which is not in the session"));
   EXPECT_TRUE(host->Logged("dropped a frame from 0.0.0.0: frame kind 8 is cut short (2 bytes)"));
   EXPECT_TRUE(host->Logged("dropped a packet of 65537 bytes"));
+}
+
+// A welcome or a mesh greeting that names an impossible player id is refused
+// (counting on from the largest id overflowed before).
+TEST(Session, PlayerIdsOutOfRangeAreRefused) {
+  auto send = [](Copy& c, int link, const SessionFrame& f) {
+    const std::vector<uint8_t> bytes = EncodeSessionFrame(f);
+    c.session.ReceiveForTest(link, bytes.data(), bytes.size(), c.events);
+  };
+  SessionFrame welcome;
+  welcome.kind = FrameKind::Welcome;
+  welcome.version = kSessionProtocolVersion;
+  welcome.host_id = 1;
+  for (const auto& [own, member] : {std::pair{INT32_MAX, 1}, std::pair{2, INT32_MAX}, std::pair{2, -5}}) {
+    auto joiner = Hosting("Joiner");
+    const int link = joiner->session.AddDetachedLinkForTest(true);
+    welcome.id = own;
+    welcome.members = {SessionMember{member, "Host", 0, 1}};
+    send(*joiner, link, welcome);
+    ASSERT_TRUE(joiner->Saw(SessionEvent::Kind::JoinFailed)) << own << " " << member;
+    EXPECT_NE(joiner->events.back().text.find("a player id out of range"), std::string::npos)
+        << joiner->events.back().text;
+  }
+
+  auto host = Hosting("Host");
+  SessionFrame hello;
+  hello.kind = FrameKind::MeshHello;
+  hello.app_id = kSessionAppId;
+  hello.version = kSessionProtocolVersion;
+  hello.name = "Far";
+  hello.id = INT32_MAX;
+  send(*host, host->session.AddDetachedLinkForTest(), hello);
+  EXPECT_TRUE(host->Logged("player id 2147483647 is out of range"));
+  hello.id = kSessionMaxPlayerId;
+  send(*host, host->session.AddDetachedLinkForTest(), hello);
+  EXPECT_FALSE(host->Logged("player id 1048576 is")) << "the largest id is taken in";
+  EXPECT_EQ(Ids(host->session), std::vector<int32_t>{1});
 }
 
 TEST(Session, AddressesSplitIntoHostAndPort) {
