@@ -331,12 +331,16 @@ bool HasSystemSound(const SoundState& s, int index) {
   return index >= 0 && index < kSystemSoundCount && s.SystemSounds[index] && s.device;
 }
 
+namespace {
+
 bool AnySourcePlaying(const SoundState& s) {
   auto playing = [](uint32_t source) { return source && SourceState(source) == AL_PLAYING; };
   return std::any_of(s.SystemSources.begin(), s.SystemSources.end(), playing) ||
          std::any_of(s.WavSources.begin(), s.WavSources.end(), playing) ||
          std::any_of(s.EchoSources.begin(), s.EchoSources.end(), playing);
 }
+
+}  // namespace
 
 void RestSound(SoundState& s, uint32_t now) {
   constexpr uint32_t kQuietCheckMs = 1000;
@@ -346,7 +350,8 @@ void RestSound(SoundState& s, uint32_t now) {
     s.quiet_checks = 0;
     return;
   }
-  // Quiet at two checks a second apart: a sound between them would have been seen.
+  // Quiet at two looks a second apart: a sound that ends just before a look
+  // (its tail still in the mixer) is heard out before the device stops.
   if (++s.quiet_checks >= 2) {
     s.quiet_checks = 0;
     s.device->Pause();
