@@ -30,9 +30,7 @@ const Texts& TextsFor(std::string_view code) {
 const Texts& TextsOf(const Game& g) { return TextsFor(g.settings.Language); }
 
 std::string TextWith(const char* text, const std::string& value) {
-  std::string out = text;
-  if (const size_t at = out.find("{}"); at != std::string::npos) out.replace(at, 2, value);
-  return out;
+  return TextWith(text, std::initializer_list<std::string>{value});
 }
 
 std::string TextWith(const char* text, std::initializer_list<std::string> values) {

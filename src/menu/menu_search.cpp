@@ -82,7 +82,6 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
   m.progress.folders = static_cast<int>(LoadSearchFolderList(g).entries.size());
   l.NoDepthLimit = no_depth_limit;
   l.OnProgress = [&g] { UpdateMenuSearchProgress(g); };
-  m.search_summary.clear();
   // Put back on every way out, also when the program ends during the search;
   // the window's title shows the progress only while the search runs.
   struct Restore {
@@ -100,7 +99,6 @@ bool RunChartSearch(Game& g, bool no_depth_limit) {
                                   [](const SearchFolderResult& r) { return r.charts > 0; });
   using Outcome = MenuState::SearchOutcome;
   m.search_outcome = !charts ? Outcome::NoCharts : l.UnsavedListFiles.empty() ? Outcome::Complete : Outcome::Unsaved;
-  m.search_summary = SearchSummaryLine(g, kTextsEn);
   if (!l.UnsavedListFiles.empty()) m.status = l.ProgressTitle;
   if (found) m.progress.folder = m.progress.folders;
   // The chart count of the whole search, not of the jukebox list read after it.

@@ -61,9 +61,8 @@ struct MenuState {
   uint32_t last_busy_frame_ms = 0;
   std::string title = "korvex startup menu";
   // How the last search ended; the panel shows it with the totals in the
-  // current language, search_summary holds the same line in English.
+  // current language (SearchSummaryLine).
   enum class SearchOutcome { Complete, NoCharts, Unsaved } search_outcome = SearchOutcome::Complete;
-  std::string search_summary;
   float content_height = 0;  // the height the controls took in the last frame
   int quiet_frames = 0;      // frames drawn since the last event
 

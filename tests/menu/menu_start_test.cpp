@@ -101,7 +101,7 @@ TEST_F(MenuStart, SearchPanelRewritesTheFileAndReportsProgress) {
   const int charts = g.library.SearchResults[0].charts;
   EXPECT_GT(charts, 0);
   EXPECT_EQ(g.library.SearchResults[1].charts, charts);
-  EXPECT_EQ(g.menu.search_summary, "Scan complete: " + std::to_string(2 * charts) + " charts in 2 folders.");
+  EXPECT_EQ(SearchSummaryLine(g, kTextsEn), "Scan complete: " + std::to_string(2 * charts) + " charts in 2 folders.");
   EXPECT_EQ(g.menu.progress.folders, 2);
   EXPECT_EQ(g.menu.progress.folder, 2);
   // "4 of 4 charts": the two charts of each folder, not the two jukeboxes.
@@ -124,7 +124,7 @@ TEST_F(MenuStart, AListFileThatCannotBeSavedIsReported) {
   OpenSearchPanel(g);
   EXPECT_TRUE(StartMenuSearch(g));  // a.kbl was saved
   EXPECT_EQ(g.menu.status, "検索は終わりましたが、リストを保存できませんでした(ディスクがいっぱいか書き込めません): b.kbl");
-  EXPECT_EQ(g.menu.search_summary.rfind("Scan done, but not every list was saved: ", 0), 0u) << g.menu.search_summary;
+  EXPECT_EQ(SearchSummaryLine(g, kTextsEn).rfind("Scan done, but not every list was saved: ", 0), 0u) << SearchSummaryLine(g, kTextsEn);
   EXPECT_EQ(SearchSummaryLine(g, kTextsJa).rfind("検索は終わりましたが、保存できなかったリストがあります: ", 0), 0u);
   EXPECT_EQ(g.library.UnsavedListFiles, std::vector<std::string>{g.paths.data + "/jukelist/b.kbl"});
   EXPECT_NE(Log().find("Error: the list file could not be saved: " + g.paths.data + "/jukelist/b.kbl ("),
@@ -159,7 +159,7 @@ TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {
                                              "-"}));
   const std::string totals =
       std::to_string(charts) + " charts in 3 folders; 1 folder not found; 1 folder without charts";
-  EXPECT_EQ(g.menu.search_summary, "Scan complete: " + totals + ".");
+  EXPECT_EQ(SearchSummaryLine(g, kTextsEn), "Scan complete: " + totals + ".");
   EXPECT_EQ(SearchSummaryLine(g, kTextsJa), "検索完了: " + n + "譜面(3フォルダを検索)、1フォルダが見つかりません、1フォルダに譜面なし。");
   EXPECT_EQ(g.menu.title, "korvex startup menu");
   const std::string log = Log();
@@ -171,7 +171,7 @@ TEST_F(MenuStart, AMissingOrChartlessFolderIsMarkedAndTheTotalsAreGiven) {
   // of the earlier search stays).
   g.menu.folders.entries[0].checked = false;
   StartMenuSearch(g);
-  EXPECT_EQ(g.menu.search_summary,
+  EXPECT_EQ(SearchSummaryLine(g, kTextsEn),
             "No charts found: 0 charts in 2 folders; 1 folder not found; 1 folder without charts.");
   EXPECT_EQ(SearchSummaryLine(g, kTextsJa), "譜面が見つかりません: 0譜面(2フォルダを検索)、1フォルダが見つかりません、1フォルダに譜面なし。");
   EXPECT_EQ(SearchResultOf(g, g.menu.folders.entries[0]), nullptr);

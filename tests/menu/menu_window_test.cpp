@@ -17,7 +17,9 @@
 
 #include "app/game.h"
 #include "app/program.h"
+#include "app/texts.h"
 #include "menu/menu_layout.h"
+#include "menu/menu_search.h"
 #include "menu/menu_window_support.h"
 #include "platform/files.h"
 #include "platform/imgui_window.h"
@@ -156,7 +158,7 @@ TEST_F(StartupMenuWindow, CheckAddSearchStartAndSaveSettings) {
       {"start the search", drawn("cmdSStart"), click("cmdSStart")},
       {"scan complete, the title back",
        [&] {
-         return !g.menu.busy && g.menu.search_summary.starts_with("Scan complete: ") &&
+         return g.menu.progress.ran && !g.menu.busy && SearchSummaryLine(g, kTextsEn).starts_with("Scan complete: ") &&
                 g.menu.title == "korvex startup menu";
        },
        [&] { g.menu.screenshot_path = (shots / "menu_search_done.png").string(); }},
