@@ -62,7 +62,7 @@ struct NetState {
   bool joining = false;             // connected, waiting for the host's INIT
   bool init_received = false;       // the host's INIT came: the game starts
   std::string status;               // the last session news, for the startup menu
-  uint16_t host_port = kDefaultBattlePort;  // the port hosting binds (--host PORT)
+  uint16_t host_port = kDefaultBattlePort;  // the UDP port number hosting binds (--host PORT)
   std::string bind_address;         // empty = every interface; tests bind 127.0.0.1
   // While STARTSONG is awaited the poll runs every frame and waits on the
   // socket up to this long, so the start is seen as it arrives (0: the
